@@ -1,0 +1,6 @@
+function(kinetra_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(KINETRA_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()

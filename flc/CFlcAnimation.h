@@ -1,0 +1,66 @@
+#pragma once
+
+#include "flc/CSurface.h"
+#include "flc/FlcHeader.h"
+#include "flc/IndexImage.h"
+#include "flc/Palette.h"
+#include "flc/Result.h"
+#include "imaging/DrawDevice.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kinetra {
+
+// The animation model of one open FLC file: its header, every frame decoded
+// once into 8-bit indices and a 32-bit surface through the display palette,
+// the two palettes and where the palette chunks lie in the file.
+class CFlcAnimation {
+public:
+    using FrameList = std::vector<std::unique_ptr<CSurface>>;
+
+    // Decoding stops before width × height × frames pixels pass this, so a
+    // header cannot make the program ask for more memory than a desktop has
+    // (five bytes a pixel: the indices and the 32-bit surface).
+    static constexpr std::uint64_t kMaxTotalPixels = 128ull * 1024 * 1024;
+
+    CFlcAnimation();
+    ~CFlcAnimation();
+    CFlcAnimation(const CFlcAnimation&) = delete;
+    CFlcAnimation& operator=(const CFlcAnimation&) = delete;
+
+    // Reads and decodes the whole file. With readPalette false the palette
+    // chunks' colours are passed over and the frames are converted through
+    // the current display palette.
+    virtual HResult Load(const std::string& filePath, bool readPalette);
+    // The same over a file's bytes already in memory; `path` is not changed.
+    HResult LoadFromMemory(std::span<const std::uint8_t> file, bool readPalette);
+
+    // Deletes every frame and the palette offsets; header, palettes and path
+    // stay.
+    void Clear();
+
+    FlcHeader header;
+    FrameList frames;
+    FrameList setAsideFrames;
+    std::unique_ptr<IndexImage> workBuffer;
+    ColorKey colorKey;
+    std::uint32_t transparentColor = 0x00FF00FF;
+    Palette filePalette{};
+    Palette displayPalette{};
+    std::string path;
+    std::vector<std::uint32_t> paletteOffsets;
+    bool alphaBlend = true;
+
+private:
+    HResult decode(std::span<const std::uint8_t> file, bool readPalette);
+    HResult finishFrame(CSurface& frame);
+};
+
+// The whole file, or nothing when it cannot be opened or read.
+bool readWholeFile(const std::string& filePath, std::vector<std::uint8_t>& bytes);
+
+} // namespace kinetra

@@ -1,0 +1,138 @@
+#include "flc/FlcChunks.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kinetra {
+
+bool decodeByteRun(ByteReader& in, IndexImage& image)
+{
+    for (int y = 0; y < image.height; ++y) {
+        std::uint8_t* line = image.row(y);
+        in.u8(); // packet count: not trusted, the line ends at its width
+        int x = 0;
+        while (x < image.width) {
+            const int count = in.i8();
+            if (!in.ok())
+                return false;
+            if (count > 0) {
+                const std::uint8_t value = in.u8();
+                if (!in.ok() || count > image.width - x)
+                    return false;
+                std::memset(line + x, value, std::size_t(count));
+                x += count;
+            } else if (count < 0) {
+                const int length = -count; // -128 stands for 128
+                if (length > image.width - x)
+                    return false;
+                auto literal = in.bytes(std::size_t(length));
+                if (!in.ok())
+                    return false;
+                std::memcpy(line + x, literal.data(), literal.size());
+                x += length;
+            }
+        }
+    }
+    return in.ok();
+}
+
+bool decodeDeltaFlc(ByteReader& in, IndexImage& image)
+{
+    int lines = in.u16();
+    int y = 0;
+    while (lines > 0) {
+        const std::uint16_t word = in.u16();
+        if (!in.ok())
+            return false;
+        switch (word & 0xC000) {
+        case 0xC000: // line skip, stored negated
+            y -= static_cast<std::int16_t>(word);
+            if (y > image.height)
+                return false;
+            break;
+        case 0x8000:
+        case 0x4000: // the last pixel of an odd-width line
+            if (y >= image.height)
+                return false;
+            image.row(y)[image.width - 1] = static_cast<std::uint8_t>(word);
+            break;
+        default: { // packet count, then the line is done
+            if (y >= image.height)
+                return false;
+            std::uint8_t* line = image.row(y);
+            int x = 0;
+            for (int packet = 0; packet < word; ++packet) {
+                x += in.u8();
+                int count = in.i8();
+                if (!in.ok())
+                    return false;
+                if (count > 0) {
+                    if (x > image.width || 2 * count > image.width - x)
+                        return false;
+                    auto pairs = in.bytes(2 * std::size_t(count));
+                    if (!in.ok())
+                        return false;
+                    std::memcpy(line + x, pairs.data(), pairs.size());
+                    x += 2 * count;
+                } else {
+                    const std::uint8_t low = in.u8();
+                    const std::uint8_t high = in.u8();
+                    if (!in.ok())
+                        return false;
+                    count = -count; // -128 stands for 128; 0 writes nothing
+                    if (x > image.width || 2 * count > image.width - x)
+                        return false;
+                    for (int i = 0; i < count; ++i) {
+                        line[x++] = low;
+                        line[x++] = high;
+                    }
+                }
+            }
+            ++y;
+            --lines;
+            break;
+        }
+        }
+    }
+    return in.ok();
+}
+
+bool decodeFliCopy(ByteReader& in, IndexImage& image)
+{
+    auto data = in.bytes(image.pixels.size());
+    if (!in.ok())
+        return false;
+    std::copy(data.begin(), data.end(), image.pixels.begin());
+    return true;
+}
+
+void decodeBlack(IndexImage& image)
+{
+    std::fill(image.pixels.begin(), image.pixels.end(), 0);
+}
+
+bool decodeColor256(ByteReader& in, Palette& palette)
+{
+    const int packets = in.u16();
+    for (int packet = 0; packet < packets; ++packet) {
+        const int index = in.u8();
+        int count = in.u8();
+        if (!in.ok())
+            return false;
+        int first = index;
+        if (count == 0) {
+            first = 0;
+            count = 256;
+        }
+        if (first + count > 256)
+            return false;
+        auto triples = in.bytes(3 * std::size_t(count));
+        if (!in.ok())
+            return false;
+        for (int i = 0; i < count; ++i)
+            palette[std::size_t(first + i)] = PaletteEntry::fromRgb(triples[3 * i], triples[3 * i + 1], triples[3 * i + 2]);
+    }
+    return in.ok();
+}
+
+} // namespace kinetra

@@ -1,0 +1,286 @@
+#include "flc/CFlcAnimation.h"
+#include "flc/FlcChunks.h"
+#include "tools/FlcEncoder.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace kinetra;
+using namespace kinetra::encoder;
+using kinetra::test::ScopedScreen;
+using kinetra::test::TempFile;
+
+namespace {
+
+IndexImage solid(int w, int h, std::uint8_t value)
+{
+    IndexImage image(w, h);
+    std::fill(image.pixels.begin(), image.pixels.end(), value);
+    return image;
+}
+
+Palette greyRamp()
+{
+    Palette palette{};
+    for (int i = 0; i < 256; ++i)
+        palette[i] = PaletteEntry::fromRgb(std::uint8_t(i), std::uint8_t(i), std::uint8_t(255 - i));
+    return palette;
+}
+
+FlcBuilder builder(int w, int h, int frames, int framesPerDirection = 0)
+{
+    FlcBuilder b(w, h);
+    b.header.frames = static_cast<std::int16_t>(frames);
+    b.header.framesPerDirection = static_cast<std::uint16_t>(framesPerDirection);
+    b.header.speed = 50;
+    return b;
+}
+
+// The first index of every decoded frame: the tests paint each image in one
+// value so that it names the image.
+std::vector<int> frameValues(const CFlcAnimation& animation)
+{
+    std::vector<int> values;
+    for (const auto& frame : animation.frames)
+        values.push_back(frame->indices[0]);
+    return values;
+}
+
+class FlcAnimationTest : public ::testing::Test {
+protected:
+    HResult load(const Bytes& file, bool readPalette = true)
+    {
+        TempFile temp(file);
+        return animation.Load(temp.path(), readPalette);
+    }
+
+    ScopedScreen screen;
+    CFlcAnimation animation;
+};
+
+} // namespace
+
+TEST_F(FlcAnimationTest, GameFileYieldsItsFramesAndLeavesTheRingFrameUnread)
+{
+    GameAnimation game;
+    game.width = 3;
+    game.height = 2;
+    game.directions = 2;
+    game.framesPerDirection = 3;
+    game.palette = greyRamp();
+    for (int i = 0; i < 6; ++i)
+        game.images.push_back(solid(3, 2, std::uint8_t(10 + i)));
+    ASSERT_EQ(load(buildGameAnimation(game)), kOk);
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{10, 11, 12, 13, 14, 15}));
+    EXPECT_TRUE(animation.setAsideFrames.empty());
+    EXPECT_EQ(animation.workBuffer, nullptr);
+    ASSERT_EQ(animation.paletteOffsets.size(), 1u);
+}
+
+TEST_F(FlcAnimationTest, PlainFileSetsAsideItsFirstFrameAndReadsTheRingFrame)
+{
+    std::vector<IndexImage> images;
+    for (int i = 0; i < 4; ++i)
+        images.push_back(solid(5, 3, std::uint8_t(20 + i)));
+    ASSERT_EQ(load(buildPlainFlc(greyRamp(), images, 40)), kOk);
+    // File frames 2 to 4, then the ring frame back to the first image.
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{21, 22, 23, 20}));
+}
+
+TEST_F(FlcAnimationTest, KeyFramesBecomeTheAnimationWhenNothingElseResults)
+{
+    auto b = builder(2, 2, 3);
+    for (int i = 0; i < 3; ++i)
+        b.addFrame({byteRunChunk(solid(2, 2, std::uint8_t(i + 1)))});
+    ASSERT_EQ(load(b.build()), kOk);
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{1, 2, 3}));
+
+    b.addFrame({deltaFlcChunk(solid(2, 2, 3), solid(2, 2, 9))});
+    ASSERT_EQ(load(b.build()), kOk);
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{9}));
+}
+
+TEST_F(FlcAnimationTest, EmptyFrameChunksMakeNoFrameAndDoNotCount)
+{
+    auto b = builder(2, 2, 2, 2);
+    b.addFrame({byteRunChunk(solid(2, 2, 1))}); // key frame
+    b.addFrame({});
+    b.addFrame({deltaFlcChunk(solid(2, 2, 1), solid(2, 2, 2))});
+    b.addFrame({});
+    b.addFrame({deltaFlcChunk(solid(2, 2, 2), solid(2, 2, 3))});
+    ASSERT_EQ(load(b.build()), kOk);
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{2, 3}));
+}
+
+TEST_F(FlcAnimationTest, PassedOverChunksDoNotShortenTheAnimation)
+{
+    const Bytes stamp = rawSubChunk(kChunkPostageStamp, Bytes(20, 0x33));
+    auto b = builder(4, 4, 10, 10);
+    b.addFrame({stamp, fliCopyChunk(solid(4, 4, 0))});
+    for (int i = 1; i < 10; ++i)
+        b.addFrame({stamp, deltaFlcChunk(solid(4, 4, std::uint8_t(i - 1)), solid(4, 4, std::uint8_t(i)))});
+    ASSERT_EQ(load(b.build()), kOk);
+    EXPECT_EQ(animation.frames.size(), 10u);
+    EXPECT_EQ(animation.frames.back()->indices[0], 9);
+
+    auto single = builder(4, 4, 1, 1);
+    single.addChunk(kChunkPrefix, Bytes(30, 0));
+    single.addFrame({rawSubChunk(kChunkColor64, Bytes(10, 1)), fliCopyChunk(solid(4, 4, 7))});
+    ASSERT_EQ(load(single.build()), kOk);
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{7}));
+}
+
+TEST_F(FlcAnimationTest, PaletteChunkColoursThisAndLaterFrames)
+{
+    Palette first = greyRamp();
+    Palette second = greyRamp();
+    second[5] = PaletteEntry::fromRgb(1, 2, 3);
+    second[255] = PaletteEntry::fromRgb(0, 255, 0);
+
+    auto b = builder(2, 1, 3, 3);
+    b.addFrame({color256Chunk(first), fliCopyChunk(solid(2, 1, 5))});
+    b.addFrame({color256Chunk(second), deltaFlcChunk(solid(2, 1, 5), solid(2, 1, 5))});
+    b.addFrame({deltaFlcChunk(solid(2, 1, 5), solid(2, 1, 5))});
+    const Bytes file = b.build();
+    ASSERT_EQ(load(file), kOk);
+
+    auto pixel = [&](int frame) { return animation.frames[frame]->Memory()->pixels[0]; };
+    EXPECT_EQ(pixel(0), 0xFF0505FAu);
+    EXPECT_EQ(pixel(1), 0xFF010203u);
+    EXPECT_EQ(pixel(2), 0xFF010203u);
+    EXPECT_EQ(animation.transparentColor, 0x0000FF00u);
+    EXPECT_EQ(animation.frames[2]->GetColorKey(), ColorKey::single(0x0000FF00u));
+
+    // Each offset is where the packet count lies.
+    ASSERT_EQ(animation.paletteOffsets.size(), 2u);
+    for (std::uint32_t offset : animation.paletteOffsets) {
+        EXPECT_EQ(file[offset], 1);
+        EXPECT_EQ(file[offset + 1], 0);
+    }
+
+    ASSERT_EQ(load(file, false), kOk);
+    EXPECT_EQ(animation.paletteOffsets.size(), 2u);
+}
+
+TEST_F(FlcAnimationTest, RebuildWithoutPaletteUsesTheEditedDisplayPalette)
+{
+    auto b = builder(2, 1, 1, 1);
+    b.addFrame({color256Chunk(greyRamp()), fliCopyChunk(solid(2, 1, 7))});
+    const Bytes file = b.build();
+    ASSERT_EQ(load(file), kOk);
+
+    animation.displayPalette[7] = PaletteEntry::fromRgb(200, 100, 50);
+    const Palette fileBefore = animation.filePalette;
+    const Palette displayBefore = animation.displayPalette;
+    ASSERT_EQ(load(file, false), kOk);
+    EXPECT_EQ(animation.frames[0]->Memory()->pixels[0], 0xFFC86432u);
+    EXPECT_EQ(animation.filePalette, fileBefore);
+    EXPECT_EQ(animation.displayPalette, displayBefore);
+}
+
+TEST_F(FlcAnimationTest, ColourKeyFollowsBlending)
+{
+    Palette palette = greyRamp();
+    palette[255] = PaletteEntry::fromRgb(255, 0, 255);
+    auto b = builder(1, 1, 1, 1);
+    b.addFrame({color256Chunk(palette), fliCopyChunk(solid(1, 1, 255))});
+    const Bytes file = b.build();
+
+    ASSERT_EQ(load(file), kOk);
+    EXPECT_EQ(animation.frames[0]->GetColorKey(), ColorKey::single(0x00FF00FF));
+
+    animation.alphaBlend = false;
+    ASSERT_EQ(load(file), kOk);
+    EXPECT_EQ(animation.frames[0]->GetColorKey(), ColorKey::single(0x00000001));
+}
+
+TEST_F(FlcAnimationTest, TwoImageChunksMakeOneFrame)
+{
+    auto b = builder(4, 1, 1, 1);
+    IndexImage partial(4, 1);
+    partial.pixels = {0, 6, 0, 0};
+    b.addFrame({fliCopyChunk(solid(4, 1, 3)), blackChunk(), deltaFlcChunk(solid(4, 1, 0), partial)});
+    ASSERT_EQ(load(b.build()), kOk);
+    ASSERT_EQ(animation.frames.size(), 1u);
+    EXPECT_EQ(std::vector<std::uint8_t>(animation.frames[0]->indices.get(), animation.frames[0]->indices.get() + 4),
+              partial.pixels);
+}
+
+TEST_F(FlcAnimationTest, FailsCleanlyOnMissingFilesAndImpossibleHeaders)
+{
+    EXPECT_EQ(animation.Load("", true), kFail);
+    EXPECT_EQ(animation.Load("/nonexistent/kinetra.flc", true), kFail);
+    EXPECT_TRUE(animation.frames.empty());
+
+    for (auto [w, h] : {std::pair{0, 4}, {4, 0}, {-3, 4}, {32767, 32767}}) {
+        auto b = builder(1, 1, 1, 1);
+        b.addFrame({blackChunk()});
+        Bytes file = b.build();
+        file[8] = std::uint8_t(w);
+        file[9] = std::uint8_t(w >> 8);
+        file[10] = std::uint8_t(h);
+        file[11] = std::uint8_t(h >> 8);
+        EXPECT_EQ(load(file), kFail) << w << "x" << h;
+    }
+
+    auto noFrames = builder(2, 2, 0);
+    noFrames.addFrame({blackChunk()});
+    EXPECT_EQ(load(noFrames.build()), kFail);
+    EXPECT_EQ(load(Bytes(100, 0)), kFail);
+}
+
+TEST_F(FlcAnimationTest, BrokenChunkSizesFailInsteadOfLooping)
+{
+    auto b = builder(2, 2, 5, 5);
+    b.addChunk(0x1234, {});
+    b.addFrame({blackChunk()});
+    Bytes tiny = b.build();
+    tiny[128] = 4; // top-level chunk size below its own header
+    tiny[129] = tiny[130] = tiny[131] = 0;
+    EXPECT_EQ(load(tiny), kFail);
+
+    auto c = builder(2, 2, 1, 1);
+    c.addFrame({fliCopyChunk(solid(2, 2, 1))});
+    Bytes shortFrame = c.build();
+    shortFrame[128] = 20; // the frame chunk claims less than its sub-chunks
+    shortFrame[129] = shortFrame[130] = shortFrame[131] = 0;
+    EXPECT_EQ(load(shortFrame), kFail);
+}
+
+TEST_F(FlcAnimationTest, EveryTruncationLoadsOrFails)
+{
+    GameAnimation game;
+    game.width = 5;
+    game.height = 3;
+    game.directions = 1;
+    game.framesPerDirection = 3;
+    game.palette = greyRamp();
+    for (int i = 0; i < 3; ++i) {
+        IndexImage image(5, 3);
+        for (std::size_t p = 0; p < image.pixels.size(); ++p)
+            image.pixels[p] = std::uint8_t((p * 7 + i * 13) % 256);
+        game.images.push_back(image);
+    }
+    const Bytes file = buildGameAnimation(game);
+    int loaded = 0;
+    for (std::size_t length = 0; length < file.size(); ++length) {
+        const HResult result = load(Bytes(file.begin(), file.begin() + std::ptrdiff_t(length)));
+        ASSERT_TRUE(result == kOk || result == kFail);
+        loaded += result == kOk;
+        if (result == kOk) {
+            EXPECT_FALSE(animation.frames.empty());
+        }
+    }
+    EXPECT_GT(loaded, 0);
+}
+
+TEST(FlcAnimationWithoutScreenTest, NoScreenNoFrames)
+{
+    auto b = builder(2, 2, 1, 1);
+    b.addFrame({blackChunk()});
+    TempFile file(b.build());
+    CFlcAnimation animation;
+    EXPECT_EQ(animation.Load(file.path(), true), kFail);
+    EXPECT_TRUE(animation.frames.empty());
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+// Shared by the core tests: a headless screen and temporary files.
+
+#include "imaging/CScreen.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace kinetra::test {
+
+// Makes the program-wide screen for the test's lifetime, as the player
+// window does, so that surfaces can be created.
+class ScopedScreen {
+public:
+    ScopedScreen()
+    {
+        m_screen.Create(nullptr);
+        m_screen.Initialize(240, 240);
+        g_pScreen = &m_screen;
+    }
+    ~ScopedScreen() { g_pScreen = nullptr; }
+    CScreen& screen() { return m_screen; }
+
+private:
+    CScreen m_screen;
+};
+
+// A file in the temporary folder, removed when it goes out of scope.
+class TempFile {
+public:
+    explicit TempFile(const std::vector<std::uint8_t>& bytes, const std::string& suffix = ".flc")
+    {
+        static int counter = 0;
+        m_path = (std::filesystem::temp_directory_path()
+                  / ("kinetra-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + suffix))
+                     .string();
+        std::ofstream out(m_path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    ~TempFile()
+    {
+        std::error_code ignored;
+        std::filesystem::remove(m_path, ignored);
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+} // namespace kinetra::test

@@ -1,0 +1,31 @@
+# Sourced by the run and test scripts: installs the Debian packages the build
+# needs (only those missing), then configures and builds one tree.
+#
+#   kinetra_setup BUILD_DIR [cmake options...]
+
+KINETRA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+KINETRA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
+                  libbenchmark-dev clang libclang-rt-14-dev)
+
+kinetra_install_packages() {
+    local missing=()
+    for package in "${KINETRA_PACKAGES[@]}" "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
+            || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+kinetra_setup() {
+    local build_dir="$1"
+    shift
+    kinetra_install_packages
+    cmake -S "$KINETRA_ROOT" -B "$build_dir" -G Ninja -DKINETRA_WERROR=ON "$@" >/dev/null
+    cmake --build "$build_dir"
+}
