@@ -2,9 +2,9 @@
 
 #include "flc/ByteReader.h"
 #include "flc/FlcChunks.h"
+#include "flc/WholeFile.h"
 
 #include <array>
-#include <fstream>
 #include <new>
 
 namespace kinetra {
@@ -20,25 +20,6 @@ struct FrameChunkState {
 };
 
 } // namespace
-
-bool readWholeFile(const std::string& filePath, std::vector<std::uint8_t>& bytes)
-{
-    std::ifstream file(filePath, std::ios::binary);
-    if (!file)
-        return false;
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    if (size < 0)
-        return false;
-    file.seekg(0, std::ios::beg);
-    try {
-        bytes.resize(static_cast<std::size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    file.read(reinterpret_cast<char*>(bytes.data()), size);
-    return file.gcount() == size;
-}
 
 CFlcAnimation::CFlcAnimation() = default;
 

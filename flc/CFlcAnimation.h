@@ -60,7 +60,4 @@ private:
     HResult finishFrame(CSurface& frame);
 };
 
-// The whole file, or nothing when it cannot be opened or read.
-bool readWholeFile(const std::string& filePath, std::vector<std::uint8_t>& bytes);
-
 } // namespace kinetra

@@ -1,0 +1,66 @@
+#include "cli/Arguments.h"
+
+#include <algorithm>
+
+namespace kinetra::cli {
+
+std::string ParsedArguments::value(std::string_view option) const
+{
+    const auto found = options.find(option);
+    return found == options.end() ? std::string() : found->second;
+}
+
+std::optional<ParsedArguments> parseArguments(std::span<const std::string> args,
+                                              std::span<const OptionSpec> known, std::string& error)
+{
+    ParsedArguments parsed;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        // A lone "-" conventionally names a file, so it is positional too.
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            parsed.positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "-h" || arg == "--help") {
+            parsed.help = true;
+            continue;
+        }
+
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const auto spec = std::find_if(known.begin(), known.end(),
+                                       [&](const OptionSpec& option) { return option.name == name; });
+        if (spec == known.end()) {
+            error = "unknown option '" + name + "'";
+            return std::nullopt;
+        }
+        if (!spec->takesValue) {
+            if (equals != std::string::npos) {
+                error = "option '" + name + "' takes no value";
+                return std::nullopt;
+            }
+            parsed.options[name] = std::string();
+            continue;
+        }
+        if (equals != std::string::npos) {
+            parsed.options[name] = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            parsed.options[name] = args[++i];
+        } else {
+            error = "option '" + name + "' needs a value";
+            return std::nullopt;
+        }
+        if (parsed.options[name].empty()) {
+            error = "option '" + name + "' needs a value";
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
+} // namespace kinetra::cli

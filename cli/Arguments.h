@@ -1,0 +1,37 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kinetra::cli {
+
+// An option a command accepts, named with its dashes ("--out").
+struct OptionSpec {
+    std::string_view name;
+    bool takesValue = false;
+};
+
+struct ParsedArguments {
+    std::vector<std::string> positional;
+    // Options seen, by name; a flag maps to an empty string. A repeated
+    // option keeps its last value.
+    std::map<std::string, std::string, std::less<>> options;
+    bool help = false;
+
+    bool has(std::string_view option) const { return options.find(option) != options.end(); }
+    std::string value(std::string_view option) const;
+};
+
+// Splits a command's arguments into options and positional ones. Options may
+// stand anywhere, as "--name value" or "--name=value"; "--" ends them, so a
+// file whose name starts with a dash can still be named. "-h" and "--help"
+// are always known. An unknown option or a missing value yields nothing and
+// an explanation in `error`.
+std::optional<ParsedArguments> parseArguments(std::span<const std::string> args,
+                                              std::span<const OptionSpec> known, std::string& error);
+
+} // namespace kinetra::cli

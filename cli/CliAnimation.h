@@ -1,0 +1,33 @@
+#pragma once
+
+#include "flc/CFlcAnimation.h"
+#include "imaging/CScreen.h"
+
+#include <iosfwd>
+#include <string>
+
+namespace kinetra::cli {
+
+// An animation opened the way the player opens one, without a window: a
+// screen of its own to make the frame surfaces, the whole file decoded with
+// its palette, and the header completed as the player completes it.
+class CliAnimation {
+public:
+    CliAnimation();
+    ~CliAnimation();
+    CliAnimation(const CliAnimation&) = delete;
+    CliAnimation& operator=(const CliAnimation&) = delete;
+
+    // On failure prints the program's message for an unreadable document on
+    // `err` and returns false.
+    bool open(const std::string& path, std::ostream& err);
+
+    const CFlcAnimation& animation() const { return m_animation; }
+
+private:
+    // Declared first so that it outlives every frame surface it made.
+    CScreen m_screen;
+    CFlcAnimation m_animation;
+};
+
+} // namespace kinetra::cli

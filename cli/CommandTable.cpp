@@ -1,0 +1,29 @@
+#include "cli/Command.h"
+
+#include <array>
+#include <ostream>
+
+namespace kinetra::cli {
+
+std::span<const Command* const> allCommands()
+{
+    static constexpr std::array<const Command*, 2> kCommands{
+        &kInfoCommand,
+        &kFramesCommand,
+    };
+    return kCommands;
+}
+
+int CommandContext::usageError(std::string_view problem) const
+{
+    err << "kinetra-cli " << command.name << ": " << problem << "\n\n" << command.usage;
+    return kExitUsage;
+}
+
+int CommandContext::failure(std::string_view message) const
+{
+    err << message << '\n';
+    return kExitFailure;
+}
+
+} // namespace kinetra::cli

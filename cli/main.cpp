@@ -1,0 +1,73 @@
+#include "cli/Command.h"
+
+#include <algorithm>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using kinetra::cli::Command;
+
+void printProgramUsage(std::ostream& stream)
+{
+    stream << "Usage: kinetra-cli COMMAND [ARGUMENTS]\n"
+              "\n"
+              "Commands:\n";
+    for (const Command* command : kinetra::cli::allCommands()) {
+        std::string name(command->name);
+        name.resize(std::max<std::size_t>(name.size(), 10), ' ');
+        stream << "  " << name << command->summary << '\n';
+    }
+    stream << "\n"
+              "Run 'kinetra-cli COMMAND --help' for the arguments of a command.\n";
+}
+
+const Command* findCommand(std::string_view name)
+{
+    for (const Command* command : kinetra::cli::allCommands()) {
+        if (command->name == name)
+            return command;
+    }
+    return nullptr;
+}
+
+int runCommand(const Command& command, const std::vector<std::string>& args)
+{
+    using namespace kinetra::cli;
+    std::string error;
+    const auto parsed = parseArguments(args, command.options, error);
+    if (!parsed) {
+        std::cerr << "kinetra-cli " << command.name << ": " << error << "\n\n" << command.usage;
+        return kExitUsage;
+    }
+    if (parsed->help) {
+        std::cout << command.usage;
+        return kExitOk;
+    }
+    const CommandContext context{command, *parsed, std::cout, std::cerr};
+    return command.run(context);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    using namespace kinetra::cli;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        printProgramUsage(std::cerr);
+        return kExitUsage;
+    }
+    if (args[0] == "-h" || args[0] == "--help") {
+        printProgramUsage(std::cout);
+        return kExitOk;
+    }
+    const Command* command = findCommand(args[0]);
+    if (!command) {
+        std::cerr << "kinetra-cli: unknown command '" << args[0] << "'\n\n";
+        printProgramUsage(std::cerr);
+        return kExitUsage;
+    }
+    return runCommand(*command, std::vector<std::string>(args.begin() + 1, args.end()));
+}
