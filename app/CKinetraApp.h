@@ -1,0 +1,74 @@
+#pragma once
+
+#include "uikit/CMruFileManager.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class CKinetraDoc;
+class CMainFrame;
+class QLocalServer;
+
+// The application object: start-up, the settings cache, the single-instance
+// rule, the command-line switches and the recent-files list. It also plays
+// the framework's part in opening documents.
+class CKinetraApp : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CKinetraApp(QObject* parent = nullptr);
+    ~CKinetraApp() override;
+
+    // The start-up sequence; false ends the program without a window.
+    virtual bool InitInstance(const QStringList& arguments);
+    // Reads the "Options" values into the cache and rebuilds the recent-files
+    // list; again after the Options dialog saved its pages.
+    void LoadSettings();
+
+    QString GetGamePath() const { return m_strGamePath; }
+    QString GetPalDir() const { return m_strPalDir; }
+
+    // Opens path as the document, as the shell or a recent-files entry
+    // does: the same path only brings the window forward; a new one is
+    // validated, becomes the document (heading the recent files) and is
+    // loaded by the view. Returns the document, or null when refused.
+    CKinetraDoc* OpenDocumentFile(const QString& path);
+    virtual void AddToRecentFileList(const QString& path);
+
+    // The filter of the recent-files list: a name longer than ".flc" that
+    // ends in it, ignoring case.
+    static bool IsFlcFileName(const QString& name);
+    bool IsFileTypeRegistered() const;
+    void RegisterFileType(bool registerType);
+
+    // The About command.
+    void OnAppAbout();
+
+    CKinetraDoc* GetDocument() const { return m_pDocument.get(); }
+    CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
+
+    QString m_strGamePath;
+    bool m_bGamePath = false;
+    CMruFileManager m_mruManager;
+    int m_nMaxMRU = 4;
+    bool m_bLoadDoc = false;
+    bool m_bStartingUp = true;
+    bool m_bCheckFileType = true;
+    int m_nPalType = 0;
+    QString m_strPalDir;
+
+private:
+    bool handOverToRunningInstance(const QString& fileName);
+    void listenForSecondStarts();
+    void cleanUpAfterInstall();
+
+    std::unique_ptr<CKinetraDoc> m_pDocument;
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+    QLocalServer* m_pInstanceServer = nullptr;
+};
+
+// The one application object, while it exists.
+CKinetraApp* theApp();
