@@ -11,6 +11,7 @@
 class CKinetraDoc;
 class CMainFrame;
 class QLocalServer;
+class QLocalSocket;
 
 // The application object: start-up, the settings cache, the single-instance
 // rule, the command-line switches and the recent-files list. It also plays
@@ -22,7 +23,8 @@ public:
     explicit CKinetraApp(QObject* parent = nullptr);
     ~CKinetraApp() override;
 
-    // The start-up sequence; false ends the program without a window.
+    // The start-up sequence over the arguments after the program's name;
+    // false ends the program without a window (ExitCode says how).
     virtual bool InitInstance(const QStringList& arguments);
     // Reads the "Options" values into the cache and rebuilds the recent-files
     // list; again after the Options dialog saved its pages.
@@ -50,6 +52,15 @@ public:
     CKinetraDoc* GetDocument() const { return m_pDocument.get(); }
     CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
 
+    // The process's exit status after InitInstance returned false: 0, 1
+    // when the file named on the command line was refused, 2 for a switch
+    // the program does not know.
+    int ExitCode() const { return m_nExitCode; }
+
+    // Where the running instance listens for later starts: inside the
+    // user's runtime folder, which no other user can enter.
+    static QString InstanceSocketName();
+
     QString m_strGamePath;
     bool m_bGamePath = false;
     CMruFileManager m_mruManager;
@@ -60,14 +71,29 @@ public:
     int m_nPalType = 0;
     QString m_strPalDir;
 
+    // The menu looks read at start-up ("Menu" section); the menus draw with
+    // the desktop's style, so nothing else reads them yet.
+    int m_nMenuDrawMode = 2;
+    int m_nMenuSelectDisableMode = 1;
+    int m_nMenuXpBlending = 1;
+
+protected:
+    // The program's own file: the desktop entry runs it, and the
+    // post-install clean-up looks for the installer beside it.
+    virtual QString ProgramPath() const;
+
 private:
     bool handOverToRunningInstance(const QString& fileName);
     void listenForSecondStarts();
+    void onSecondStartMessage(QLocalSocket* socket);
     void cleanUpAfterInstall();
+    void raiseMainWindow();
+    void updateViews();
 
     std::unique_ptr<CKinetraDoc> m_pDocument;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     QLocalServer* m_pInstanceServer = nullptr;
+    int m_nExitCode = 0;
 };
 
 // The one application object, while it exists.

@@ -29,6 +29,9 @@ signals:
 
 private:
     CKinetraDoc* m_pDocument;
+    // The place of the picture in the form; the player sits at its top left
+    // and is smaller than it only for a plain FLC.
+    QWidget* m_pPictureArea = nullptr;
     CFlcPlayer* m_wndPlayer = nullptr;
     bool m_bInitialized = false;
 };

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
 
 // The picture of the animation, and through its second base the animation
@@ -25,9 +26,22 @@ public:
     virtual kinetra::HResult Load(const QString& path);
     void Unload();
 
+    // Fills the back buffer with `fillColor`.
+    void DrawBackground();
+    // Draws frame `currentFrame` at the header's offsets, leaving out its
+    // colour key; a frame reaching past the picture is clipped.
+    void ComposeFrame();
+
+    // The last picture handed over by the screen (null before the first).
+    const QImage& PresentedImage() const { return m_presented; }
+
     bool loaded = false;
     bool plainFlc = false;
     int currentFrame = 0;
+    // 0x00RRGGBB: what the back buffer is filled with under the frame.
+    std::uint32_t fillColor = 0;
+    // 0x00BBGGRR: the application palette's button colour at construction.
+    unsigned defaultColor = 0;
 
 signals:
     void stateChanged();
@@ -38,7 +52,11 @@ protected:
 private:
     // Draws the current frame over the background and presents it.
     void Tick();
+    void present(const kinetra::CSurface& backBuffer);
 
     std::unique_ptr<kinetra::CScreen> m_screen;
     QImage m_presented;
 };
+
+// A colour reference (0x00BBGGRR) as the 0x00RRGGBB fill colour of a surface.
+std::uint32_t FillColorFromRef(unsigned colorRef);

@@ -78,6 +78,12 @@ enum : unsigned {
     IDS_PALETTE_EXPORTED = 61268,
     IDS_PALETTE_EXPORT_FAILED = 61269,
     IDS_PALETTE_EXPORT_FILTER = 61270,
+    // Texts the platform framework brought with it: its file errors before a
+    // document is validated, and the usage complaint.
+    IDS_FILE_ACCESS_FAILED = 61729,
+    IDS_FILE_NOT_FOUND = 61730,
+    IDS_FILE_ACCESS_DENIED = 61733,
+    IDS_UNKNOWN_OPTION = 61734,
 };
 
 // Registers the program's whole string table with the UI kit.

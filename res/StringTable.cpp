@@ -85,5 +85,9 @@ void RegisterKinetraStrings()
         {IDS_PALETTE_EXPORT_FAILED, "'%s'\r\nCannot export palette to the file."},
         {IDS_PALETTE_EXPORT_FILTER,
          "Adobe Color Table (.act)|*.act|Microsoft Palette (.pal)|*.pal|Jasc Animation Shop (.pal)|*.pal||"},
+        {IDS_FILE_ACCESS_FAILED, "'%s'\r\nThe file cannot be read."},
+        {IDS_FILE_NOT_FOUND, "'%s'\r\nThe file cannot be found."},
+        {IDS_FILE_ACCESS_DENIED, "'%s'\r\nAccess to the file was denied."},
+        {IDS_UNKNOWN_OPTION, "Unknown option '%s'."},
     });
 }

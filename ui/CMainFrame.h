@@ -8,9 +8,11 @@
 
 #include <map>
 
+class CColorStripButton;
 class CKinetraDoc;
 class CMainView;
 class QAction;
+class QLabel;
 class QMenu;
 class QToolBar;
 
@@ -34,6 +36,7 @@ public:
     int OnShellOpenFile(unsigned wParam);
 
     void SetMinTrackSize(int width, int height);
+    QSize MinTrackSize() const { return m_sizeMinTrack; }
     void ReloadSettings();
     QToolBar* GetToolBar() const;
     CMainView* GetActiveView() const { return m_pView; }
@@ -43,22 +46,48 @@ public:
     // Recomputes the enabled and checked state of every command.
     void UpdateCommandUI();
 
+    bool IsTopMost() const { return m_bTopMost; }
+
     // The colour shown on the Select color button (0x00BBGGRR).
     unsigned m_crBackground = 0;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createStatusBar();
+    // Runs a command's handler, then refreshes every command's state.
+    void onCommand(void (CMainFrame::*handler)());
+
     void LoadFrameSettings();
     void SaveFrameSettings();
     void ApplyFrameSettings();
 
+    void OnFileOpen();
+    void OnFileRefresh();
+    void OnViewToolBar();
+    void OnViewStatusBar();
+    void OnAlwaysOnTop();
+    // Re-applies the z-order marker; the window keeps its place and size.
+    void applyTopMost();
+    // The user cannot size the window: it follows its contents, but never
+    // below the minimum size.
+    void fitToContents();
+    void updateTitle();
+
     CKinetraDoc* m_pDocument;
     CMainView* m_pView = nullptr;
     std::map<unsigned, QAction*> m_actions;
+    QToolBar* m_wndToolBar = nullptr;
+    CColorStripButton* m_pSelectColorButton = nullptr;
+    QLabel* m_pIdleLabel = nullptr;
     QSize m_sizeMinTrack{100, 100};
     bool m_bShowToolBar = true;
     bool m_bShowStatusBar = true;
     bool m_bTopMost = false;
+    bool m_bFitting = false;
 };

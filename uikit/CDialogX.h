@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 
@@ -46,7 +47,7 @@ protected:
 
 private:
     struct ControlInfo {
-        QWidget* control;
+        QPointer<QWidget> control;
         unsigned flags;
         int hDivisor, hShare, vDivisor, vShare;
         QRect base;

@@ -48,4 +48,5 @@ protected:
 
 private:
     QStringList m_nameFilters;
+    unsigned m_flags = 0;
 };

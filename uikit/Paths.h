@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QWidget;
+
 bool uIsFileExist(const QString& path);
 bool uIsDirExist(const QString& path);
 // Creates the folder and any missing parents.
@@ -18,6 +20,11 @@ QString uGetTempFileName(const QString& prefix);
 QString uInt2Str(long long value);
 // The running executable's full path.
 QString uGetModuleFileName();
+
+// Lets the user choose a folder (Qt's own dialog, run through uDoModal),
+// starting at `path`; on confirmation `path` is replaced and true returned.
+// `flags` (2: folders only) need no handling here.
+bool uBrowseFolder(QWidget* owner, QString& path, const QString& title, int flags = 2);
 
 class CFileX {
 public:

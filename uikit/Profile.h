@@ -25,3 +25,5 @@ int uGetProfileInt(const QString& section, const QString& entry, int defaultValu
 QString uGetProfileString(const QString& section, const QString& entry, const QString& defaultValue = {});
 bool uWriteProfileInt(const QString& section, const QString& entry, int value);
 bool uWriteProfileString(const QString& section, const QString& entry, const QString& value);
+// Removes one value; true when it is gone afterwards.
+bool uDeleteProfileEntry(const QString& section, const QString& entry);

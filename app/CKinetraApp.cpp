@@ -1,0 +1,377 @@
+#include "app/CKinetraApp.h"
+
+#include "app/CKinetraDoc.h"
+#include "app/CMainView.h"
+#include "app/FileAssociation.h"
+#include "app/GamePath.h"
+#include "app/SettingNames.h"
+#include "res/Resource.h"
+#include "ui/CMainFrame.h"
+#include "ui/KinetraIcons.h"
+#include "uikit/CButtonX.h"
+#include "uikit/CCommandLineInfoX.h"
+#include "uikit/Modal.h"
+#include "uikit/Paths.h"
+#include "uikit/Profile.h"
+#include "uikit/StringTable.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QThread>
+
+#include <cstdio>
+
+#include <unistd.h>
+
+using namespace kinetra::settings;
+
+namespace {
+
+CKinetraApp* g_pApp = nullptr;
+
+const QString kInstanceName = QStringLiteral("KINETRAVIEVER");
+const QString kInstallerName = QStringLiteral("InstallKinetra");
+
+// The lines of the hand-over between two starts.
+const QByteArray kShellOpenMessage = QByteArray::number(WM_SHELL_OPEN_FILE);
+const QByteArray kRaiseMessage = QByteArrayLiteral("raise");
+const QByteArray kHandledReply = QByteArrayLiteral("1");
+
+constexpr int kConnectTimeoutMs = 2000;
+// The running instance may be showing a message about the file it was
+// handed; past this the second start ends without its answer.
+constexpr int kReplyTimeoutMs = 30000;
+
+constexpr int kMinMaxMRU = 4;
+constexpr int kMaxMaxMRU = 16;
+constexpr int kDefaultMaxMRU = 4;
+
+constexpr int kInstallerRetryMs = 300;
+// An installer file that can never be deleted must not keep the run alive.
+constexpr qint64 kInstallerGiveUpMs = 10000;
+
+void printText(std::FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+bool isSameFile(const QString& a, const QString& b)
+{
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    const QString canonicalB = QFileInfo(b).canonicalFilePath();
+    if (!canonicalA.isEmpty() && !canonicalB.isEmpty())
+        return canonicalA == canonicalB;
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+}
+
+// A server answers on `name`: another instance is running.
+bool isInstanceAlive(const QString& name)
+{
+    QLocalSocket probe;
+    probe.connectToServer(name);
+    const bool alive = probe.waitForConnected(kConnectTimeoutMs);
+    probe.abort();
+    return alive;
+}
+
+} // namespace
+
+CKinetraApp* theApp()
+{
+    return g_pApp;
+}
+
+CKinetraApp::CKinetraApp(QObject* parent) : QObject(parent)
+{
+    g_pApp = this;
+    // The association installs the program's icon from them.
+    InitKinetraResources();
+    connect(&m_mruManager, &CMruFileManager::openRequested, this,
+            [this](const QString& path) { OpenDocumentFile(path); });
+}
+
+CKinetraApp::~CKinetraApp()
+{
+    // The frame and the document may still ask for the application.
+    m_pMainFrame.reset();
+    m_pDocument.reset();
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+QString CKinetraApp::ProgramPath() const
+{
+    return uGetModuleFileName();
+}
+
+QString CKinetraApp::InstanceSocketName()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty())
+        return runtime + u'/' + kInstanceName;
+    return QDir::tempPath() + u'/' + kInstanceName + u'-' + QString::number(::getuid());
+}
+
+bool CKinetraApp::InitInstance(const QStringList& arguments)
+{
+    m_nMenuDrawMode = uGetProfileInt(kMenu, kMenuStyle, 2);
+    m_nMenuSelectDisableMode = uGetProfileInt(kMenu, kMenuSelection, 1);
+    m_nMenuXpBlending = uGetProfileInt(kMenu, kMenuGloom, 1);
+    CButtonX::SetButtonsSettings(uGetProfileInt(kButtonX, kButtonSettings, 0));
+
+    LoadSettings();
+    m_pDocument = std::make_unique<CKinetraDoc>();
+
+    CCommandLineInfoX cmdInfo;
+    cmdInfo.ParseCommandLine(arguments);
+    if (cmdInfo.m_bHelp) {
+        printText(stdout, CCommandLineInfoX::HelpText());
+        return false;
+    }
+    if (!cmdInfo.m_strUnknown.isEmpty()) {
+        printText(stderr, uFormatString(IDS_UNKNOWN_OPTION, cmdInfo.m_strUnknown) + u'\n' +
+                              CCommandLineInfoX::HelpText());
+        m_nExitCode = 2;
+        return false;
+    }
+
+    const bool shellOpen =
+        cmdInfo.m_nShellCommand == CCommandLineInfoX::FileOpen && !cmdInfo.m_strFileName.isEmpty();
+    // A running instance takes over whatever this start was asked to do,
+    // switches included.
+    if (uGetProfileInt(kOptions, kMultiInstances, 1) == 0 &&
+        handOverToRunningInstance(shellOpen ? cmdInfo.m_strFileName : QString()))
+        return false;
+
+    if (cmdInfo.m_bRegister) {
+        RegisterFileType(true);
+        if (!cmdInfo.m_bSilent)
+            uMessageBox(uLoadString(IDS_FILE_TYPE_REGISTERED), MB_ICONINFORMATION);
+        if (!cmdInfo.m_bInstall)
+            return false;
+    }
+    if (cmdInfo.m_bUnregister) {
+        RegisterFileType(false);
+        if (!cmdInfo.m_bSilent)
+            uMessageBox(uLoadString(IDS_FILE_TYPE_UNREGISTERED), MB_ICONINFORMATION);
+        return false;
+    }
+    if (cmdInfo.m_bInstall) {
+        cleanUpAfterInstall();
+        return false;
+    }
+
+    if (m_bCheckFileType && !IsFileTypeRegistered() &&
+        uMessageBox(uLoadString(IDS_ASK_REGISTER_FILE_TYPE), MB_YESNO | MB_ICONQUESTION) == IDYES)
+        RegisterFileType(true);
+
+    if (const auto gamePath = kinetra::FindGameInstallPath()) {
+        m_strGamePath = *gamePath;
+        m_bGamePath = true;
+    }
+
+    // The view loads the document, so the frame that holds it comes first;
+    // it stays hidden until the document is settled.
+    m_pMainFrame = std::make_unique<CMainFrame>(m_pDocument.get());
+    if (!m_pMainFrame->LoadFrame())
+        return false;
+
+    if (shellOpen) {
+        // The document has shown why it refused the file.
+        if (!OpenDocumentFile(cmdInfo.m_strFileName)) {
+            m_nExitCode = 1;
+            return false;
+        }
+    } else {
+        m_pDocument->OnNewDocument();
+        updateViews();
+    }
+
+    m_bStartingUp = false;
+    m_pMainFrame->show();
+    listenForSecondStarts();
+    return true;
+}
+
+void CKinetraApp::LoadSettings()
+{
+    m_nMaxMRU = uGetProfileInt(kOptions, kMaxMRU, kDefaultMaxMRU);
+    m_bLoadDoc = uGetProfileInt(kOptions, kLoadDoc, 0) != 0;
+    m_bCheckFileType = uGetProfileInt(kOptions, kCheckFileType, 1) != 0;
+    m_nPalType = uGetProfileInt(kOptions, kPalType, 0);
+    m_strPalDir = uGetProfileString(kOptions, kPalDir);
+    if (m_nMaxMRU < kMinMaxMRU || m_nMaxMRU > kMaxMaxMRU)
+        m_nMaxMRU = kDefaultMaxMRU;
+
+    // The menus attached to the manager show "(None)" until it has entries.
+    m_mruManager.RemoveMRUFileLists();
+    m_mruManager.Add(ID_FILE_MRU_FIRST, kRecentFiles, uLoadString(IDS_MRU_ENTRY_FORMAT), &CKinetraApp::IsFlcFileName,
+                     m_nMaxMRU, 0, 30, 0);
+}
+
+CKinetraDoc* CKinetraApp::OpenDocumentFile(const QString& path)
+{
+    if (!m_pDocument || path.isEmpty())
+        return nullptr;
+    const QString fullPath = QFileInfo(path).absoluteFilePath();
+    if (!m_pDocument->GetPathName().isEmpty() && isSameFile(m_pDocument->GetPathName(), fullPath)) {
+        raiseMainWindow();
+        return m_pDocument.get();
+    }
+    // A refused file leaves the open document as it was.
+    if (!m_pDocument->OnOpenDocument(fullPath))
+        return nullptr;
+    m_pDocument->SetPathName(fullPath, true);
+    m_pDocument->SetModifiedFlag(false);
+    updateViews();
+    return m_pDocument.get();
+}
+
+void CKinetraApp::AddToRecentFileList(const QString& path)
+{
+    m_mruManager.AddToRecentFileList(path);
+}
+
+bool CKinetraApp::IsFlcFileName(const QString& name)
+{
+    const QLatin1String extension(".flc");
+    return name.size() > extension.size() && name.endsWith(extension, Qt::CaseInsensitive);
+}
+
+bool CKinetraApp::IsFileTypeRegistered() const
+{
+    return kinetra::FileAssociation(ProgramPath()).IsRegistered();
+}
+
+void CKinetraApp::RegisterFileType(bool registerType)
+{
+    const kinetra::FileAssociation association(ProgramPath());
+    if (registerType)
+        association.Register();
+    else
+        association.Unregister();
+}
+
+void CKinetraApp::OnAppAbout()
+{
+    // The About dialog is not part of the program yet; its command stays
+    // disabled until it is.
+}
+
+void CKinetraApp::updateViews()
+{
+    if (m_pMainFrame && m_pMainFrame->GetActiveView())
+        m_pMainFrame->GetActiveView()->OnInitialUpdate();
+}
+
+void CKinetraApp::raiseMainWindow()
+{
+    if (!m_pMainFrame)
+        return;
+    if (m_pMainFrame->isMinimized())
+        m_pMainFrame->showNormal();
+    m_pMainFrame->raise();
+    m_pMainFrame->activateWindow();
+}
+
+bool CKinetraApp::handOverToRunningInstance(const QString& fileName)
+{
+    QLocalSocket socket;
+    socket.connectToServer(InstanceSocketName());
+    if (!socket.waitForConnected(kConnectTimeoutMs))
+        return false;
+
+    QByteArray message = kRaiseMessage;
+    if (!fileName.isEmpty()) {
+        // The running instance may have another working folder.
+        uWriteProfileString(kOptions, kShell, QFileInfo(fileName).absoluteFilePath());
+        message = kShellOpenMessage;
+    }
+    socket.write(message + '\n');
+    socket.waitForBytesWritten(kConnectTimeoutMs);
+
+    // Wait until the running instance has handled it, as a sent (not
+    // posted) window message would; its answer itself carries nothing.
+    QElapsedTimer waited;
+    waited.start();
+    while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState &&
+           waited.elapsed() < kReplyTimeoutMs)
+        socket.waitForReadyRead(int(kReplyTimeoutMs - waited.elapsed()));
+    return true;
+}
+
+void CKinetraApp::listenForSecondStarts()
+{
+    const QString name = InstanceSocketName();
+    // Another instance (started while any number were allowed) may already
+    // be the one that later starts find; it keeps its name.
+    if (isInstanceAlive(name))
+        return;
+    auto* server = new QLocalServer(this);
+    // No socket options: with them Qt renames its socket over whatever has
+    // the name, while a plain bind refuses a name that is taken.
+    if (!server->listen(name) && server->serverError() == QAbstractSocket::AddressInUseError) {
+        // Left behind by an instance that crashed: nobody answered on it.
+        QLocalServer::removeServer(name);
+        server->listen(name);
+    }
+    if (!server->isListening()) {
+        delete server;
+        return;
+    }
+    connect(server, &QLocalServer::newConnection, this, [this, server] {
+        while (QLocalSocket* socket = server->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { onSecondStartMessage(socket); });
+            if (socket->canReadLine())
+                onSecondStartMessage(socket);
+        }
+    });
+    m_pInstanceServer = server;
+}
+
+void CKinetraApp::onSecondStartMessage(QLocalSocket* socket)
+{
+    // Opening the file may show a message, and the socket may go while it
+    // is up.
+    QPointer<QLocalSocket> guard(socket);
+    while (guard && guard->canReadLine()) {
+        const QByteArray message = guard->readLine().trimmed();
+        if (message == kShellOpenMessage && m_pMainFrame)
+            m_pMainFrame->OnShellOpenFile(WM_SHELL_OPEN_FILE);
+        raiseMainWindow();
+        if (guard) {
+            guard->write(kHandledReply + '\n');
+            guard->flush();
+        }
+    }
+}
+
+void CKinetraApp::cleanUpAfterInstall()
+{
+    const QString program = ProgramPath();
+    if (program.isEmpty())
+        return;
+    const QString installer = uGetPathName(program) + kInstallerName;
+
+    // The installer started us and ends without waiting for us. Linux lets
+    // a running program's file go, so a retry means the folder refuses.
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const QFileInfo info(installer);
+        if (!info.exists() && !info.isSymLink())
+            break;
+        if (QFile::remove(installer) || waited.elapsed() >= kInstallerGiveUpMs)
+            break;
+        QThread::msleep(kInstallerRetryMs);
+    }
+    // The Linux installer ships no runtime library of its own beside us,
+    // so there is nothing else to delete.
+}

@@ -1,0 +1,151 @@
+#include "app/CKinetraDoc.h"
+
+#include "app/CKinetraApp.h"
+#include "app/SettingNames.h"
+#include "res/Resource.h"
+#include "ui/CFileFlcDlg.h"
+#include "ui/CMainFrame.h"
+#include "uikit/Modal.h"
+#include "uikit/Paths.h"
+#include "uikit/Profile.h"
+#include "uikit/StringTable.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include <optional>
+
+namespace {
+
+constexpr quint16 kFlcMagic = 0xAF12;
+constexpr qint64 kMagicOffset = 4;
+
+// Wait cursor for the length of a scope, where there is a screen to show it.
+class WaitCursor {
+public:
+    WaitCursor() : m_bSet(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
+    {
+        if (m_bSet)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~WaitCursor()
+    {
+        if (m_bSet)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    bool m_bSet;
+};
+
+// The message that refuses `path`, or nothing when it may be opened. First
+// the checks of any document (a readable file), then those of an FLC: the
+// extension and the header's magic number.
+std::optional<QString> refusal(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return uFormatString(IDS_FILE_NOT_FOUND, path);
+    QFile file(path);
+    if (!info.isFile())
+        return uFormatString(IDS_FILE_ACCESS_FAILED, path);
+    if (!file.open(QIODevice::ReadOnly))
+        return uFormatString(file.error() == QFileDevice::PermissionsError ? IDS_FILE_ACCESS_DENIED
+                                                                            : IDS_FILE_ACCESS_FAILED,
+                             path);
+    file.close();
+
+    const QString invalid = uFormatString(IDS_INVALID_DOCUMENT, path);
+    if (uGetFileExt(path).compare(QLatin1String("flc"), Qt::CaseInsensitive) != 0)
+        return invalid;
+
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(kMagicOffset))
+        return invalid;
+    const QByteArray magic = file.read(2);
+    if (magic.size() != 2)
+        return invalid;
+    const auto value = quint16(quint8(magic[0]) | quint8(magic[1]) << 8);
+    if (value != kFlcMagic)
+        return invalid;
+    return std::nullopt;
+}
+
+} // namespace
+
+CKinetraDoc::CKinetraDoc(QObject* parent) : QObject(parent)
+{
+}
+
+bool CKinetraDoc::OnNewDocument()
+{
+    const CKinetraApp* app = theApp();
+    if (app && app->m_bStartingUp && app->m_bLoadDoc) {
+        const QString recent =
+            uGetProfileString(kinetra::settings::kRecentFiles, uFormatString(IDS_MRU_ENTRY_FORMAT, 1));
+        // The list already holds this file at its top.
+        if (!recent.isEmpty() && uIsFileExist(recent) && OnOpenDocument(recent)) {
+            SetPathName(recent, false);
+            SetModifiedFlag(false);
+            return true;
+        }
+    }
+    m_strPathName.clear();
+    SetTitle(uLoadString(IDS_FLC_NOT_LOADED));
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CKinetraDoc::OnOpenDocument(const QString& path)
+{
+    std::optional<QString> message;
+    {
+        WaitCursor wait;
+        message = refusal(path);
+    }
+    if (message) {
+        uMessageBox(*message, MB_ICONSTOP);
+        return false;
+    }
+    return true;
+}
+
+bool CKinetraDoc::OnSaveDocument(const QString& path)
+{
+    (void)path;
+    return true;
+}
+
+void CKinetraDoc::OnFileOpen()
+{
+    CKinetraApp* app = theApp();
+    CFileFlcDlg dialog(app ? app->GetMainFrame() : nullptr);
+    const QString lastOpened = uGetProfileString(kinetra::settings::kOptions, kinetra::settings::kLastOpened);
+    if (!lastOpened.isEmpty() && uIsFileExist(lastOpened))
+        dialog.SetInitialDir(lastOpened);
+    if (dialog.DoModal() != IDOK)
+        return;
+
+    const QString path = dialog.GetPathName();
+    if (app)
+        app->OpenDocumentFile(path);
+    // Also after a refusal: the next dialog starts where the user was.
+    uWriteProfileString(kinetra::settings::kOptions, kinetra::settings::kLastOpened, path);
+}
+
+void CKinetraDoc::SetPathName(const QString& path, bool addToMRU)
+{
+    m_strPathName = QFileInfo(path).absoluteFilePath();
+    SetTitle(CFileX::GetFileName(m_strPathName));
+    if (addToMRU)
+        if (CKinetraApp* app = theApp())
+            app->AddToRecentFileList(m_strPathName);
+}
+
+void CKinetraDoc::SetTitle(const QString& title)
+{
+    m_strTitle = title;
+    emit titleChanged(m_strTitle);
+}

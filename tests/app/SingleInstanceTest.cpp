@@ -1,0 +1,280 @@
+#include "AppTestSupport.h"
+#include "app/CKinetraApp.h"
+#include "app/CKinetraDoc.h"
+#include "qtsupport/QtTestMain.h"
+#include "res/Resource.h"
+#include "uikit/Profile.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace kinetra::apptest;
+
+namespace {
+
+constexpr int kStartTimeoutMs = 20000;
+
+// Stands in for a running Kinetra: records the lines a second start sends
+// and answers each with "1", after `replyDelayMs`.
+class FakeInstance : public QObject {
+public:
+    QStringList messages;
+    int replyDelayMs = 0;
+    int connections = 0;
+
+    bool listen()
+    {
+        QLocalServer::removeServer(CKinetraApp::InstanceSocketName());
+        if (!m_server.listen(CKinetraApp::InstanceSocketName()))
+            return false;
+        connect(&m_server, &QLocalServer::newConnection, this, [this] {
+            while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+                ++connections;
+                connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                    while (socket->canReadLine()) {
+                        messages.append(QString::fromUtf8(socket->readLine().trimmed()));
+                        QTest::qWait(replyDelayMs);
+                        socket->write("1\n");
+                    }
+                });
+            }
+        });
+        return true;
+    }
+
+private:
+    QLocalServer m_server;
+};
+
+// A socket file that nobody listens on, as a crashed instance leaves it.
+bool makeStaleSocket(const QString& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    if (name.size() >= qsizetype(sizeof(address.sun_path))) {
+        ::close(fd);
+        return false;
+    }
+    std::copy(name.begin(), name.end(), address.sun_path);
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    ::close(fd);
+    return bound && QFileInfo::exists(path);
+}
+
+// Sends one line to whoever listens on the instance socket; its answer.
+QString ask(const QByteArray& message)
+{
+    QLocalSocket socket;
+    socket.connectToServer(CKinetraApp::InstanceSocketName());
+    if (!socket.waitForConnected(2000))
+        return QStringLiteral("(no connection)");
+    socket.write(message + '\n');
+    if (!QTest::qWaitFor([&] { return socket.canReadLine(); }, 10000))
+        return QStringLiteral("(no answer)");
+    return QString::fromUtf8(socket.readLine().trimmed());
+}
+
+} // namespace
+
+class SingleInstanceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { RegisterKinetraStrings(); }
+
+    void init()
+    {
+        resetUserFolders();
+        m_files = std::make_unique<QTemporaryDir>();
+    }
+
+    void cleanup()
+    {
+        for (auto& process : m_processes) {
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished(5000);
+            }
+        }
+        m_processes.clear();
+    }
+
+    void aSecondStartHandsItsFileToTheRunningInstance()
+    {
+        const QString file = m_files->path() + "/handed.flc";
+        QVERIFY(copySample(file));
+        uWriteProfileInt("Options", "Multi Instances", 0);
+
+        QProcess* first = start({});
+        QVERIFY2(QTest::qWaitFor([] { return ask("raise") == "1"; }, kStartTimeoutMs), "the first start never listened");
+
+        QProcess* second = start({file});
+        QVERIFY(second->waitForFinished(kStartTimeoutMs));
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 0);
+        // The second start waited for the first to handle it.
+        QCOMPARE(profileValue("Options", "Shell").toString(), file);
+        QCOMPARE(profileValue("Options", "Last Opend").toString(), file);
+        QCOMPARE(profileValue("Recent Files", "File1").toString(), file);
+
+        QProcess* third = start({});
+        QVERIFY(third->waitForFinished(kStartTimeoutMs));
+        QCOMPARE(third->exitCode(), 0);
+        QCOMPARE(first->state(), QProcess::Running);
+    }
+
+    void aSecondStartWithAFileWritesShellSends2997AndWaits()
+    {
+        QVERIFY(writeFile(m_files->path() + "/rel.flc", flcHeaderBytes()));
+        uWriteProfileInt("Options", "Multi Instances", 0);
+        FakeInstance running;
+        QVERIFY(running.listen());
+        running.replyDelayMs = 1500;
+
+        QProcess* second = start({"rel.flc"}, m_files->path());
+        QVERIFY(QTest::qWaitFor([&] { return !running.messages.isEmpty(); }, kStartTimeoutMs));
+        QCOMPARE(running.messages, QStringList{"2997"});
+        QCOMPARE(profileValue("Options", "Shell").toString(), m_files->path() + "/rel.flc");
+        QVERIFY(QTest::qWaitFor([&] { return second->state() == QProcess::NotRunning; }, kStartTimeoutMs));
+        QCOMPARE(second->exitCode(), 0);
+    }
+
+    void aSecondStartWaitsForTheAnswer()
+    {
+        uWriteProfileInt("Options", "Multi Instances", 0);
+        FakeInstance running;
+        QVERIFY(running.listen());
+        running.replyDelayMs = 2000;
+        QElapsedTimer timer;
+        timer.start();
+        QProcess* second = start({});
+        QVERIFY(QTest::qWaitFor([&] { return second->state() == QProcess::NotRunning; }, kStartTimeoutMs));
+        QVERIFY2(timer.elapsed() >= 2000, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    void aSecondStartWithoutAFileOnlyRaisesTheFirst()
+    {
+        uWriteProfileInt("Options", "Multi Instances", 0);
+        FakeInstance running;
+        QVERIFY(running.listen());
+        QProcess* second = start({});
+        QVERIFY(QTest::qWaitFor([&] { return second->state() == QProcess::NotRunning; }, kStartTimeoutMs));
+        QCOMPARE(second->exitCode(), 0);
+        QCOMPARE(running.messages, QStringList{"raise"});
+        QVERIFY(!profileValue("Options", "Shell").isValid());
+    }
+
+    void aSecondStartLeavesItsSwitchesToNobody()
+    {
+        uWriteProfileInt("Options", "Multi Instances", 0);
+        FakeInstance running;
+        QVERIFY(running.listen());
+        QProcess* second = start({"--register"});
+        QVERIFY(QTest::qWaitFor([&] { return second->state() == QProcess::NotRunning; }, kStartTimeoutMs));
+        QCOMPARE(running.messages, QStringList{"raise"});
+        QVERIFY(!QFileInfo::exists(dataHome() + "/applications/kinetra.desktop"));
+    }
+
+    void withMultipleInstancesAllowedEveryStartRunsOnItsOwn()
+    {
+        FakeInstance running;
+        QVERIFY(running.listen());
+        QProcess* other = start({"--register", "--silent"});
+        QVERIFY(QTest::qWaitFor([&] { return other->state() == QProcess::NotRunning; }, kStartTimeoutMs));
+        QCOMPARE(other->exitCode(), 0);
+        QVERIFY(running.messages.isEmpty());
+        QVERIFY(QFileInfo::exists(dataHome() + "/applications/kinetra.desktop"));
+    }
+
+    void aStaleSocketIsReplacedAndTheStartGoesOn()
+    {
+        uWriteProfileInt("Options", "Multi Instances", 0);
+        QVERIFY(makeStaleSocket(CKinetraApp::InstanceSocketName()));
+        const QString file = m_files->path() + "/handed.flc";
+        QVERIFY(copySample(file));
+
+        CKinetraApp app;
+        QVERIFY(app.InitInstance({}));
+        QCOMPARE(ask("raise"), QString("1"));
+
+        uWriteProfileString("Options", "Shell", file);
+        QCOMPARE(ask("2997"), QString("1"));
+        QCOMPARE(app.GetDocument()->GetPathName(), file);
+        QCOMPARE(uGetProfileString("Options", "Last Opend"), file);
+    }
+
+    void aLiveInstanceIsNeverTakenOver()
+    {
+        FakeInstance running;
+        QVERIFY(running.listen());
+        CKinetraApp app;
+        QVERIFY(app.InitInstance({}));
+        QTest::qWait(50);
+        const int before = running.connections;
+        QCOMPARE(ask("raise"), QString("1"));
+        QCOMPARE(running.connections, before + 1);
+        QCOMPARE(running.messages.last(), QString("raise"));
+    }
+
+    void withoutARuntimeFolderTheSocketIsTheUsersOwnInTemp()
+    {
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString name = CKinetraApp::InstanceSocketName();
+        qputenv("XDG_RUNTIME_DIR", saved);
+        QCOMPARE(name, QDir::tempPath() + "/KINETRAVIEVER-" + QString::number(::getuid()));
+        QCOMPARE(CKinetraApp::InstanceSocketName(), QString::fromLocal8Bit(saved) + "/KINETRAVIEVER");
+    }
+
+    void helpPrintsTheSwitchesAndAnUnknownOneIsAUsageError()
+    {
+        QProcess* help = start({"--help"});
+        QVERIFY(help->waitForFinished(kStartTimeoutMs));
+        QCOMPARE(help->exitCode(), 0);
+        const QByteArray usage = help->readAllStandardOutput();
+        for (const char* word : {"--register", "--unregister", "--silent", "/i"})
+            QVERIFY2(usage.contains(word), word);
+
+        QProcess* wrong = start({"--frobnicate"});
+        QVERIFY(wrong->waitForFinished(kStartTimeoutMs));
+        QCOMPARE(wrong->exitCode(), 2);
+        QVERIFY(wrong->readAllStandardOutput().isEmpty());
+        const QByteArray complaint = wrong->readAllStandardError();
+        QVERIFY(complaint.contains("Unknown option '--frobnicate'."));
+        QVERIFY(complaint.contains("--register"));
+    }
+
+private:
+    QProcess* start(const QStringList& arguments, const QString& folder = {})
+    {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process->setProcessEnvironment(environment);
+        if (!folder.isEmpty())
+            process->setWorkingDirectory(folder);
+        process->start(QStringLiteral(KINETRA_BINARY), arguments);
+        process->waitForStarted(kStartTimeoutMs);
+        m_processes.push_back(std::move(process));
+        return m_processes.back().get();
+    }
+
+    std::unique_ptr<QTemporaryDir> m_files;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+KINETRA_QTEST_MAIN(SingleInstanceTest)
+#include "SingleInstanceTest.moc"

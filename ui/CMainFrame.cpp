@@ -1,0 +1,445 @@
+#include "ui/CMainFrame.h"
+
+#include "app/CKinetraApp.h"
+#include "app/CKinetraDoc.h"
+#include "app/CMainView.h"
+#include "app/SettingNames.h"
+#include "imaging/CFlcPlayer.h"
+#include "res/Resource.h"
+#include "ui/CColorStripButton.h"
+#include "ui/KinetraIcons.h"
+#include "uikit/Colour.h"
+#include "uikit/Paths.h"
+#include "uikit/Profile.h"
+#include "uikit/StringTable.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace {
+
+using kinetra::settings::kOptions;
+
+const QString kShowToolBar = QStringLiteral("Show ToolBar");
+const QString kShowStatusBar = QStringLiteral("Show StatusBar");
+const QString kAlwaysOnTop = QStringLiteral("Always on top");
+const QString kBarStateSection = QStringLiteral("CtrlBars\\CtrlBar");
+const QString kBarStateEntry = QStringLiteral("State");
+
+// The saved toolbar finds its place again by this name.
+const QString kToolBarName = QStringLiteral("ToolBar");
+
+// A size at or below this is no minimum worth keeping.
+constexpr int kMinTrackFloor = 100;
+
+struct Command {
+    unsigned id;
+    const char* text; // menu text, shortcut text after the tab
+    const char* icon; // res/icons name, or null
+    QKeySequence shortcut;
+};
+
+const Command kCommands[] = {
+    {ID_FILE_OPEN, "&Open...\tCtrl+O", "open", QKeySequence(Qt::CTRL | Qt::Key_O)},
+    {ID_FILE_SAVE, "&Save\tCtrl+S", "save", QKeySequence(Qt::CTRL | Qt::Key_S)},
+    {ID_FILE_SAVE_AS, "Save &As...", "save-as", {}},
+    {ID_FILE_REFRESH, "&Refresh\tF5", "refresh", QKeySequence(Qt::Key_F5)},
+    {ID_APP_EXIT, "E&xit\tAlt+F4, F12", "exit", QKeySequence(Qt::Key_F12)},
+    {ID_VIEW_TOOLBAR, "&Toolbar", nullptr, {}},
+    {ID_VIEW_STATUS_BAR, "&Status Bar", nullptr, {}},
+    {ID_ALWAYS_ON_TOP, "&Always on Top", nullptr, {}},
+    {ID_FLC_PLAY, "Pla&y", "play", {}},
+    {ID_FLC_PAUSE, "&Pause\tP", "pause", QKeySequence(Qt::Key_P)},
+    {ID_FLC_STOP, "&Stop", "stop", {}},
+    {ID_FLC_FIRST, "&First", "first", {}},
+    {ID_FLC_BACK, "&Back", "back", {}},
+    {ID_FLC_PREVIOUS, "P&revious", "previous", {}},
+    {ID_FLC_NEXT, "&Next", "next", {}},
+    {ID_FLC_FORWARD, "&Forward", "forward", {}},
+    {ID_FLC_LAST, "&Last", "last", {}},
+    {ID_BGD_DEFAULT, "&Default", nullptr, {}},
+    {ID_BGD_CUSTOM, "&Custom", nullptr, {}},
+    {ID_BGD_SEA, "&Sea", nullptr, {}},
+    {ID_BGD_LAND, "&Land", nullptr, {}},
+    {ID_BGD_SELECT_COLOR, "S&elect color...", "select-color", {}},
+    {ID_ALPHA_BLEND, "&Alpha Blend", nullptr, {}},
+    {ID_PALETTE, "Pale&tte", "palette", {}},
+    {ID_PALETTE_IMPORT, "&Import Palette", "import-palette", {}},
+    {ID_PALETTE_EXPORT, "&Export Palette", "export-palette", {}},
+    {ID_OPTIONS, "&Options", "options", {}},
+    {ID_FLC_INFO, "&Info\tI", "info", QKeySequence(Qt::Key_I)},
+    {ID_APP_ABOUT, "&About Kinetra...", "about", {}},
+};
+
+// Commands whose menu items carry a check mark.
+const unsigned kCheckable[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_ALWAYS_ON_TOP, ID_FLC_PAUSE,
+                               ID_FLC_BACK,     ID_FLC_FORWARD,     ID_ALPHA_BLEND};
+// The four backgrounds, one of which is chosen.
+const unsigned kBackgrounds[] = {ID_BGD_DEFAULT, ID_BGD_CUSTOM, ID_BGD_SEA, ID_BGD_LAND};
+
+// 0 stands for a separator.
+const unsigned kToolBarButtons[] = {
+    ID_FILE_OPEN, ID_FILE_SAVE,  ID_FILE_SAVE_AS, ID_FILE_REFRESH,     ID_APP_EXIT, 0,
+    ID_FLC_PLAY,  ID_FLC_PAUSE,  ID_FLC_STOP,     0,                   ID_FLC_FIRST, ID_FLC_BACK,
+    ID_FLC_PREVIOUS, ID_FLC_NEXT, ID_FLC_FORWARD, ID_FLC_LAST,         0,           ID_BGD_SELECT_COLOR,
+    0,            ID_PALETTE,    ID_PALETTE_IMPORT, ID_PALETTE_EXPORT, 0,           ID_OPTIONS,
+    ID_FLC_INFO,  ID_APP_ABOUT,
+};
+
+} // namespace
+
+CMainFrame::CMainFrame(CKinetraDoc* document, QWidget* parent) : QMainWindow(parent), m_pDocument(document)
+{
+    m_crBackground = uColorRefFromColor(QApplication::palette().color(QPalette::Button));
+}
+
+CMainFrame::~CMainFrame() = default;
+
+bool CMainFrame::LoadFrame()
+{
+    InitKinetraResources();
+    setWindowIcon(KinetraIcon(QStringLiteral("kinetra")));
+
+    createActions();
+    createMenus();
+    createToolBar();
+    createStatusBar();
+
+    m_pView = new CMainView(m_pDocument, this);
+    setCentralWidget(m_pView);
+    connect(m_pView, &CMainView::stateChanged, this, &CMainFrame::UpdateCommandUI);
+    if (m_pDocument)
+        connect(m_pDocument, &CKinetraDoc::titleChanged, this, &CMainFrame::updateTitle);
+
+    LoadFrameSettings();
+    // A saved state that names bars we no longer have is applied to the
+    // bars we do have; Qt passes over the others.
+    const QByteArray state =
+        QByteArray::fromBase64(uGetProfileString(kBarStateSection, kBarStateEntry).toLatin1());
+    if (!state.isEmpty())
+        restoreState(state);
+    ApplyFrameSettings();
+    LoadPosition(this, 0);
+
+    m_pView->OnInitialUpdate();
+    updateTitle();
+    UpdateCommandUI();
+    return true;
+}
+
+void CMainFrame::createActions()
+{
+    auto* backgrounds = new QActionGroup(this);
+    for (const Command& command : kCommands) {
+        auto* action = new QAction(QString::fromUtf8(command.text), this);
+        const QStringList prompt = uLoadString(command.id).split(QLatin1Char('\n'));
+        action->setStatusTip(prompt.value(0));
+        action->setToolTip(prompt.value(1, prompt.value(0)));
+        if (command.icon)
+            action->setIcon(KinetraIcon(QString::fromLatin1(command.icon)));
+        if (!command.shortcut.isEmpty())
+            action->setShortcut(command.shortcut);
+        action->setData(command.id);
+        m_actions[command.id] = action;
+
+        const unsigned id = command.id;
+        connect(action, &QAction::triggered, this, [this, id] {
+            switch (id) {
+            case ID_FILE_OPEN: onCommand(&CMainFrame::OnFileOpen); break;
+            case ID_FILE_REFRESH: onCommand(&CMainFrame::OnFileRefresh); break;
+            case ID_APP_EXIT: close(); break;
+            case ID_VIEW_TOOLBAR: onCommand(&CMainFrame::OnViewToolBar); break;
+            case ID_VIEW_STATUS_BAR: onCommand(&CMainFrame::OnViewStatusBar); break;
+            case ID_ALWAYS_ON_TOP: onCommand(&CMainFrame::OnAlwaysOnTop); break;
+            default: UpdateCommandUI(); break;
+            }
+        });
+    }
+    for (unsigned id : kCheckable)
+        m_actions[id]->setCheckable(true);
+    for (unsigned id : kBackgrounds) {
+        m_actions[id]->setCheckable(true);
+        backgrounds->addAction(m_actions[id]);
+    }
+}
+
+void CMainFrame::createMenus()
+{
+    auto addItems = [this](QMenu* menu, std::initializer_list<unsigned> ids) {
+        for (unsigned id : ids) {
+            if (id == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(m_actions.at(id));
+        }
+    };
+    QMenuBar* bar = menuBar();
+
+    QMenu* file = bar->addMenu(QStringLiteral("&1.File"));
+    addItems(file, {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_REFRESH, 0});
+    QMenu* recent = file->addMenu(KinetraIcon(QStringLiteral("recent-files")), uLoadString(IDS_RECENT_FILES));
+    recent->setObjectName(QStringLiteral("RecentFiles"));
+    if (CKinetraApp* app = theApp())
+        app->m_mruManager.AttachMenu(recent, uLoadString(IDS_MRU_NONE));
+    else
+        recent->addAction(uLoadString(IDS_MRU_NONE))->setEnabled(false);
+    addItems(file, {0, ID_APP_EXIT});
+
+    addItems(bar->addMenu(QStringLiteral("&2.View")), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, 0, ID_ALWAYS_ON_TOP});
+    addItems(bar->addMenu(QStringLiteral("&3.FLC")), {ID_FLC_PLAY, ID_FLC_PAUSE, ID_FLC_STOP, 0, ID_FLC_FIRST,
+                                                      ID_FLC_BACK, ID_FLC_PREVIOUS, ID_FLC_NEXT, ID_FLC_FORWARD,
+                                                      ID_FLC_LAST});
+    addItems(bar->addMenu(QStringLiteral("&4.Background")),
+             {ID_BGD_DEFAULT, ID_BGD_CUSTOM, ID_BGD_SEA, ID_BGD_LAND, 0, ID_BGD_SELECT_COLOR, 0, ID_ALPHA_BLEND});
+    addItems(bar->addMenu(QStringLiteral("&5.Palette")), {ID_PALETTE, 0, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT});
+    addItems(bar->addMenu(QStringLiteral("&6.Tools")), {ID_OPTIONS, 0, ID_FLC_INFO});
+    addItems(bar->addMenu(QStringLiteral("&7.Help")), {ID_APP_ABOUT});
+}
+
+void CMainFrame::createToolBar()
+{
+    m_wndToolBar = new QToolBar(uLoadString(IDS_TOOLBAR_TITLE), this);
+    m_wndToolBar->setObjectName(kToolBarName);
+    m_wndToolBar->setIconSize(QSize(16, 16));
+    m_wndToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+
+    for (unsigned id : kToolBarButtons) {
+        if (id == 0) {
+            m_wndToolBar->addSeparator();
+        } else if (id == ID_BGD_SELECT_COLOR) {
+            m_pSelectColorButton = new CColorStripButton(&m_crBackground, m_wndToolBar);
+            m_pSelectColorButton->setDefaultAction(m_actions.at(id));
+            m_pSelectColorButton->setAutoRaise(true);
+            m_pSelectColorButton->setIconSize(m_wndToolBar->iconSize());
+            m_pSelectColorButton->setFocusPolicy(Qt::NoFocus);
+            m_wndToolBar->addWidget(m_pSelectColorButton);
+        } else {
+            m_wndToolBar->addAction(m_actions.at(id));
+        }
+    }
+
+    // The Open button drops down the recent files.
+    auto* openButton = qobject_cast<QToolButton*>(m_wndToolBar->widgetForAction(m_actions.at(ID_FILE_OPEN)));
+    if (openButton) {
+        auto* recent = new QMenu(openButton);
+        recent->setObjectName(QStringLiteral("OpenDropDown"));
+        if (CKinetraApp* app = theApp())
+            app->m_mruManager.AttachMenu(recent, uLoadString(IDS_MRU_NONE));
+        else
+            recent->addAction(uLoadString(IDS_MRU_NONE))->setEnabled(false);
+        openButton->setMenu(recent);
+        openButton->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    connect(m_wndToolBar, &QToolBar::visibilityChanged, this, [this] { UpdateCommandUI(); });
+}
+
+void CMainFrame::createStatusBar()
+{
+    // Lock-key indicators are left out: X11 and Wayland offer no portable
+    // way to read the Caps, Num and Scroll Lock states.
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    // Command prompts show as temporary messages over this label, which
+    // comes back when the pointer leaves the command.
+    m_pIdleLabel = new QLabel(uLoadString(IDS_IDLE_MESSAGE), bar);
+    bar->addWidget(m_pIdleLabel, 1);
+}
+
+void CMainFrame::onCommand(void (CMainFrame::*handler)())
+{
+    (this->*handler)();
+    UpdateCommandUI();
+}
+
+QAction* CMainFrame::Action(unsigned commandId) const
+{
+    const auto found = m_actions.find(commandId);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+QToolBar* CMainFrame::GetToolBar() const
+{
+    return m_wndToolBar;
+}
+
+void CMainFrame::UpdateCommandUI()
+{
+    if (m_actions.empty())
+        return;
+    const bool loaded = m_pView && m_pView->Player().loaded;
+
+    // Commands of the parts still to come stay off until they are handled.
+    for (auto& [id, action] : m_actions)
+        action->setEnabled(false);
+
+    m_actions[ID_FILE_OPEN]->setEnabled(true);
+    m_actions[ID_FILE_REFRESH]->setEnabled(loaded);
+    m_actions[ID_APP_EXIT]->setEnabled(true);
+
+    m_actions[ID_VIEW_TOOLBAR]->setEnabled(true);
+    m_actions[ID_VIEW_TOOLBAR]->setChecked(m_wndToolBar && m_wndToolBar->isVisibleTo(this));
+    m_actions[ID_VIEW_STATUS_BAR]->setEnabled(true);
+    m_actions[ID_VIEW_STATUS_BAR]->setChecked(m_bShowStatusBar);
+    m_actions[ID_ALWAYS_ON_TOP]->setEnabled(true);
+    m_actions[ID_ALWAYS_ON_TOP]->setChecked(m_bTopMost);
+
+    if (m_pSelectColorButton)
+        m_pSelectColorButton->update();
+}
+
+void CMainFrame::OnFileOpen()
+{
+    if (m_pDocument)
+        m_pDocument->OnFileOpen();
+}
+
+void CMainFrame::OnFileRefresh()
+{
+    if (m_pView)
+        m_pView->OnInitialUpdate();
+}
+
+void CMainFrame::OnViewToolBar()
+{
+    m_bShowToolBar = !m_wndToolBar->isVisibleTo(this);
+    m_wndToolBar->setVisible(m_bShowToolBar);
+    fitToContents();
+}
+
+void CMainFrame::OnViewStatusBar()
+{
+    m_bShowStatusBar = !m_bShowStatusBar;
+    statusBar()->setVisible(m_bShowStatusBar);
+    fitToContents();
+}
+
+void CMainFrame::OnAlwaysOnTop()
+{
+    m_bTopMost = !m_bTopMost;
+    applyTopMost();
+}
+
+void CMainFrame::applyTopMost()
+{
+    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) == m_bTopMost)
+        return;
+    // Changing a window flag hides the window; show it again where it was.
+    const bool wasVisible = isVisible();
+    const QRect placement = geometry();
+    setWindowFlag(Qt::WindowStaysOnTopHint, m_bTopMost);
+    if (wasVisible) {
+        setGeometry(placement);
+        show();
+    }
+}
+
+void CMainFrame::LoadFrameSettings()
+{
+    m_bShowToolBar = uGetProfileInt(kOptions, kShowToolBar, 1) != 0;
+    m_bShowStatusBar = uGetProfileInt(kOptions, kShowStatusBar, 1) != 0;
+    m_bTopMost = uGetProfileInt(kOptions, kAlwaysOnTop, 0) != 0;
+}
+
+void CMainFrame::ApplyFrameSettings()
+{
+    statusBar()->setVisible(m_bShowStatusBar);
+    m_wndToolBar->setVisible(m_bShowToolBar);
+    applyTopMost();
+    fitToContents();
+}
+
+void CMainFrame::SaveFrameSettings()
+{
+    uWriteProfileInt(kOptions, kShowToolBar, m_wndToolBar && m_wndToolBar->isVisibleTo(this) ? 1 : 0);
+    uWriteProfileInt(kOptions, kShowStatusBar, statusBar()->isVisibleTo(this) ? 1 : 0);
+    SavePosition(this);
+    uWriteProfileString(kBarStateSection, kBarStateEntry, QString::fromLatin1(saveState().toBase64()));
+    uWriteProfileInt(kOptions, kAlwaysOnTop, m_bTopMost ? 1 : 0);
+}
+
+void CMainFrame::ReloadSettings()
+{
+    LoadFrameSettings();
+    ApplyFrameSettings();
+    if (m_pView)
+        m_pView->UpdateControls();
+    UpdateCommandUI();
+}
+
+void CMainFrame::SetMinTrackSize(int width, int height)
+{
+    // Qt measures the window without the frame the window manager draws,
+    // so only the bars inside it are added to the view's size. The bars
+    // count whether shown or not, so hiding one cannot shrink the minimum.
+    const int newWidth = width;
+    const int newHeight = height + menuBar()->sizeHint().height() + m_wndToolBar->sizeHint().height()
+        + statusBar()->sizeHint().height();
+    if (newWidth > kMinTrackFloor)
+        m_sizeMinTrack.setWidth(newWidth);
+    if (newHeight > kMinTrackFloor)
+        m_sizeMinTrack.setHeight(newHeight);
+    fitToContents();
+}
+
+void CMainFrame::fitToContents()
+{
+    if (m_bFitting)
+        return;
+    m_bFitting = true;
+    if (QLayout* frameLayout = layout())
+        frameLayout->activate();
+    // Neither the menus nor a hidden toolbar may end up wider than the
+    // window: hiding a bar leaves the window as it is.
+    QSize size = sizeHint();
+    size.setWidth(std::max({size.width(), menuBar()->sizeHint().width(), m_wndToolBar->sizeHint().width()}));
+    setFixedSize(size.expandedTo(m_sizeMinTrack));
+    m_bFitting = false;
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    const bool handled = QMainWindow::event(event);
+    // The view's picture changed size, or a bar came or went.
+    if (event->type() == QEvent::LayoutRequest)
+        fitToContents();
+    return handled;
+}
+
+int CMainFrame::OnShellOpenFile(unsigned wParam)
+{
+    if (wParam != WM_SHELL_OPEN_FILE)
+        return 1;
+    const QString path = uGetProfileString(kOptions, kinetra::settings::kShell);
+    if (!path.isEmpty() && uIsFileExist(path)) {
+        if (CKinetraApp* app = theApp())
+            app->OpenDocumentFile(path);
+        uWriteProfileString(kOptions, kinetra::settings::kLastOpened, path);
+    }
+    return 1;
+}
+
+void CMainFrame::updateTitle()
+{
+    const QString appTitle = uLoadString(IDR_MAINFRAME).section(QLatin1Char('\n'), 0, 0);
+    const QString document = m_pDocument ? m_pDocument->GetTitle() : QString();
+    setWindowTitle(document.isEmpty() ? appTitle : document + QStringLiteral(" - ") + appTitle);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    SaveFrameSettings();
+    QMainWindow::closeEvent(event);
+}

@@ -1,0 +1,3 @@
+#include "uikit/CEditX.h"
+
+CEditX::CEditX(QWidget* parent) : QLineEdit(parent) {}
