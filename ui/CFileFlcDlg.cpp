@@ -1,5 +1,7 @@
 #include "ui/CFileFlcDlg.h"
 
+#include "app/ImageReaders.h"
+
 #include "res/Resource.h"
 #include "uikit/Modal.h"
 #include "uikit/Profile.h"
@@ -64,6 +66,7 @@ CFileFlcDlg::CFileFlcDlg(QWidget* parent)
                    parent),
       m_bPreview(uGetProfileInt(kSection, kPreview, 1) != 0)
 {
+    RegisterKinetraImageReaders();
     setObjectName(QStringLiteral("CFileFlcDlg"));
     setWindowTitle(uLoadString(IDS_OPEN_FLC_TITLE));
 

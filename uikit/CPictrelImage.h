@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 class QPainter;
 class QRect;
@@ -42,10 +43,21 @@ struct PictrelImgFileInfo {
     QString fileName;
 };
 
-// A preview image: an FLC through our own reader (its first frame), any
-// other image through Qt's readers.
+// A reader for a format that Qt does not read: the program plugs in its own
+// (the FLC reader, the PCX reader). `decode` throws CPictrelException.
+struct PictrelReader {
+    std::uint32_t format = PICTREL_FORMAT_OTHER;
+    std::function<bool(const QByteArray& data, const QString& path)> accepts;
+    std::function<QImage(const QByteArray& data)> decode;
+};
+
+// A preview image: a file through the first registered reader that accepts
+// it, any other image through Qt's readers.
 class CPictrelImage {
 public:
+    // Adds a reader, asked before the later ones and before Qt's.
+    static void RegisterReader(PictrelReader reader);
+
     // Loads or throws CPictrelException.
     void LoadFile(const QString& path);
     bool IsLoaded() const { return !m_image.isNull(); }

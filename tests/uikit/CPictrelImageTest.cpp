@@ -2,6 +2,7 @@
 
 #include "imaging/CScreen.h"
 #include "uikit/CPictrelImage.h"
+#include "app/ImageReaders.h"
 
 #include <QPainter>
 
@@ -40,6 +41,7 @@ class CPictrelImageTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { RegisterKinetraImageReaders(); }
     void flcGivesItsFirstFrameAndFormat134()
     {
         QVERIFY(kinetra::g_pScreen == nullptr);

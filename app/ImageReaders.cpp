@@ -1,0 +1,115 @@
+#include "app/ImageReaders.h"
+
+#include "flc/CFlcAnimation.h"
+#include "flc/FlcHeader.h"
+#include "imaging/CPcxImage.h"
+#include "imaging/CScreen.h"
+#include "uikit/CPictrelImage.h"
+
+#include <QFileInfo>
+
+#include <memory>
+#include <new>
+#include <span>
+
+namespace {
+
+constexpr std::uint8_t kPcxManufacturer = 0x0A;
+
+std::span<const std::uint8_t> bytesOf(const QByteArray& data)
+{
+    return {reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size())};
+}
+
+bool isFlc(const QByteArray& data, const QString&)
+{
+    if (data.size() < 6)
+        return false;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
+    return std::uint16_t(bytes[4] | (bytes[5] << 8)) == kinetra::kFlcMagic;
+}
+
+bool isPcx(const QByteArray& data, const QString& path)
+{
+    return !data.isEmpty() && std::uint8_t(data.at(0)) == kPcxManufacturer
+        && QFileInfo(path).suffix().compare(QLatin1String("pcx"), Qt::CaseInsensitive) == 0;
+}
+
+// Frames are made through the program's screen. The player may hold one
+// already; a preview without a player lends itself one for the decode.
+class BorrowedScreen {
+public:
+    BorrowedScreen()
+    {
+        if (kinetra::g_pScreen)
+            return;
+        m_own = std::unique_ptr<kinetra::CScreen>(new (std::nothrow) kinetra::CScreen);
+        if (m_own && m_own->Create(nullptr) == kinetra::kOk)
+            kinetra::g_pScreen = m_own.get();
+    }
+    ~BorrowedScreen()
+    {
+        if (m_own && kinetra::g_pScreen == m_own.get())
+            kinetra::g_pScreen = nullptr;
+    }
+    BorrowedScreen(const BorrowedScreen&) = delete;
+    BorrowedScreen& operator=(const BorrowedScreen&) = delete;
+
+private:
+    std::unique_ptr<kinetra::CScreen> m_own;
+};
+
+// The first frame, its transparent colour left transparent so that the
+// preview shows whatever it is drawn on.
+QImage decodeFlc(const QByteArray& data)
+{
+    const BorrowedScreen screen;
+    // The animation goes before the screen that made its surfaces.
+    kinetra::CFlcAnimation animation;
+    if (animation.LoadFromMemory(bytesOf(data), true) != kinetra::kOk || animation.frames.empty())
+        throw CPictrelException(PICTREL_ERR_DECODE);
+    const kinetra::CSurface& frame = *animation.frames.front();
+    const kinetra::PlatformSurface* memory = frame.Memory();
+    if (!memory)
+        throw CPictrelException(PICTREL_ERR_DECODE);
+    QImage image(memory->width, memory->height, QImage::Format_ARGB32);
+    if (image.isNull())
+        throw CPictrelException(PICTREL_ERR_MEMORY);
+    const kinetra::ColorKey key = frame.GetColorKey();
+    for (int y = 0; y < memory->height; ++y) {
+        auto* line = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+        const std::uint32_t* row = memory->pixels.get() + std::size_t(y) * std::size_t(memory->width);
+        for (int x = 0; x < memory->width; ++x)
+            line[x] = key.matches(row[x]) ? 0u : row[x];
+    }
+    return image;
+}
+
+QImage decodePcx(const QByteArray& data)
+{
+    kinetra::CPcxImage pcx;
+    if (pcx.LoadFromMemory(bytesOf(data)) != kinetra::kOk)
+        throw CPictrelException(PICTREL_ERR_DECODE);
+    QImage image(pcx.width, pcx.height, QImage::Format_RGB32);
+    if (image.isNull())
+        throw CPictrelException(PICTREL_ERR_MEMORY);
+    for (int y = 0; y < pcx.height; ++y) {
+        auto* line = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+        const std::uint8_t* row = pcx.pixels.data() + std::size_t(y) * std::size_t(pcx.width);
+        for (int x = 0; x < pcx.width; ++x)
+            line[x] = pcx.palette[row[x]].pixel();
+    }
+    return image;
+}
+
+} // namespace
+
+void RegisterKinetraImageReaders()
+{
+    static const bool registered = [] {
+        CPictrelImage::RegisterReader({PICTREL_FORMAT_FLC, isFlc, decodeFlc});
+        CPictrelImage::RegisterReader({PICTREL_FORMAT_PCX, isPcx, decodePcx});
+        return true;
+    }();
+    (void)registered;
+}
