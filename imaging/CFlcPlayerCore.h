@@ -1,0 +1,175 @@
+#pragma once
+
+// Everything the player does that is not about a window: backgrounds,
+// composing a picture with the game's shadow and light blending, playback
+// over a clock, directions, stepping, and the civilization colourings. The
+// picture widget (CFlcPlayer) and kinetra-cli both build on it, so that the
+// window and the command line compose the same pixels.
+
+#include "flc/CFlcAnimation.h"
+#include "imaging/CScreen.h"
+#include "imaging/SettingsStore.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kinetra {
+
+// One record of the blend buffers: the background under a shadow or light
+// pixel and its level.
+struct BlendRecord {
+    std::uint8_t blue = 0;
+    std::uint8_t green = 0;
+    std::uint8_t red = 0;
+    std::uint8_t level = 0;
+};
+
+// Background kinds, as stored in "Options"/"Bgd Type".
+enum BackgroundType : int {
+    kBackgroundDefault = 0,
+    kBackgroundCustom = 1,
+    kBackgroundSea = 2,
+    kBackgroundLand = 3,
+};
+
+// Commands of Step.
+enum StepCommand : int { kStepFirst = 0, kStepPrevious = 1, kStepNext = 2, kStepLast = 3 };
+
+// The picture is always this square for a game animation.
+inline constexpr int kCanvasSize = 240;
+// The interval of the player's timer in file-speed mode.
+inline constexpr std::uint32_t kTickInterval = 50;
+
+// A colour reference (0x00BBGGRR) as a 0x00RRGGBB fill colour.
+constexpr std::uint32_t FillColorFromRef(std::uint32_t colorRef)
+{
+    return ((colorRef & 0xFF) << 16) | (colorRef & 0xFF00) | ((colorRef >> 16) & 0xFF);
+}
+
+class CFlcPlayerCore : public CFlcAnimation {
+public:
+    // `settings` outlives the player; `faceColor` is the system's button-face
+    // colour (0x00BBGGRR), the default background.
+    CFlcPlayerCore(SettingsStore& settings, std::uint32_t faceColor);
+    virtual ~CFlcPlayerCore();
+
+    // --- Picture ---------------------------------------------------------
+
+    // Fills the back buffer with `fillColor`, or blits the tile.
+    void DrawBackground();
+    // Draws frame `currentFrame` at the header's offsets (clipped to the
+    // back buffer) and blends its shadow and light pixels.
+    void ComposeFrame();
+    int SetDefaultBackground();
+    int SetCustomBackground(std::uint32_t colorRef);
+    // kind 2 sea, 3 land; nonzero when the tile is in place.
+    int SetImageBackground(int kind);
+    int LoadBackgroundImage(const std::string& filePath);
+    void RestoreBackground();
+    int SetAlphaBlend(bool on);
+    HResult RebuildFrames();
+    std::uint32_t GetDefaultColor() const { return defaultColor; }
+
+    // --- Playback --------------------------------------------------------
+
+    // Makes the program's screen (240 × 240 back buffer) for `window` and
+    // reads the player's settings; false when the screen cannot be made.
+    bool Initialize(CScreen::WindowHandle window = nullptr);
+    // 0 on success (and for an empty path), kFail when the file cannot be
+    // read (after OnInvalidDocument).
+    HResult LoadFile(const std::string& filePath);
+    void Unload();
+    void Play();
+    void Stop();
+    void Step(int command);
+    int SetDirection(int d);
+    void SetDelayMode(bool fileSpeed);
+    void SetCustomDelay(std::uint32_t milliseconds);
+    void StartTimer();
+    void StopTimer();
+    // The timer's message: ticks, and stops when the tick reports nothing
+    // to draw.
+    void OnTimer();
+    // Advances by the elapsed time, then draws and presents; 0 when not
+    // loaded.
+    int Tick();
+    void Advance(float milliseconds);
+    void ResetRange();
+    bool UsesFileSpeed() const { return useFileSpeed; }
+    bool IsPlainFlc() const { return plainFlc; }
+
+    // --- Civilization colourings (n = 0 the file's own colours) ----------
+
+    int ApplyCivPalette(const std::string* filePath);
+    int LoadCivColorFromGame(int n);
+    int LoadCivColorFromResources(int n);
+    int LoadCivColorFromFolder(int n);
+
+    // Writes the "Direction" setting; the widget calls it when destroyed.
+    void SaveDirection();
+
+    // --- State, in the order the player declares it ----------------------
+    bool playing = false;
+    bool paused = false;
+    bool loaded = false;
+    bool plainFlc = false;
+    bool useFileSpeed = true;
+    std::uint32_t customDelay = 0;
+    std::uint32_t lastTick = 0;
+    std::uint32_t thisTick = 0;
+    float elapsedSeconds = 0;
+    std::vector<BlendRecord> shadowBuffer;
+    std::vector<BlendRecord> lightBuffer;
+    std::unique_ptr<CSurface> backgroundImage;
+    float frameTimeLeft = 0;
+    int rangeLength = 0;
+    int rangeStart = 0;
+    int rangeEnd = 0;
+    int currentFrame = 0;
+    int direction = 0;
+    int savedDirection = 0;
+    std::uint32_t fillColor = 0;     // 0x00RRGGBB
+    std::uint32_t customColor = 0;   // 0x00BBGGRR
+    std::uint32_t defaultColor = 0;  // 0x00BBGGRR
+    int backgroundType = kBackgroundDefault;
+
+    // Where the colourings and tiles come from when no window says so: the
+    // game's folder ("Pal Type" 0), the "Pal Dir" folder (2), and the
+    // per-user data folder that the built-in files are written out to.
+    std::string gameFolder;
+    std::string paletteFolder;
+    std::string dataFolder;
+
+protected:
+    // --- What the surroundings provide (headless defaults) ---------------
+
+    // A monotonic clock in milliseconds.
+    virtual std::uint32_t GetTickCount();
+    // (Re)starts or stops the repeating timer that calls OnTimer.
+    virtual void OnSetTimer(std::uint32_t intervalMs) { (void)intervalMs; }
+    virtual void OnKillTimer() {}
+    // The frame numbers changed; the position slider should follow.
+    virtual void OnShowFrameNumbers() {}
+    virtual void OnSetPositionSlider() {}
+    // The window takes the picture's size.
+    virtual void OnResizeCanvas(int width, int height) { (void)width; (void)height; }
+    // The file cannot be read: the window shows "'%s'\r\nInvalid or
+    // unsupported document format.".
+    virtual void OnInvalidDocument(const std::string& filePath) { (void)filePath; }
+    // Folders of the colourings, read at the time of use.
+    virtual std::string GetGameFolder() const { return gameFolder; }
+    virtual std::string GetPaletteFolder() const { return paletteFolder; }
+    virtual std::string GetDataFolder() const;
+
+    SettingsStore& m_settings;
+
+private:
+    void allocateBlendBuffers();
+    void freeBlendBuffers();
+
+    std::unique_ptr<CScreen> m_screen;
+};
+
+} // namespace kinetra
