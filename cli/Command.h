@@ -46,5 +46,6 @@ std::span<const Command* const> allCommands();
 
 extern const Command kInfoCommand;
 extern const Command kFramesCommand;
+extern const Command kComposeCommand;
 
 } // namespace kinetra::cli

@@ -7,9 +7,10 @@ namespace kinetra::cli {
 
 std::span<const Command* const> allCommands()
 {
-    static constexpr std::array<const Command*, 2> kCommands{
+    static constexpr std::array<const Command*, 3> kCommands{
         &kInfoCommand,
         &kFramesCommand,
+        &kComposeCommand,
     };
     return kCommands;
 }

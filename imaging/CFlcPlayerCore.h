@@ -83,6 +83,8 @@ public:
     void Unload();
     void Play();
     void Stop();
+    // Holds or releases the frame while playing; does nothing when stopped.
+    void Pause();
     void Step(int command);
     int SetDirection(int d);
     void SetDelayMode(bool fileSpeed);
@@ -99,6 +101,9 @@ public:
     void ResetRange();
     bool UsesFileSpeed() const { return useFileSpeed; }
     bool IsPlainFlc() const { return plainFlc; }
+    // The screen made by Initialize (null before): the window sets its
+    // presenter.
+    CScreen* GetScreen() const { return m_screen.get(); }
 
     // --- Civilization colourings (n = 0 the file's own colours) ----------
 

@@ -1,0 +1,312 @@
+#include "cli/Command.h"
+
+#include "imaging/CFlcPlayerCore.h"
+#include "imaging/SettingsStore.h"
+#include "palette/CivPalettes.h"
+
+#include <QImage>
+#include <QString>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace kinetra::cli {
+
+namespace {
+
+constexpr std::array kComposeOptions{
+    OptionSpec{.name = "--frame", .takesValue = true},
+    OptionSpec{.name = "--out", .takesValue = true},
+    OptionSpec{.name = "--direction", .takesValue = true},
+    OptionSpec{.name = "--background", .takesValue = true},
+    OptionSpec{.name = "--no-blend", .takesValue = false},
+    OptionSpec{.name = "--civ", .takesValue = true},
+    OptionSpec{.name = "--pal-type", .takesValue = true},
+    OptionSpec{.name = "--pal-dir", .takesValue = true},
+    OptionSpec{.name = "--game-dir", .takesValue = true},
+};
+
+// The window's button-face colour (#D4D0C8) as a colour reference
+// (0x00BBGGRR): the "default" background wherever there is no desktop.
+constexpr std::uint32_t kFaceColor = 0x00C8D0D4;
+
+// The palette sources of the "Pal Type" setting.
+enum PaletteSource : int { kPaletteFromGame = 0, kPaletteBuiltIn = 1, kPaletteFromFolder = 2 };
+
+void reportInvalidDocument(std::ostream& err, const std::string& filePath)
+{
+    // The program's texts break lines the Windows way; a terminal wants a
+    // plain newline.
+    err << '\'' << filePath << "'\nInvalid or unsupported document format.\n";
+}
+
+// The player without a window; only its message for a file it cannot read
+// has to reach the user, on the error stream.
+class ComposePlayer : public CFlcPlayerCore {
+public:
+    ComposePlayer(SettingsStore& settings, std::ostream& err) : CFlcPlayerCore(settings, kFaceColor), m_err(err) {}
+
+protected:
+    void OnInvalidDocument(const std::string& filePath) override { reportInvalidDocument(m_err, filePath); }
+
+private:
+    std::ostream& m_err;
+};
+
+std::optional<int> parseInt(const std::string& text, int low, int high)
+{
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+struct Background {
+    int type = kBackgroundDefault;
+    std::uint32_t colorRef = 0; // kBackgroundCustom only
+};
+
+// "default", "sea", "land" or "#RRGGBB".
+std::optional<Background> parseBackground(const std::string& text)
+{
+    if (text == "default")
+        return Background{kBackgroundDefault};
+    if (text == "sea")
+        return Background{kBackgroundSea};
+    if (text == "land")
+        return Background{kBackgroundLand};
+    if (text.size() != 7 || text[0] != '#')
+        return std::nullopt;
+    std::uint32_t rgb = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data() + 1, end, rgb, 16);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    const std::uint32_t red = (rgb >> 16) & 0xFF;
+    const std::uint32_t green = (rgb >> 8) & 0xFF;
+    const std::uint32_t blue = rgb & 0xFF;
+    return Background{kBackgroundCustom, (blue << 16) | (green << 8) | red};
+}
+
+// Everything the command line asks for, checked before the file is opened.
+struct ComposeRequest {
+    std::string file;
+    std::string out;
+    int frame = 0;
+    int direction = 0;
+    Background background;
+    bool blend = true;
+    int civ = -1; // none asked for
+    int paletteSource = kPaletteBuiltIn;
+    std::string paletteFolder;
+    std::string gameFolder;
+};
+
+// Fills `request`; on a problem returns the text for the usage error.
+std::optional<std::string> readRequest(const ParsedArguments& args, ComposeRequest& request)
+{
+    if (args.positional.empty())
+        return "missing FILE";
+    if (args.positional.size() > 1)
+        return "unexpected argument '" + args.positional[1] + "'";
+    request.file = args.positional[0];
+    if (!args.has("--frame"))
+        return "missing --frame N";
+    if (!args.has("--out"))
+        return "missing --out PICTURE.png";
+    request.out = args.value("--out");
+
+    const auto frame = parseInt(args.value("--frame"), 0, 0xFFFF);
+    if (!frame)
+        return "--frame takes a frame number from 0, not '" + args.value("--frame") + "'";
+    request.frame = *frame;
+    if (args.has("--direction")) {
+        const auto direction = parseInt(args.value("--direction"), 0, 8);
+        if (!direction)
+            return "--direction takes 0 (all) or 1 to 8, not '" + args.value("--direction") + "'";
+        request.direction = *direction;
+    }
+    if (args.has("--background")) {
+        const auto background = parseBackground(args.value("--background"));
+        if (!background)
+            return "--background takes default, sea, land or #RRGGBB, not '" + args.value("--background") + "'";
+        request.background = *background;
+    }
+    request.blend = !args.has("--no-blend");
+    if (args.has("--civ")) {
+        const auto civ = parseInt(args.value("--civ"), 0, kCivColorCount);
+        if (!civ)
+            return "--civ takes 0 (the file's colours) or 1 to 32, not '" + args.value("--civ") + "'";
+        request.civ = *civ;
+    }
+    if (args.has("--pal-type")) {
+        const auto source = parseInt(args.value("--pal-type"), kPaletteFromGame, kPaletteFromFolder);
+        if (!source)
+            return "--pal-type takes 0, 1 or 2, not '" + args.value("--pal-type") + "'";
+        request.paletteSource = *source;
+    }
+    request.paletteFolder = args.value("--pal-dir");
+    request.gameFolder = args.value("--game-dir");
+    if (request.civ > 0 && request.paletteSource == kPaletteFromFolder && request.paletteFolder.empty())
+        return "--pal-type 2 needs --pal-dir DIR";
+    if (request.civ > 0 && request.paletteSource == kPaletteFromGame && request.gameFolder.empty())
+        return "--pal-type 0 needs --game-dir DIR";
+    return std::nullopt;
+}
+
+bool applyCivColor(ComposePlayer& player, const ComposeRequest& request)
+{
+    switch (request.paletteSource) {
+    case kPaletteFromGame:
+        return player.LoadCivColorFromGame(request.civ) != 0;
+    case kPaletteBuiltIn:
+        return player.LoadCivColorFromResources(request.civ) != 0;
+    case kPaletteFromFolder:
+        return player.LoadCivColorFromFolder(request.civ) != 0;
+    default:
+        return false;
+    }
+}
+
+bool applyBackground(ComposePlayer& player, const Background& background)
+{
+    switch (background.type) {
+    case kBackgroundCustom:
+        player.SetCustomBackground(background.colorRef);
+        return true;
+    case kBackgroundSea:
+    case kBackgroundLand:
+        return player.SetImageBackground(background.type) != 0;
+    default:
+        player.SetDefaultBackground();
+        return true;
+    }
+}
+
+// The top-left width × height of the back buffer, which for a plain FLC
+// larger than the canvas is all of it that the player shows.
+bool writePicture(const CSurface& backBuffer, int width, int height, const std::string& path)
+{
+    const PlatformSurface* memory = backBuffer.Memory();
+    if (!memory || !memory->pixels)
+        return false;
+    // The surface is laid out as Format_RGB32 already.
+    const QImage whole(reinterpret_cast<const uchar*>(memory->pixels.get()), memory->width, memory->height,
+                       memory->pitch, QImage::Format_RGB32);
+    return whole.copy(0, 0, std::min(width, memory->width), std::min(height, memory->height))
+        .save(QString::fromStdString(path), "PNG");
+}
+
+int runCompose(const CommandContext& context)
+{
+    ComposeRequest request;
+    if (const auto problem = readRequest(context.args, request))
+        return context.usageError(*problem);
+
+    // The player reads these at Initialize, as the window's player reads the
+    // user's settings.
+    MemorySettingsStore settings;
+    settings.WriteProfileInt("Options", "Direction", request.direction);
+    if (!request.blend)
+        settings.WriteProfileInt("Options", "AlphaBlend", 0);
+
+    ComposePlayer player(settings, context.err);
+    // The tiles and the built-in palettes come from where the window keeps
+    // them, so files the user replaced there are used here too.
+    player.dataFolder = UserDataFolder();
+    player.paletteFolder = request.paletteFolder;
+    player.gameFolder = request.gameFolder;
+    if (!player.Initialize())
+        return context.failure("Cannot create the picture.");
+
+    if (request.file.empty()) {
+        reportInvalidDocument(context.err, request.file);
+        return kExitFailure;
+    }
+    if (player.LoadFile(request.file) != kOk || !player.loaded)
+        return kExitFailure;
+
+    player.SetDirection(request.direction);
+    player.Stop();
+    const int lastPosition = player.rangeEnd - player.rangeStart;
+    if (request.frame > lastPosition) {
+        return context.usageError("--frame " + std::to_string(request.frame) + " is beyond the range of direction "
+                                  + std::to_string(player.direction) + ", which has frames 0 to "
+                                  + std::to_string(lastPosition));
+    }
+
+    // The window offers neither colourings nor backgrounds for a plain FLC:
+    // it is drawn over black as it is.
+    if (!player.IsPlainFlc()) {
+        if (request.civ >= 0 && !applyCivColor(player, request))
+            return context.failure("Cannot get civilization specified palette.");
+        if (!applyBackground(player, request.background))
+            return context.failure("Cannot set background image.");
+    }
+
+    player.currentFrame = player.rangeStart + request.frame;
+    // What a tick draws, without advancing the frame.
+    player.DrawBackground();
+    player.ComposeFrame();
+
+    const CScreen* screen = player.GetScreen();
+    if (!screen || !screen->backBuffer)
+        return context.failure("Cannot create the picture.");
+    const int width = player.IsPlainFlc() ? player.header.width : kCanvasSize;
+    const int height = player.IsPlainFlc() ? player.header.height : kCanvasSize;
+    if (!writePicture(*screen->backBuffer, width, height, request.out))
+        return context.failure("Cannot write '" + request.out + "'.");
+    return kExitOk;
+}
+
+} // namespace
+
+constexpr Command kComposeCommand{
+    .name = "compose",
+    .summary = "write one frame as the player shows it, over a background",
+    .usage = "Usage: kinetra-cli compose FILE --frame N --out PICTURE.png [--direction D]\n"
+             "                           [--background default|sea|land|#RRGGBB] [--no-blend]\n"
+             "                           [--civ N] [--pal-type 0|1|2] [--pal-dir DIR] [--game-dir DIR]\n"
+             "\n"
+             "Composes frame N of FILE exactly as the player shows it, by the same code\n"
+             "as the player's tick: the background, the frame at its offsets, and the\n"
+             "shadow and light pixels blended into the background. A game animation\n"
+             "gives a 240 x 240 picture; a plain FLC gives its own width x height (at\n"
+             "most 240 x 240) over black, and ignores --background, --no-blend and --civ\n"
+             "as the player's window does.\n"
+             "\n"
+             "Options:\n"
+             "  --frame N         frame of the chosen direction, counted from 0; N may\n"
+             "                    also be the range's length, the player's last step\n"
+             "                    position (required)\n"
+             "  --out PICTURE     PNG file to write (required)\n"
+             "  --direction D     0 all directions (default), 1 SW, 2 S, 3 SE, 4 E, 5 NE,\n"
+             "                    6 N, 7 NW, 8 W; a file without 8 directions uses 0\n"
+             "  --background B    default (the colour #D4D0C8), sea, land, or a colour\n"
+             "                    #RRGGBB; the sea and land tiles are read from the\n"
+             "                    user's data folder (~/.local/share/Halvorek/Kinetra),\n"
+             "                    written there from the built-in ones when missing\n"
+             "  --no-blend        no blending: the frame is drawn whole, its shadow,\n"
+             "                    light and transparent pixels in their palette colours\n"
+             "  --civ N           tint the unit with civilization colouring N (1 to 32;\n"
+             "                    0 keeps the file's colours)\n"
+             "  --pal-type T      where the civilization palettes come from: 0 the game's\n"
+             "                    folder given by --game-dir (Art/Units/Palettes in it),\n"
+             "                    1 the built-in set (default), 2 the folder --pal-dir\n"
+             "  --pal-dir DIR     folder of ntp00.pcx ... ntp31.pcx for --pal-type 2\n"
+             "  --game-dir DIR    the game's install folder for --pal-type 0\n"
+             "  -h, --help        show this help\n"
+             "\n"
+             "A palette that cannot be read ends with 'Cannot get civilization specified\n"
+             "palette.' and status 1.\n",
+    .options = kComposeOptions,
+    .run = runCompose,
+};
+
+} // namespace kinetra::cli

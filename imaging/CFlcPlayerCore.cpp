@@ -1,0 +1,677 @@
+#include "imaging/CFlcPlayerCore.h"
+
+#include "flc/PlainFlcDefaults.h"
+#include "imaging/CPcxImage.h"
+#include "palette/BuiltInResources.h"
+#include "palette/CivPalettes.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <new>
+#include <system_error>
+
+namespace kinetra {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kOptions = "Options";
+const std::string kCustomColor = "Custom Color";
+const std::string kDirection = "Direction";
+const std::string kBgdType = "Bgd Type";
+const std::string kAlphaBlend = "AlphaBlend";
+
+// The key of a frame drawn whole: a colour that in practice never occurs.
+constexpr std::uint32_t kNeverAColor = 0x00000001;
+// A window timer never fires faster than this, whatever it is asked for.
+constexpr std::uint32_t kMinimumTimerInterval = 10;
+// No tick counts for more than this, however long the previous one took.
+constexpr float kMaxTickSeconds = 0.05f;
+constexpr int kDirectionCount = 8;
+
+constexpr std::uint8_t kFirstLight = 224;
+constexpr std::uint8_t kLastLight = 239;
+constexpr std::uint8_t kFirstShadow = 240;
+constexpr std::uint8_t kLastShadow = 254;
+constexpr int kShadowStep = 12;
+constexpr int kLightStep = 4;
+
+CSurface* screenBackBuffer()
+{
+    return g_pScreen ? g_pScreen->backBuffer.get() : nullptr;
+}
+
+std::string joinPath(const std::string& folder, const std::string& name)
+{
+    return (fs::path(folder) / name).string();
+}
+
+// Writes a built-in file out to `file` unless a file (perhaps the user's own
+// replacement) is already there.
+bool writeOutWhenMissing(int resourceId, const std::string& file)
+{
+    std::error_code error;
+    if (fs::exists(file, error))
+        return true;
+    const fs::path folder = fs::path(file).parent_path();
+    if (!fs::is_directory(folder, error)) {
+        fs::create_directories(folder, error);
+        if (error)
+            return false;
+    }
+    return WriteBuiltInResource(resourceId, file);
+}
+
+// The part of a frame at (left, top) that lies on the back buffer: columns
+// 0..columns-1 and rows 0..rows-1 of the frame.
+struct VisibleArea {
+    int frameWidth = 0;
+    int left = 0;
+    int top = 0;
+    int columns = 0;
+    int rows = 0;
+
+    bool empty() const { return columns <= 0 || rows <= 0; }
+};
+
+VisibleArea visibleArea(const CSurface& frame, const CSurface& back, int left, int top)
+{
+    VisibleArea area;
+    area.frameWidth = frame.width;
+    area.left = left;
+    area.top = top;
+    area.columns = std::clamp(back.width - left, 0, int(frame.width));
+    area.rows = std::clamp(back.height - top, 0, int(frame.height));
+    return area;
+}
+
+std::uint8_t* pixelAt(std::uint8_t* bits, int pitch, const VisibleArea& area, int x, int y)
+{
+    return bits + std::size_t(area.top + y) * std::size_t(pitch) + std::size_t(area.left + x) * 4;
+}
+
+bool isEmpty(const BlendRecord& record)
+{
+    return record.blue == 0 && record.green == 0 && record.red == 0;
+}
+
+// Keeps the background under each shadow or light pixel before the frame
+// covers it. A record of another pixel has its colour cleared but keeps its
+// old level, which an empty record never reads.
+void recordBackground(const std::uint8_t* indices, std::uint8_t* bits, int pitch, const VisibleArea& area,
+                      std::vector<BlendRecord>& shadows, std::vector<BlendRecord>& lights)
+{
+    for (int y = 0; y < area.rows; ++y) {
+        for (int x = 0; x < area.columns; ++x) {
+            const std::size_t i = std::size_t(y) * std::size_t(area.frameWidth) + std::size_t(x);
+            const std::uint8_t v = indices[i];
+            const std::uint8_t* under = pixelAt(bits, pitch, area, x, y);
+            BlendRecord& shadow = shadows[i];
+            if (v >= kFirstShadow && v <= kLastShadow)
+                shadow = {under[0], under[1], under[2], std::uint8_t(255 - v)};
+            else
+                shadow.blue = shadow.green = shadow.red = 0;
+            BlendRecord& light = lights[i];
+            if (v >= kFirstLight && v <= kLastLight)
+                light = {under[0], under[1], under[2], std::uint8_t(v - kFirstLight)};
+            else
+                light.blue = light.green = light.red = 0;
+        }
+    }
+}
+
+// The blended colour depends only on the recorded background and the level,
+// never on the palette colour the frame gave the pixel.
+void blendRecorded(std::uint8_t* bits, int pitch, const VisibleArea& area, const std::vector<BlendRecord>& shadows,
+                   const std::vector<BlendRecord>& lights)
+{
+    const auto darken = [](std::uint8_t value, int amount) { return std::uint8_t(std::max(int(value) - amount, 0)); };
+    const auto brighten = [](std::uint8_t value, int amount) {
+        return std::uint8_t(std::min(int(value) + amount, 255));
+    };
+    for (int y = 0; y < area.rows; ++y) {
+        for (int x = 0; x < area.columns; ++x) {
+            const std::size_t i = std::size_t(y) * std::size_t(area.frameWidth) + std::size_t(x);
+            std::uint8_t* out = pixelAt(bits, pitch, area, x, y);
+            const BlendRecord& shadow = shadows[i];
+            if (!isEmpty(shadow)) {
+                const int d = kShadowStep * shadow.level;
+                out[0] = darken(shadow.blue, d);
+                out[1] = darken(shadow.green, d);
+                out[2] = darken(shadow.red, d);
+            }
+            const BlendRecord& light = lights[i];
+            if (!isEmpty(light)) {
+                const int a = kLightStep * light.level;
+                out[0] = brighten(light.blue, a);
+                out[1] = brighten(light.green, a);
+                out[2] = brighten(light.red, a);
+            }
+        }
+    }
+}
+
+} // namespace
+
+CFlcPlayerCore::CFlcPlayerCore(SettingsStore& settings, std::uint32_t faceColor)
+    : fillColor(FillColorFromRef(faceColor)), customColor(faceColor), defaultColor(faceColor), m_settings(settings)
+{
+}
+
+CFlcPlayerCore::~CFlcPlayerCore()
+{
+    // Every frame and the tile are surfaces of the screen: they go first.
+    Clear();
+    backgroundImage.reset();
+    if (m_screen && g_pScreen == m_screen.get())
+        g_pScreen = nullptr;
+    m_screen.reset();
+}
+
+// --- Picture -------------------------------------------------------------
+
+void CFlcPlayerCore::DrawBackground()
+{
+    CSurface* back = screenBackBuffer();
+    if (!back)
+        return;
+    if (backgroundImage)
+        backgroundImage->BlitTo(*back, 0, 0);
+    else
+        g_pScreen->ClearBackBuffer(fillColor);
+}
+
+void CFlcPlayerCore::ComposeFrame()
+{
+    if (frames.empty())
+        return;
+    const int lastFrame = int(frames.size()) - 1;
+    if (currentFrame > lastFrame)
+        currentFrame = lastFrame;
+    if (currentFrame < 0)
+        currentFrame = 0;
+
+    CSurface* back = screenBackBuffer();
+    if (!back)
+        return;
+    const CSurface& frame = *frames[std::size_t(currentFrame)];
+    const int left = header.leftOffset;
+    const int top = header.topOffset;
+    const VisibleArea area = visibleArea(frame, *back, left, top);
+
+    std::uint8_t* bits = nullptr;
+    int pitch = 0;
+    if (back->Lock(bits, pitch) != kOk)
+        return;
+    const std::size_t framePixels = std::size_t(frame.width) * std::size_t(frame.height);
+    const bool canBlend = frame.indices && shadowBuffer.size() >= framePixels && lightBuffer.size() >= framePixels;
+    if (plainFlc || !alphaBlend || !canBlend || area.empty()) {
+        back->Unlock();
+        frame.BlitTo(*back, left, top);
+        return;
+    }
+
+    recordBackground(frame.indices.get(), bits, pitch, area, shadowBuffer, lightBuffer);
+    back->Unlock();
+    frame.BlitTo(*back, left, top);
+
+    if (back->Lock(bits, pitch) != kOk)
+        return;
+    blendRecorded(bits, pitch, area, shadowBuffer, lightBuffer);
+    back->Unlock();
+}
+
+int CFlcPlayerCore::SetDefaultBackground()
+{
+    backgroundImage.reset();
+    backgroundType = kBackgroundDefault;
+    fillColor = FillColorFromRef(defaultColor);
+    return m_settings.WriteProfileInt(kOptions, kBgdType, kBackgroundDefault) ? 1 : 0;
+}
+
+int CFlcPlayerCore::SetCustomBackground(std::uint32_t colorRef)
+{
+    backgroundImage.reset();
+    customColor = colorRef;
+    backgroundType = kBackgroundCustom;
+    fillColor = FillColorFromRef(colorRef);
+    const bool typeWritten = m_settings.WriteProfileInt(kOptions, kBgdType, kBackgroundCustom);
+    const bool colorWritten = m_settings.WriteProfileInt(kOptions, kCustomColor, static_cast<int>(colorRef));
+    return typeWritten && colorWritten ? 1 : 0;
+}
+
+int CFlcPlayerCore::SetImageBackground(int kind)
+{
+    if (kind != kBackgroundSea && kind != kBackgroundLand)
+        return 0;
+    const std::string folder = GetDataFolder();
+    if (folder.empty())
+        return 0;
+    const std::string file = joinPath(folder, kind == kBackgroundSea ? "Sea.pcx" : "Land.pcx");
+    if (!writeOutWhenMissing(kind == kBackgroundSea ? kResourceSea : kResourceLand, file))
+        return 0;
+
+    const int result = LoadBackgroundImage(file);
+    if (result != 0) {
+        backgroundType = kind;
+        m_settings.WriteProfileInt(kOptions, kBgdType, kind);
+    }
+    return result;
+}
+
+int CFlcPlayerCore::LoadBackgroundImage(const std::string& filePath)
+{
+    backgroundImage.reset();
+    std::error_code error;
+    if (!fs::exists(filePath, error))
+        return 0;
+    CPcxImage image;
+    if (image.Load(filePath) != kOk)
+        return 0;
+    auto tile = std::unique_ptr<CSurface>(new (std::nothrow) CSurface);
+    if (!tile || tile->Create(kCanvasSize, kCanvasSize) != kOk || image.DrawToSurface(*tile) != kOk)
+        return 0;
+    backgroundImage = std::move(tile);
+    return 1;
+}
+
+void CFlcPlayerCore::RestoreBackground()
+{
+    switch (backgroundType) {
+    case kBackgroundCustom:
+        SetCustomBackground(customColor);
+        break;
+    case kBackgroundSea:
+    case kBackgroundLand:
+        SetImageBackground(backgroundType);
+        break;
+    default:
+        SetDefaultBackground();
+        break;
+    }
+}
+
+int CFlcPlayerCore::SetAlphaBlend(bool on)
+{
+    if (on == alphaBlend)
+        return 1;
+    alphaBlend = on;
+    if (on) {
+        colorKey = ColorKey::single(transparentColor);
+    } else {
+        colorKey = ColorKey::single(kNeverAColor);
+        SetDefaultBackground();
+    }
+
+    for (const auto& frame : frames) {
+        std::uint8_t* bits = nullptr;
+        int pitch = 0;
+        if (frame->Lock(bits, pitch) != kOk)
+            return 0;
+        frame->SetColorKey(colorKey);
+        frame->Unlock();
+    }
+    m_settings.WriteProfileInt(kOptions, kAlphaBlend, on ? 1 : 0);
+    return 1;
+}
+
+HResult CFlcPlayerCore::RebuildFrames()
+{
+    if (!loaded)
+        return kFail;
+    StopTimer();
+    loaded = false;
+    freeBlendBuffers();
+
+    const std::string filePath = path;
+    HResult result = kFail;
+    try {
+        result = CFlcAnimation::Load(filePath, false);
+    } catch (const std::bad_alloc&) {
+        result = kFail;
+    }
+    if (result == kOk) {
+        // The header was read again: the shape the player works with has to
+        // be put back, or a plain file would lose its one direction.
+        applyPlayerDefaults(*this);
+        allocateBlendBuffers();
+        if (!shadowBuffer.empty())
+            return kOk;
+    }
+    OnInvalidDocument(filePath);
+    Clear();
+    return kFail;
+}
+
+// --- Playback ------------------------------------------------------------
+
+bool CFlcPlayerCore::Initialize(CScreen::WindowHandle window)
+{
+    auto screen = std::unique_ptr<CScreen>(new (std::nothrow) CScreen);
+    if (!screen || screen->Create(window) != kOk)
+        return false;
+    screen->Initialize(kCanvasSize, kCanvasSize);
+    m_screen = std::move(screen);
+    g_pScreen = m_screen.get();
+
+    customColor = static_cast<std::uint32_t>(
+        m_settings.GetProfileInt(kOptions, kCustomColor, static_cast<int>(defaultColor)));
+    // Only 0..8 name a direction; anything else would reach past the frames.
+    const int storedDirection = m_settings.GetProfileInt(kOptions, kDirection, 0);
+    savedDirection = storedDirection >= 0 && storedDirection <= kDirectionCount ? storedDirection : 0;
+    backgroundType = m_settings.GetProfileInt(kOptions, kBgdType, kBackgroundDefault);
+    alphaBlend = m_settings.GetProfileInt(kOptions, kAlphaBlend, 1) != 0;
+    RestoreBackground();
+    return true;
+}
+
+HResult CFlcPlayerCore::LoadFile(const std::string& filePath)
+{
+    if (filePath.empty())
+        return kOk;
+    if (loaded)
+        Unload();
+
+    HResult result = kFail;
+    try {
+        result = CFlcAnimation::Load(filePath, true);
+    } catch (const std::bad_alloc&) {
+        result = kFail;
+    }
+    if (result != kOk) {
+        OnInvalidDocument(filePath);
+        Clear();
+        return kFail;
+    }
+
+    const bool plain = header.framesPerDirection == 0;
+    applyPlayerDefaults(*this);
+    if (plain) {
+        backgroundImage.reset();
+        fillColor = 0;
+        plainFlc = true;
+        OnResizeCanvas(header.width, header.height);
+    } else {
+        RestoreBackground();
+        if (!alphaBlend) {
+            backgroundImage.reset();
+            fillColor = FillColorFromRef(defaultColor);
+        }
+        plainFlc = false;
+        OnResizeCanvas(kCanvasSize, kCanvasSize);
+    }
+
+    frameTimeLeft = float(header.speed);
+    rangeLength = header.framesPerDirection;
+    allocateBlendBuffers();
+    if (shadowBuffer.empty()) {
+        OnInvalidDocument(filePath);
+        Clear();
+        return kFail;
+    }
+
+    SetDirection(savedDirection);
+    ResetRange();
+    loaded = true;
+    Play();
+    return kOk;
+}
+
+void CFlcPlayerCore::Unload()
+{
+    StopTimer();
+    Stop();
+    loaded = false;
+    customDelay = 0;
+    Clear();
+    rangeLength = 0;
+    freeBlendBuffers();
+}
+
+void CFlcPlayerCore::Play()
+{
+    playing = true;
+    paused = false;
+    lastTick = GetTickCount();
+    thisTick = 0;
+    ResetRange();
+    if (customDelay == 0)
+        customDelay = header.speed;
+    StartTimer();
+}
+
+void CFlcPlayerCore::Stop()
+{
+    // The timer goes on, so the first frame of the range is still redrawn
+    // and a background change shows at once.
+    if (!loaded)
+        return;
+    ResetRange();
+    playing = false;
+    paused = false;
+    lastTick = 0;
+    thisTick = 0;
+}
+
+void CFlcPlayerCore::Pause()
+{
+    if (playing)
+        paused = !paused;
+}
+
+void CFlcPlayerCore::Step(int command)
+{
+    if (!loaded)
+        return;
+    switch (command) {
+    case kStepFirst:
+        currentFrame = rangeStart;
+        break;
+    case kStepPrevious:
+        currentFrame = std::max(currentFrame - 1, rangeStart);
+        break;
+    case kStepNext:
+        currentFrame = std::min(currentFrame + 1, rangeEnd);
+        break;
+    case kStepLast:
+        currentFrame = rangeEnd;
+        break;
+    default:
+        break;
+    }
+    OnShowFrameNumbers();
+    if (!playing)
+        OnSetPositionSlider();
+}
+
+int CFlcPlayerCore::SetDirection(int d)
+{
+    const bool choosable = header.directions == kDirectionCount && d >= 0 && d <= kDirectionCount;
+    direction = choosable ? d : 0;
+    ResetRange();
+    OnShowFrameNumbers();
+    if (!playing)
+        OnSetPositionSlider();
+    return direction;
+}
+
+void CFlcPlayerCore::SetDelayMode(bool fileSpeed)
+{
+    useFileSpeed = fileSpeed;
+    StartTimer();
+}
+
+void CFlcPlayerCore::SetCustomDelay(std::uint32_t milliseconds)
+{
+    customDelay = milliseconds;
+    StartTimer();
+}
+
+void CFlcPlayerCore::StartTimer()
+{
+    OnKillTimer();
+    OnSetTimer(useFileSpeed ? kTickInterval : std::max(customDelay, kMinimumTimerInterval));
+}
+
+void CFlcPlayerCore::StopTimer()
+{
+    OnKillTimer();
+}
+
+void CFlcPlayerCore::OnTimer()
+{
+    if (Tick() == 0)
+        Stop();
+}
+
+int CFlcPlayerCore::Tick()
+{
+    if (!loaded)
+        return 0;
+    if (playing && !paused) {
+        thisTick = GetTickCount();
+        elapsedSeconds = float(thisTick - lastTick) * 0.001f;
+        lastTick = GetTickCount();
+        if (elapsedSeconds * 60 > 3.0f)
+            elapsedSeconds = kMaxTickSeconds;
+        Advance(elapsedSeconds * 1000);
+    }
+    DrawBackground();
+    ComposeFrame();
+    if (g_pScreen)
+        g_pScreen->Present();
+    return 1;
+}
+
+void CFlcPlayerCore::Advance(float milliseconds)
+{
+    if (useFileSpeed) {
+        frameTimeLeft -= milliseconds;
+        if (frameTimeLeft > 0)
+            return;
+        // Set, not added: time beyond the frame's end is dropped.
+        frameTimeLeft = float(header.speed);
+    }
+    ++currentFrame;
+    if (currentFrame >= rangeEnd)
+        currentFrame = rangeStart;
+    OnShowFrameNumbers();
+}
+
+void CFlcPlayerCore::ResetRange()
+{
+    if (direction == 0) {
+        rangeStart = 0;
+        rangeEnd = int(header.directions) * rangeLength;
+    } else {
+        rangeStart = (direction - 1) * rangeLength;
+        rangeEnd = rangeStart + rangeLength;
+    }
+    currentFrame = rangeStart;
+    frameTimeLeft = float(header.speed);
+}
+
+// --- Civilization colourings ---------------------------------------------
+
+int CFlcPlayerCore::ApplyCivPalette(const std::string* filePath)
+{
+    CPcxImage civ;
+    if (filePath) {
+        std::error_code error;
+        if (!fs::exists(*filePath, error) || civ.Load(*filePath) != kOk)
+            return 0;
+    }
+
+    // From the file's colours every time, so colourings never accumulate.
+    displayPalette = filePalette;
+    if (filePath)
+        std::copy_n(civ.palette.begin(), 64, displayPalette.begin());
+
+    if (RebuildFrames() != kOk) {
+        Unload();
+        return 0;
+    }
+    loaded = true;
+    StartTimer();
+    return 1;
+}
+
+int CFlcPlayerCore::LoadCivColorFromGame(int n)
+{
+    if (n == 0)
+        return ApplyCivPalette(nullptr);
+    const std::string name = CivPaletteFileName(n);
+    if (name.empty())
+        return 0;
+    const std::string file = FindFileIgnoringCase(GetGameFolder(), "Art/Units/Palettes/" + name);
+    if (file.empty())
+        return 0;
+    return ApplyCivPalette(&file);
+}
+
+int CFlcPlayerCore::LoadCivColorFromResources(int n)
+{
+    if (n == 0)
+        return ApplyCivPalette(nullptr);
+    const std::string name = CivPaletteFileName(n);
+    const std::string folder = GetDataFolder();
+    if (name.empty() || folder.empty())
+        return 0;
+    const std::string file = joinPath(joinPath(folder, "Palettes"), name);
+    if (!writeOutWhenMissing(kResourceCivPaletteFirst + n - 1, file))
+        return 0;
+    return ApplyCivPalette(&file);
+}
+
+int CFlcPlayerCore::LoadCivColorFromFolder(int n)
+{
+    if (n == 0)
+        return ApplyCivPalette(nullptr);
+    const std::string name = CivPaletteFileName(n);
+    if (name.empty())
+        return 0;
+    const std::string file = FindFileIgnoringCase(GetPaletteFolder(), name);
+    if (file.empty())
+        return 0;
+    return ApplyCivPalette(&file);
+}
+
+void CFlcPlayerCore::SaveDirection()
+{
+    m_settings.WriteProfileInt(kOptions, kDirection, direction);
+}
+
+// --- Surroundings --------------------------------------------------------
+
+std::uint32_t CFlcPlayerCore::GetTickCount()
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+std::string CFlcPlayerCore::GetDataFolder() const
+{
+    return dataFolder.empty() ? UserDataFolder() : dataFolder;
+}
+
+void CFlcPlayerCore::allocateBlendBuffers()
+{
+    // Left empty when the memory cannot be had; the caller refuses the load.
+    const std::size_t count = std::size_t(std::max<int>(header.width, 0)) * std::size_t(std::max<int>(header.height, 0));
+    try {
+        shadowBuffer.assign(count, BlendRecord{});
+        lightBuffer.assign(count, BlendRecord{});
+    } catch (const std::bad_alloc&) {
+        freeBlendBuffers();
+    }
+}
+
+void CFlcPlayerCore::freeBlendBuffers()
+{
+    shadowBuffer = {};
+    lightBuffer = {};
+}
+
+} // namespace kinetra

@@ -1,0 +1,368 @@
+#include "PlayerCoreFixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace kinetra;
+using namespace kinetra::test;
+
+namespace {
+
+enum Compass : int { kAll = 0, kSW = 1, kS = 2, kSE = 3, kW = 8 };
+
+class PlaybackTest : public PlayerCoreTest {
+protected:
+    // The frame the last tick showed, read back from the picture: frame k is
+    // painted in the colour of index 64 + k.
+    int shownFrame() const
+    {
+        for (int k = 0; k < 160; ++k) {
+            if (pixel(0, 0) == colorOf(64 + k))
+                return k;
+        }
+        return -1;
+    }
+    // The frames shown by `count` ticks `ms` apart.
+    std::vector<int> play(int count, std::uint32_t ms = 50)
+    {
+        std::vector<int> shown;
+        for (int i = 0; i < count; ++i) {
+            player.tickAfter(ms);
+            shown.push_back(shownFrame());
+        }
+        return shown;
+    }
+};
+
+// --- Loading -------------------------------------------------------------
+
+TEST_F(PlaybackTest, LoadingAGameAnimationStartsPlayingOnTheWholeCanvas)
+{
+    ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
+    EXPECT_TRUE(player.loaded);
+    EXPECT_TRUE(player.playing);
+    EXPECT_FALSE(player.IsPlainFlc());
+    EXPECT_EQ(player.canvas, std::make_pair(kCanvasSize, kCanvasSize));
+    EXPECT_EQ(player.rangeLength, 10);
+    EXPECT_EQ(player.rangeEnd, 80);
+    EXPECT_EQ(player.shadowBuffer.size(), 4u);
+    EXPECT_EQ(player.lightBuffer.size(), 4u);
+    EXPECT_TRUE(player.timerRunning);
+    EXPECT_EQ(player.timerIntervals.back(), kTickInterval);
+    EXPECT_TRUE(player.invalidDocuments.empty());
+}
+
+TEST_F(PlaybackTest, UnreadableFileIsReportedAndLeavesNothingLoaded)
+{
+    TempFile garbage({'n', 'o', 't', ' ', 'f', 'l', 'c'});
+    EXPECT_EQ(player.LoadFile(garbage.path()), kFail);
+    EXPECT_EQ(player.invalidDocuments, std::vector<std::string>{garbage.path()});
+    EXPECT_FALSE(player.loaded);
+    EXPECT_TRUE(player.frames.empty());
+    EXPECT_EQ(player.Tick(), 0);
+
+    EXPECT_EQ(player.LoadFile(""), kOk);
+    EXPECT_EQ(player.invalidDocuments.size(), 1u);
+    EXPECT_FALSE(player.loaded);
+}
+
+TEST_F(PlaybackTest, UnloadKillsTheTimerAndForgetsTheAnimation)
+{
+    ASSERT_EQ(loadGame(numberedGame(8, 10, 120)), kOk);
+    ASSERT_EQ(player.customDelay, 120u);
+    player.Unload();
+    EXPECT_FALSE(player.loaded);
+    EXPECT_FALSE(player.playing);
+    EXPECT_FALSE(player.timerRunning);
+    EXPECT_EQ(player.customDelay, 0u);
+    EXPECT_EQ(player.rangeLength, 0);
+    EXPECT_TRUE(player.frames.empty());
+    EXPECT_TRUE(player.shadowBuffer.empty());
+    player.OnTimer();
+    EXPECT_FALSE(player.playing);
+}
+
+TEST_F(PlaybackTest, DestroyingThePlayerLetsGoOfTheProgramsScreen)
+{
+    {
+        CountingSettings ownSettings;
+        TestPlayer other(ownSettings);
+        other.dataFolder = data.path();
+        ASSERT_TRUE(other.Initialize());
+        EXPECT_EQ(g_pScreen, other.GetScreen());
+        TempFile file(encoder::buildGameAnimation(numberedGame(1, 3)));
+        ASSERT_EQ(other.LoadFile(file.path()), kOk);
+    }
+    EXPECT_EQ(g_pScreen, nullptr);
+}
+
+// --- Directions and ranges -----------------------------------------------
+
+TEST_F(PlaybackTest, EachDirectionCoversItsOwnRun)
+{
+    ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
+    for (int d = 1; d <= 8; ++d) {
+        EXPECT_EQ(player.SetDirection(d), d);
+        EXPECT_EQ(player.rangeStart, (d - 1) * 10);
+        EXPECT_EQ(player.rangeEnd, d * 10);
+        EXPECT_EQ(player.currentFrame, player.rangeStart);
+    }
+    EXPECT_EQ(player.SetDirection(kAll), kAll);
+    EXPECT_EQ(player.rangeStart, 0);
+    EXPECT_EQ(player.rangeEnd, 80);
+}
+
+TEST_F(PlaybackTest, SouthCyclesItsTenFrames)
+{
+    ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
+    player.SetDirection(kS);
+    EXPECT_EQ(play(12), (std::vector<int>{11, 12, 13, 14, 15, 16, 17, 18, 19, 10, 11, 12}));
+}
+
+TEST_F(PlaybackTest, StepsStopAtTheRangeEdgesAndLastIsTheNextDirectionsFirstFrame)
+{
+    ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
+    player.SetDirection(kS);
+    player.Stop();
+
+    player.Step(kStepLast);
+    EXPECT_EQ(player.currentFrame, 20);
+    player.tickAfter(50);
+    EXPECT_EQ(shownFrame(), 20);
+
+    player.Step(kStepFirst);
+    EXPECT_EQ(player.currentFrame, 10);
+    player.Step(kStepPrevious);
+    EXPECT_EQ(player.currentFrame, 10);
+
+    player.currentFrame = 19;
+    player.Step(kStepNext);
+    EXPECT_EQ(player.currentFrame, 20);
+    player.Step(kStepNext);
+    EXPECT_EQ(player.currentFrame, 20);
+    player.Step(kStepPrevious);
+    EXPECT_EQ(player.currentFrame, 19);
+
+    // Unknown commands change nothing but still refresh the view.
+    const int shows = player.frameNumberCalls;
+    const int sliders = player.sliderCalls;
+    player.Step(9);
+    EXPECT_EQ(player.currentFrame, 19);
+    EXPECT_EQ(player.frameNumberCalls, shows + 1);
+    EXPECT_EQ(player.sliderCalls, sliders + 1);
+}
+
+TEST_F(PlaybackTest, LastOfTheLastDirectionShowsTheFilesLastFrame)
+{
+    ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
+    for (const int d : {kW, kAll}) {
+        player.SetDirection(d);
+        player.Stop();
+        player.Step(kStepLast);
+        EXPECT_EQ(player.currentFrame, 80);
+        player.tickAfter(50);
+        EXPECT_EQ(shownFrame(), 79);
+        EXPECT_EQ(player.currentFrame, 79);
+    }
+}
+
+TEST_F(PlaybackTest, StepsAreIgnoredWhileNothingIsLoaded)
+{
+    player.currentFrame = 5;
+    player.Step(kStepFirst);
+    EXPECT_EQ(player.currentFrame, 5);
+    EXPECT_EQ(player.frameNumberCalls, 0);
+}
+
+TEST_F(PlaybackTest, SliderFollowsTheDirectionOnlyWhileStopped)
+{
+    ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
+    const int sliders = player.sliderCalls;
+    player.SetDirection(kSE);
+    EXPECT_EQ(player.sliderCalls, sliders);
+    player.Stop();
+    player.SetDirection(kS);
+    EXPECT_EQ(player.sliderCalls, sliders + 1);
+}
+
+TEST_F(PlaybackTest, WithoutEightDirectionsEveryChoiceMeansAll)
+{
+    ASSERT_EQ(loadGame(numberedGame(7, 3)), kOk);
+    for (int d = 0; d <= 8; ++d)
+        EXPECT_EQ(player.SetDirection(d), kAll);
+    EXPECT_EQ(player.rangeStart, 0);
+    EXPECT_EQ(player.rangeEnd, 21);
+}
+
+TEST_F(PlaybackTest, StoredDirectionIsUsedOnLoadWhenItNamesOne)
+{
+    settings.WriteProfileInt("Options", "Direction", kSE);
+    ASSERT_TRUE(player.Initialize());
+    ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
+    EXPECT_EQ(player.direction, kSE);
+    EXPECT_EQ(player.currentFrame, 20);
+
+    for (const int stored : {12, -1, 9}) {
+        settings.WriteProfileInt("Options", "Direction", stored);
+        ASSERT_TRUE(player.Initialize());
+        ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
+        EXPECT_EQ(player.direction, kAll) << stored;
+        EXPECT_EQ(player.rangeEnd, 80) << stored;
+    }
+}
+
+TEST_F(PlaybackTest, SaveDirectionStoresTheDirectionInForce)
+{
+    ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
+    player.SetDirection(6);
+    player.SaveDirection();
+    EXPECT_EQ(settings.option("Direction"), 6);
+}
+
+// --- Timing --------------------------------------------------------------
+
+TEST_F(PlaybackTest, SpeedZeroPlaysOneFramePerTick)
+{
+    ASSERT_EQ(loadGame(numberedGame(1, 10, 0)), kOk);
+    EXPECT_EQ(player.header.speed, 10u);
+    EXPECT_EQ(play(4), (std::vector<int>{1, 2, 3, 4}));
+}
+
+TEST_F(PlaybackTest, SlowFileAdvancesOnceItsSpeedHasElapsed)
+{
+    ASSERT_EQ(loadGame(numberedGame(1, 10, 120)), kOk);
+    EXPECT_EQ(play(6), (std::vector<int>{0, 0, 1, 1, 1, 2}));
+}
+
+TEST_F(PlaybackTest, LongGapBetweenTicksCountsAsOneTick)
+{
+    ASSERT_EQ(loadGame(numberedGame(1, 10, 120)), kOk);
+    player.tickAfter(10000);
+    EXPECT_EQ(shownFrame(), 0);
+    EXPECT_FLOAT_EQ(player.elapsedSeconds, 0.05f);
+    EXPECT_EQ(play(2), (std::vector<int>{0, 1}));
+
+    // A clock that wrapped around is no different.
+    player.lastTick = 0xFFFFFFF0u;
+    player.now = 0x10;
+    player.tickAfter(0);
+    EXPECT_FLOAT_EQ(player.elapsedSeconds, 0.032f);
+}
+
+TEST_F(PlaybackTest, CustomDelayAdvancesOneFramePerTickAtItsOwnInterval)
+{
+    ASSERT_EQ(loadGame(numberedGame(1, 10, 120)), kOk);
+    EXPECT_EQ(player.customDelay, 120u);
+    player.SetDelayMode(false);
+    EXPECT_FALSE(player.UsesFileSpeed());
+    EXPECT_EQ(player.timerIntervals.back(), 120u);
+    EXPECT_EQ(play(3, 0), (std::vector<int>{1, 2, 3}));
+
+    player.SetCustomDelay(30);
+    EXPECT_EQ(player.timerIntervals.back(), 30u);
+    player.SetDelayMode(true);
+    EXPECT_EQ(player.timerIntervals.back(), kTickInterval);
+}
+
+TEST_F(PlaybackTest, CustomDelayIsTheFilesSpeedAgainAfterReopening)
+{
+    ASSERT_EQ(loadGame(numberedGame(1, 10, 120)), kOk);
+    player.SetDelayMode(false);
+    player.SetCustomDelay(300);
+    player.Unload();
+    ASSERT_EQ(loadGame(numberedGame(1, 10, 70)), kOk);
+    EXPECT_FALSE(player.UsesFileSpeed());
+    EXPECT_EQ(player.customDelay, 70u);
+    EXPECT_EQ(player.timerIntervals.back(), 70u);
+}
+
+TEST_F(PlaybackTest, PlayStartsAgainFromTheRangeStart)
+{
+    ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
+    player.SetDirection(kS);
+    play(4);
+    player.Play();
+    EXPECT_EQ(player.currentFrame, 10);
+    EXPECT_EQ(player.lastTick, player.now);
+}
+
+TEST_F(PlaybackTest, StoppedPlayerKeepsRedrawingTheFirstFrame)
+{
+    ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
+    player.SetDirection(kS);
+    play(3);
+    player.Stop();
+    EXPECT_FALSE(player.playing);
+    EXPECT_TRUE(player.timerRunning);
+    EXPECT_EQ(play(3), (std::vector<int>{10, 10, 10}));
+
+    // The redraw shows a background change at once.
+    player.SetCustomBackground(colorRef(9, 9, 9));
+    player.tickAfter(50);
+    EXPECT_EQ(pixel(100, 100), rgb(9, 9, 9));
+}
+
+TEST_F(PlaybackTest, PauseHoldsTheFrameInBothDelayModes)
+{
+    ASSERT_EQ(loadGame(numberedGame(1, 10, 50)), kOk);
+    play(2);
+    player.Pause();
+    EXPECT_TRUE(player.paused);
+    EXPECT_EQ(play(3), (std::vector<int>{2, 2, 2}));
+    player.SetDelayMode(false);
+    EXPECT_EQ(play(3, 0), (std::vector<int>{2, 2, 2}));
+    player.Pause();
+    EXPECT_EQ(play(1, 0), (std::vector<int>{3}));
+
+    player.Stop();
+    player.Pause();
+    EXPECT_FALSE(player.paused);
+}
+
+// --- Re-decoding -----------------------------------------------------------
+
+TEST_F(PlaybackTest, RebuildKeepsTheRangeAndTheFrame)
+{
+    ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
+    player.SetDirection(kS);
+    play(3);
+    ASSERT_EQ(player.currentFrame, 13);
+
+    player.displayPalette[64 + 13] = PaletteEntry::fromRgb(1, 2, 3);
+    EXPECT_EQ(player.RebuildFrames(), kOk);
+    EXPECT_EQ(player.currentFrame, 13);
+    EXPECT_EQ(player.rangeStart, 10);
+    EXPECT_EQ(player.rangeEnd, 20);
+    EXPECT_FALSE(player.loaded); // the caller takes it back
+    EXPECT_FALSE(player.timerRunning);
+    EXPECT_EQ(player.shadowBuffer.size(), 4u);
+    player.loaded = true;
+    player.ComposeFrame();
+    EXPECT_EQ(pixel(0, 0), rgb(1, 2, 3));
+}
+
+TEST_F(PlaybackTest, RebuildKeepsAPlainFilesSingleDirection)
+{
+    IndexImage a = solidImage(4, 4, 70);
+    IndexImage b = solidImage(4, 4, 71);
+    ASSERT_EQ(load(encoder::buildPlainFlc(distinctPalette(), {a, b, a}, 0)), kOk);
+    ASSERT_EQ(player.RebuildFrames(), kOk);
+    EXPECT_EQ(player.header.framesPerDirection, 3);
+    EXPECT_EQ(player.header.directions, 1);
+    EXPECT_EQ(player.header.speed, 10u);
+}
+
+TEST_F(PlaybackTest, RebuildOfAFileThatWentAwayReportsItAndClears)
+{
+    {
+        TempFile file(encoder::buildGameAnimation(numberedGame(1, 3)));
+        ASSERT_EQ(player.LoadFile(file.path()), kOk);
+    }
+    EXPECT_EQ(player.RebuildFrames(), kFail);
+    EXPECT_EQ(player.invalidDocuments.size(), 1u);
+    EXPECT_TRUE(player.frames.empty());
+    EXPECT_FALSE(player.loaded);
+    EXPECT_EQ(player.RebuildFrames(), kFail); // nothing loaded any more
+    EXPECT_EQ(player.invalidDocuments.size(), 1u);
+}
+
+} // namespace
