@@ -1,37 +1,189 @@
 #pragma once
 
+#include <QPointer>
+#include <QString>
+#include <QTimer>
 #include <QWidget>
 
+#include <array>
+#include <map>
+
+class CButtonST;
+class CButtonX;
+class CCivColorCombo;
 class CFlcPlayer;
 class CKinetraDoc;
+class CMainFrame;
+class QAbstractButton;
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QRadioButton;
+class QSlider;
 
-// The view: the picture of the animation and (with playback) the controls
-// that drive it.
+// Control ids of the view's form; the frame and the tests find the controls
+// by them.
+enum : int {
+    IDC_PLAY = 1000,
+    IDC_PAUSE = 1002,
+    IDC_STOP = 1003,
+    IDC_INFO = 1005,
+    IDC_DIR_NW = 1006,
+    IDC_DIR_N = 1008,
+    IDC_DIR_NE = 1009,
+    IDC_DIR_E = 1010,
+    IDC_DIR_ALL = 1011,
+    IDC_DIR_SE = 1013,
+    IDC_DIR_S = 1014,
+    IDC_DIR_SW = 1015,
+    IDC_DIR_W = 1016,
+    IDC_CUR_FRAME = 1019,
+    IDC_LAST_FRAME = 1020,
+    IDC_FIRST = 1021,
+    IDC_BACK = 1022,
+    IDC_FORWARD = 1023,
+    IDC_LAST = 1024,
+    IDC_DELAY_DEFAULT = 1026,
+    IDC_DELAY_CUSTOM = 1027,
+    IDC_DELAY_SLIDER = 1028,
+    IDC_PLAYER = 1029,
+    IDC_FRAME_SLIDER = 1031,
+    IDC_CIV_COLOR = 1032,
+    IDC_PALETTE = 1034,
+    IDC_PREVIOUS = 1050,
+    IDC_DEFAULT_DELAY = 1051,
+    IDC_NEXT = 1052,
+    IDC_ALPHA_BLEND = 1068,
+};
+
+// The view: the picture of the animation and the form of controls that
+// drive it, and the handlers of the playback, background and colouring
+// commands (the frame's menus and toolbar run the same handlers).
 class CMainView : public QWidget {
     Q_OBJECT
 
 public:
+    // The view's own timer: winding, every 100 ms.
+    static constexpr int kWindingTimer = 2;
+    static constexpr int kWindingInterval = 100;
+
     explicit CMainView(CKinetraDoc* document, QWidget* parent = nullptr);
     ~CMainView() override;
 
-    // First time: sets up the player; later: unloads it. Then loads the
-    // document's path. Also the Refresh command.
+    // First time: sets up the controls and the player; later: unloads it.
+    // Then loads the document's path. Also the Refresh command and the
+    // recovery after a failed palette operation.
     virtual void OnInitialUpdate();
     // Recomputes the enabled and checked states of the controls.
     void UpdateControls();
+    // The frame counters follow the player.
+    void UpdateFrameCounter();
+    // The frame slider follows the player's range and frame.
+    void UpdateFrameSlider();
+    // Chooses a direction (0 all, 1..8 SW..W); true when the player took it.
+    bool SelectDirection(int value);
+
+    // Commands.
+    void OnPlay();
+    void OnPause();
+    void OnStop();
+    void OnInfo();
+    void OnBgdDefault();
+    void OnBgdCustom();
+    void OnBgdSea();
+    void OnBgdLand();
+    void OnBgdSelectColor();
+    void OnFirst();
+    void OnPrevious();
+    void OnNext();
+    void OnLast();
+    void OnBackWind();
+    void OnForwardWind();
+    void OnAlphaBlend();
+    // The colour pop-up's choice (0xFF000000 for its default entry) for the
+    // control `controlId`; returns 1.
+    int OnColourSelected(unsigned colour, unsigned controlId);
+    // The colour list accepted a selection.
+    void OnCivColorSelected();
+    // A timer of the view fired.
+    void OnTimer(int timerId);
+    void StopWinding();
 
     CKinetraDoc* GetDocument() const { return m_pDocument; }
     CFlcPlayer& Player() { return *m_wndPlayer; }
+    const CFlcPlayer& Player() const { return *m_wndPlayer; }
+    // The form's control of id `controlId` (IDC_*), or null.
+    QWidget* GetDlgItem(int controlId) const;
+    // The colour pop-up while it is open.
+    QWidget* ColourPopup() const { return m_pColourPopup.data(); }
+
+    bool m_bBackWind = false;
+    bool m_bForwardWind = false;
+    int m_nDelayMode = 0;
+    int m_nCivColor = 0;
+    QString m_strCurFrame;
+    QString m_strLastFrame;
+    QString m_strDefaultDelay;
 
 signals:
-    // The player's state changed: the frame recomputes its commands.
+    // Something the frame's commands depend on changed.
     void stateChanged();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void createForm();
+    QWidget* createDirectionGroup();
+    QWidget* createDelayGroup();
+    CButtonX* makeButton(int controlId, const QString& text);
+    void setButtonLooks();
+    void setupSliders();
+    // The controls show the fields (the framework's data exchange).
+    void transferToControls();
+    void showWindingFlags();
+    void toggleWinding(bool backwards);
+    void onDelayModeClicked(int mode);
+    void onFrameSliderTracked(int position);
+    void onFrameSliderReleased();
+    void onDelaySliderReleased();
+    CMainFrame* mainFrame() const;
+    // Entry 6 of the display palette (the civilization colour the swatches
+    // show) as a colour reference.
+    unsigned civSwatchColor() const;
+
     CKinetraDoc* m_pDocument;
-    // The place of the picture in the form; the player sits at its top left
-    // and is smaller than it only for a plain FLC.
     QWidget* m_pPictureArea = nullptr;
     CFlcPlayer* m_wndPlayer = nullptr;
+
+    QCheckBox* m_checkAlpha = nullptr;
+    CButtonX* m_btnForward = nullptr;
+    CButtonX* m_btnBack = nullptr;
+    CButtonX* m_btnPlay = nullptr;
+    CButtonX* m_btnPause = nullptr;
+    CButtonX* m_btnStop = nullptr;
+    CButtonX* m_btnFirst = nullptr;
+    CButtonX* m_btnPrevious = nullptr;
+    CButtonX* m_btnNext = nullptr;
+    CButtonX* m_btnLast = nullptr;
+    CButtonX* m_btnInfo = nullptr;
+    CButtonX* m_btnPalette = nullptr;
+    // W, SW, SE, S, NW, NE, N, E, All.
+    std::array<CButtonST*, 9> m_btnDirections{};
+    QLabel* m_labelCurFrame = nullptr;
+    QLabel* m_labelLastFrame = nullptr;
+    QLabel* m_labelDefaultDelay = nullptr;
+    QRadioButton* m_radioDefault = nullptr;
+    QRadioButton* m_radioCustom = nullptr;
+    QButtonGroup* m_delayGroup = nullptr;
+    CCivColorCombo* m_comboCivColor = nullptr;
+    QSlider* m_sliderDelay = nullptr;
+    QSlider* m_sliderFrame = nullptr;
+    QPointer<QWidget> m_pColourPopup;
+    std::map<int, QWidget*> m_controls;
+    QTimer m_windingTimer;
     bool m_bInitialized = false;
+    // Set while the program moves a slider, so that only the user's moves
+    // count as the user's.
+    bool m_bSettingSliders = false;
 };

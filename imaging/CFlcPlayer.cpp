@@ -1,9 +1,10 @@
 #include "imaging/CFlcPlayer.h"
 
-#include "flc/PlainFlcDefaults.h"
+#include "app/CKinetraApp.h"
 #include "res/Resource.h"
 #include "uikit/Colour.h"
 #include "uikit/Modal.h"
+#include "uikit/Profile.h"
 #include "uikit/StringTable.h"
 
 #include <QApplication>
@@ -15,8 +16,6 @@
 
 namespace {
 
-constexpr int kCanvasSize = 240;
-
 // The wait cursor for the length of a scope.
 class WaitCursor {
 public:
@@ -26,110 +25,109 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-} // namespace
-
-std::uint32_t FillColorFromRef(unsigned colorRef)
+unsigned faceColorRef()
 {
-    const std::uint32_t red = colorRef & 0xFFu;
-    const std::uint32_t green = (colorRef >> 8) & 0xFFu;
-    const std::uint32_t blue = (colorRef >> 16) & 0xFFu;
-    return (red << 16) | (green << 8) | blue;
+    return uColorRefFromColor(QApplication::palette().color(QPalette::Button));
 }
 
-CFlcPlayer::CFlcPlayer(QWidget* parent)
-    : QWidget(parent), defaultColor(uColorRefFromColor(QApplication::palette().color(QPalette::Button)))
+std::string localPath(const QString& path)
 {
-    fillColor = FillColorFromRef(defaultColor);
+    return QFile::encodeName(path).toStdString();
+}
+
+} // namespace
+
+CFlcPlayer::CFlcPlayer(QWidget* parent) : QWidget(parent), kinetra::CFlcPlayerCore(uProfile(), faceColorRef())
+{
+    m_elapsed.start();
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, [this] { OnTimer(); });
 }
 
 CFlcPlayer::~CFlcPlayer()
 {
-    // Every frame is a surface of the screen: they go first.
-    Clear();
-    m_screen.reset();
+    // Whoever listened is going away with the window.
+    blockSignals(true);
+    m_timer.stop();
+    SaveDirection();
+    Unload();
 }
 
 bool CFlcPlayer::Initialize()
 {
-    setFixedSize(kCanvasSize, kCanvasSize);
+    setFixedSize(kinetra::kCanvasSize, kinetra::kCanvasSize);
     show();
-
-    auto screen = std::make_unique<kinetra::CScreen>();
-    if (screen->Create(this) != kinetra::kOk)
+    if (!kinetra::CFlcPlayerCore::Initialize(this))
         return false;
-    screen->Initialize(kCanvasSize, kCanvasSize);
-    screen->SetPresenter([this](const kinetra::CSurface& backBuffer) { present(backBuffer); });
-    m_screen = std::move(screen);
-    kinetra::g_pScreen = m_screen.get();
+    if (kinetra::g_pScreen)
+        kinetra::g_pScreen->SetPresenter([this](const kinetra::CSurface& backBuffer) { present(backBuffer); });
+    update();
     return true;
 }
 
 kinetra::HResult CFlcPlayer::Load(const QString& path)
 {
-    if (path.isEmpty())
-        return kinetra::kOk;
-
-    kinetra::HResult result = kinetra::kFail;
+    kinetra::HResult result = kinetra::kOk;
     {
         const WaitCursor wait;
-        result = kinetra::CFlcAnimation::Load(QFile::encodeName(path).toStdString(), true);
+        result = LoadFile(localPath(path));
     }
-    if (result != kinetra::kOk) {
-        uMessageBox(uFormatString(IDS_INVALID_DOCUMENT, path), MB_ICONSTOP, this);
-        Clear();
-        return kinetra::kFail;
-    }
-
-    plainFlc = header.framesPerDirection == 0;
-    kinetra::applyPlayerDefaults(*this);
-    if (plainFlc) {
-        fillColor = 0;
-        // The screen keeps a 240 × 240 back buffer; a larger plain file
-        // shows its top-left part.
-        setFixedSize(std::clamp<int>(header.width, 1, kCanvasSize), std::clamp<int>(header.height, 1, kCanvasSize));
-    } else {
-        fillColor = FillColorFromRef(defaultColor);
-        setFixedSize(kCanvasSize, kCanvasSize);
-    }
-
-    currentFrame = 0;
-    loaded = true;
-    Tick();
+    // The first picture at once, not a timer interval later.
+    if (loaded)
+        Tick();
     emit stateChanged();
-    return kinetra::kOk;
+    return result;
 }
 
 void CFlcPlayer::Unload()
 {
-    loaded = false;
-    Clear();
+    kinetra::CFlcPlayerCore::Unload();
     m_presented = QImage();
     update();
     emit stateChanged();
 }
 
-void CFlcPlayer::DrawBackground()
+std::uint32_t CFlcPlayer::GetTickCount()
 {
-    if (m_screen)
-        m_screen->ClearBackBuffer(fillColor);
+    if (m_clock)
+        return m_clock();
+    return static_cast<std::uint32_t>(m_elapsed.elapsed());
 }
 
-void CFlcPlayer::ComposeFrame()
+void CFlcPlayer::OnSetTimer(std::uint32_t intervalMs)
 {
-    if (frames.empty())
-        return;
-    if (currentFrame < 0 || std::size_t(currentFrame) >= frames.size())
-        currentFrame = int(frames.size()) - 1;
-    frames[std::size_t(currentFrame)]->BlitAt(header.leftOffset, header.topOffset);
+    m_timer.start(int(std::min<std::uint32_t>(intervalMs, 0x7FFFFFFF)));
 }
 
-void CFlcPlayer::Tick()
+void CFlcPlayer::OnKillTimer()
 {
-    if (!loaded || !m_screen)
-        return;
-    DrawBackground();
-    ComposeFrame();
-    m_screen->Present();
+    m_timer.stop();
+}
+
+void CFlcPlayer::OnResizeCanvas(int width, int height)
+{
+    // The screen keeps a 240 × 240 back buffer; a larger plain file shows
+    // its top-left part.
+    setFixedSize(std::clamp(width, 1, kinetra::kCanvasSize), std::clamp(height, 1, kinetra::kCanvasSize));
+}
+
+void CFlcPlayer::OnInvalidDocument(const std::string& filePath)
+{
+    uMessageBox(uFormatString(IDS_INVALID_DOCUMENT, QFile::decodeName(filePath.c_str())), MB_ICONSTOP, this);
+}
+
+std::string CFlcPlayer::GetGameFolder() const
+{
+    if (const CKinetraApp* app = theApp())
+        return localPath(app->GetGamePath());
+    return kinetra::CFlcPlayerCore::GetGameFolder();
+}
+
+std::string CFlcPlayer::GetPaletteFolder() const
+{
+    if (const CKinetraApp* app = theApp())
+        return localPath(app->GetPalDir());
+    return kinetra::CFlcPlayerCore::GetPaletteFolder();
 }
 
 void CFlcPlayer::present(const kinetra::CSurface& backBuffer)
@@ -147,7 +145,9 @@ void CFlcPlayer::paintEvent(QPaintEvent* event)
 {
     (void)event;
     QPainter painter(this);
-    if (m_presented.isNull()) {
+    // A failed rebuild unloads the core behind the widget's back: the last
+    // picture must not stay.
+    if (m_presented.isNull() || !loaded) {
         painter.fillRect(rect(), palette().color(QPalette::Button));
         return;
     }

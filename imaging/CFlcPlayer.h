@@ -1,62 +1,74 @@
 #pragma once
 
-#include "flc/CFlcAnimation.h"
-#include "imaging/CScreen.h"
+#include "imaging/CFlcPlayerCore.h"
 
+#include <QElapsedTimer>
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
-#include <memory>
+#include <functional>
 
-// The picture of the animation, and through its second base the animation
-// model itself. It owns the program's screen while it exists.
-class CFlcPlayer : public QWidget, public kinetra::CFlcAnimation {
+// The picture of the animation. Everything it shows and every playback rule
+// live in its second base, the player core; the widget gives the core a
+// clock, a timer, the program's settings and message boxes, and paints what
+// the screen presents.
+class CFlcPlayer : public QWidget, public kinetra::CFlcPlayerCore {
     Q_OBJECT
 
 public:
+    using Clock = std::function<std::uint32_t()>;
+
     explicit CFlcPlayer(QWidget* parent = nullptr);
+    // Stores the direction and unloads while the widget still answers the
+    // core's calls.
     ~CFlcPlayer() override;
 
-    // Sizes the window to 240 × 240 and makes the screen; false when the
-    // screen cannot be made.
+    // Sizes the window to 240 × 240, makes the program's screen and reads
+    // the player's settings; false when the screen cannot be made.
     bool Initialize();
-    // Opens path: 0 on success, 0x80004005 when the file cannot be read
-    // (after message 61207), 0 for an empty path.
+    // Opens path and starts playing: 0 on success, 0x80004005 when the file
+    // cannot be read (after message 61207), 0 for an empty path.
     virtual kinetra::HResult Load(const QString& path);
     void Unload();
 
-    // Fills the back buffer with `fillColor`.
-    void DrawBackground();
-    // Draws frame `currentFrame` at the header's offsets, leaving out its
-    // colour key; a frame reaching past the picture is clipped.
-    void ComposeFrame();
+    // Replaces the millisecond clock (a monotonic one by default); an empty
+    // function restores it.
+    void SetClock(Clock clock) { m_clock = std::move(clock); }
+    // The interval of the running player timer in milliseconds, or 0 when it
+    // is stopped.
+    int TimerInterval() const { return m_timer.isActive() ? m_timer.interval() : 0; }
 
     // The last picture handed over by the screen (null before the first).
     const QImage& PresentedImage() const { return m_presented; }
 
-    bool loaded = false;
-    bool plainFlc = false;
-    int currentFrame = 0;
-    // 0x00RRGGBB: what the back buffer is filled with under the frame.
-    std::uint32_t fillColor = 0;
-    // 0x00BBGGRR: the application palette's button colour at construction.
-    unsigned defaultColor = 0;
-
 signals:
+    // Loaded or unloaded.
     void stateChanged();
+    // The frame numbers changed (after an advance, a step or a direction).
+    void frameNumbersChanged();
+    // The position slider should follow the current frame.
+    void positionSliderChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
+    std::uint32_t GetTickCount() override;
+    void OnSetTimer(std::uint32_t intervalMs) override;
+    void OnKillTimer() override;
+    void OnShowFrameNumbers() override { emit frameNumbersChanged(); }
+    void OnSetPositionSlider() override { emit positionSliderChanged(); }
+    void OnResizeCanvas(int width, int height) override;
+    void OnInvalidDocument(const std::string& filePath) override;
+    std::string GetGameFolder() const override;
+    std::string GetPaletteFolder() const override;
+
 private:
-    // Draws the current frame over the background and presents it.
-    void Tick();
     void present(const kinetra::CSurface& backBuffer);
 
-    std::unique_ptr<kinetra::CScreen> m_screen;
+    QTimer m_timer;
+    QElapsedTimer m_elapsed;
+    Clock m_clock;
     QImage m_presented;
 };
-
-// A colour reference (0x00BBGGRR) as the 0x00RRGGBB fill colour of a surface.
-std::uint32_t FillColorFromRef(unsigned colorRef);

@@ -86,6 +86,26 @@ const Command kCommands[] = {
 // Commands whose menu items carry a check mark.
 const unsigned kCheckable[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_ALWAYS_ON_TOP, ID_FLC_PAUSE,
                                ID_FLC_BACK,     ID_FLC_FORWARD,     ID_ALPHA_BLEND};
+// Commands the view handles; the form's buttons run the same handlers.
+const std::pair<unsigned, void (CMainView::*)()> kViewCommands[] = {
+    {ID_FLC_PLAY, &CMainView::OnPlay},
+    {ID_FLC_PAUSE, &CMainView::OnPause},
+    {ID_FLC_STOP, &CMainView::OnStop},
+    {ID_FLC_INFO, &CMainView::OnInfo},
+    {ID_BGD_DEFAULT, &CMainView::OnBgdDefault},
+    {ID_BGD_CUSTOM, &CMainView::OnBgdCustom},
+    {ID_BGD_SEA, &CMainView::OnBgdSea},
+    {ID_BGD_LAND, &CMainView::OnBgdLand},
+    {ID_BGD_SELECT_COLOR, &CMainView::OnBgdSelectColor},
+    {ID_FLC_FIRST, &CMainView::OnFirst},
+    {ID_FLC_PREVIOUS, &CMainView::OnPrevious},
+    {ID_FLC_NEXT, &CMainView::OnNext},
+    {ID_FLC_LAST, &CMainView::OnLast},
+    {ID_FLC_BACK, &CMainView::OnBackWind},
+    {ID_FLC_FORWARD, &CMainView::OnForwardWind},
+    {ID_ALPHA_BLEND, &CMainView::OnAlphaBlend},
+};
+
 // The four backgrounds, one of which is chosen.
 const unsigned kBackgrounds[] = {ID_BGD_DEFAULT, ID_BGD_CUSTOM, ID_BGD_SEA, ID_BGD_LAND};
 
@@ -105,7 +125,12 @@ CMainFrame::CMainFrame(CKinetraDoc* document, QWidget* parent) : QMainWindow(par
     m_crBackground = uColorRefFromColor(QApplication::palette().color(QPalette::Button));
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // The view outlives this part of the frame; it must not call back.
+    if (m_pView)
+        m_pView->disconnect(this);
+}
 
 bool CMainFrame::LoadFrame()
 {
@@ -142,6 +167,8 @@ bool CMainFrame::LoadFrame()
 void CMainFrame::createActions()
 {
     auto* backgrounds = new QActionGroup(this);
+    // No radio item is checked while the player's type is none of them.
+    backgrounds->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (const Command& command : kCommands) {
         auto* action = new QAction(QString::fromUtf8(command.text), this);
         const QStringList prompt = uLoadString(command.id).split(QLatin1Char('\n'));
@@ -163,7 +190,7 @@ void CMainFrame::createActions()
             case ID_VIEW_TOOLBAR: onCommand(&CMainFrame::OnViewToolBar); break;
             case ID_VIEW_STATUS_BAR: onCommand(&CMainFrame::OnViewStatusBar); break;
             case ID_ALWAYS_ON_TOP: onCommand(&CMainFrame::OnAlwaysOnTop); break;
-            default: UpdateCommandUI(); break;
+            default: onViewCommand(id); break;
             }
         });
     }
@@ -264,6 +291,25 @@ void CMainFrame::onCommand(void (CMainFrame::*handler)())
     UpdateCommandUI();
 }
 
+void CMainFrame::onViewCommand(unsigned commandId)
+{
+    for (const auto& [id, handler] : kViewCommands)
+        if (id == commandId && m_pView)
+            (m_pView->*handler)();
+    UpdateCommandUI();
+}
+
+QToolButton* CMainFrame::ToolBarButton(unsigned commandId) const
+{
+    const QAction* action = Action(commandId);
+    if (!m_wndToolBar || !action)
+        return nullptr;
+    for (QToolButton* button : m_wndToolBar->findChildren<QToolButton*>())
+        if (button->defaultAction() == action)
+            return button;
+    return nullptr;
+}
+
 QAction* CMainFrame::Action(unsigned commandId) const
 {
     const auto found = m_actions.find(commandId);
@@ -279,22 +325,59 @@ void CMainFrame::UpdateCommandUI()
 {
     if (m_actions.empty())
         return;
-    const bool loaded = m_pView && m_pView->Player().loaded;
+    const CFlcPlayer* player = m_pView ? &m_pView->Player() : nullptr;
+    const bool loaded = player && player->loaded;
+    // The commands with a form control follow that control.
+    const auto formEnabled = [this](int controlId) {
+        const QWidget* control = m_pView ? m_pView->GetDlgItem(controlId) : nullptr;
+        return control && control->isEnabled();
+    };
+    const auto set = [this](unsigned id, bool enabled) { m_actions[id]->setEnabled(enabled); };
+    const auto check = [this](unsigned id, bool checked) { m_actions[id]->setChecked(checked); };
 
-    // Commands of the parts still to come stay off until they are handled.
-    for (auto& [id, action] : m_actions)
-        action->setEnabled(false);
+    set(ID_FILE_OPEN, true);
+    set(ID_FILE_REFRESH, loaded);
+    set(ID_APP_EXIT, true);
+    // Saving, the palette dialog, its files, the options and the about box
+    // come with their own parts of the program.
+    for (unsigned id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT, ID_OPTIONS,
+                        ID_APP_ABOUT})
+        set(id, false);
 
-    m_actions[ID_FILE_OPEN]->setEnabled(true);
-    m_actions[ID_FILE_REFRESH]->setEnabled(loaded);
-    m_actions[ID_APP_EXIT]->setEnabled(true);
+    set(ID_VIEW_TOOLBAR, true);
+    check(ID_VIEW_TOOLBAR, m_wndToolBar && m_wndToolBar->isVisibleTo(this));
+    set(ID_VIEW_STATUS_BAR, true);
+    check(ID_VIEW_STATUS_BAR, m_bShowStatusBar);
+    set(ID_ALWAYS_ON_TOP, true);
+    check(ID_ALWAYS_ON_TOP, m_bTopMost);
 
-    m_actions[ID_VIEW_TOOLBAR]->setEnabled(true);
-    m_actions[ID_VIEW_TOOLBAR]->setChecked(m_wndToolBar && m_wndToolBar->isVisibleTo(this));
-    m_actions[ID_VIEW_STATUS_BAR]->setEnabled(true);
-    m_actions[ID_VIEW_STATUS_BAR]->setChecked(m_bShowStatusBar);
-    m_actions[ID_ALWAYS_ON_TOP]->setEnabled(true);
-    m_actions[ID_ALWAYS_ON_TOP]->setChecked(m_bTopMost);
+    set(ID_FLC_PLAY, formEnabled(IDC_PLAY));
+    set(ID_FLC_PAUSE, formEnabled(IDC_PAUSE));
+    check(ID_FLC_PAUSE, loaded && player->paused);
+    set(ID_FLC_STOP, formEnabled(IDC_STOP));
+    set(ID_FLC_INFO, formEnabled(IDC_INFO));
+    set(ID_FLC_FIRST, formEnabled(IDC_FIRST));
+    set(ID_FLC_PREVIOUS, formEnabled(IDC_PREVIOUS));
+    set(ID_FLC_NEXT, formEnabled(IDC_NEXT));
+    set(ID_FLC_LAST, formEnabled(IDC_LAST));
+    set(ID_FLC_BACK, formEnabled(IDC_BACK));
+    check(ID_FLC_BACK, m_pView && m_pView->m_bBackWind);
+    set(ID_FLC_FORWARD, formEnabled(IDC_FORWARD));
+    check(ID_FLC_FORWARD, m_pView && m_pView->m_bForwardWind);
+    set(ID_PALETTE, formEnabled(IDC_PALETTE));
+
+    const bool gameFile = loaded && !player->IsPlainFlc();
+    const bool backgrounds = gameFile && player->alphaBlend;
+    const int backgroundType = player ? player->backgroundType : -1;
+    for (unsigned id : kBackgrounds)
+        set(id, backgrounds);
+    check(ID_BGD_DEFAULT, backgroundType == kinetra::kBackgroundDefault);
+    check(ID_BGD_CUSTOM, backgroundType == kinetra::kBackgroundCustom);
+    check(ID_BGD_SEA, backgroundType == kinetra::kBackgroundSea);
+    check(ID_BGD_LAND, backgroundType == kinetra::kBackgroundLand);
+    set(ID_BGD_SELECT_COLOR, backgrounds);
+    set(ID_ALPHA_BLEND, gameFile);
+    check(ID_ALPHA_BLEND, gameFile && player->alphaBlend);
 
     if (m_pSelectColorButton)
         m_pSelectColorButton->update();

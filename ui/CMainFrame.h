@@ -15,6 +15,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QToolBar;
+class QToolButton;
 
 // The main window: menus, toolbar, status bar, the always-on-top switch and
 // the saved layout; the main view fills it.
@@ -39,6 +40,8 @@ public:
     QSize MinTrackSize() const { return m_sizeMinTrack; }
     void ReloadSettings();
     QToolBar* GetToolBar() const;
+    // The toolbar's button of a command, or null.
+    QToolButton* ToolBarButton(unsigned commandId) const;
     CMainView* GetActiveView() const { return m_pView; }
 
     // The action of a command id (every menu and toolbar entry has one).
@@ -62,6 +65,8 @@ private:
     void createStatusBar();
     // Runs a command's handler, then refreshes every command's state.
     void onCommand(void (CMainFrame::*handler)());
+    // Runs the view's handler of a command, then refreshes every command.
+    void onViewCommand(unsigned commandId);
 
     void LoadFrameSettings();
     void SaveFrameSettings();

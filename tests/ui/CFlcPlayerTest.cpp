@@ -1,12 +1,16 @@
+#include "app/CKinetraApp.h"
 #include "imaging/CFlcPlayer.h"
 #include "imaging/CScreen.h"
 #include "qtsupport/QtTestMain.h"
 #include "res/Resource.h"
 #include "uikit/Colour.h"
+#include "uikit/Profile.h"
 #include "uikit/StringTable.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -15,11 +19,29 @@ namespace {
 
 const QString kUnit = QStringLiteral(KINETRA_SAMPLES_DIR "/unit.flc");
 const QString kPlain = QStringLiteral(KINETRA_SAMPLES_DIR "/plain.flc");
+const QString kOptions = QStringLiteral("Options");
 
 QRgb defaultPixel()
 {
     return QApplication::palette().color(QPalette::Button).rgb();
 }
+
+// A player on a clock the test moves by hand.
+struct DrivenPlayer {
+    CFlcPlayer player;
+    std::uint32_t now = 1000;
+
+    DrivenPlayer()
+    {
+        player.SetClock([this] { return now; });
+    }
+    // One timer tick `ms` after the previous one.
+    void tick(std::uint32_t ms)
+    {
+        now += ms;
+        player.OnTimer();
+    }
+};
 
 } // namespace
 
@@ -28,6 +50,12 @@ class CFlcPlayerTest : public QObject {
 
 private slots:
     void initTestCase() { RegisterKinetraStrings(); }
+
+    void init()
+    {
+        for (const char* entry : {"Direction", "Bgd Type", "Custom Color", "AlphaBlend"})
+            uDeleteProfileEntry(kOptions, QString::fromLatin1(entry));
+    }
 
     void initializeMakesTheProgramScreen()
     {
@@ -38,6 +66,8 @@ private slots:
             QVERIFY(kinetra::g_pScreen);
             QCOMPARE(kinetra::g_pScreen->width, 240);
             QVERIFY(kinetra::g_pScreen->backBuffer);
+            // The face colour of the application, as a colour reference.
+            QCOMPARE(player.GetDefaultColor(), uColorRefFromColor(QApplication::palette().color(QPalette::Button)));
         }
         QVERIFY(!kinetra::g_pScreen);
     }
@@ -49,6 +79,7 @@ private slots:
         QVERIFY(player.Initialize());
         QCOMPARE(player.Load(kUnit), kinetra::kOk);
         QVERIFY(player.loaded);
+        QVERIFY(player.playing);
         QVERIFY(!player.plainFlc);
         QVERIFY(boxes.requests.isEmpty());
         QCOMPARE(player.size(), QSize(240, 240));
@@ -114,12 +145,15 @@ private slots:
         kinetra::test::ModalRecorder boxes;
         CFlcPlayer player;
         QVERIFY(player.Initialize());
+        QSignalSpy changed(&player, &CFlcPlayer::stateChanged);
         QCOMPARE(player.Load(path), kinetra::kFail);
         QVERIFY(!player.loaded);
         QVERIFY(player.frames.empty());
+        QCOMPARE(player.TimerInterval(), 0);
         QCOMPARE(boxes.requests.size(), 1);
         QCOMPARE(boxes.requests.first().text, uFormatString(IDS_INVALID_DOCUMENT, path));
         QCOMPARE(boxes.requests.first().type, unsigned(MB_ICONSTOP));
+        QCOMPARE(changed.count(), 1);
     }
 
     void emptyPathLoadsNothingAndSaysNothing()
@@ -132,16 +166,21 @@ private slots:
         QVERIFY(boxes.requests.isEmpty());
     }
 
-    void unloadClearsThePicture()
+    void unloadClearsThePictureAndStopsTheTimer()
     {
         CFlcPlayer player;
         QVERIFY(player.Initialize());
         QCOMPARE(player.Load(kUnit), kinetra::kOk);
         QVERIFY(!player.PresentedImage().isNull());
+        QCOMPARE(player.TimerInterval(), 50);
         player.Unload();
         QVERIFY(!player.loaded);
         QVERIFY(player.frames.empty());
         QVERIFY(player.PresentedImage().isNull());
+        QCOMPARE(player.TimerInterval(), 0);
+        // An unloaded player paints the face colour, nothing of the file.
+        const QImage shown = player.grab().toImage();
+        QCOMPARE(shown.pixel(shown.width() / 2, shown.height() / 2), defaultPixel());
     }
 
     void paintingKeepsWholePixels()
@@ -155,10 +194,121 @@ private slots:
         QCOMPARE(shown, player.PresentedImage().convertToFormat(QImage::Format_RGB32));
     }
 
-    void fillColorConversionSwapsRedAndBlue()
+    void timerFollowsTheDelayMode()
     {
-        QCOMPARE(FillColorFromRef(0x00112233u), 0x00332211u);
-        QCOMPARE(FillColorFromRef(0x000000FFu), 0x00FF0000u);
+        CFlcPlayer player;
+        QVERIFY(player.Initialize());
+        QCOMPARE(player.Load(kUnit), kinetra::kOk);
+        QCOMPARE(player.TimerInterval(), 50);
+        player.SetDelayMode(false);
+        QCOMPARE(player.TimerInterval(), int(player.header.speed));
+        player.SetCustomDelay(230);
+        QCOMPARE(player.TimerInterval(), 230);
+        player.SetDelayMode(true);
+        QCOMPARE(player.TimerInterval(), 50);
+    }
+
+    void drivenClockAdvancesFramesAndTellsTheView()
+    {
+        DrivenPlayer driven;
+        CFlcPlayer& player = driven.player;
+        QVERIFY(player.Initialize());
+        QCOMPARE(player.Load(kUnit), kinetra::kOk);
+        QSignalSpy numbers(&player, &CFlcPlayer::frameNumbersChanged);
+        const int speed = int(player.header.speed);
+        QVERIFY(speed > 50 && speed <= 100);
+
+        // File speed: a frame lasts two 50 ms ticks for a speed of 51..100.
+        driven.tick(50);
+        QCOMPARE(player.currentFrame, 0);
+        driven.tick(50);
+        QCOMPARE(player.currentFrame, 1);
+        QVERIFY(numbers.count() >= 1);
+
+        // However long a tick took, it counts as 50 ms.
+        driven.tick(5000);
+        QCOMPARE(player.currentFrame, 1);
+        driven.tick(50);
+        QCOMPARE(player.currentFrame, 2);
+
+        // Paused: the frame stays, the picture is still redrawn.
+        player.paused = true;
+        const QImage before = player.PresentedImage();
+        player.SetDefaultBackground();
+        player.SetCustomBackground(0x000000FF);
+        driven.tick(50);
+        driven.tick(50);
+        QCOMPARE(player.currentFrame, 2);
+        QCOMPARE(player.PresentedImage().pixel(0, 0), qRgb(255, 0, 0));
+        QVERIFY(player.PresentedImage() != before);
+    }
+
+    void stoppedPlayerMovesTheSliderOnSteps()
+    {
+        CFlcPlayer player;
+        QVERIFY(player.Initialize());
+        QCOMPARE(player.Load(kUnit), kinetra::kOk);
+        QSignalSpy slider(&player, &CFlcPlayer::positionSliderChanged);
+        // While playing the slider is left alone.
+        player.Step(kinetra::kStepNext);
+        QCOMPARE(slider.count(), 0);
+        player.Stop();
+        player.Step(kinetra::kStepNext);
+        QCOMPARE(slider.count(), 1);
+        QCOMPARE(player.currentFrame, 1);
+    }
+
+    void destroyingThePlayerStoresTheDirection()
+    {
+        {
+            CFlcPlayer player;
+            QVERIFY(player.Initialize());
+            QCOMPARE(player.Load(kUnit), kinetra::kOk);
+            QCOMPARE(player.SetDirection(3), 3);
+        }
+        QCOMPARE(uGetProfileInt(kOptions, QStringLiteral("Direction"), -1), 3);
+
+        // The next player starts in that direction.
+        CFlcPlayer next;
+        QVERIFY(next.Initialize());
+        QCOMPARE(next.Load(kUnit), kinetra::kOk);
+        QCOMPARE(next.direction, 3);
+        QCOMPARE(next.rangeStart, 2 * next.rangeLength);
+    }
+
+    void colouringsComeFromTheApplicationsFolders()
+    {
+        QTemporaryDir palDir;
+        QTemporaryDir gameDir;
+        CKinetraApp app;
+        app.m_strPalDir = palDir.path();
+        app.m_strGamePath = gameDir.path();
+        CFlcPlayer player;
+        QVERIFY(player.Initialize());
+        QCOMPARE(player.Load(kUnit), kinetra::kOk);
+        // Neither folder holds a palette: the colouring fails, the file stays.
+        QCOMPARE(player.LoadCivColorFromFolder(5), 0);
+        QCOMPARE(player.LoadCivColorFromGame(5), 0);
+        QVERIFY(player.loaded);
+
+        // The built-in palette, written out, then copied into both folders
+        // (the game's in other letter case, as Windows copies have it).
+        QVERIFY(player.LoadCivColorFromResources(5));
+        const QString builtIn = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Halvorek/Kinetra/Palettes/ntp04.pcx");
+        QVERIFY(QFile::exists(builtIn));
+        QVERIFY(QFile::copy(builtIn, palDir.filePath(QStringLiteral("ntp04.pcx"))));
+        QVERIFY(QDir().mkpath(gameDir.filePath(QStringLiteral("Art/Units/Palettes"))));
+        QVERIFY(QFile::copy(builtIn, gameDir.filePath(QStringLiteral("Art/Units/Palettes/NTP04.PCX"))));
+
+        const kinetra::PaletteEntry green = kinetra::PaletteEntry::fromRgb(11, 120, 10);
+        QVERIFY(player.LoadCivColorFromFolder(0));
+        QVERIFY(player.displayPalette[6] != green);
+        QVERIFY(player.LoadCivColorFromFolder(5));
+        QCOMPARE(player.displayPalette[6], green);
+        QVERIFY(player.LoadCivColorFromGame(0));
+        QVERIFY(player.LoadCivColorFromGame(5));
+        QCOMPARE(player.displayPalette[6], green);
+        QVERIFY(player.loaded);
     }
 };
 

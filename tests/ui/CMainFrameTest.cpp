@@ -8,6 +8,7 @@
 #include "uikit/Colour.h"
 #include "uikit/Profile.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,13 +24,17 @@ namespace {
 const QString kOptions = QStringLiteral("Options");
 const QString kSample = QStringLiteral(KINETRA_SAMPLES_DIR "/unit.flc");
 
-// Commands whose handling comes with playback, backgrounds, palettes and
-// the dialogs: present, but not to be used yet.
+// Commands whose handling comes with the palette editor and the dialogs:
+// present, but not to be used yet.
 const unsigned kLaterCommands[] = {
-    ID_FILE_SAVE,  ID_FILE_SAVE_AS, ID_FLC_PLAY,    ID_FLC_PAUSE,    ID_FLC_STOP,   ID_FLC_FIRST,
-    ID_FLC_BACK,   ID_FLC_PREVIOUS, ID_FLC_NEXT,    ID_FLC_FORWARD,  ID_FLC_LAST,   ID_BGD_DEFAULT,
-    ID_BGD_CUSTOM, ID_BGD_SEA,      ID_BGD_LAND,    ID_BGD_SELECT_COLOR, ID_ALPHA_BLEND, ID_PALETTE,
-    ID_PALETTE_IMPORT, ID_PALETTE_EXPORT, ID_OPTIONS, ID_FLC_INFO, ID_APP_ABOUT,
+    ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT, ID_OPTIONS, ID_APP_ABOUT,
+};
+
+// Commands that act on an open file.
+const unsigned kFileCommands[] = {
+    ID_FLC_PLAY,   ID_FLC_PAUSE,    ID_FLC_STOP,  ID_FLC_FIRST,        ID_FLC_BACK,    ID_FLC_PREVIOUS,
+    ID_FLC_NEXT,   ID_FLC_FORWARD,  ID_FLC_LAST,  ID_BGD_DEFAULT,      ID_BGD_CUSTOM,  ID_BGD_SEA,
+    ID_BGD_LAND,   ID_BGD_SELECT_COLOR, ID_ALPHA_BLEND, ID_FLC_INFO, ID_FILE_REFRESH,
 };
 
 QStringList itemTexts(const QMenu* menu)
@@ -306,6 +311,8 @@ private slots:
     void laterCommandsExistButAreDisabled()
     {
         auto frame = makeFrame();
+        for (unsigned id : kFileCommands)
+            QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
         for (unsigned id : kLaterCommands) {
             QVERIFY2(frame->Action(id), qPrintable(QString::number(id)));
             QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
@@ -324,9 +331,14 @@ private slots:
         frame->GetActiveView()->OnInitialUpdate();
         QVERIFY(frame->GetActiveView()->Player().loaded);
         QVERIFY(frame->Action(ID_FILE_REFRESH)->isEnabled());
-        // Refresh reloads the same file.
+        // Refresh reloads the same file, which plays from its start.
+        frame->Action(ID_FLC_STOP)->trigger();
+        frame->Action(ID_FLC_NEXT)->trigger();
+        QCOMPARE(frame->GetActiveView()->Player().currentFrame, 1);
         frame->Action(ID_FILE_REFRESH)->trigger();
         QVERIFY(frame->GetActiveView()->Player().loaded);
+        QVERIFY(frame->GetActiveView()->Player().playing);
+        QCOMPARE(frame->GetActiveView()->Player().currentFrame, 0);
         for (unsigned id : kLaterCommands)
             QVERIFY(!frame->Action(id)->isEnabled());
     }
@@ -376,6 +388,26 @@ private slots:
 
         button->setDown(true);
         QCOMPARE(button->StripRect().topLeft(), inside - QPoint(7, 2) + QPoint(1, 1));
+    }
+
+    void selectColorStripFollowsTheChosenBackground()
+    {
+        // A stored custom colour is not shown until one is chosen.
+        uWriteProfileInt(kOptions, QStringLiteral("Custom Color"), 0x00FF0000);
+        auto frame = makeFrame();
+        QCOMPARE(frame->m_crBackground, uColorRefFromColor(QApplication::palette().color(QPalette::Button)));
+        m_doc->SetPathName(kSample, false);
+        frame->GetActiveView()->OnInitialUpdate();
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        auto* button = frame->GetToolBar()->findChild<CColorStripButton*>();
+        QVERIFY(button->isEnabled());
+
+        frame->GetActiveView()->OnColourSelected(0x0000FF00, ID_BGD_SELECT_COLOR);
+        QCOMPARE(frame->m_crBackground, 0x0000FF00u);
+        const QPoint inside = button->StripRect().center();
+        QCOMPARE(button->grab().toImage().pixelColor(inside * button->devicePixelRatio()), QColor(0, 255, 0));
+        uDeleteProfileEntry(kOptions, QStringLiteral("Custom Color"));
     }
 };
 
