@@ -6,7 +6,9 @@
 #include "app/GamePath.h"
 #include "app/SettingNames.h"
 #include "res/Resource.h"
+#include "ui/CAboutDlg.h"
 #include "ui/CMainFrame.h"
+#include "ui/CMenuLook.h"
 #include "ui/KinetraIcons.h"
 #include "uikit/CButtonX.h"
 #include "uikit/CCommandLineInfoX.h"
@@ -123,6 +125,9 @@ bool CKinetraApp::InitInstance(const QStringList& arguments)
     m_nMenuDrawMode = uGetProfileInt(kMenu, kMenuStyle, 2);
     m_nMenuSelectDisableMode = uGetProfileInt(kMenu, kMenuSelection, 1);
     m_nMenuXpBlending = uGetProfileInt(kMenu, kMenuGloom, 1);
+    CMenuLook::SetMenuDrawMode(m_nMenuDrawMode);
+    CMenuLook::SetSelectDisableMode(m_nMenuSelectDisableMode != 0);
+    CMenuLook::SetXpBlendig(m_nMenuXpBlending != 0);
     CButtonX::SetButtonsSettings(uGetProfileInt(kButtonX, kButtonSettings, 0));
 
     LoadSettings();
@@ -260,8 +265,7 @@ void CKinetraApp::RegisterFileType(bool registerType)
 
 void CKinetraApp::OnAppAbout()
 {
-    // The About dialog is not part of the program yet; its command stays
-    // disabled until it is.
+    CAboutDlg().DoModal();
 }
 
 void CKinetraApp::updateViews()

@@ -71,8 +71,8 @@ public:
     int m_nPalType = 0;
     QString m_strPalDir;
 
-    // The menu looks read at start-up ("Menu" section); the menus draw with
-    // the desktop's style, so nothing else reads them yet.
+    // The menu looks read at start-up ("Menu" section) and handed to
+    // CMenuLook; the menus themselves draw with the desktop's style.
     int m_nMenuDrawMode = 2;
     int m_nMenuSelectDisableMode = 1;
     int m_nMenuXpBlending = 1;

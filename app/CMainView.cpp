@@ -6,6 +6,7 @@
 #include "app/SettingNames.h"
 #include "imaging/CFlcPlayer.h"
 #include "res/Resource.h"
+#include "ui/CFlcInfoDlg.h"
 #include "ui/CMainFrame.h"
 #include "ui/KinetraIcons.h"
 #include "uikit/CButtonST.h"
@@ -544,8 +545,8 @@ void CMainView::OnStop()
 
 void CMainView::OnInfo()
 {
-    // The information dialog is not part of the program yet; the command is
-    // there so that its button and menu item keep their enabled state.
+    if (m_wndPlayer->loaded)
+        CFlcInfoDlg(m_wndPlayer).DoModal();
 }
 
 void CMainView::OnFirst()

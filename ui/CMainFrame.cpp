@@ -6,8 +6,12 @@
 #include "app/SettingNames.h"
 #include "imaging/CFlcPlayer.h"
 #include "res/Resource.h"
+#include "ui/CAboutDlg.h"
 #include "ui/CColorStripButton.h"
+#include "ui/CMenuLook.h"
+#include "ui/COptionsDlg.h"
 #include "ui/KinetraIcons.h"
+#include "uikit/CColourPopupXP.h"
 #include "uikit/Colour.h"
 #include "uikit/Paths.h"
 #include "uikit/Profile.h"
@@ -190,6 +194,18 @@ void CMainFrame::createActions()
             case ID_VIEW_TOOLBAR: onCommand(&CMainFrame::OnViewToolBar); break;
             case ID_VIEW_STATUS_BAR: onCommand(&CMainFrame::OnViewStatusBar); break;
             case ID_ALWAYS_ON_TOP: onCommand(&CMainFrame::OnAlwaysOnTop); break;
+            case ID_APP_ABOUT:
+                if (CKinetraApp* app = theApp())
+                    app->OnAppAbout();
+                else
+                    CAboutDlg().DoModal();
+                break;
+            case ID_OPTIONS:
+                // The dialog shows the bars as they are now.
+                SaveFrameSettings();
+                COptionsDlg().DoModal();
+                UpdateCommandUI();
+                break;
             default: onViewCommand(id); break;
             }
         });
@@ -338,11 +354,12 @@ void CMainFrame::UpdateCommandUI()
     set(ID_FILE_OPEN, true);
     set(ID_FILE_REFRESH, loaded);
     set(ID_APP_EXIT, true);
-    // Saving, the palette dialog, its files, the options and the about box
-    // come with their own parts of the program.
-    for (unsigned id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT, ID_OPTIONS,
-                        ID_APP_ABOUT})
+    // Saving, the palette dialog and its files come with their own parts
+    // of the program.
+    for (unsigned id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT})
         set(id, false);
+    set(ID_APP_ABOUT, true);
+    set(ID_OPTIONS, true);
 
     set(ID_VIEW_TOOLBAR, true);
     check(ID_VIEW_TOOLBAR, m_wndToolBar && m_wndToolBar->isVisibleTo(this));
@@ -442,6 +459,7 @@ void CMainFrame::ApplyFrameSettings()
     m_wndToolBar->setVisible(m_bShowToolBar);
     applyTopMost();
     fitToContents();
+    CColourPopupXP::m_bMenuXpStyle = CMenuLook::IsXpDrawMode(CMenuLook::GetMenuDrawMode());
 }
 
 void CMainFrame::SaveFrameSettings()

@@ -27,7 +27,7 @@ const QString kSample = QStringLiteral(KINETRA_SAMPLES_DIR "/unit.flc");
 // Commands whose handling comes with the palette editor and the dialogs:
 // present, but not to be used yet.
 const unsigned kLaterCommands[] = {
-    ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT, ID_OPTIONS, ID_APP_ABOUT,
+    ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT,
 };
 
 // Commands that act on an open file.

@@ -619,8 +619,10 @@ private slots:
         for (unsigned id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT})
             QVERIFY(!m_frame->Action(id)->isEnabled());
         QVERIFY(m_frame->Action(ID_FILE_REFRESH)->isEnabled());
-        // Info is there and does nothing yet.
+        // Info runs its dialog modally, through the one modal entry point.
+        kinetra::test::ModalRecorder boxes;
         m_frame->Action(ID_FLC_INFO)->trigger();
+        QCOMPARE(boxes.requests.size(), 1);
         QVERIFY(player().playing);
     }
 };
