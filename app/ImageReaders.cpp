@@ -35,32 +35,6 @@ bool isPcx(const QByteArray& data, const QString& path)
         && QFileInfo(path).suffix().compare(QLatin1String("pcx"), Qt::CaseInsensitive) == 0;
 }
 
-// Frames are made through the program's screen. The player may hold one
-// already; a preview without a player lends itself one for the decode.
-class BorrowedScreen {
-public:
-    BorrowedScreen()
-    {
-        if (kinetra::g_pScreen)
-            return;
-        m_own = std::unique_ptr<kinetra::CScreen>(new (std::nothrow) kinetra::CScreen);
-        if (m_own && m_own->Create(nullptr) == kinetra::kOk)
-            kinetra::g_pScreen = m_own.get();
-    }
-    ~BorrowedScreen()
-    {
-        if (m_own && kinetra::g_pScreen == m_own.get())
-            kinetra::g_pScreen = nullptr;
-    }
-    BorrowedScreen(const BorrowedScreen&) = delete;
-    BorrowedScreen& operator=(const BorrowedScreen&) = delete;
-
-private:
-    std::unique_ptr<kinetra::CScreen> m_own;
-};
-
-// The first frame, its transparent colour left transparent so that the
-// preview shows whatever it is drawn on.
 QImage decodeFlc(const QByteArray& data)
 {
     const BorrowedScreen screen;
@@ -68,20 +42,9 @@ QImage decodeFlc(const QByteArray& data)
     kinetra::CFlcAnimation animation;
     if (animation.LoadFromMemory(bytesOf(data), true) != kinetra::kOk || animation.frames.empty())
         throw CPictrelException(PICTREL_ERR_DECODE);
-    const kinetra::CSurface& frame = *animation.frames.front();
-    const kinetra::PlatformSurface* memory = frame.Memory();
-    if (!memory)
-        throw CPictrelException(PICTREL_ERR_DECODE);
-    QImage image(memory->width, memory->height, QImage::Format_ARGB32);
+    QImage image = FrameToImage(*animation.frames.front());
     if (image.isNull())
         throw CPictrelException(PICTREL_ERR_MEMORY);
-    const kinetra::ColorKey key = frame.GetColorKey();
-    for (int y = 0; y < memory->height; ++y) {
-        auto* line = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
-        const std::uint32_t* row = memory->pixels.get() + std::size_t(y) * std::size_t(memory->width);
-        for (int x = 0; x < memory->width; ++x)
-            line[x] = key.matches(row[x]) ? 0u : row[x];
-    }
     return image;
 }
 
@@ -103,6 +66,39 @@ QImage decodePcx(const QByteArray& data)
 }
 
 } // namespace
+
+BorrowedScreen::BorrowedScreen()
+{
+    if (kinetra::g_pScreen)
+        return;
+    m_own = std::unique_ptr<kinetra::CScreen>(new (std::nothrow) kinetra::CScreen);
+    if (m_own && m_own->Create(nullptr) == kinetra::kOk)
+        kinetra::g_pScreen = m_own.get();
+}
+
+BorrowedScreen::~BorrowedScreen()
+{
+    if (m_own && kinetra::g_pScreen == m_own.get())
+        kinetra::g_pScreen = nullptr;
+}
+
+QImage FrameToImage(const kinetra::CSurface& frame)
+{
+    const kinetra::PlatformSurface* memory = frame.Memory();
+    if (!memory)
+        return {};
+    QImage image(memory->width, memory->height, QImage::Format_ARGB32);
+    if (image.isNull())
+        return {};
+    const kinetra::ColorKey key = frame.GetColorKey();
+    for (int y = 0; y < memory->height; ++y) {
+        auto* line = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+        const std::uint32_t* row = memory->pixels.get() + std::size_t(y) * std::size_t(memory->pitch / 4);
+        for (int x = 0; x < memory->width; ++x)
+            line[x] = key.matches(row[x]) ? 0u : row[x];
+    }
+    return image;
+}
 
 void RegisterKinetraImageReaders()
 {

@@ -33,13 +33,13 @@ std::optional<ParsedArguments> parseArguments(std::span<const std::string> args,
 
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const auto spec = std::find_if(known.begin(), known.end(),
+        const auto option = std::find_if(known.begin(), known.end(),
                                        [&](const OptionSpec& option) { return option.name == name; });
-        if (spec == known.end()) {
+        if (option == known.end()) {
             error = "unknown option '" + name + "'";
             return std::nullopt;
         }
-        if (!spec->takesValue) {
+        if (!option->takesValue) {
             if (equals != std::string::npos) {
                 error = "option '" + name + "' takes no value";
                 return std::nullopt;

@@ -91,8 +91,7 @@ std::string FindFileIgnoringCase(const std::string& folder, const std::string& n
 
 std::string UserDataFolder()
 {
-    // The base directory specification ignores relative paths in the
-    // variable.
+    // XDG folders must be absolute; a relative XDG_DATA_HOME is ignored.
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     std::string base;
     if (dataHome && dataHome[0] == '/') {

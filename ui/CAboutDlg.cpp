@@ -1,5 +1,7 @@
 #include "ui/CAboutDlg.h"
 
+#include "app/ImageReaders.h"
+
 #include "flc/CFlcAnimation.h"
 #include "flc/VersionNote.h"
 #include "imaging/CScreen.h"
@@ -58,47 +60,27 @@ constexpr QRect kMailLinkRect(56, 124, 150, 8);
 constexpr QRect kOkRect(221, 119, 50, 14);
 constexpr int kIconPixels = 32;
 
-// The clip's frames are made through the program's screen: the player's
-// when it has one, else one lent for the decoding only.
+// The clip decoded with the program's own reader, each frame a picture.
 std::vector<QImage> decodeClip(const QByteArray& data, int& delay)
 {
-    std::unique_ptr<kinetra::CScreen> lent;
-    if (!kinetra::g_pScreen) {
-        lent.reset(new (std::nothrow) kinetra::CScreen);
-        if (!lent || lent->Create(nullptr) != kinetra::kOk)
-            return {};
-        kinetra::g_pScreen = lent.get();
-    }
+    const BorrowedScreen screen;
+    if (!screen.IsAvailable())
+        return {};
+    // The animation goes before the screen that made its surfaces.
+    kinetra::CFlcAnimation animation;
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(data.constData()),
+                                              static_cast<std::size_t>(data.size()));
+    if (animation.LoadFromMemory(bytes, true) != kinetra::kOk)
+        return {};
+    delay = animation.header.speed > 0 ? int(std::min<std::uint32_t>(animation.header.speed, 1000))
+                                       : kDefaultClipDelayMs;
     std::vector<QImage> images;
-    {
-        // The animation goes before the screen that made its surfaces.
-        kinetra::CFlcAnimation animation;
-        const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(data.constData()),
-                                                  static_cast<std::size_t>(data.size()));
-        if (animation.LoadFromMemory(bytes, true) == kinetra::kOk) {
-            delay = animation.header.speed > 0 ? int(std::min<std::uint32_t>(animation.header.speed, 1000))
-                                               : kDefaultClipDelayMs;
-            for (const auto& frame : animation.frames) {
-                const kinetra::PlatformSurface* memory = frame->Memory();
-                if (!memory)
-                    return {};
-                // The transparent colour lets the dialog's face show through.
-                QImage image(memory->width, memory->height, QImage::Format_ARGB32);
-                if (image.isNull())
-                    return {};
-                const kinetra::ColorKey key = frame->GetColorKey();
-                for (int y = 0; y < memory->height; ++y) {
-                    auto* line = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
-                    const std::uint32_t* row = memory->pixels.get() + std::size_t(y) * std::size_t(memory->pitch / 4);
-                    for (int x = 0; x < memory->width; ++x)
-                        line[x] = key.matches(row[x]) ? 0u : row[x];
-                }
-                images.push_back(std::move(image));
-            }
-        }
+    for (const auto& frame : animation.frames) {
+        QImage image = FrameToImage(*frame);
+        if (image.isNull())
+            return {};
+        images.push_back(std::move(image));
     }
-    if (lent && kinetra::g_pScreen == lent.get())
-        kinetra::g_pScreen = nullptr;
     return images;
 }
 
