@@ -2,6 +2,7 @@
 // animation to show the decoder's throughput, and the bundled sample unit
 // for the size the program meets every day.
 
+#include "tools/GeneratorSupport.h"
 #include "flc/CFlcAnimation.h"
 #include "imaging/CScreen.h"
 #include "tools/FlcEncoder.h"
@@ -16,6 +17,8 @@
 #include <unistd.h>
 
 namespace {
+
+using kinetra::tools::hash;
 
 using namespace kinetra;
 
@@ -43,16 +46,6 @@ public:
 private:
     CScreen m_screen;
 };
-
-std::uint32_t hash(std::uint32_t x)
-{
-    x ^= x >> 16;
-    x *= 0x7FEB352Du;
-    x ^= x >> 15;
-    x *= 0x846CA68Bu;
-    x ^= x >> 16;
-    return x;
-}
 
 void fillRect(IndexImage& image, int left, int top, int w, int h, std::uint8_t colour)
 {

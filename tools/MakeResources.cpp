@@ -3,6 +3,7 @@
 // and OUTDIR/palettes/ntp00.pcx … ntp31.pcx (the civilization colourings).
 // The output depends on nothing but this code.
 
+#include "tools/GeneratorSupport.h"
 #include "flc/IndexImage.h"
 #include "flc/Palette.h"
 
@@ -19,6 +20,9 @@
 using namespace kinetra;
 
 namespace {
+
+using kinetra::tools::hash;
+using kinetra::tools::writeFile;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -121,16 +125,6 @@ void fillRamp(Palette& palette, int first, int count, std::span<const Rgb> stops
 }
 
 // --- noise that wraps around the tile, so the tiles also repeat seamlessly --
-
-std::uint32_t hash(std::uint32_t x)
-{
-    x ^= x >> 16;
-    x *= 0x7FEB352Du;
-    x ^= x >> 15;
-    x *= 0x846CA68Bu;
-    x ^= x >> 16;
-    return x;
-}
 
 double lattice(int x, int y, int period, std::uint32_t seed)
 {
@@ -333,15 +327,6 @@ Bytes civPalettePcx(Rgb color)
     file.insert(file.end(), {0x07, 0xC1, 0xFF});
     appendPalette(file, civPalette(color));
     return file;
-}
-
-bool writeFile(const std::filesystem::path& path, const Bytes& bytes)
-{
-    std::FILE* file = std::fopen(path.string().c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // game-format unit walking in eight directions) and plain.flc (a plain FLC
 // of a bouncing ball). The output depends on nothing but this code.
 
+#include "tools/GeneratorSupport.h"
 #include "tools/FlcEncoder.h"
 
 #include <algorithm>
@@ -18,6 +19,8 @@ using namespace kinetra;
 using namespace kinetra::encoder;
 
 namespace {
+
+using kinetra::tools::writeFile;
 
 constexpr double kPi = 3.14159265358979323846;
 
@@ -345,17 +348,6 @@ std::vector<IndexImage> makeBall()
     for (int f = 0; f < kPlainFrames; ++f)
         images.push_back(drawBall(f, backdrop));
     return images;
-}
-
-bool writeFile(const std::filesystem::path& path, const Bytes& bytes)
-{
-    if (bytes.empty())
-        return false;
-    std::FILE* file = std::fopen(path.string().c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
 }
 
 } // namespace
