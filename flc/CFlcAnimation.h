@@ -38,6 +38,12 @@ public:
     virtual HResult Load(const std::string& filePath, bool readPalette);
     // The same over a file's bytes already in memory; `path` is not changed.
     HResult LoadFromMemory(std::span<const std::uint8_t> file, bool readPalette);
+    // Writes the display palette into every palette chunk of the file last
+    // loaded (`path`) and stores the result at `destination`; no other byte
+    // changes. The destination is replaced in one step or not at all, and
+    // only when every palette chunk still lies where the last load found it.
+    // On success `path` becomes the destination.
+    virtual HResult Save(const std::string& destination);
 
     // Deletes every frame and the palette offsets; header, palettes and path
     // stay.
@@ -53,6 +59,10 @@ public:
     Palette displayPalette{};
     std::string path;
     std::vector<std::uint32_t> paletteOffsets;
+    // For each entry of paletteOffsets, the chunk's packet layout as the last
+    // load read it: the packet count word, then each packet's skip and count
+    // bytes. Save checks the file against it before writing.
+    std::vector<std::vector<std::uint8_t>> paletteLayouts;
     bool alphaBlend = true;
 
 private:

@@ -112,6 +112,21 @@ public:
     int LoadCivColorFromResources(int n);
     int LoadCivColorFromFolder(int n);
 
+    // --- Palette files and edits ----------------------------------------
+
+    // Reads an .act or .pal file into the display palette and applies it:
+    // 1 when applied; 0 when the file is missing, of another extension, not
+    // valid, or cannot be applied; kFail for an empty path.
+    std::uint32_t ImportPalette(const std::string& filePath);
+    // Writes the display palette in `format` (1 .act, 2 RIFF .pal, 3 JASC
+    // .pal) to filePath with its extension replaced by the format's (see
+    // palettePathForFormat): 1 when written, kFail for an empty path or a
+    // file that cannot be written, 0 for another format.
+    std::uint32_t ExportPalette(const std::string& filePath, int format);
+    // Makes the display palette the file palette and decodes the frames
+    // with it: 1, or 0 when that failed (the player is then unloaded).
+    int ApplyPaletteChanges();
+
     // Writes the "Direction" setting; the widget calls it when destroyed.
     void SaveDirection();
 
