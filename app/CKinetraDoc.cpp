@@ -135,6 +135,15 @@ void CKinetraDoc::OnFileOpen()
     uWriteProfileString(kinetra::settings::kOptions, kinetra::settings::kLastOpened, path);
 }
 
+bool CKinetraDoc::DoSave(const QString& path)
+{
+    if (path.isEmpty() || !OnSaveDocument(path))
+        return false;
+    SetPathName(path);
+    SetModifiedFlag(false);
+    return true;
+}
+
 void CKinetraDoc::SetPathName(const QString& path, bool addToMRU)
 {
     m_strPathName = QFileInfo(path).absoluteFilePath();

@@ -23,6 +23,10 @@ public:
 
     // The Open command: the open dialog with preview.
     void OnFileOpen();
+    // The document's part of saving, once the view has written the file to
+    // `path`: the path, title and recent-files list follow, and the
+    // modified flag is cleared. Save passes the document's own path.
+    bool DoSave(const QString& path);
 
     QString GetPathName() const { return m_strPathName; }
     QString GetTitle() const { return m_strTitle; }

@@ -260,6 +260,7 @@ void CMainView::createForm()
     connect(m_btnPause, &QPushButton::clicked, this, &CMainView::OnPause);
     connect(m_btnStop, &QPushButton::clicked, this, &CMainView::OnStop);
     connect(m_btnInfo, &QPushButton::clicked, this, &CMainView::OnInfo);
+    connect(m_btnPalette, &QPushButton::clicked, this, &CMainView::OnPalette);
     connect(m_btnFirst, &QPushButton::clicked, this, &CMainView::OnFirst);
     connect(m_btnPrevious, &QPushButton::clicked, this, &CMainView::OnPrevious);
     connect(m_btnNext, &QPushButton::clicked, this, &CMainView::OnNext);
@@ -467,8 +468,7 @@ void CMainView::UpdateControls()
     if (loaded)
         m_checkAlpha->setChecked(player.alphaBlend);
     m_comboCivColor->setEnabled(loaded && !player.IsPlainFlc() && paletteSourceAvailable(paletteSource()));
-    // The palette dialog comes with the palette editor.
-    m_btnPalette->setEnabled(false);
+    m_btnPalette->setEnabled(loaded);
 
     const bool eightDirections = player.header.directions == 8;
     for (std::size_t i = 0; i < std::size(kDirectionButtons); ++i) {

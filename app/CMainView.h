@@ -105,6 +105,12 @@ public:
     int OnColourSelected(unsigned colour, unsigned controlId);
     // The colour list accepted a selection.
     void OnCivColorSelected();
+    // The palette dialog, palette files and saving (CMainViewFiles.cpp).
+    void OnPalette();
+    void OnImportPalette();
+    void OnExportPalette();
+    void OnFileSave();
+    void OnFileSaveAs();
     // A timer of the view fired.
     void OnTimer(int timerId);
     void StopWinding();
@@ -151,6 +157,11 @@ private:
     // Entry 6 of the display palette (the civilization colour the swatches
     // show) as a colour reference.
     unsigned civSwatchColor() const;
+    // After the palette became the animation's own: the colour list is back
+    // at "Default" with the new colour on its swatch.
+    void showPaletteAsDefault();
+    // Writes the animation to path; on failure tells the user.
+    bool saveAnimation(const QString& path);
 
     CKinetraDoc* m_pDocument;
     QWidget* m_pPictureArea = nullptr;

@@ -22,6 +22,11 @@ inline const QString kPalType = QStringLiteral("Pal Type");
 inline const QString kPalDir = QStringLiteral("Pal Dir");
 // The misspelling is the stored name; existing profiles depend on it.
 inline const QString kLastOpened = QStringLiteral("Last Opend");
+// Not "Pal Dir": the last palette file chosen to import or export, and the
+// filter index each of those two dialogs used last.
+inline const QString kPaletteFile = QStringLiteral("PalDir");
+inline const QString kPalFilterImp = QStringLiteral("PalFilterImp");
+inline const QString kPalFilterExp = QStringLiteral("PalFilterExp");
 
 // "Menu"
 inline const QString kMenuStyle = QStringLiteral("Style");

@@ -1,11 +1,13 @@
 #include "flc/CFlcAnimation.h"
 
 #include "flc/ByteReader.h"
+#include "flc/Color256Layout.h"
 #include "flc/FlcChunks.h"
 #include "flc/WholeFile.h"
 
 #include <array>
 #include <new>
+#include <utility>
 
 namespace kinetra {
 
@@ -33,6 +35,7 @@ void CFlcAnimation::Clear()
     frames.clear();
     setAsideFrames.clear();
     paletteOffsets.clear();
+    paletteLayouts.clear();
     workBuffer.reset();
 }
 
@@ -118,11 +121,19 @@ HResult CFlcAnimation::decode(std::span<const std::uint8_t> file, bool readPalet
                 return kFail;
 
             if (subType == kChunkColor256) {
-                paletteOffsets.push_back(static_cast<std::uint32_t>(subStart + kSubChunkHeaderSize));
                 if (file.size() - subStart < kColor256ChunkSize)
                     return kFail;
+                const auto chunkData = file.subspan(subStart + kSubChunkHeaderSize, kColor256ChunkSize - kSubChunkHeaderSize);
+                // Recorded with or without the colours: Save writes the
+                // display palette back through this layout.
+                ByteReader walk(chunkData);
+                std::vector<std::uint8_t> layout;
+                if (!readColor256Layout(walk, layout))
+                    return kFail;
+                paletteOffsets.push_back(static_cast<std::uint32_t>(subStart + kSubChunkHeaderSize));
+                paletteLayouts.push_back(std::move(layout));
                 if (readPalette) {
-                    ByteReader data(file.subspan(subStart + kSubChunkHeaderSize, kColor256ChunkSize - kSubChunkHeaderSize));
+                    ByteReader data(chunkData);
                     if (!decodeColor256(data, filePalette))
                         return kFail;
                     transparentColor = filePalette[255].rgb();

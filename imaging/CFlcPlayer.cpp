@@ -87,6 +87,25 @@ void CFlcPlayer::Unload()
     emit stateChanged();
 }
 
+std::uint32_t CFlcPlayer::ImportPalette(const QString& path)
+{
+    const WaitCursor wait;
+    const std::uint32_t result = ImportPalette(localPath(path));
+    emit stateChanged();
+    return result;
+}
+
+std::uint32_t CFlcPlayer::ExportPalette(const QString& path, int format)
+{
+    return ExportPalette(localPath(path), format);
+}
+
+kinetra::HResult CFlcPlayer::Save(const QString& destination)
+{
+    const WaitCursor wait;
+    return Save(localPath(destination));
+}
+
 std::uint32_t CFlcPlayer::GetTickCount()
 {
     if (m_clock)

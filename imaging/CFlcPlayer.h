@@ -33,6 +33,15 @@ public:
     virtual kinetra::HResult Load(const QString& path);
     void Unload();
 
+    // The core's palette files and saving, for paths as the window has
+    // them.
+    using kinetra::CFlcPlayerCore::ExportPalette;
+    using kinetra::CFlcPlayerCore::ImportPalette;
+    using kinetra::CFlcPlayerCore::Save;
+    std::uint32_t ImportPalette(const QString& path);
+    std::uint32_t ExportPalette(const QString& path, int format);
+    kinetra::HResult Save(const QString& destination);
+
     // Replaces the millisecond clock (a monotonic one by default); an empty
     // function restores it.
     void SetClock(Clock clock) { m_clock = std::move(clock); }

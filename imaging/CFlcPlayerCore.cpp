@@ -1,14 +1,17 @@
 #include "imaging/CFlcPlayerCore.h"
 
+#include "flc/AtomicFile.h"
 #include "flc/PlainFlcDefaults.h"
 #include "imaging/CPcxImage.h"
 #include "palette/BuiltInResources.h"
 #include "palette/CivPalettes.h"
+#include "palette/PaletteFiles.h"
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <system_error>
 
 namespace kinetra {
@@ -151,6 +154,19 @@ void blendRecorded(std::uint8_t* bits, int pitch, const VisibleArea& area, const
             }
         }
     }
+}
+
+// After a palette change: the frames are decoded again through the display
+// palette and playing goes on, or the player is left unloaded.
+int redecodeAndResume(CFlcPlayerCore& player)
+{
+    if (player.RebuildFrames() != kOk) {
+        player.Unload();
+        return 0;
+    }
+    player.loaded = true;
+    player.StartTimer();
+    return 1;
 }
 
 } // namespace
@@ -588,14 +604,7 @@ int CFlcPlayerCore::ApplyCivPalette(const std::string* filePath)
     displayPalette = filePalette;
     if (filePath)
         std::copy_n(civ.palette.begin(), 64, displayPalette.begin());
-
-    if (RebuildFrames() != kOk) {
-        Unload();
-        return 0;
-    }
-    loaded = true;
-    StartTimer();
-    return 1;
+    return redecodeAndResume(*this);
 }
 
 int CFlcPlayerCore::LoadCivColorFromGame(int n)
@@ -636,6 +645,38 @@ int CFlcPlayerCore::LoadCivColorFromFolder(int n)
     if (file.empty())
         return 0;
     return ApplyCivPalette(&file);
+}
+
+// --- Palette files and edits ---------------------------------------------
+
+std::uint32_t CFlcPlayerCore::ImportPalette(const std::string& filePath)
+{
+    if (filePath.empty())
+        return kFail;
+    const std::optional<Palette> palette = readPaletteFile(filePath);
+    if (!palette)
+        return 0;
+    displayPalette = *palette;
+    return static_cast<std::uint32_t>(ApplyPaletteChanges());
+}
+
+std::uint32_t CFlcPlayerCore::ExportPalette(const std::string& filePath, int format)
+{
+    if (filePath.empty())
+        return kFail;
+    if (format < int(PaletteFormat::Act) || format > int(PaletteFormat::Jasc))
+        return 0;
+    const auto paletteFormat = static_cast<PaletteFormat>(format);
+    const std::vector<std::uint8_t> bytes = encodePalette(displayPalette, paletteFormat);
+    return writeFileAtomically(palettePathForFormat(filePath, paletteFormat), bytes) ? 1 : kFail;
+}
+
+int CFlcPlayerCore::ApplyPaletteChanges()
+{
+    filePalette = displayPalette;
+    transparentColor = displayPalette[255].rgb();
+    colorKey = ColorKey::single(alphaBlend ? transparentColor : kNeverAColor);
+    return redecodeAndResume(*this);
 }
 
 void CFlcPlayerCore::SaveDirection()

@@ -88,6 +88,7 @@ enum : unsigned {
     IDS_PALETTE_EXPORTED = 61268,
     IDS_PALETTE_EXPORT_FAILED = 61269,
     IDS_PALETTE_EXPORT_FILTER = 61270,
+    IDS_CANNOT_SAVE_FILE = 61271,
     // Texts the platform framework brought with it: its file errors before a
     // document is validated, and the usage complaint.
     IDS_FILE_ACCESS_FAILED = 61729,

@@ -94,6 +94,7 @@ void RegisterKinetraStrings()
         {IDS_PALETTE_EXPORT_FAILED, "'%s'\r\nCannot export palette to the file."},
         {IDS_PALETTE_EXPORT_FILTER,
          "Adobe Color Table (.act)|*.act|Microsoft Palette (.pal)|*.pal|Jasc Animation Shop (.pal)|*.pal||"},
+        {IDS_CANNOT_SAVE_FILE, "'%s'\r\nCannot save the file."},
         {IDS_FILE_ACCESS_FAILED, "'%s'\r\nThe file cannot be read."},
         {IDS_FILE_NOT_FOUND, "'%s'\r\nThe file cannot be found."},
         {IDS_FILE_ACCESS_DENIED, "'%s'\r\nAccess to the file was denied."},

@@ -108,6 +108,11 @@ const std::pair<unsigned, void (CMainView::*)()> kViewCommands[] = {
     {ID_FLC_BACK, &CMainView::OnBackWind},
     {ID_FLC_FORWARD, &CMainView::OnForwardWind},
     {ID_ALPHA_BLEND, &CMainView::OnAlphaBlend},
+    {ID_PALETTE, &CMainView::OnPalette},
+    {ID_PALETTE_IMPORT, &CMainView::OnImportPalette},
+    {ID_PALETTE_EXPORT, &CMainView::OnExportPalette},
+    {ID_FILE_SAVE, &CMainView::OnFileSave},
+    {ID_FILE_SAVE_AS, &CMainView::OnFileSaveAs},
 };
 
 // The four backgrounds, one of which is chosen.
@@ -354,10 +359,8 @@ void CMainFrame::UpdateCommandUI()
     set(ID_FILE_OPEN, true);
     set(ID_FILE_REFRESH, loaded);
     set(ID_APP_EXIT, true);
-    // Saving, the palette dialog and its files come with their own parts
-    // of the program.
     for (unsigned id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT})
-        set(id, false);
+        set(id, loaded);
     set(ID_APP_ABOUT, true);
     set(ID_OPTIONS, true);
 

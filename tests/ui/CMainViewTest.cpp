@@ -186,7 +186,7 @@ private slots:
         QVERIFY(checked(IDC_DELAY_DEFAULT));
         QVERIFY(enabled(IDC_ALPHA_BLEND) && checked(IDC_ALPHA_BLEND));
         QVERIFY(enabled(IDC_CIV_COLOR));
-        QVERIFY(!enabled(IDC_PALETTE));
+        QVERIFY(enabled(IDC_PALETTE));
         for (int id : kCompass)
             QVERIFY(enabled(id));
         QVERIFY(enabled(IDC_DIR_ALL) && checked(IDC_DIR_ALL));
@@ -615,9 +615,9 @@ private slots:
                                            {ID_FLC_STOP, IDC_STOP}, {ID_FLC_INFO, IDC_INFO},
                                            {ID_FLC_FIRST, IDC_FIRST}, {ID_FLC_BACK, IDC_BACK}})
             QCOMPARE(m_frame->Action(command)->isEnabled(), enabled(id));
-        // Saving and the palette files come later.
+        QCOMPARE(m_frame->Action(ID_PALETTE)->isEnabled(), enabled(IDC_PALETTE));
         for (unsigned id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT})
-            QVERIFY(!m_frame->Action(id)->isEnabled());
+            QVERIFY(m_frame->Action(id)->isEnabled());
         QVERIFY(m_frame->Action(ID_FILE_REFRESH)->isEnabled());
         // Info runs its dialog modally, through the one modal entry point.
         kinetra::test::ModalRecorder boxes;

@@ -1,0 +1,146 @@
+// The view's commands that read or write files: the palette dialog, palette
+// import and export, Save and Save As.
+
+#include "app/CKinetraDoc.h"
+#include "app/CMainView.h"
+#include "app/CCivColorCombo.h"
+#include "app/SettingNames.h"
+#include "imaging/CFlcPlayer.h"
+#include "palette/CPaletteDlg.h"
+#include "res/Resource.h"
+#include "uikit/CFileDialogX.h"
+#include "uikit/Modal.h"
+#include "uikit/Paths.h"
+#include "uikit/Profile.h"
+#include "uikit/StringTable.h"
+
+using namespace kinetra::settings;
+
+namespace {
+
+// The palette file dialogs open where the last palette file was, when it is
+// still there.
+void setPaletteDialogStart(CFileDialogX& dialog, const QString& filterKey)
+{
+    dialog.SetFilterIndex(uGetProfileInt(kOptions, filterKey, 1));
+    const QString last = uGetProfileString(kOptions, kPaletteFile);
+    if (!last.isEmpty() && uIsFileExist(last))
+        dialog.SetInitialDir(last);
+}
+
+void rememberPaletteChoice(const CFileDialogX& dialog, const QString& filterKey)
+{
+    uWriteProfileString(kOptions, kPaletteFile, dialog.GetPathName());
+    uWriteProfileInt(kOptions, filterKey, dialog.GetFilterIndex());
+}
+
+} // namespace
+
+void CMainView::showPaletteAsDefault()
+{
+    m_nCivColor = 0;
+    transferToControls();
+    m_comboCivColor->SetItemColor(0, civSwatchColor());
+}
+
+void CMainView::OnPalette()
+{
+    CFlcPlayer& player = *m_wndPlayer;
+    if (!player.loaded)
+        return;
+    CPaletteDlg dialog(&player.displayPalette, this);
+    if (dialog.DoModal() != IDOK)
+        return;
+    if (player.ApplyPaletteChanges()) {
+        showPaletteAsDefault();
+    } else {
+        OnInitialUpdate();
+        uMessageBox(uLoadString(IDS_CANNOT_APPLY_PALETTE), MB_OK | MB_ICONSTOP, this);
+    }
+    UpdateControls();
+}
+
+void CMainView::OnImportPalette()
+{
+    CFlcPlayer& player = *m_wndPlayer;
+    if (!player.loaded)
+        return;
+    CFileDialogX dialog(true, QString(), QString(), OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST,
+                        uLoadString(IDS_PALETTE_IMPORT_FILTER));
+    dialog.setWindowTitle(uLoadString(IDS_PALETTE_IMPORT_TITLE));
+    setPaletteDialogStart(dialog, kPalFilterImp);
+    if (dialog.DoModal() != IDOK)
+        return;
+    rememberPaletteChoice(dialog, kPalFilterImp);
+
+    const QString path = dialog.GetPathName();
+    if (player.ImportPalette(path) != 1) {
+        // Back to the file's own palette.
+        OnInitialUpdate();
+        uMessageBox(uFormatString(IDS_PALETTE_IMPORT_INVALID, path), MB_OK, this);
+        return;
+    }
+    showPaletteAsDefault();
+    UpdateControls();
+    uMessageBox(uLoadString(IDS_PALETTE_IMPORTED), MB_OK, this);
+}
+
+void CMainView::OnExportPalette()
+{
+    CFlcPlayer& player = *m_wndPlayer;
+    if (!player.loaded)
+        return;
+    CFileDialogX dialog(false, QString(), QString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                        uLoadString(IDS_PALETTE_EXPORT_FILTER));
+    dialog.setWindowTitle(uLoadString(IDS_PALETTE_EXPORT_TITLE));
+    setPaletteDialogStart(dialog, kPalFilterExp);
+    if (dialog.DoModal() != IDOK)
+        return;
+    rememberPaletteChoice(dialog, kPalFilterExp);
+
+    const QString path = dialog.GetPathName();
+    if (player.ExportPalette(path, dialog.GetFilterIndex()) == 1)
+        uMessageBox(uLoadString(IDS_PALETTE_EXPORTED), MB_OK, this);
+    else
+        uMessageBox(uFormatString(IDS_PALETTE_EXPORT_FAILED, path), MB_OK, this);
+}
+
+bool CMainView::saveAnimation(const QString& path)
+{
+    if (m_wndPlayer->Save(path) == kinetra::kOk)
+        return true;
+    uMessageBox(uFormatString(IDS_CANNOT_SAVE_FILE, path), MB_OK | MB_ICONSTOP, this);
+    return false;
+}
+
+void CMainView::OnFileSave()
+{
+    if (!m_wndPlayer->loaded || !m_pDocument)
+        return;
+    const QString path = m_pDocument->GetPathName();
+    if (saveAnimation(path))
+        m_pDocument->DoSave(path);
+}
+
+void CMainView::OnFileSaveAs()
+{
+    if (!m_wndPlayer->loaded || !m_pDocument)
+        return;
+    CFileDialogX dialog(false, QStringLiteral("flc"), m_pDocument->GetTitle(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                        uLoadString(IDS_FLC_FILTER));
+    dialog.setWindowTitle(uLoadString(IDS_SAVE_FLC_AS));
+    const QString current = m_pDocument->GetPathName();
+    const QString lastOpened = uGetProfileString(kOptions, kLastOpened);
+    if (uIsFileExist(current))
+        dialog.SetInitialDir(current);
+    else if (!lastOpened.isEmpty() && uIsFileExist(lastOpened))
+        dialog.SetInitialDir(lastOpened);
+    if (dialog.DoModal() != IDOK)
+        return;
+
+    const QString path = dialog.GetPathName();
+    if (!saveAnimation(path))
+        return;
+    m_pDocument->DoSave(path);
+    uWriteProfileString(kOptions, kLastOpened, path);
+}

@@ -1,0 +1,94 @@
+#include "flc/CFlcAnimation.h"
+
+#include "flc/AtomicFile.h"
+#include "flc/ByteReader.h"
+#include "flc/Color256Layout.h"
+#include "flc/FlcChunks.h"
+#include "flc/WholeFile.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kinetra {
+
+namespace {
+
+constexpr std::size_t kColor256DataSize = kColor256ChunkSize - kSubChunkHeaderSize;
+
+// Writes `palette` into the colour bytes of the COLOR_256 chunk whose data
+// begins at `offset` in `file`, after checking that the chunk is still the
+// one the load found there: a COLOR_256 header in front and the packet
+// layout recorded then. Nothing but colour bytes changes. False when the
+// file no longer matches or a packet reaches past entry 255.
+bool writePaletteChunk(std::vector<std::uint8_t>& file, std::size_t offset,
+    const std::vector<std::uint8_t>& recordedLayout, const Palette& palette)
+{
+    if (offset < kSubChunkHeaderSize || offset > file.size())
+        return false;
+    ByteReader header(std::span<const std::uint8_t>(file).subspan(offset - kSubChunkHeaderSize, kSubChunkHeaderSize));
+    header.u32(); // the size is not trusted by the reader either
+    if (header.u16() != kChunkColor256)
+        return false;
+
+    // The same bytes the load walked: the chunk counted as 778 bytes.
+    ByteReader data(std::span<const std::uint8_t>(file).subspan(offset, std::min(kColor256DataSize, file.size() - offset)));
+    std::vector<std::uint8_t> layout;
+    if (!readColor256Layout(data, layout) || layout != recordedLayout)
+        return false;
+
+    std::size_t at = offset + 2;
+    for (std::size_t packet = 2; packet + 1 < layout.size(); packet += 2) {
+        // As the reader places them: the skip byte is the first index, and a
+        // count of 0 is the whole palette from index 0.
+        std::size_t index = layout[packet];
+        std::size_t count = layout[packet + 1];
+        if (count == 0) {
+            index = 0;
+            count = palette.size();
+        }
+        if (index + count > palette.size())
+            return false;
+        at += 2;
+        if (at > file.size() || 3 * count > file.size() - at)
+            return false; // the walk above rules this out; the write is checked anyway
+        const std::span<std::uint8_t> colours = std::span<std::uint8_t>(file).subspan(at, 3 * count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const PaletteEntry& entry = palette[index + i];
+            colours[3 * i] = entry.red;
+            colours[3 * i + 1] = entry.green;
+            colours[3 * i + 2] = entry.blue;
+        }
+        at += 3 * count;
+    }
+    return true;
+}
+
+} // namespace
+
+HResult CFlcAnimation::Save(const std::string& destination)
+{
+    if (paletteOffsets.empty() || destination.empty() || paletteLayouts.size() != paletteOffsets.size())
+        return kFail;
+    try {
+        // The copy lives in memory; the destination sees only its final
+        // bytes, written in one step.
+        std::vector<std::uint8_t> copy;
+        if (!readWholeFile(path, copy))
+            return kFail;
+        for (std::size_t chunk = 0; chunk < paletteOffsets.size(); ++chunk) {
+            if (!writePaletteChunk(copy, paletteOffsets[chunk], paletteLayouts[chunk], displayPalette))
+                return kFail;
+        }
+        std::string savedPath = destination; // copied first: nothing may fail after the write
+        if (!writeFileAtomically(savedPath, copy))
+            return kFail;
+        path.swap(savedPath);
+        return kOk;
+    } catch (...) {
+        // Running out of memory, or anything else, ends the save, not the
+        // program.
+        return kFail;
+    }
+}
+
+} // namespace kinetra
