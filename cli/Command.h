@@ -47,5 +47,7 @@ std::span<const Command* const> allCommands();
 extern const Command kInfoCommand;
 extern const Command kFramesCommand;
 extern const Command kComposeCommand;
+extern const Command kPaletteCommand;
+extern const Command kRecolorCommand;
 
 } // namespace kinetra::cli

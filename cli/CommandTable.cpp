@@ -7,10 +7,12 @@ namespace kinetra::cli {
 
 std::span<const Command* const> allCommands()
 {
-    static constexpr std::array<const Command*, 3> kCommands{
+    static constexpr std::array<const Command*, 5> kCommands{
         &kInfoCommand,
         &kFramesCommand,
         &kComposeCommand,
+        &kPaletteCommand,
+        &kRecolorCommand,
     };
     return kCommands;
 }

@@ -1,8 +1,8 @@
 #include "cli/Command.h"
+#include "cli/PlayerOptions.h"
 
 #include "imaging/CFlcPlayerCore.h"
 #include "imaging/SettingsStore.h"
-#include "palette/CivPalettes.h"
 
 #include <QImage>
 #include <QString>
@@ -18,54 +18,15 @@ namespace kinetra::cli {
 
 namespace {
 
-constexpr std::array kComposeOptions{
-    OptionSpec{.name = "--frame", .takesValue = true},
-    OptionSpec{.name = "--out", .takesValue = true},
-    OptionSpec{.name = "--direction", .takesValue = true},
-    OptionSpec{.name = "--background", .takesValue = true},
-    OptionSpec{.name = "--no-blend", .takesValue = false},
-    OptionSpec{.name = "--civ", .takesValue = true},
-    OptionSpec{.name = "--pal-type", .takesValue = true},
-    OptionSpec{.name = "--pal-dir", .takesValue = true},
-    OptionSpec{.name = "--game-dir", .takesValue = true},
-};
-
-// The window's button-face colour (#D4D0C8) as a colour reference
-// (0x00BBGGRR): the "default" background wherever there is no desktop.
-constexpr std::uint32_t kFaceColor = 0x00C8D0D4;
-
-// The palette sources of the "Pal Type" setting.
-enum PaletteSource : int { kPaletteFromGame = 0, kPaletteBuiltIn = 1, kPaletteFromFolder = 2 };
-
-void reportInvalidDocument(std::ostream& err, const std::string& filePath)
-{
-    // The program's texts break lines the Windows way; a terminal wants a
-    // plain newline.
-    err << '\'' << filePath << "'\nInvalid or unsupported document format.\n";
-}
-
-// The player without a window; only its message for a file it cannot read
-// has to reach the user, on the error stream.
-class ComposePlayer : public CFlcPlayerCore {
-public:
-    ComposePlayer(SettingsStore& settings, std::ostream& err) : CFlcPlayerCore(settings, kFaceColor), m_err(err) {}
-
-protected:
-    void OnInvalidDocument(const std::string& filePath) override { reportInvalidDocument(m_err, filePath); }
-
-private:
-    std::ostream& m_err;
-};
-
-std::optional<int> parseInt(const std::string& text, int low, int high)
-{
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || stop != end || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
+constexpr std::array kComposeOptions = joinOptions(
+    std::array{
+        OptionSpec{.name = "--frame", .takesValue = true},
+        OptionSpec{.name = "--out", .takesValue = true},
+        OptionSpec{.name = "--direction", .takesValue = true},
+        OptionSpec{.name = "--background", .takesValue = true},
+        OptionSpec{.name = "--no-blend", .takesValue = false},
+    },
+    kPaletteSourceOptions);
 
 struct Background {
     int type = kBackgroundDefault;
@@ -102,10 +63,7 @@ struct ComposeRequest {
     int direction = 0;
     Background background;
     bool blend = true;
-    int civ = -1; // none asked for
-    int paletteSource = kPaletteBuiltIn;
-    std::string paletteFolder;
-    std::string gameFolder;
+    PaletteSourceRequest palette;
 };
 
 // Fills `request`; on a problem returns the text for the usage error.
@@ -139,42 +97,10 @@ std::optional<std::string> readRequest(const ParsedArguments& args, ComposeReque
         request.background = *background;
     }
     request.blend = !args.has("--no-blend");
-    if (args.has("--civ")) {
-        const auto civ = parseInt(args.value("--civ"), 0, kCivColorCount);
-        if (!civ)
-            return "--civ takes 0 (the file's colours) or 1 to 32, not '" + args.value("--civ") + "'";
-        request.civ = *civ;
-    }
-    if (args.has("--pal-type")) {
-        const auto source = parseInt(args.value("--pal-type"), kPaletteFromGame, kPaletteFromFolder);
-        if (!source)
-            return "--pal-type takes 0, 1 or 2, not '" + args.value("--pal-type") + "'";
-        request.paletteSource = *source;
-    }
-    request.paletteFolder = args.value("--pal-dir");
-    request.gameFolder = args.value("--game-dir");
-    if (request.civ > 0 && request.paletteSource == kPaletteFromFolder && request.paletteFolder.empty())
-        return "--pal-type 2 needs --pal-dir DIR";
-    if (request.civ > 0 && request.paletteSource == kPaletteFromGame && request.gameFolder.empty())
-        return "--pal-type 0 needs --game-dir DIR";
-    return std::nullopt;
+    return readPaletteSource(args, request.palette);
 }
 
-bool applyCivColor(ComposePlayer& player, const ComposeRequest& request)
-{
-    switch (request.paletteSource) {
-    case kPaletteFromGame:
-        return player.LoadCivColorFromGame(request.civ) != 0;
-    case kPaletteBuiltIn:
-        return player.LoadCivColorFromResources(request.civ) != 0;
-    case kPaletteFromFolder:
-        return player.LoadCivColorFromFolder(request.civ) != 0;
-    default:
-        return false;
-    }
-}
-
-bool applyBackground(ComposePlayer& player, const Background& background)
+bool applyBackground(CFlcPlayerCore& player, const Background& background)
 {
     switch (background.type) {
     case kBackgroundCustom:
@@ -216,20 +142,11 @@ int runCompose(const CommandContext& context)
     if (!request.blend)
         settings.WriteProfileInt("Options", "AlphaBlend", 0);
 
-    ComposePlayer player(settings, context.err);
-    // The tiles and the built-in palettes come from where the window keeps
-    // them, so files the user replaced there are used here too.
-    player.dataFolder = UserDataFolder();
-    player.paletteFolder = request.paletteFolder;
-    player.gameFolder = request.gameFolder;
+    HeadlessPlayer player(settings, context.err);
+    usePaletteFolders(player, request.palette);
     if (!player.Initialize())
         return context.failure("Cannot create the picture.");
-
-    if (request.file.empty()) {
-        reportInvalidDocument(context.err, request.file);
-        return kExitFailure;
-    }
-    if (player.LoadFile(request.file) != kOk || !player.loaded)
+    if (!player.open(request.file))
         return kExitFailure;
 
     player.SetDirection(request.direction);
@@ -244,7 +161,7 @@ int runCompose(const CommandContext& context)
     // The window offers neither colourings nor backgrounds for a plain FLC:
     // it is drawn over black as it is.
     if (!player.IsPlainFlc()) {
-        if (request.civ >= 0 && !applyCivColor(player, request))
+        if (request.palette.civ >= 0 && !applyCivColor(player, request.palette))
             return context.failure("Cannot get civilization specified palette.");
         if (!applyBackground(player, request.background))
             return context.failure("Cannot set background image.");
@@ -294,13 +211,7 @@ constexpr Command kComposeCommand{
              "                    written there from the built-in ones when missing\n"
              "  --no-blend        no blending: the frame is drawn whole, its shadow,\n"
              "                    light and transparent pixels in their palette colours\n"
-             "  --civ N           tint the unit with civilization colouring N (1 to 32;\n"
-             "                    0 keeps the file's colours)\n"
-             "  --pal-type T      where the civilization palettes come from: 0 the game's\n"
-             "                    folder given by --game-dir (Art/Units/Palettes in it),\n"
-             "                    1 the built-in set (default), 2 the folder --pal-dir\n"
-             "  --pal-dir DIR     folder of ntp00.pcx ... ntp31.pcx for --pal-type 2\n"
-             "  --game-dir DIR    the game's install folder for --pal-type 0\n"
+             KINETRA_CLI_PALETTE_SOURCE_HELP
              "  -h, --help        show this help\n"
              "\n"
              "A palette that cannot be read ends with 'Cannot get civilization specified\n"

@@ -1,0 +1,96 @@
+#include "cli/PlayerOptions.h"
+
+#include "palette/CivPalettes.h"
+
+#include <charconv>
+#include <ostream>
+
+namespace kinetra::cli {
+
+namespace {
+
+// The window's button-face colour (#D4D0C8) as a colour reference
+// (0x00BBGGRR): the "default" background wherever there is no desktop.
+constexpr std::uint32_t kFaceColor = 0x00C8D0D4;
+
+} // namespace
+
+void reportInvalidDocument(std::ostream& err, const std::string& filePath)
+{
+    err << '\'' << filePath << "'\nInvalid or unsupported document format.\n";
+}
+
+HeadlessPlayer::HeadlessPlayer(SettingsStore& settings, std::ostream& err)
+    : CFlcPlayerCore(settings, kFaceColor), m_err(err)
+{
+}
+
+bool HeadlessPlayer::open(const std::string& filePath)
+{
+    if (filePath.empty()) {
+        reportInvalidDocument(m_err, filePath);
+        return false;
+    }
+    return LoadFile(filePath) == kOk && loaded;
+}
+
+void HeadlessPlayer::OnInvalidDocument(const std::string& filePath)
+{
+    reportInvalidDocument(m_err, filePath);
+}
+
+std::optional<int> parseInt(const std::string& text, int low, int high)
+{
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::string> readPaletteSource(const ParsedArguments& args, PaletteSourceRequest& request)
+{
+    if (args.has("--civ")) {
+        const auto civ = parseInt(args.value("--civ"), 0, kCivColorCount);
+        if (!civ)
+            return "--civ takes 0 (the file's colours) or 1 to 32, not '" + args.value("--civ") + "'";
+        request.civ = *civ;
+    }
+    if (args.has("--pal-type")) {
+        const auto source = parseInt(args.value("--pal-type"), kPaletteFromGame, kPaletteFromFolder);
+        if (!source)
+            return "--pal-type takes 0, 1 or 2, not '" + args.value("--pal-type") + "'";
+        request.source = *source;
+    }
+    request.paletteFolder = args.value("--pal-dir");
+    request.gameFolder = args.value("--game-dir");
+    if (request.civ > 0 && request.source == kPaletteFromFolder && request.paletteFolder.empty())
+        return "--pal-type 2 needs --pal-dir DIR";
+    if (request.civ > 0 && request.source == kPaletteFromGame && request.gameFolder.empty())
+        return "--pal-type 0 needs --game-dir DIR";
+    return std::nullopt;
+}
+
+void usePaletteFolders(CFlcPlayerCore& player, const PaletteSourceRequest& request)
+{
+    player.dataFolder = UserDataFolder();
+    player.paletteFolder = request.paletteFolder;
+    player.gameFolder = request.gameFolder;
+}
+
+bool applyCivColor(CFlcPlayerCore& player, const PaletteSourceRequest& request)
+{
+    switch (request.source) {
+    case kPaletteFromGame:
+        return player.LoadCivColorFromGame(request.civ) != 0;
+    case kPaletteBuiltIn:
+        return player.LoadCivColorFromResources(request.civ) != 0;
+    case kPaletteFromFolder:
+        return player.LoadCivColorFromFolder(request.civ) != 0;
+    default:
+        return false;
+    }
+}
+
+} // namespace kinetra::cli

@@ -1,0 +1,98 @@
+#pragma once
+
+// What the commands that work through the player share: the player without a
+// window, and the options that choose a civilization colouring and where its
+// palette files come from.
+
+#include "cli/Arguments.h"
+#include "imaging/CFlcPlayerCore.h"
+#include "imaging/SettingsStore.h"
+
+#include <algorithm>
+#include <array>
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+namespace kinetra::cli {
+
+// The player's message for a file it cannot read, with the program's Windows
+// line break as a plain newline for the terminal.
+void reportInvalidDocument(std::ostream& err, const std::string& filePath);
+
+// The player without a window; only its message for a file it cannot read
+// has to reach the user, on `err`.
+class HeadlessPlayer : public CFlcPlayerCore {
+public:
+    HeadlessPlayer(SettingsStore& settings, std::ostream& err);
+
+    // Loads `filePath` as the window's player does; false after the
+    // program's message on `err` (an empty path included, which the player
+    // itself takes for "nothing to load").
+    bool open(const std::string& filePath);
+
+protected:
+    void OnInvalidDocument(const std::string& filePath) override;
+
+private:
+    std::ostream& m_err;
+};
+
+// A whole decimal number in [low, high], nothing else.
+std::optional<int> parseInt(const std::string& text, int low, int high);
+
+// The palette sources of the "Pal Type" setting.
+enum PaletteSource : int { kPaletteFromGame = 0, kPaletteBuiltIn = 1, kPaletteFromFolder = 2 };
+
+// --civ, --pal-type, --pal-dir and --game-dir.
+inline constexpr std::array kPaletteSourceOptions{
+    OptionSpec{.name = "--civ", .takesValue = true},
+    OptionSpec{.name = "--pal-type", .takesValue = true},
+    OptionSpec{.name = "--pal-dir", .takesValue = true},
+    OptionSpec{.name = "--game-dir", .takesValue = true},
+};
+
+// The lines of a command's help for kPaletteSourceOptions, in the layout of
+// every command's "Options:" list. A macro so that it joins the string
+// literal of each command's constant usage text.
+#define KINETRA_CLI_PALETTE_SOURCE_HELP                                                                                \
+    "  --civ N           tint the unit with civilization colouring N (1 to 32;\n"                                     \
+    "                    0 keeps the file's colours)\n"                                                                \
+    "  --pal-type T      where the civilization palettes come from: 0 the game's\n"                                   \
+    "                    folder given by --game-dir (Art/Units/Palettes in it),\n"                                     \
+    "                    1 the built-in set (default), 2 the folder --pal-dir\n"                                       \
+    "  --pal-dir DIR     folder of ntp00.pcx ... ntp31.pcx for --pal-type 2\n"                                        \
+    "  --game-dir DIR    the game's install folder for --pal-type 0\n"
+
+// A command's own options followed by shared ones, as one constant list.
+template <std::size_t Own, std::size_t Shared>
+constexpr std::array<OptionSpec, Own + Shared> joinOptions(const std::array<OptionSpec, Own>& own,
+                                                           const std::array<OptionSpec, Shared>& shared)
+{
+    std::array<OptionSpec, Own + Shared> joined{};
+    std::copy(own.begin(), own.end(), joined.begin());
+    std::copy(shared.begin(), shared.end(), joined.begin() + Own);
+    return joined;
+}
+
+struct PaletteSourceRequest {
+    int civ = -1; // none asked for
+    int source = kPaletteBuiltIn;
+    std::string paletteFolder;
+    std::string gameFolder;
+};
+
+// Reads kPaletteSourceOptions into `request`; on a problem returns the text
+// for the usage error.
+std::optional<std::string> readPaletteSource(const ParsedArguments& args, PaletteSourceRequest& request);
+
+// Points the player at the palette files: the built-in ones where the window
+// writes them out (so files the user replaced there are used here too), and
+// the folders of the command line. Also where the tiles come from.
+void usePaletteFolders(CFlcPlayerCore& player, const PaletteSourceRequest& request);
+
+// Applies colouring request.civ (0 to 32) from the request's source; true
+// when it is in force.
+bool applyCivColor(CFlcPlayerCore& player, const PaletteSourceRequest& request);
+
+} // namespace kinetra::cli

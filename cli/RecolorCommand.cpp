@@ -1,0 +1,125 @@
+#include "cli/Command.h"
+#include "cli/PlayerOptions.h"
+
+#include <array>
+#include <filesystem>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace kinetra::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::array kRecolorOptions =
+    joinOptions(std::array{OptionSpec{.name = "--out-dir", .takesValue = true}}, kPaletteSourceOptions);
+
+bool sameFile(const fs::path& a, const fs::path& b)
+{
+    std::error_code error;
+    return fs::equivalent(a, b, error) && !error;
+}
+
+// Recolours one file into `out`; false after the problem in the program's
+// form, "'path'\nmessage", on `problems`, where the player puts its own
+// message for a file it cannot read.
+bool recolorFile(const std::string& file, const fs::path& out, const PaletteSourceRequest& palette,
+                 const std::vector<fs::path>& written, std::ostream& problems)
+{
+    MemorySettingsStore settings;
+    HeadlessPlayer player(settings, problems);
+    usePaletteFolders(player, palette);
+    const auto refuse = [&problems](const std::string& path, const std::string& message) {
+        problems << '\'' << path << "'\n" << message << '\n';
+        return false;
+    };
+    if (!player.Initialize())
+        return refuse(file, "Cannot create the player.");
+    if (!player.open(file))
+        return false;
+    if (player.IsPlainFlc())
+        return refuse(file, "A plain FLC has no civilization colours; only game animations are recoloured.");
+    if (sameFile(file, out))
+        return refuse(file, "Its output '" + out.string() + "' is the file itself; recolor never overwrites a source.");
+    for (const fs::path& earlier : written) {
+        if (sameFile(earlier, out))
+            return refuse(file, "An earlier file was written to '" + out.string() + "'; it is not overwritten.");
+    }
+    if (!applyCivColor(player, palette))
+        return refuse(file, "Cannot get civilization specified palette.");
+    if (player.Save(out.string()) != kOk)
+        return refuse(out.string(), "Cannot save the file.");
+    return true;
+}
+
+int runRecolor(const CommandContext& context)
+{
+    const ParsedArguments& args = context.args;
+    const auto& files = args.positional;
+    if (files.empty())
+        return context.usageError("missing FILE");
+    if (!args.has("--civ"))
+        return context.usageError("missing --civ N");
+    if (!args.has("--out-dir"))
+        return context.usageError("missing --out-dir DIR");
+    PaletteSourceRequest palette;
+    if (auto problem = readPaletteSource(args, palette))
+        return context.usageError(*problem);
+
+    const fs::path outDir = args.value("--out-dir");
+    std::error_code error;
+    fs::create_directories(outDir, error);
+    if (error || !fs::is_directory(outDir))
+        return context.failure("Cannot create the output folder '" + outDir.string() + "'.");
+
+    std::vector<fs::path> written;
+    bool anyFailed = false;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string counter = '[' + std::to_string(i + 1) + '/' + std::to_string(files.size()) + "] ";
+        const fs::path out = outDir / fs::path(files[i]).filename();
+        std::ostringstream problems;
+        if (recolorFile(files[i], out, palette, written, problems)) {
+            context.out << counter << fs::path(files[i]).filename().string() << " -> " << out.string() << '\n';
+            written.push_back(out);
+            continue;
+        }
+        anyFailed = true;
+        context.err << counter << problems.str();
+    }
+    return anyFailed ? kExitFailure : kExitOk;
+}
+
+} // namespace
+
+constexpr Command kRecolorCommand{
+    .name = "recolor",
+    .summary = "write copies of FLC files in a civilization colouring",
+    .usage = "Usage: kinetra-cli recolor FILE... --civ N --out-dir DIR\n"
+             "                           [--pal-type 0|1|2] [--pal-dir DIR] [--game-dir DIR]\n"
+             "\n"
+             "Tints each game animation FILE with civilization colouring N, as the\n"
+             "player's colour list does, and saves it with that palette as DIR/<its\n"
+             "file name>; only the colour bytes of its palette chunks change. DIR is\n"
+             "created when missing. One line '[i/n] NAME -> DIR/NAME' is printed for\n"
+             "each file written; a file that cannot be done has its message on the\n"
+             "error stream after the same '[i/n]' and the others go on.\n"
+             "\n"
+             "A file is refused when its output would be the file itself or a file\n"
+             "written earlier in the same run (two FILEs of the same name), and when it\n"
+             "is a plain FLC, which has no civilization colours.\n"
+             "\n"
+             "Options:\n"
+             "  --out-dir DIR     folder to write the recoloured files into (required)\n"
+             KINETRA_CLI_PALETTE_SOURCE_HELP
+             "  -h, --help        show this help\n"
+             "\n"
+             "--civ is required. The status is 1 when any file failed, else 0.\n",
+    .options = kRecolorOptions,
+    .run = runRecolor,
+};
+
+} // namespace kinetra::cli
