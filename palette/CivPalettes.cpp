@@ -1,5 +1,7 @@
 #include "palette/CivPalettes.h"
 
+#include "palette/AsciiCase.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,22 +13,6 @@ namespace kinetra {
 namespace {
 
 namespace fs = std::filesystem;
-
-char lowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalIgnoringCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
 
 // The entry of `folder` called `name` in any letter case. The exact spelling
 // wins when it exists, so a folder holding both "ntp00.pcx" and "NTP00.PCX"

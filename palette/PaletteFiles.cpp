@@ -2,6 +2,7 @@
 
 #include "flc/ByteReader.h"
 #include "flc/WholeFile.h"
+#include "palette/AsciiCase.h"
 
 #include <charconv>
 #include <filesystem>
@@ -21,22 +22,6 @@ constexpr std::uint32_t kRiffDataSize = 1028;     // version, count and 256 entr
 constexpr std::uint16_t kRiffVersion = 0x0300;
 // No palette file comes near this; a bigger file is not read into memory.
 constexpr std::uintmax_t kMaxPaletteFileSize = 1024 * 1024;
-
-char lowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
 
 std::string_view asText(std::span<const std::uint8_t> bytes)
 {

@@ -20,16 +20,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// Every name in the folder, hidden ones included, sorted.
-std::vector<std::string> namesIn(const TempFolder& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 mode_t modeOf(const std::filesystem::path& path)
 {
     struct stat info {};

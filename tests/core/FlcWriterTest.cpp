@@ -91,15 +91,6 @@ Bytes withColours(Bytes file, std::size_t offset, const std::vector<std::pair<in
     return file;
 }
 
-std::vector<std::string> namesIn(const TempFolder& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class FlcWriterTest : public ::testing::Test {
 protected:
     // Writes `file` into the folder under `name` and loads it from there.

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -98,6 +99,16 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// Every name in the folder, hidden ones included, sorted.
+inline std::vector<std::string> namesIn(const TempFolder& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 inline std::vector<std::uint8_t> readFile(const std::filesystem::path& path)
 {
