@@ -201,6 +201,7 @@ std::optional<Palette> readRiffPalette(std::span<const std::uint8_t> file)
     if (count == 0 || count > kPaletteSize)
         return std::nullopt;
 
+    in.seek(kRiffHeaderSize);
     Palette palette{};
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t r = in.u8();
