@@ -1,5 +1,6 @@
 #include "app/FileAssociation.h"
 
+#include "app/DesktopEntry.h"
 #include "app/MimeAppsList.h"
 
 #include <QDir>
@@ -19,33 +20,6 @@ namespace {
 const QString kDefaultApplications = QStringLiteral("Default Applications");
 const QString kAddedAssociations = QStringLiteral("Added Associations");
 const QString kIconResource = QStringLiteral(":/icons/kinetra.svg");
-
-// One argument of an Exec line: quoted, with the characters that are
-// special inside quotes escaped, '%' doubled (field codes), and then the
-// escapes of a desktop-entry string value on top.
-QString execArgument(const QString& argument)
-{
-    QString quoted;
-    for (const QChar c : argument) {
-        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
-            quoted += u'\\';
-        quoted += c;
-    }
-    quoted = u'"' + quoted + u'"';
-    quoted.replace(u'%', QStringLiteral("%%"));
-
-    QString value;
-    for (const QChar c : quoted) {
-        switch (c.unicode()) {
-        case '\\': value += QStringLiteral("\\\\"); break;
-        case '\n': value += QStringLiteral("\\n"); break;
-        case '\t': value += QStringLiteral("\\t"); break;
-        case '\r': value += QStringLiteral("\\r"); break;
-        default: value += c; break;
-        }
-    }
-    return value;
-}
 
 QByteArray readAll(const QString& path)
 {
@@ -104,7 +78,7 @@ QString FileAssociation::DesktopEntryText(const QString& programPath)
                           "Terminal=false\n"
                           "MimeType=video/x-flic;\n"
                           "Categories=Graphics;Viewer;\n")
-        .arg(execArgument(programPath));
+        .arg(DesktopExecArgument(programPath));
 }
 
 bool FileAssociation::IsRegistered() const
