@@ -111,6 +111,10 @@ public:
     void OnExportPalette();
     void OnFileSave();
     void OnFileSaveAs();
+    // The animation as it plays, to an animated GIF or a sprite sheet
+    // (CMainViewExport.cpp).
+    void OnExportGif();
+    void OnExportSheet();
     // A timer of the view fired.
     void OnTimer(int timerId);
     void StopWinding();
@@ -134,6 +138,8 @@ public:
 signals:
     // Something the frame's commands depend on changed.
     void stateChanged();
+    // An export rendered `done` of `total` frames.
+    void exportProgressed(int done, int total);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -162,6 +168,8 @@ private:
     void showPaletteAsDefault();
     // Writes the animation to path; on failure tells the user.
     bool saveAnimation(const QString& path);
+    // kind 1 animated GIF, 2 sprite sheet.
+    void exportAnimation(int kind);
 
     CKinetraDoc* m_pDocument;
     QWidget* m_pPictureArea = nullptr;

@@ -27,6 +27,12 @@ inline const QString kLastOpened = QStringLiteral("Last Opend");
 inline const QString kPaletteFile = QStringLiteral("PalDir");
 inline const QString kPalFilterImp = QStringLiteral("PalFilterImp");
 inline const QString kPalFilterExp = QStringLiteral("PalFilterExp");
+// The animation export: the folder last written to, the kind last written
+// (1 animated GIF, 2 sprite sheet) and the two choices of its dialog.
+inline const QString kExportDir = QStringLiteral("ExportDir");
+inline const QString kExportFormat = QStringLiteral("ExportFormat");
+inline const QString kExportTransparent = QStringLiteral("ExportTransparent");
+inline const QString kExportCrop = QStringLiteral("ExportCrop");
 
 // "Menu"
 inline const QString kMenuStyle = QStringLiteral("Style");

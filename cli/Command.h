@@ -49,5 +49,7 @@ extern const Command kFramesCommand;
 extern const Command kComposeCommand;
 extern const Command kPaletteCommand;
 extern const Command kRecolorCommand;
+extern const Command kGifCommand;
+extern const Command kSheetCommand;
 
 } // namespace kinetra::cli

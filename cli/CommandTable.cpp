@@ -7,12 +7,14 @@ namespace kinetra::cli {
 
 std::span<const Command* const> allCommands()
 {
-    static constexpr std::array<const Command*, 5> kCommands{
+    static constexpr std::array<const Command*, 7> kCommands{
         &kInfoCommand,
         &kFramesCommand,
         &kComposeCommand,
         &kPaletteCommand,
         &kRecolorCommand,
+        &kGifCommand,
+        &kSheetCommand,
     };
     return kCommands;
 }

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -19,51 +18,19 @@ namespace kinetra::cli {
 namespace {
 
 constexpr std::array kComposeOptions = joinOptions(
-    std::array{
-        OptionSpec{.name = "--frame", .takesValue = true},
-        OptionSpec{.name = "--out", .takesValue = true},
-        OptionSpec{.name = "--direction", .takesValue = true},
-        OptionSpec{.name = "--background", .takesValue = true},
-        OptionSpec{.name = "--no-blend", .takesValue = false},
-    },
+    joinOptions(std::array{
+                    OptionSpec{.name = "--frame", .takesValue = true},
+                    OptionSpec{.name = "--out", .takesValue = true},
+                },
+                kPictureOptions),
     kPaletteSourceOptions);
-
-struct Background {
-    int type = kBackgroundDefault;
-    std::uint32_t colorRef = 0; // kBackgroundCustom only
-};
-
-// "default", "sea", "land" or "#RRGGBB".
-std::optional<Background> parseBackground(const std::string& text)
-{
-    if (text == "default")
-        return Background{kBackgroundDefault};
-    if (text == "sea")
-        return Background{kBackgroundSea};
-    if (text == "land")
-        return Background{kBackgroundLand};
-    if (text.size() != 7 || text[0] != '#')
-        return std::nullopt;
-    std::uint32_t rgb = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data() + 1, end, rgb, 16);
-    if (error != std::errc() || stop != end)
-        return std::nullopt;
-    const std::uint32_t red = (rgb >> 16) & 0xFF;
-    const std::uint32_t green = (rgb >> 8) & 0xFF;
-    const std::uint32_t blue = rgb & 0xFF;
-    return Background{kBackgroundCustom, (blue << 16) | (green << 8) | red};
-}
 
 // Everything the command line asks for, checked before the file is opened.
 struct ComposeRequest {
     std::string file;
     std::string out;
     int frame = 0;
-    int direction = 0;
-    Background background;
-    bool blend = true;
-    PaletteSourceRequest palette;
+    PictureRequest picture;
 };
 
 // Fills `request`; on a problem returns the text for the usage error.
@@ -84,35 +51,7 @@ std::optional<std::string> readRequest(const ParsedArguments& args, ComposeReque
     if (!frame)
         return "--frame takes a frame number from 0, not '" + args.value("--frame") + "'";
     request.frame = *frame;
-    if (args.has("--direction")) {
-        const auto direction = parseInt(args.value("--direction"), 0, 8);
-        if (!direction)
-            return "--direction takes 0 (all) or 1 to 8, not '" + args.value("--direction") + "'";
-        request.direction = *direction;
-    }
-    if (args.has("--background")) {
-        const auto background = parseBackground(args.value("--background"));
-        if (!background)
-            return "--background takes default, sea, land or #RRGGBB, not '" + args.value("--background") + "'";
-        request.background = *background;
-    }
-    request.blend = !args.has("--no-blend");
-    return readPaletteSource(args, request.palette);
-}
-
-bool applyBackground(CFlcPlayerCore& player, const Background& background)
-{
-    switch (background.type) {
-    case kBackgroundCustom:
-        player.SetCustomBackground(background.colorRef);
-        return true;
-    case kBackgroundSea:
-    case kBackgroundLand:
-        return player.SetImageBackground(background.type) != 0;
-    default:
-        player.SetDefaultBackground();
-        return true;
-    }
+    return readPictureRequest(args, request.picture);
 }
 
 // The top-left width × height of the back buffer, which for a plain FLC
@@ -138,18 +77,16 @@ int runCompose(const CommandContext& context)
     // The player reads these at Initialize, as the window's player reads the
     // user's settings.
     MemorySettingsStore settings;
-    settings.WriteProfileInt("Options", "Direction", request.direction);
-    if (!request.blend)
-        settings.WriteProfileInt("Options", "AlphaBlend", 0);
+    seedPictureSettings(settings, request.picture);
 
     HeadlessPlayer player(settings, context.err);
-    usePaletteFolders(player, request.palette);
+    usePaletteFolders(player, request.picture.palette);
     if (!player.Initialize())
         return context.failure("Cannot create the picture.");
     if (!player.open(request.file))
         return kExitFailure;
 
-    player.SetDirection(request.direction);
+    player.SetDirection(request.picture.direction);
     player.Stop();
     const int lastPosition = player.rangeEnd - player.rangeStart;
     if (request.frame > lastPosition) {
@@ -158,14 +95,8 @@ int runCompose(const CommandContext& context)
                                   + std::to_string(lastPosition));
     }
 
-    // The window offers neither colourings nor backgrounds for a plain FLC:
-    // it is drawn over black as it is.
-    if (!player.IsPlainFlc()) {
-        if (request.palette.civ >= 0 && !applyCivColor(player, request.palette))
-            return context.failure("Cannot get civilization specified palette.");
-        if (!applyBackground(player, request.background))
-            return context.failure("Cannot set background image.");
-    }
+    if (const auto problem = applyPictureOptions(player, request.picture))
+        return context.failure(*problem);
 
     player.currentFrame = player.rangeStart + request.frame;
     // What a tick draws, without advancing the frame.
@@ -203,14 +134,7 @@ constexpr Command kComposeCommand{
              "                    also be the range's length, the player's last step\n"
              "                    position (required)\n"
              "  --out PICTURE     PNG file to write (required)\n"
-             "  --direction D     0 all directions (default), 1 SW, 2 S, 3 SE, 4 E, 5 NE,\n"
-             "                    6 N, 7 NW, 8 W; a file without 8 directions uses 0\n"
-             "  --background B    default (the colour #D4D0C8), sea, land, or a colour\n"
-             "                    #RRGGBB; the sea and land tiles are read from the\n"
-             "                    user's data folder (~/.local/share/Halvorek/Kinetra),\n"
-             "                    written there from the built-in ones when missing\n"
-             "  --no-blend        no blending: the frame is drawn whole, its shadow,\n"
-             "                    light and transparent pixels in their palette colours\n"
+             KINETRA_CLI_PICTURE_HELP
              KINETRA_CLI_PALETTE_SOURCE_HELP
              "  -h, --help        show this help\n"
              "\n"

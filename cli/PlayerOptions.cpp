@@ -3,6 +3,7 @@
 #include "palette/CivPalettes.h"
 
 #include <charconv>
+#include <cstdint>
 #include <ostream>
 
 namespace kinetra::cli {
@@ -91,6 +92,82 @@ bool applyCivColor(CFlcPlayerCore& player, const PaletteSourceRequest& request)
     default:
         return false;
     }
+}
+
+std::optional<Background> parseBackground(const std::string& text)
+{
+    if (text == "default")
+        return Background{kBackgroundDefault};
+    if (text == "sea")
+        return Background{kBackgroundSea};
+    if (text == "land")
+        return Background{kBackgroundLand};
+    if (text.size() != 7 || text[0] != '#')
+        return std::nullopt;
+    std::uint32_t rgb = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data() + 1, end, rgb, 16);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    const std::uint32_t red = (rgb >> 16) & 0xFF;
+    const std::uint32_t green = (rgb >> 8) & 0xFF;
+    const std::uint32_t blue = rgb & 0xFF;
+    return Background{kBackgroundCustom, (blue << 16) | (green << 8) | red};
+}
+
+std::optional<std::string> readPictureRequest(const ParsedArguments& args, PictureRequest& request)
+{
+    if (args.has("--direction")) {
+        const auto direction = parseInt(args.value("--direction"), 0, 8);
+        if (!direction)
+            return "--direction takes 0 (all) or 1 to 8, not '" + args.value("--direction") + "'";
+        request.direction = *direction;
+    }
+    if (args.has("--background")) {
+        const auto background = parseBackground(args.value("--background"));
+        if (!background)
+            return "--background takes default, sea, land or #RRGGBB, not '" + args.value("--background") + "'";
+        request.background = *background;
+    }
+    request.blend = !args.has("--no-blend");
+    return readPaletteSource(args, request.palette);
+}
+
+void seedPictureSettings(SettingsStore& settings, const PictureRequest& request)
+{
+    settings.WriteProfileInt("Options", "Direction", request.direction);
+    if (!request.blend)
+        settings.WriteProfileInt("Options", "AlphaBlend", 0);
+}
+
+namespace {
+
+bool applyBackground(CFlcPlayerCore& player, const Background& background)
+{
+    switch (background.type) {
+    case kBackgroundCustom:
+        player.SetCustomBackground(background.colorRef);
+        return true;
+    case kBackgroundSea:
+    case kBackgroundLand:
+        return player.SetImageBackground(background.type) != 0;
+    default:
+        player.SetDefaultBackground();
+        return true;
+    }
+}
+
+} // namespace
+
+std::optional<std::string> applyPictureOptions(CFlcPlayerCore& player, const PictureRequest& request)
+{
+    if (player.IsPlainFlc())
+        return std::nullopt;
+    if (request.palette.civ >= 0 && !applyCivColor(player, request.palette))
+        return "Cannot get civilization specified palette.";
+    if (!applyBackground(player, request.background))
+        return "Cannot set background image.";
+    return std::nullopt;
 }
 
 } // namespace kinetra::cli

@@ -1,8 +1,8 @@
 #pragma once
 
 // What the commands that work through the player share: the player without a
-// window, and the options that choose a civilization colouring and where its
-// palette files come from.
+// window, the options that choose a civilization colouring and where its
+// palette files come from, and those that choose how the picture is shown.
 
 #include "cli/Arguments.h"
 #include "imaging/CFlcPlayerCore.h"
@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -94,5 +95,53 @@ void usePaletteFolders(CFlcPlayerCore& player, const PaletteSourceRequest& reque
 // Applies colouring request.civ (0 to 32) from the request's source; true
 // when it is in force.
 bool applyCivColor(CFlcPlayerCore& player, const PaletteSourceRequest& request);
+
+// --direction, --background and --no-blend.
+inline constexpr std::array kPictureOptions{
+    OptionSpec{.name = "--direction", .takesValue = true},
+    OptionSpec{.name = "--background", .takesValue = true},
+    OptionSpec{.name = "--no-blend", .takesValue = false},
+};
+
+// The help lines for kPictureOptions, joined like KINETRA_CLI_PALETTE_SOURCE_HELP.
+#define KINETRA_CLI_PICTURE_HELP                                                                                       \
+    "  --direction D     0 all directions (default), 1 SW, 2 S, 3 SE, 4 E, 5 NE,\n"                                  \
+    "                    6 N, 7 NW, 8 W; a file without 8 directions uses 0\n"                                        \
+    "  --background B    default (the colour #D4D0C8), sea, land, or a colour\n"                                      \
+    "                    #RRGGBB; the sea and land tiles are read from the\n"                                         \
+    "                    user's data folder (~/.local/share/Halvorek/Kinetra),\n"                                     \
+    "                    written there from the built-in ones when missing\n"                                         \
+    "  --no-blend        no blending: the frame is drawn whole, its shadow,\n"                                        \
+    "                    light and transparent pixels in their palette colours\n"
+
+struct Background {
+    int type = kBackgroundDefault;
+    std::uint32_t colorRef = 0; // kBackgroundCustom only
+};
+
+// "default", "sea", "land" or "#RRGGBB".
+std::optional<Background> parseBackground(const std::string& text);
+
+// How the picture is to be shown, from kPictureOptions and
+// kPaletteSourceOptions.
+struct PictureRequest {
+    int direction = 0;
+    Background background;
+    bool blend = true;
+    PaletteSourceRequest palette;
+};
+
+// Reads kPictureOptions and kPaletteSourceOptions into `request`; on a
+// problem returns the text for the usage error.
+std::optional<std::string> readPictureRequest(const ParsedArguments& args, PictureRequest& request);
+
+// The settings the player reads at Initialize, as the window's player reads
+// the user's: the direction and blending.
+void seedPictureSettings(SettingsStore& settings, const PictureRequest& request);
+
+// The colouring and background of a loaded game animation; a plain FLC is
+// left as it is, as the window offers it neither. On failure returns the
+// program's message.
+std::optional<std::string> applyPictureOptions(CFlcPlayerCore& player, const PictureRequest& request);
 
 } // namespace kinetra::cli

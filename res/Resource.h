@@ -36,6 +36,8 @@ enum : unsigned {
     ID_FILE_REFRESH = 32791,
     ID_ALPHA_BLEND = 32792,
     ID_ALWAYS_ON_TOP = 32806,
+    ID_EXPORT_GIF = 32830,
+    ID_EXPORT_SHEET = 32831,
 };
 
 // The single-instance hand-over message and its first parameter.
@@ -89,6 +91,16 @@ enum : unsigned {
     IDS_PALETTE_EXPORT_FAILED = 61269,
     IDS_PALETTE_EXPORT_FILTER = 61270,
     IDS_CANNOT_SAVE_FILE = 61271,
+    IDS_EXPORT_MENU = 61272,
+    IDS_EXPORT_GIF_TITLE = 61273,
+    IDS_EXPORT_SHEET_TITLE = 61274,
+    IDS_EXPORT_GIF_FILTER = 61275,
+    IDS_EXPORT_SHEET_FILTER = 61276,
+    IDS_EXPORT_TRANSPARENT = 61277,
+    IDS_EXPORT_CROP = 61278,
+    IDS_EXPORT_PROGRESS = 61279,
+    IDS_EXPORT_FAILED = 61280,
+    IDS_EXPORT_DONE = 61281,
     // Texts the platform framework brought with it: its file errors before a
     // document is validated, and the usage complaint.
     IDS_FILE_ACCESS_FAILED = 61729,

@@ -59,6 +59,8 @@ const Command kCommands[] = {
     {ID_FILE_OPEN, "&Open...\tCtrl+O", "open", QKeySequence(Qt::CTRL | Qt::Key_O)},
     {ID_FILE_SAVE, "&Save\tCtrl+S", "save", QKeySequence(Qt::CTRL | Qt::Key_S)},
     {ID_FILE_SAVE_AS, "Save &As...", "save-as", {}},
+    {ID_EXPORT_GIF, "Animated &GIF...", nullptr, {}},
+    {ID_EXPORT_SHEET, "&Sprite Sheet...", nullptr, {}},
     {ID_FILE_REFRESH, "&Refresh\tF5", "refresh", QKeySequence(Qt::Key_F5)},
     {ID_APP_EXIT, "E&xit\tAlt+F4, F12", "exit", QKeySequence(Qt::Key_F12)},
     {ID_VIEW_TOOLBAR, "&Toolbar", nullptr, {}},
@@ -113,6 +115,8 @@ const std::pair<unsigned, void (CMainView::*)()> kViewCommands[] = {
     {ID_PALETTE_EXPORT, &CMainView::OnExportPalette},
     {ID_FILE_SAVE, &CMainView::OnFileSave},
     {ID_FILE_SAVE_AS, &CMainView::OnFileSaveAs},
+    {ID_EXPORT_GIF, &CMainView::OnExportGif},
+    {ID_EXPORT_SHEET, &CMainView::OnExportSheet},
 };
 
 // The four backgrounds, one of which is chosen.
@@ -236,7 +240,11 @@ void CMainFrame::createMenus()
     QMenuBar* bar = menuBar();
 
     QMenu* file = bar->addMenu(QStringLiteral("&1.File"));
-    addItems(file, {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_REFRESH, 0});
+    addItems(file, {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS});
+    QMenu* exportMenu = file->addMenu(uLoadString(IDS_EXPORT_MENU));
+    exportMenu->setObjectName(QStringLiteral("Export"));
+    addItems(exportMenu, {ID_EXPORT_GIF, ID_EXPORT_SHEET});
+    addItems(file, {0, ID_FILE_REFRESH, 0});
     QMenu* recent = file->addMenu(KinetraIcon(QStringLiteral("recent-files")), uLoadString(IDS_RECENT_FILES));
     recent->setObjectName(QStringLiteral("RecentFiles"));
     if (CKinetraApp* app = theApp())
@@ -359,7 +367,7 @@ void CMainFrame::UpdateCommandUI()
     set(ID_FILE_OPEN, true);
     set(ID_FILE_REFRESH, loaded);
     set(ID_APP_EXIT, true);
-    for (unsigned id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT})
+    for (unsigned id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT, ID_EXPORT_GIF, ID_EXPORT_SHEET})
         set(id, loaded);
     set(ID_APP_ABOUT, true);
     set(ID_OPTIONS, true);

@@ -33,7 +33,7 @@ const unsigned kFileCommands[] = {
 
 // The palette and saving commands: usable exactly while a file is loaded.
 const unsigned kPaletteAndSaveCommands[] = {
-    ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT,
+    ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT, ID_EXPORT_GIF, ID_EXPORT_SHEET,
 };
 
 QStringList itemTexts(const QMenu* menu)
@@ -229,9 +229,12 @@ private slots:
                                       "&7.Help"}));
 
         QMenu* file = topMenu(*frame, QStringLiteral("&1.File"));
-        QCOMPARE(itemTexts(file), (QStringList{"&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-",
+        QCOMPARE(itemTexts(file), (QStringList{"&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "E&xport", "-",
                                                "&Refresh\tF5", "-", "Recent &Files", "-", "E&xit\tAlt+F4, F12"}));
-        QMenu* recent = file->actions().at(6)->menu();
+        QMenu* exportMenu = file->actions().at(3)->menu();
+        QVERIFY(exportMenu);
+        QCOMPARE(itemTexts(exportMenu), (QStringList{"Animated &GIF...", "&Sprite Sheet..."}));
+        QMenu* recent = file->actions().at(7)->menu();
         QVERIFY(recent);
         QCOMPARE(itemTexts(recent), QStringList{"(None)"});
         QVERIFY(!recent->actions().first()->isEnabled());

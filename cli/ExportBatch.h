@@ -1,0 +1,59 @@
+#pragma once
+
+// What gif and sheet share: each FILE rendered through the player as the
+// picture shows it, and written to a file of its own.
+
+#include "cli/Command.h"
+#include "cli/PlayerOptions.h"
+#include "imaging/AnimationExport.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kinetra::cli {
+
+// --out-dir, --out and --transparent, then the picture and palette options.
+inline constexpr std::array kExportOptions = joinOptions(
+    joinOptions(std::array{
+                    OptionSpec{.name = "--out-dir", .takesValue = true},
+                    OptionSpec{.name = "--out", .takesValue = true},
+                    OptionSpec{.name = "--transparent", .takesValue = false},
+                },
+                kPictureOptions),
+    kPaletteSourceOptions);
+
+// The window's custom delays, for --delay.
+inline constexpr int kMinimumCustomDelay = 10;
+inline constexpr int kMaximumCustomDelay = 500;
+
+struct ExportRequest {
+    std::vector<std::string> files;
+    std::string outFile; // --out: the one FILE's output
+    std::string outDir;
+    std::optional<std::uint32_t> delayMs;
+    bool transparent = false;
+    PictureRequest picture;
+};
+
+// Fills `request` (--delay only where the command accepts it); on a problem
+// returns the text for the usage error.
+std::optional<std::string> readExportRequest(const ParsedArguments& args, ExportRequest& request);
+
+// Writes one file's animation to `path`; false after the reason in `problem`.
+using ExportWriter =
+    std::function<bool(const ExportAnimation& animation, const std::string& path, std::string& problem)>;
+
+// Renders every file of the request and hands it to `write`, to DIR/<name
+// without extension>`extension` or to --out. One "[i/n] NAME -> PATH" line
+// per file written on the output stream; a file that fails has its message
+// on the error stream after the same "[i/n]" and the others go on. The exit
+// status: 1 when any failed.
+int runExportBatch(const CommandContext& context, const ExportRequest& request, std::string_view extension,
+                   const ExportWriter& write);
+
+} // namespace kinetra::cli

@@ -1,0 +1,68 @@
+#pragma once
+
+// Pictures of an animation for export (an animated GIF, a sprite sheet):
+// every frame of the player's current range (the chosen direction or all),
+// composed by the player's own compose code with its background, blending,
+// civilization tint and palette, so an export shows what the picture shows.
+
+#include "imaging/CFlcPlayerCore.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace kinetra {
+
+// One exported picture: pixels 0xAARRGGBB, row by row, no padding (the
+// layout of QImage::Format_ARGB32 read as 32-bit words).
+struct ExportPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t delayMs = 0;
+};
+
+struct ExportOptions {
+    // The background is left out: pixels the background shows through get
+    // the alpha that the shadow and light blending gives them.
+    bool transparent = false;
+};
+
+// The frames, and how they make rows: one row per direction for "all
+// directions" of a game animation, otherwise a single row.
+struct ExportAnimation {
+    std::vector<ExportPicture> frames;
+    int framesPerRow = 0;
+};
+
+enum class ExportResult { Ok, Cancelled, Failed };
+
+// Called after each frame with the frames done and the total; returning
+// false cancels.
+using ExportProgress = std::function<bool(int done, int total)>;
+
+// Renders the player's current range. The player is left exactly as it was
+// (frame, timing, background, back buffer contents are restored after every
+// frame), so a window may keep playing while this runs between progress
+// calls. Failed when nothing is loaded or memory runs out.
+ExportResult RenderAnimation(CFlcPlayerCore& player, const ExportOptions& options, const ExportProgress& progress,
+                             ExportAnimation& out);
+
+// The union of the frames' bounding boxes of pixels that differ from fully
+// transparent (transparent export) or from the first frame's corner colour
+// (opaque export); the whole picture when nothing differs.
+struct ExportRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+ExportRect UnionBoundingBox(const ExportAnimation& animation);
+
+// The sprite sheet: rows of framesPerRow cells left to right, each cell a
+// frame cropped to `cell` (pass the whole picture for no cropping). Cells
+// without a frame, and parts of a cell beyond the frame, stay fully
+// transparent. Empty when there is nothing to show or no memory for it.
+ExportPicture BuildSpriteSheet(const ExportAnimation& animation, const ExportRect& cell);
+
+} // namespace kinetra

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "imaging/AnimationExport.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kinetra {
+
+// Encodes the frames as an animated GIF that loops forever, each frame with
+// its own delay (in hundredths of a second, at least 1). All frames share
+// one global colour table: the exact colours when they are at most 256 (one
+// fewer with transparency), otherwise a median-cut palette built from the
+// colours of every frame, mapped to the nearest entry without dithering.
+// Pixels with alpha below 128 are transparent. Encoded through giflib.
+// False (with a reason in `error`) when encoding fails.
+bool EncodeAnimatedGif(const ExportAnimation& animation, std::vector<std::uint8_t>& out, std::string& error);
+
+} // namespace kinetra

@@ -1,0 +1,349 @@
+#include "PlayerCoreFixture.h"
+
+#include "imaging/AnimationExport.h"
+
+#include <gtest/gtest.h>
+
+using namespace kinetra;
+using namespace kinetra::test;
+
+namespace {
+
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+const std::string kUnitSample = std::string(KINETRA_SAMPLES_DIR) + "/unit.flc";
+const std::string kPlainSample = std::string(KINETRA_SAMPLES_DIR) + "/plain.flc";
+
+std::uint8_t alphaOf(std::uint32_t pixel)
+{
+    return std::uint8_t(pixel >> 24);
+}
+
+// A 6 × 2 frame at (10, 20): shadow 254 and 240, light 239 and 224, the
+// ordinary colour 100 and the transparent 255 in the first row.
+encoder::GameAnimation blendSampler()
+{
+    encoder::GameAnimation game;
+    game.width = 6;
+    game.height = 2;
+    game.directions = 1;
+    game.framesPerDirection = 1;
+    game.leftOffset = 10;
+    game.topOffset = 20;
+    game.palette = distinctPalette();
+    IndexImage image = solidImage(6, 2, 255);
+    const std::uint8_t firstRow[] = {254, 240, 239, 224, 100, 255};
+    std::copy(std::begin(firstRow), std::end(firstRow), image.pixels.begin());
+    game.images.push_back(image);
+    return game;
+}
+
+class ExportTest : public PlayerCoreTest {
+protected:
+    void loadSample(const std::string& file)
+    {
+        ASSERT_EQ(player.LoadFile(file), kOk);
+        player.Stop();
+    }
+
+    ExportAnimation render(bool transparent = false, const ExportProgress& progress = {})
+    {
+        ExportAnimation animation;
+        EXPECT_EQ(RenderAnimation(player, ExportOptions{.transparent = transparent}, progress, animation),
+                  ExportResult::Ok);
+        return animation;
+    }
+
+    std::vector<std::uint32_t> backBufferWords() const
+    {
+        const PlatformSurface* back = g_pScreen->backBuffer->Memory();
+        return {back->pixels.get(), back->pixels.get() + std::size_t(back->width) * std::size_t(back->height)};
+    }
+
+    // The index of the first pixel of `picture` that is not what composing
+    // `frame` leaves in the back buffer, or -1.
+    long firstDifferenceFromCompose(const ExportPicture& picture, int frame)
+    {
+        player.currentFrame = frame;
+        compose();
+        for (int y = 0; y < picture.height; ++y) {
+            for (int x = 0; x < picture.width; ++x) {
+                const std::size_t i = std::size_t(y) * std::size_t(picture.width) + std::size_t(x);
+                if (picture.pixels[i] != (pixel(x, y) | kOpaque))
+                    return long(i);
+            }
+        }
+        return -1;
+    }
+};
+
+TEST_F(ExportTest, EveryFrameIsWhatComposeDrawsForIt)
+{
+    loadSample(kUnitSample);
+    ASSERT_NE(player.SetImageBackground(kBackgroundSea), 0);
+    player.SetDirection(1);
+    const ExportAnimation animation = render();
+    ASSERT_EQ(animation.frames.size(), 10u);
+    for (int k = 0; k < 10; ++k) {
+        const ExportPicture& picture = animation.frames[std::size_t(k)];
+        ASSERT_EQ(picture.width, kCanvasSize);
+        ASSERT_EQ(picture.height, kCanvasSize);
+        ASSERT_EQ(picture.pixels.size(), std::size_t(kCanvasSize * kCanvasSize));
+        EXPECT_EQ(firstDifferenceFromCompose(picture, k), -1) << "frame " << k;
+    }
+    // The frames are the direction's own, not one picture repeated.
+    EXPECT_NE(animation.frames[0].pixels, animation.frames[5].pixels);
+}
+
+TEST_F(ExportTest, ThePlayerIsLeftExactlyAsItWas)
+{
+    loadSample(kUnitSample);
+    ASSERT_NE(player.SetImageBackground(kBackgroundLand), 0);
+    player.Play();
+    for (int i = 0; i < 7; ++i)
+        player.tickAfter(30);
+    const int frame = player.currentFrame;
+    const float timeLeft = player.frameTimeLeft;
+    const std::uint32_t fill = player.fillColor;
+    const CSurface* tile = player.backgroundImage.get();
+    const std::vector<std::uint32_t> picture = backBufferWords();
+    ASSERT_NE(frame, player.rangeStart);
+
+    for (const bool transparent : {false, true}) {
+        render(transparent);
+        EXPECT_EQ(player.currentFrame, frame);
+        EXPECT_EQ(player.frameTimeLeft, timeLeft);
+        EXPECT_EQ(player.fillColor, fill);
+        EXPECT_EQ(player.backgroundType, kBackgroundLand);
+        EXPECT_EQ(player.backgroundImage.get(), tile);
+        EXPECT_TRUE(player.playing);
+        EXPECT_TRUE(backBufferWords() == picture) << "transparent " << transparent;
+    }
+}
+
+TEST_F(ExportTest, PlaybackMayGoOnBetweenFrames)
+{
+    loadSample(kUnitSample);
+    player.SetDirection(2);
+    player.Play();
+    int ticks = 0;
+    const ExportAnimation animation = render(false, [&](int, int) {
+        player.tickAfter(80);
+        ++ticks;
+        return true;
+    });
+    ASSERT_EQ(ticks, 10);
+    // The ticks moved the player on as always...
+    EXPECT_NE(player.currentFrame, player.rangeStart);
+    // ...and every picture is still its own frame.
+    for (int k = 0; k < 10; ++k)
+        EXPECT_EQ(firstDifferenceFromCompose(animation.frames[std::size_t(k)], 10 + k), -1) << "frame " << k;
+}
+
+TEST_F(ExportTest, AllDirectionsMakeOneRowEachAndOneDirectionOneRow)
+{
+    loadSample(kUnitSample);
+    ASSERT_EQ(player.direction, 0);
+    const ExportAnimation all = render();
+    EXPECT_EQ(all.frames.size(), 80u);
+    EXPECT_EQ(all.framesPerRow, 10);
+    const ExportPicture allSheet = BuildSpriteSheet(all, {0, 0, kCanvasSize, kCanvasSize});
+    EXPECT_EQ(allSheet.width, 10 * kCanvasSize);
+    EXPECT_EQ(allSheet.height, 8 * kCanvasSize);
+    EXPECT_EQ(firstDifferenceFromCompose(all.frames[37], 37), -1);
+
+    player.SetDirection(3);
+    const ExportAnimation southEast = render();
+    EXPECT_EQ(southEast.frames.size(), 10u);
+    EXPECT_EQ(southEast.framesPerRow, 10);
+    EXPECT_EQ(BuildSpriteSheet(southEast, {0, 0, kCanvasSize, kCanvasSize}).height, kCanvasSize);
+    EXPECT_EQ(southEast.frames[0].pixels, all.frames[20].pixels);
+}
+
+TEST_F(ExportTest, PlainFlcIsExportedAtItsOwnSizeInOneRow)
+{
+    loadSample(kPlainSample);
+    ASSERT_TRUE(player.IsPlainFlc());
+    const ExportAnimation animation = render();
+    ASSERT_EQ(animation.frames.size(), 12u);
+    EXPECT_EQ(animation.framesPerRow, 12);
+    for (int k = 0; k < 12; ++k) {
+        const ExportPicture& picture = animation.frames[std::size_t(k)];
+        ASSERT_EQ(picture.width, player.header.width);
+        ASSERT_EQ(picture.height, player.header.height);
+        EXPECT_EQ(firstDifferenceFromCompose(picture, k), -1) << "frame " << k;
+    }
+}
+
+TEST_F(ExportTest, DelayIsTheFilesSpeedOrTheCustomDelay)
+{
+    ASSERT_EQ(loadGame(numberedGame(1, 3, 70)), kOk);
+    for (const ExportPicture& picture : render().frames)
+        EXPECT_EQ(picture.delayMs, 70u);
+
+    player.SetDelayMode(false);
+    player.SetCustomDelay(120);
+    const ExportAnimation custom = render();
+    ASSERT_EQ(custom.frames.size(), 3u);
+    for (const ExportPicture& picture : custom.frames)
+        EXPECT_EQ(picture.delayMs, 120u);
+}
+
+TEST_F(ExportTest, CancelLeavesNothingAndNothingLoadedFails)
+{
+    ExportAnimation animation;
+    EXPECT_EQ(RenderAnimation(player, {}, {}, animation), ExportResult::Failed);
+
+    loadSample(kUnitSample);
+    animation.frames.resize(2);
+    animation.framesPerRow = 2;
+    std::vector<std::pair<int, int>> calls;
+    const auto cancelAfterThree = [&](int done, int total) {
+        calls.emplace_back(done, total);
+        return done < 3;
+    };
+    EXPECT_EQ(RenderAnimation(player, {}, cancelAfterThree, animation), ExportResult::Cancelled);
+    EXPECT_TRUE(animation.frames.empty());
+    EXPECT_EQ(animation.framesPerRow, 0);
+    EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{1, 80}, {2, 80}, {3, 80}}));
+    EXPECT_EQ(player.currentFrame, player.rangeStart);
+}
+
+TEST_F(ExportTest, TransparentLeavesTheBackgroundOutAndKeepsTheUnit)
+{
+    ASSERT_EQ(loadGame(blendSampler()), kOk);
+    player.SetCustomBackground(colorRef(100, 100, 100));
+    const ExportPicture opaque = render().frames.at(0);
+    const ExportPicture clear = render(true).frames.at(0);
+    const auto at = [](const ExportPicture& picture, int x, int y) {
+        return picture.pixels[std::size_t(y) * std::size_t(picture.width) + std::size_t(x)];
+    };
+
+    // The ordinary colour: opaque, as the normal picture has it.
+    EXPECT_EQ(at(clear, 14, 20), colorOf(100) | kOpaque);
+    EXPECT_EQ(at(clear, 14, 20), at(opaque, 14, 20));
+    // The background and the frame's transparent pixels: nothing.
+    EXPECT_EQ(at(clear, 0, 0), 0u);
+    EXPECT_EQ(at(clear, 15, 20), 0u);
+    EXPECT_EQ(at(clear, 10, 21), 0u);
+    // Shadows let the background through in part.
+    for (const int x : {10, 11}) {
+        EXPECT_GT(alphaOf(at(clear, x, 20)), 0) << x;
+        EXPECT_LT(alphaOf(at(clear, x, 20)), 255) << x;
+    }
+    // The deeper shadow covers more.
+    EXPECT_GT(alphaOf(at(clear, 11, 20)), alphaOf(at(clear, 10, 20)));
+}
+
+TEST_F(ExportTest, TransparentSampleOverAnyBackgroundGivesTheSamePictures)
+{
+    loadSample(kUnitSample);
+    player.SetDirection(6);
+    player.SetCustomBackground(colorRef(30, 60, 90));
+    const ExportAnimation overColour = render(true);
+    ASSERT_NE(player.SetImageBackground(kBackgroundSea), 0);
+    const ExportAnimation overSea = render(true);
+    ASSERT_EQ(overColour.frames.size(), overSea.frames.size());
+    for (std::size_t k = 0; k < overSea.frames.size(); ++k)
+        EXPECT_EQ(overColour.frames[k].pixels, overSea.frames[k].pixels) << k;
+    // The corner shows the background only.
+    EXPECT_EQ(overSea.frames[0].pixels.front(), 0u);
+}
+
+// Two 4 × 3 frames at (30, 40): frame 0 draws only its top-left pixel,
+// frame 1 only its bottom-right one.
+encoder::GameAnimation cornerFrames()
+{
+    encoder::GameAnimation game = numberedGame(1, 2, 50, 4, 3);
+    game.leftOffset = 30;
+    game.topOffset = 40;
+    game.images = {solidImage(4, 3, 255), solidImage(4, 3, 255)};
+    game.images[0].pixels.front() = 100;
+    game.images[1].pixels.back() = 101;
+    return game;
+}
+
+TEST_F(ExportTest, BoundingBoxIsTheUnionOfWhatTheFramesDraw)
+{
+    ASSERT_EQ(loadGame(cornerFrames()), kOk);
+    for (const bool transparent : {false, true}) {
+        const ExportRect box = UnionBoundingBox(render(transparent));
+        EXPECT_EQ(box.x, 30) << transparent;
+        EXPECT_EQ(box.y, 40) << transparent;
+        EXPECT_EQ(box.width, 4) << transparent;
+        EXPECT_EQ(box.height, 3) << transparent;
+    }
+}
+
+TEST_F(ExportTest, SpriteSheetCellsHoldTheCroppedFrames)
+{
+    ASSERT_EQ(loadGame(cornerFrames()), kOk);
+    const ExportAnimation animation = render();
+    ASSERT_EQ(animation.framesPerRow, 2);
+    const ExportPicture whole = BuildSpriteSheet(animation, {0, 0, kCanvasSize, kCanvasSize});
+    EXPECT_EQ(whole.width, 2 * kCanvasSize);
+    EXPECT_EQ(whole.height, kCanvasSize);
+    EXPECT_EQ(whole.pixels[std::size_t(kCanvasSize) + 33 + 42 * std::size_t(whole.width)], colorOf(101) | kOpaque);
+
+    const ExportPicture sheet = BuildSpriteSheet(animation, UnionBoundingBox(animation));
+    ASSERT_EQ(sheet.width, 8);
+    ASSERT_EQ(sheet.height, 3);
+    ASSERT_EQ(sheet.pixels.size(), 24u);
+    const std::uint32_t background = FillColorFromRef(TestPlayer::kFaceColor) | kOpaque;
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            std::uint32_t expected = background;
+            if (x == 0 && y == 0)
+                expected = colorOf(100) | kOpaque;
+            if (x == 7 && y == 2)
+                expected = colorOf(101) | kOpaque;
+            EXPECT_EQ(sheet.pixels[std::size_t(y * 8 + x)], expected) << x << "," << y;
+        }
+    }
+}
+
+TEST(ExportSheet, UnusedCellsAndCellsBeyondTheFrameAreClear)
+{
+    ExportAnimation animation;
+    animation.framesPerRow = 2;
+    for (std::uint32_t k = 0; k < 3; ++k)
+        animation.frames.push_back({2, 2, std::vector<std::uint32_t>(4, kOpaque | k), 0});
+
+    const ExportPicture sheet = BuildSpriteSheet(animation, {0, 0, 2, 2});
+    ASSERT_EQ(sheet.width, 4);
+    ASSERT_EQ(sheet.height, 4);
+    EXPECT_EQ(sheet.pixels, (std::vector<std::uint32_t>{kOpaque, kOpaque, kOpaque | 1, kOpaque | 1,     //
+                                                        kOpaque, kOpaque, kOpaque | 1, kOpaque | 1,     //
+                                                        kOpaque | 2, kOpaque | 2, 0, 0,                 //
+                                                        kOpaque | 2, kOpaque | 2, 0, 0}));
+
+    // A cell reaching past the frame keeps the part beyond it clear.
+    const ExportPicture shifted = BuildSpriteSheet(animation, {1, 1, 2, 2});
+    ASSERT_EQ(shifted.pixels.size(), 16u);
+    EXPECT_EQ(shifted.pixels[0], kOpaque);
+    EXPECT_EQ(shifted.pixels[1], 0u);
+    EXPECT_EQ(shifted.pixels[4], 0u);
+}
+
+TEST(ExportSheet, EmptyAnimationAndUniformFrames)
+{
+    const ExportAnimation empty;
+    const ExportRect none = UnionBoundingBox(empty);
+    EXPECT_EQ(none.width, 0);
+    EXPECT_EQ(none.height, 0);
+    const ExportPicture sheet = BuildSpriteSheet(empty, {0, 0, 10, 10});
+    EXPECT_EQ(sheet.width, 0);
+    EXPECT_TRUE(sheet.pixels.empty());
+
+    // Nothing stands out from the corner: the whole picture.
+    ExportAnimation uniform;
+    uniform.framesPerRow = 1;
+    uniform.frames.push_back({3, 2, std::vector<std::uint32_t>(6, kOpaque | 0x123456), 0});
+    const ExportRect whole = UnionBoundingBox(uniform);
+    EXPECT_EQ(whole.x, 0);
+    EXPECT_EQ(whole.y, 0);
+    EXPECT_EQ(whole.width, 3);
+    EXPECT_EQ(whole.height, 2);
+    EXPECT_TRUE(BuildSpriteSheet(uniform, {0, 0, 0, 2}).pixels.empty());
+}
+
+} // namespace

@@ -1,0 +1,244 @@
+#include "app/CKinetraApp.h"
+#include "app/CKinetraDoc.h"
+#include "app/CMainView.h"
+#include "imaging/AnimationExport.h"
+#include "imaging/CFlcPlayer.h"
+#include "qtsupport/QtTestMain.h"
+#include "res/Resource.h"
+#include "ui/CMainFrame.h"
+#include "uikit/CFileDialogX.h"
+#include "uikit/Profile.h"
+#include "uikit/StringTable.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProgressDialog>
+#include <QTemporaryDir>
+
+#include <gif_lib.h>
+
+#include <memory>
+
+namespace {
+
+const QString kOptions = QStringLiteral("Options");
+const QString kSample = QStringLiteral(KINETRA_SAMPLES_DIR "/unit.flc");
+
+// What a GIF file holds, read back with giflib.
+struct DecodedGif {
+    bool ok = false;
+    int width = 0;
+    int height = 0;
+    int frames = 0;
+    int firstDelay = -1;
+    bool loopsForever = false;
+};
+
+DecodedGif decodeGif(const QString& path)
+{
+    DecodedGif decoded;
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(QFile::encodeName(path).constData(), &error);
+    if (!gif)
+        return decoded;
+    if (DGifSlurp(gif) == GIF_OK) {
+        decoded.ok = true;
+        decoded.width = gif->SWidth;
+        decoded.height = gif->SHeight;
+        decoded.frames = gif->ImageCount;
+        GraphicsControlBlock control;
+        if (gif->ImageCount > 0 && DGifSavedExtensionToGCB(gif, 0, &control) == GIF_OK)
+            decoded.firstDelay = control.DelayTime;
+        // giflib keeps the blocks in front of an image with that image.
+        const SavedImage* first = gif->ImageCount > 0 ? &gif->SavedImages[0] : nullptr;
+        for (int i = 0; first && i < first->ExtensionBlockCount; ++i) {
+            const ExtensionBlock& block = first->ExtensionBlocks[i];
+            if (block.Function == APPLICATION_EXT_FUNC_CODE && block.ByteCount == 11
+                && std::equal(block.Bytes, block.Bytes + 11, "NETSCAPE2.0") && i + 1 < first->ExtensionBlockCount) {
+                const ExtensionBlock& data = first->ExtensionBlocks[i + 1];
+                decoded.loopsForever = data.ByteCount >= 3 && data.Bytes[1] == 0 && data.Bytes[2] == 0;
+            }
+        }
+    }
+    DGifCloseFile(gif, &error);
+    return decoded;
+}
+
+// Answers the export's file dialog with a path and the choices of its
+// panel, and records the messages.
+struct ExportAnswer {
+    QString choice;
+    bool transparent = false;
+    bool crop = false;
+    QStringList messages;
+    QString title;
+
+    ExportAnswer()
+    {
+        uSetModalHook([this](const ModalRequest& request) {
+            if (!request.dialog) {
+                messages.append(request.text);
+                return int(IDOK);
+            }
+            title = request.dialog->windowTitle();
+            if (choice.isEmpty())
+                return int(IDCANCEL);
+            if (auto* box = request.dialog->findChild<QCheckBox*>(QStringLiteral("Transparent")))
+                box->setChecked(transparent);
+            if (auto* box = request.dialog->findChild<QCheckBox*>(QStringLiteral("Crop")))
+                box->setChecked(crop);
+            qobject_cast<QFileDialog*>(request.dialog)->selectFile(choice);
+            return int(IDOK);
+        });
+    }
+    ~ExportAnswer() { uSetModalHook({}); }
+    ExportAnswer(const ExportAnswer&) = delete;
+    ExportAnswer& operator=(const ExportAnswer&) = delete;
+};
+
+} // namespace
+
+class CMainViewExportTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_files;
+    std::unique_ptr<CKinetraApp> m_app;
+    std::unique_ptr<CKinetraDoc> m_doc;
+    std::unique_ptr<CMainFrame> m_frame;
+
+    CMainView& view() { return *m_frame->GetActiveView(); }
+    CFlcPlayer& player() { return view().Player(); }
+    QString file(const QString& name) const { return m_files->path() + "/" + name; }
+
+private slots:
+    void initTestCase() { RegisterKinetraStrings(); }
+
+    void init()
+    {
+        for (const char* entry : {"ExportDir", "ExportFormat", "ExportTransparent", "ExportCrop", "Direction"})
+            uDeleteProfileEntry(kOptions, QString::fromLatin1(entry));
+        m_files = std::make_unique<QTemporaryDir>();
+        m_app = std::make_unique<CKinetraApp>();
+        m_app->m_nPalType = 1;
+        m_doc = std::make_unique<CKinetraDoc>();
+        m_frame = std::make_unique<CMainFrame>(m_doc.get());
+        QVERIFY(m_frame->LoadFrame());
+        m_doc->SetPathName(kSample, false);
+        view().OnInitialUpdate();
+        QVERIFY(player().loaded);
+    }
+
+    void cleanup()
+    {
+        m_frame.reset();
+        m_doc.reset();
+        m_app.reset();
+        m_files.reset();
+    }
+
+    void gifOfOneDirectionLoopsWithTheFilesDelay()
+    {
+        QVERIFY(view().SelectDirection(1));
+        ExportAnswer answer;
+        answer.choice = file(QStringLiteral("walk.gif"));
+        m_frame->Action(ID_EXPORT_GIF)->trigger();
+        QCOMPARE(answer.title, QStringLiteral("Export Animated GIF"));
+        QVERIFY2(answer.messages.isEmpty(), qPrintable(answer.messages.join(u'\n')));
+        const DecodedGif gif = decodeGif(answer.choice);
+        QVERIFY(gif.ok);
+        QCOMPARE(gif.frames, player().rangeEnd - player().rangeStart);
+        QCOMPARE(gif.width, 240);
+        QCOMPARE(gif.height, 240);
+        QCOMPARE(gif.firstDelay, int(player().header.speed + 5) / 10);
+        QVERIFY(gif.loopsForever);
+        QCOMPARE(uGetProfileString(kOptions, QStringLiteral("ExportDir")), m_files->path() + u'/');
+        QCOMPARE(uGetProfileInt(kOptions, QStringLiteral("ExportFormat"), 0), 1);
+    }
+
+    void exportLeavesPlaybackAsItWas()
+    {
+        view().OnStop();
+        view().OnNext();
+        view().OnNext();
+        const int frame = player().currentFrame;
+        QVERIFY(!player().playing);
+        const QImage shown = player().PresentedImage().copy();
+        ExportAnswer answer;
+        answer.choice = file(QStringLiteral("all.gif"));
+        m_frame->Action(ID_EXPORT_GIF)->trigger();
+        QVERIFY(QFile::exists(answer.choice));
+        QCOMPARE(player().currentFrame, frame);
+        QVERIFY(!player().playing);
+        QVERIFY(player().loaded);
+        QCOMPARE(player().PresentedImage(), shown);
+    }
+
+    void spriteSheetHasARowPerDirectionAndCropsOnRequest()
+    {
+        const int frames = player().rangeEnd - player().rangeStart;
+        const int directions = player().header.directions;
+        {
+            ExportAnswer answer;
+            answer.choice = file(QStringLiteral("sheet.png"));
+            m_frame->Action(ID_EXPORT_SHEET)->trigger();
+            const QImage sheet(answer.choice);
+            QCOMPARE(sheet.size(), QSize(frames / directions * 240, directions * 240));
+        }
+        {
+            ExportAnswer answer;
+            answer.choice = file(QStringLiteral("cropped.png"));
+            answer.crop = true;
+            answer.transparent = true;
+            m_frame->Action(ID_EXPORT_SHEET)->trigger();
+            const QImage sheet(answer.choice);
+            QVERIFY(!sheet.isNull());
+            QVERIFY(sheet.width() < frames / directions * 240);
+            QCOMPARE(sheet.height() % directions, 0);
+            QVERIFY(sheet.hasAlphaChannel());
+            QCOMPARE(uGetProfileInt(kOptions, QStringLiteral("ExportCrop"), 0), 1);
+            QCOMPARE(uGetProfileInt(kOptions, QStringLiteral("ExportTransparent"), 0), 1);
+        }
+    }
+
+    void cancelLeavesNoFile()
+    {
+        connect(&view(), &CMainView::exportProgressed, this, [this](int done) {
+            if (done == 2)
+                if (auto* progress = view().findChild<QProgressDialog*>(QStringLiteral("ExportProgress")))
+                    progress->cancel();
+        });
+        ExportAnswer answer;
+        answer.choice = file(QStringLiteral("cancelled.gif"));
+        m_frame->Action(ID_EXPORT_GIF)->trigger();
+        QVERIFY(answer.messages.isEmpty());
+        QVERIFY(!QFile::exists(answer.choice));
+        QCOMPARE(QDir(m_files->path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+    }
+
+    void failedWriteSaysSoAndLeavesNothing()
+    {
+        ExportAnswer answer;
+        answer.choice = file(QStringLiteral("missing/walk.gif"));
+        m_frame->Action(ID_EXPORT_GIF)->trigger();
+        QCOMPARE(answer.messages, QStringList{uFormatString(IDS_EXPORT_FAILED, answer.choice)});
+        QVERIFY(!QFile::exists(answer.choice));
+    }
+
+    void exportNeedsALoadedFile()
+    {
+        m_doc->SetPathName(QString(), false);
+        view().OnInitialUpdate();
+        QVERIFY(!m_frame->Action(ID_EXPORT_GIF)->isEnabled());
+        QVERIFY(!m_frame->Action(ID_EXPORT_SHEET)->isEnabled());
+        ExportAnswer answer;
+        answer.choice = file(QStringLiteral("none.gif"));
+        view().OnExportGif();
+        QVERIFY(answer.title.isEmpty());
+    }
+};
+
+KINETRA_QTEST_MAIN(CMainViewExportTest)
+#include "CMainViewExportTest.moc"
