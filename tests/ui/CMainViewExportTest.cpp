@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QTemporaryDir>
 
@@ -35,6 +36,8 @@ struct DecodedGif {
     int frames = 0;
     int firstDelay = -1;
     bool loopsForever = false;
+    // Every frame's colours, 0x00RRGGBB, row by row.
+    std::vector<std::vector<std::uint32_t>> pictures;
 };
 
 DecodedGif decodeGif(const QString& path)
@@ -49,6 +52,17 @@ DecodedGif decodeGif(const QString& path)
         decoded.width = gif->SWidth;
         decoded.height = gif->SHeight;
         decoded.frames = gif->ImageCount;
+        for (int f = 0; f < gif->ImageCount; ++f) {
+            const SavedImage& image = gif->SavedImages[f];
+            const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+            std::vector<std::uint32_t> picture;
+            const int count = image.ImageDesc.Width * image.ImageDesc.Height;
+            for (int i = 0; map && i < count; ++i) {
+                const GifColorType& c = map->Colors[image.RasterBits[i] % map->ColorCount];
+                picture.push_back((std::uint32_t(c.Red) << 16) | (std::uint32_t(c.Green) << 8) | c.Blue);
+            }
+            decoded.pictures.push_back(std::move(picture));
+        }
         GraphicsControlBlock control;
         if (gif->ImageCount > 0 && DGifSavedExtensionToGCB(gif, 0, &control) == GIF_OK)
             decoded.firstDelay = control.DelayTime;
@@ -156,6 +170,27 @@ private slots:
         QVERIFY(gif.loopsForever);
         QCOMPARE(uGetProfileString(kOptions, QStringLiteral("ExportDir")), m_files->path() + u'/');
         QCOMPARE(uGetProfileInt(kOptions, QStringLiteral("ExportFormat"), 0), 1);
+    }
+
+    void windowAndCommandLineExportTheSameFrames()
+    {
+        view().OnBgdSea();
+        QVERIFY(view().SelectDirection(1));
+        ExportAnswer answer;
+        answer.choice = file(QStringLiteral("window.gif"));
+        m_frame->Action(ID_EXPORT_GIF)->trigger();
+        const QString cliGif = file(QStringLiteral("cli.gif"));
+        QCOMPARE(QProcess::execute(QStringLiteral(KINETRA_CLI_BINARY),
+                                   {QStringLiteral("gif"), kSample, QStringLiteral("--direction"), QStringLiteral("1"),
+                                    QStringLiteral("--background"), QStringLiteral("sea"), QStringLiteral("--out"),
+                                    cliGif}),
+                 0);
+        const DecodedGif window = decodeGif(answer.choice);
+        const DecodedGif cli = decodeGif(cliGif);
+        QVERIFY(window.ok && cli.ok);
+        QCOMPARE(window.frames, 10);
+        QCOMPARE(cli.frames, window.frames);
+        QVERIFY(window.pictures == cli.pictures);
     }
 
     void exportLeavesPlaybackAsItWas()
