@@ -18,25 +18,6 @@ std::uint8_t alphaOf(std::uint32_t pixel)
     return std::uint8_t(pixel >> 24);
 }
 
-// A 6 × 2 frame at (10, 20): shadow 254 and 240, light 239 and 224, the
-// ordinary colour 100 and the transparent 255 in the first row.
-encoder::GameAnimation blendSampler()
-{
-    encoder::GameAnimation game;
-    game.width = 6;
-    game.height = 2;
-    game.directions = 1;
-    game.framesPerDirection = 1;
-    game.leftOffset = 10;
-    game.topOffset = 20;
-    game.palette = distinctPalette();
-    IndexImage image = solidImage(6, 2, 255);
-    const std::uint8_t firstRow[] = {254, 240, 239, 224, 100, 255};
-    std::copy(std::begin(firstRow), std::end(firstRow), image.pixels.begin());
-    game.images.push_back(image);
-    return game;
-}
-
 class ExportTest : public PlayerCoreTest {
 protected:
     void loadSample(const std::string& file)

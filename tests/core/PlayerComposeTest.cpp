@@ -10,28 +10,8 @@ using namespace kinetra::test;
 
 namespace {
 
-constexpr int kLeft = 10;
-constexpr int kTop = 20;
-
-// One 6 × 2 frame at (10, 20): shadow 254 and 240, light 239 and 224, the
-// ordinary colour 100 and the transparent 255 in the first row; the second
-// row transparent.
-encoder::GameAnimation blendSampler()
-{
-    encoder::GameAnimation game;
-    game.width = 6;
-    game.height = 2;
-    game.directions = 1;
-    game.framesPerDirection = 1;
-    game.leftOffset = kLeft;
-    game.topOffset = kTop;
-    game.palette = distinctPalette();
-    IndexImage image = solidImage(6, 2, 255);
-    const std::uint8_t firstRow[] = {254, 240, 239, 224, 100, 255};
-    std::copy(std::begin(firstRow), std::end(firstRow), image.pixels.begin());
-    game.images.push_back(image);
-    return game;
-}
+constexpr int kLeft = kBlendSamplerLeft;
+constexpr int kTop = kBlendSamplerTop;
 
 class ComposeTest : public PlayerCoreTest {
 protected:

@@ -141,6 +141,28 @@ inline IndexImage solidImage(int width, int height, std::uint8_t value)
     return image;
 }
 
+// One 6 × 2 frame at (kBlendSamplerLeft, kBlendSamplerTop): shadow 254 and
+// 240, light 239 and 224, the ordinary colour 100 and the transparent 255 in
+// the first row; the second row transparent.
+inline constexpr int kBlendSamplerLeft = 10;
+inline constexpr int kBlendSamplerTop = 20;
+inline encoder::GameAnimation blendSampler()
+{
+    encoder::GameAnimation game;
+    game.width = 6;
+    game.height = 2;
+    game.directions = 1;
+    game.framesPerDirection = 1;
+    game.leftOffset = kBlendSamplerLeft;
+    game.topOffset = kBlendSamplerTop;
+    game.palette = distinctPalette();
+    IndexImage image = solidImage(6, 2, 255);
+    const std::uint8_t firstRow[] = {254, 240, 239, 224, 100, 255};
+    std::copy(std::begin(firstRow), std::end(firstRow), image.pixels.begin());
+    game.images.push_back(image);
+    return game;
+}
+
 // directions × framesPerDirection solid frames; frame k is painted with
 // index 64 + k, an ordinary colour.
 inline encoder::GameAnimation numberedGame(int directions, int framesPerDirection, std::uint32_t speed = 50,
