@@ -104,9 +104,12 @@ void CMainView::exportAnimation(int kind)
                         OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                         uLoadString(gif ? IDS_EXPORT_GIF_FILTER : IDS_EXPORT_SHEET_FILTER));
     dialog.setWindowTitle(uLoadString(gif ? IDS_EXPORT_GIF_TITLE : IDS_EXPORT_SHEET_TITLE));
+    // The last export's folder, else the animation's own.
     const QString folder = uGetProfileString(kOptions, kExportDir);
     if (!folder.isEmpty() && uIsDirExist(folder))
         dialog.setDirectory(folder);
+    else if (m_pDocument && uIsFileExist(m_pDocument->GetPathName()))
+        dialog.setDirectory(uGetPathName(m_pDocument->GetPathName()));
     const ExportChoices choices = makeChoicesPanel(kind);
     dialog.SetCustomPanel(choices.panel);
     if (dialog.DoModal() != IDOK)

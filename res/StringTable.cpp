@@ -97,7 +97,7 @@ void RegisterKinetraStrings()
         {IDS_PALETTE_EXPORT_FILTER,
          "Adobe Color Table (.act)|*.act|Microsoft Palette (.pal)|*.pal|Jasc Animation Shop (.pal)|*.pal||"},
         {IDS_CANNOT_SAVE_FILE, "'%s'\r\nCannot save the file."},
-        {IDS_EXPORT_MENU, "E&xport"},
+        {IDS_EXPORT_MENU, "&Export"},
         {IDS_EXPORT_GIF_TITLE, "Export Animated GIF"},
         {IDS_EXPORT_SHEET_TITLE, "Export Sprite Sheet"},
         {IDS_EXPORT_GIF_FILTER, "Animated GIF (.gif)|*.gif||"},

@@ -229,7 +229,7 @@ private slots:
                                       "&7.Help"}));
 
         QMenu* file = topMenu(*frame, QStringLiteral("&1.File"));
-        QCOMPARE(itemTexts(file), (QStringList{"&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "E&xport", "-",
+        QCOMPARE(itemTexts(file), (QStringList{"&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "&Export", "-",
                                                "&Refresh\tF5", "-", "Recent &Files", "-", "E&xit\tAlt+F4, F12"}));
         QMenu* exportMenu = file->actions().at(3)->menu();
         QVERIFY(exportMenu);

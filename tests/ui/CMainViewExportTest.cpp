@@ -89,6 +89,7 @@ struct ExportAnswer {
     bool crop = false;
     QStringList messages;
     QString title;
+    QString shownFolder;
 
     ExportAnswer()
     {
@@ -98,6 +99,7 @@ struct ExportAnswer {
                 return int(IDOK);
             }
             title = request.dialog->windowTitle();
+            shownFolder = qobject_cast<QFileDialog*>(request.dialog)->directory().absolutePath();
             if (choice.isEmpty())
                 return int(IDCANCEL);
             if (auto* box = request.dialog->findChild<QCheckBox*>(QStringLiteral("Transparent")))
@@ -160,6 +162,8 @@ private slots:
         answer.choice = file(QStringLiteral("walk.gif"));
         m_frame->Action(ID_EXPORT_GIF)->trigger();
         QCOMPARE(answer.title, QStringLiteral("Export Animated GIF"));
+        // The first export starts beside the animation.
+        QCOMPARE(answer.shownFolder, QStringLiteral(KINETRA_SAMPLES_DIR));
         QVERIFY2(answer.messages.isEmpty(), qPrintable(answer.messages.join(u'\n')));
         const DecodedGif gif = decodeGif(answer.choice);
         QVERIFY(gif.ok);
@@ -201,10 +205,12 @@ private slots:
         const int frame = player().currentFrame;
         QVERIFY(!player().playing);
         const QImage shown = player().PresentedImage().copy();
+        uWriteProfileString(kOptions, QStringLiteral("ExportDir"), m_files->path());
         ExportAnswer answer;
         answer.choice = file(QStringLiteral("all.gif"));
         m_frame->Action(ID_EXPORT_GIF)->trigger();
         QVERIFY(QFile::exists(answer.choice));
+        QCOMPARE(answer.shownFolder, m_files->path());
         QCOMPARE(player().currentFrame, frame);
         QVERIFY(!player().playing);
         QVERIFY(player().loaded);
@@ -255,6 +261,7 @@ private slots:
 
     void failedWriteSaysSoAndLeavesNothing()
     {
+        uWriteProfileString(kOptions, QStringLiteral("ExportDir"), m_files->path());
         ExportAnswer answer;
         answer.choice = file(QStringLiteral("missing/walk.gif"));
         m_frame->Action(ID_EXPORT_GIF)->trigger();
