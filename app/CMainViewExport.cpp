@@ -5,7 +5,6 @@
 #include "app/CKinetraDoc.h"
 #include "app/CMainView.h"
 #include "app/SettingNames.h"
-#include "flc/AtomicFile.h"
 #include "imaging/AnimationExport.h"
 #include "imaging/CFlcPlayer.h"
 #include "imaging/ExportImage.h"
@@ -57,25 +56,14 @@ ExportChoices makeChoicesPanel(int kind)
     return choices;
 }
 
-std::vector<std::uint8_t> encodeGif(const kinetra::ExportAnimation& animation)
-{
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    if (!kinetra::EncodeAnimatedGif(animation, bytes, error))
-        bytes.clear();
-    return bytes;
-}
-
 bool writeExport(int kind, const kinetra::ExportAnimation& animation, bool crop, const QString& path)
 {
     if (kind == kExportGif) {
-        const std::vector<std::uint8_t> bytes = encodeGif(animation);
-        return !bytes.empty() && kinetra::writeFileAtomically(QFile::encodeName(path).toStdString(), bytes);
+        std::string error;
+        return kinetra::WriteAnimatedGif(animation, QFile::encodeName(path).toStdString(), error);
     }
-    const kinetra::ExportPicture& first = animation.frames.front();
-    const kinetra::ExportRect cell =
-        crop ? kinetra::UnionBoundingBox(animation) : kinetra::ExportRect{0, 0, first.width, first.height};
-    const QImage sheet = kinetra::ExportPictureToImage(kinetra::BuildSpriteSheet(animation, cell));
+    const QImage sheet =
+        kinetra::ExportPictureToImage(kinetra::BuildSpriteSheet(animation, kinetra::SheetCell(animation, crop)));
     return !sheet.isNull() && kinetra::WritePngAtomically(sheet, path);
 }
 

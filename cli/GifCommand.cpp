@@ -1,13 +1,10 @@
 #include "cli/Command.h"
 #include "cli/ExportBatch.h"
 
-#include "flc/AtomicFile.h"
 #include "imaging/GifWriter.h"
 
 #include <array>
-#include <cstdint>
 #include <string>
-#include <vector>
 
 namespace kinetra::cli {
 
@@ -16,26 +13,12 @@ namespace {
 constexpr std::array kGifOptions =
     joinOptions(std::array{OptionSpec{.name = "--delay", .takesValue = true}}, kExportOptions);
 
-bool writeGif(const ExportAnimation& animation, const std::string& path, std::string& problem)
-{
-    std::vector<std::uint8_t> bytes;
-    if (!EncodeAnimatedGif(animation, bytes, problem)) {
-        problem = "Cannot encode the GIF: " + problem;
-        return false;
-    }
-    if (!writeFileAtomically(path, bytes)) {
-        problem = "Cannot write the file.";
-        return false;
-    }
-    return true;
-}
-
 int runGif(const CommandContext& context)
 {
     ExportRequest request;
     if (const auto problem = readExportRequest(context.args, request))
         return context.usageError(*problem);
-    return runExportBatch(context, request, ".gif", writeGif);
+    return runExportBatch(context, request, ".gif", WriteAnimatedGif);
 }
 
 } // namespace

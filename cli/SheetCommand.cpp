@@ -21,8 +21,7 @@ bool writeSheet(const ExportAnimation& animation, bool crop, const std::string& 
         problem = "Cannot create the sprite sheet.";
         return false;
     }
-    const ExportRect whole{0, 0, animation.frames.front().width, animation.frames.front().height};
-    const QImage sheet = ExportPictureToImage(BuildSpriteSheet(animation, crop ? UnionBoundingBox(animation) : whole));
+    const QImage sheet = ExportPictureToImage(BuildSpriteSheet(animation, SheetCell(animation, crop)));
     if (sheet.isNull()) {
         problem = "Cannot create the sprite sheet.";
         return false;

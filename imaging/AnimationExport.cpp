@@ -272,4 +272,13 @@ ExportPicture BuildSpriteSheet(const ExportAnimation& animation, const ExportRec
     return sheet;
 }
 
+ExportRect SheetCell(const ExportAnimation& animation, bool crop)
+{
+    if (animation.frames.empty())
+        return {};
+    if (crop)
+        return UnionBoundingBox(animation);
+    return ExportRect{0, 0, animation.frames.front().width, animation.frames.front().height};
+}
+
 } // namespace kinetra

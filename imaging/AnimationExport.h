@@ -59,6 +59,10 @@ struct ExportRect {
 };
 ExportRect UnionBoundingBox(const ExportAnimation& animation);
 
+// The cell of a sprite sheet: the union of the bounding boxes when cropping,
+// else the whole picture; empty for an empty animation.
+ExportRect SheetCell(const ExportAnimation& animation, bool crop);
+
 // The sprite sheet: rows of framesPerRow cells left to right, each cell a
 // frame cropped to `cell` (pass the whole picture for no cropping). Cells
 // without a frame, and parts of a cell beyond the frame, stay fully

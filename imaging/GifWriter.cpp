@@ -1,5 +1,6 @@
 #include "imaging/GifWriter.h"
 
+#include "flc/AtomicFile.h"
 #include "imaging/ColorQuantizer.h"
 
 #include <gif_lib.h>
@@ -288,6 +289,20 @@ bool EncodeAnimatedGif(const ExportAnimation& animation, std::vector<std::uint8_
         return false;
     }
     out = std::move(bytes);
+    return true;
+}
+
+bool WriteAnimatedGif(const ExportAnimation& animation, const std::string& filePath, std::string& error)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!EncodeAnimatedGif(animation, bytes, error)) {
+        error = "Cannot encode the GIF: " + error;
+        return false;
+    }
+    if (!writeFileAtomically(filePath, bytes)) {
+        error = "Cannot write the file.";
+        return false;
+    }
     return true;
 }
 
