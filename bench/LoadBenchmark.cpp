@@ -5,7 +5,7 @@
 #include "tools/GeneratorSupport.h"
 #include "flc/CFlcAnimation.h"
 #include "imaging/CScreen.h"
-#include "tools/FlcEncoder.h"
+#include "flc/FlcEncoder.h"
 
 #include <benchmark/benchmark.h>
 

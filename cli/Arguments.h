@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <map>
 #include <optional>
 #include <span>
@@ -25,6 +27,17 @@ struct ParsedArguments {
     bool has(std::string_view option) const { return options.find(option) != options.end(); }
     std::string value(std::string_view option) const;
 };
+
+// A command's own options followed by shared ones, as one constant list.
+template <std::size_t Own, std::size_t Shared>
+constexpr std::array<OptionSpec, Own + Shared> joinOptions(const std::array<OptionSpec, Own>& own,
+                                                           const std::array<OptionSpec, Shared>& shared)
+{
+    std::array<OptionSpec, Own + Shared> joined{};
+    std::copy(own.begin(), own.end(), joined.begin());
+    std::copy(shared.begin(), shared.end(), joined.begin() + Own);
+    return joined;
+}
 
 // Splits a command's arguments into options and positional ones. Options may
 // stand anywhere, as "--name value" or "--name=value"; "--" ends them, so a

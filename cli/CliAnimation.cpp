@@ -37,6 +37,7 @@ bool CliAnimation::open(const std::string& path, std::ostream& err)
         err << '\'' << path << "'\nInvalid or unsupported document format.\n";
         return false;
     }
+    m_fileHeader = m_animation.header;
     applyPlayerDefaults(m_animation);
     return true;
 }

@@ -23,11 +23,15 @@ public:
     bool open(const std::string& path, std::ostream& err);
 
     const CFlcAnimation& animation() const { return m_animation; }
+    // The header as the file holds it, before a plain file's extension and
+    // a missing speed were filled in for playing.
+    const FlcHeader& fileHeader() const { return m_fileHeader; }
 
 private:
     // Declared first so that it outlives every frame surface it made.
     CScreen m_screen;
     CFlcAnimation m_animation;
+    FlcHeader m_fileHeader;
 };
 
 } // namespace kinetra::cli

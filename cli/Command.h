@@ -51,5 +51,9 @@ extern const Command kPaletteCommand;
 extern const Command kRecolorCommand;
 extern const Command kGifCommand;
 extern const Command kSheetCommand;
+extern const Command kStoryboardCommand;
+extern const Command kBuildCommand;
+extern const Command kSplitCommand;
+extern const Command kJoinCommand;
 
 } // namespace kinetra::cli

@@ -7,7 +7,7 @@ namespace kinetra::cli {
 
 std::span<const Command* const> allCommands()
 {
-    static constexpr std::array<const Command*, 7> kCommands{
+    static constexpr std::array<const Command*, 11> kCommands{
         &kInfoCommand,
         &kFramesCommand,
         &kComposeCommand,
@@ -15,6 +15,10 @@ std::span<const Command* const> allCommands()
         &kRecolorCommand,
         &kGifCommand,
         &kSheetCommand,
+        &kStoryboardCommand,
+        &kBuildCommand,
+        &kSplitCommand,
+        &kJoinCommand,
     };
     return kCommands;
 }

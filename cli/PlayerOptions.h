@@ -65,17 +65,6 @@ inline constexpr std::array kPaletteSourceOptions{
     "  --pal-dir DIR     folder of ntp00.pcx ... ntp31.pcx for --pal-type 2\n"                                        \
     "  --game-dir DIR    the game's install folder for --pal-type 0\n"
 
-// A command's own options followed by shared ones, as one constant list.
-template <std::size_t Own, std::size_t Shared>
-constexpr std::array<OptionSpec, Own + Shared> joinOptions(const std::array<OptionSpec, Own>& own,
-                                                           const std::array<OptionSpec, Shared>& shared)
-{
-    std::array<OptionSpec, Own + Shared> joined{};
-    std::copy(own.begin(), own.end(), joined.begin());
-    std::copy(shared.begin(), shared.end(), joined.begin() + Own);
-    return joined;
-}
-
 struct PaletteSourceRequest {
     int civ = -1; // none asked for
     int source = kPaletteBuiltIn;

@@ -29,14 +29,16 @@ std::optional<PcxLayout> readLayout(std::span<const std::uint8_t> header)
 {
     ByteReader in(header);
     in.seek(4);
-    const std::int32_t xMin = in.i16();
-    const std::int32_t yMin = in.i16();
-    const std::int32_t xMax = in.i16();
-    const std::int32_t yMax = in.i16();
+    // The window's corners are unsigned words; pictures wider than 32767
+    // pixels (a long storyboard row) are valid.
+    const std::int32_t xMin = in.u16();
+    const std::int32_t yMin = in.u16();
+    const std::int32_t xMax = in.u16();
+    const std::int32_t yMax = in.u16();
     in.seek(65);
     PcxLayout layout;
     layout.planes = in.i8();
-    layout.bytesPerLine = in.i16();
+    layout.bytesPerLine = in.u16();
     if (!in.ok())
         return std::nullopt;
     layout.width = xMax - xMin + 1;

@@ -3,7 +3,7 @@
 // faces) turning by one point, around a pulsing blue core, on the
 // transparent colour. The output depends on nothing but this code.
 
-#include "tools/FlcEncoder.h"
+#include "flc/FlcEncoder.h"
 
 #include <algorithm>
 #include <array>

@@ -3,7 +3,7 @@
 // of a bouncing ball). The output depends on nothing but this code.
 
 #include "tools/GeneratorSupport.h"
-#include "tools/FlcEncoder.h"
+#include "flc/FlcEncoder.h"
 
 #include <algorithm>
 #include <array>

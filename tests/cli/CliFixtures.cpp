@@ -1,6 +1,6 @@
 #include "CliFixtures.h"
 
-#include "tools/FlcEncoder.h"
+#include "flc/FlcEncoder.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -1,7 +1,7 @@
 #include "CliFixtures.h"
 #include "CliRunner.h"
 
-#include "tools/FlcEncoder.h"
+#include "flc/FlcEncoder.h"
 
 #include <gtest/gtest.h>
 

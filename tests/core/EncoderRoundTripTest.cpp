@@ -6,7 +6,7 @@
 #include "flc/CFlcAnimation.h"
 #include "flc/FlcChunks.h"
 #include "imaging/CScreen.h"
-#include "tools/FlcEncoder.h"
+#include "flc/FlcEncoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "flc/CFlcAnimation.h"
 #include "flc/FlcChunks.h"
-#include "tools/FlcEncoder.h"
+#include "flc/FlcEncoder.h"
 
 #include "PlayerCoreFixture.h"
 

@@ -5,7 +5,7 @@
 // animations and a throw-away folder.
 
 #include "imaging/CFlcPlayerCore.h"
-#include "tools/FlcEncoder.h"
+#include "flc/FlcEncoder.h"
 
 #include "TestSupport.h"
 

@@ -5,7 +5,7 @@
 #include "imaging/CFlcPlayer.h"
 #include "qtsupport/QtTestMain.h"
 #include "res/Resource.h"
-#include "tools/FlcEncoder.h"
+#include "flc/FlcEncoder.h"
 #include "ui/CMainFrame.h"
 #include "uikit/CButtonST.h"
 #include "uikit/CColourPopupXP.h"

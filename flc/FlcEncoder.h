@@ -1,13 +1,14 @@
 #pragma once
 
-// An FLC encoder: the sample generator writes the bundled animations with it
-// and the tests build their fixture files with it.
+// The FLC encoder: new game animations built from storyboards and split
+// directions, the bundled samples, and the tests' fixture files.
 
 #include "flc/FlcHeader.h"
 #include "flc/IndexImage.h"
 #include "flc/Palette.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,9 @@ struct GameAnimation {
     std::uint16_t topOffset = 0;
     std::uint16_t originalWidth = 240;
     std::uint16_t originalHeight = 240;
+    // The header's animation time; one direction's frames at `speed` when
+    // not given.
+    std::optional<std::uint32_t> animationTime;
     Palette palette{};
     std::vector<IndexImage> images;
 };

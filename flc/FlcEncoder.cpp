@@ -1,4 +1,4 @@
-#include "tools/FlcEncoder.h"
+#include "flc/FlcEncoder.h"
 
 #include "flc/FlcChunks.h"
 
@@ -341,7 +341,7 @@ Bytes buildGameAnimation(const GameAnimation& animation)
     h.topOffset = animation.topOffset;
     h.originalWidth = animation.originalWidth;
     h.originalHeight = animation.originalHeight;
-    h.animationTime = animation.speed * std::uint32_t(perDirection);
+    h.animationTime = animation.animationTime.value_or(animation.speed * std::uint32_t(perDirection));
 
     const IndexImage* shown = nullptr;
     for (int d = 0; d < animation.directions; ++d) {

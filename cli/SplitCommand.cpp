@@ -1,0 +1,103 @@
+#include "cli/CliAnimation.h"
+#include "cli/Command.h"
+
+#include "flc/AtomicFile.h"
+#include "imaging/StoryboardBuild.h"
+
+#include <array>
+#include <filesystem>
+#include <ostream>
+
+namespace kinetra::cli {
+
+namespace {
+
+constexpr std::array kSplitOptions{OptionSpec{.name = "--out-dir", .takesValue = true}};
+
+// "unit_1_SW.flc" for the game's eight directions, "unit_1.flc" otherwise.
+std::string directionFileName(const std::string& stem, int direction, int directions)
+{
+    std::string name = stem + '_' + std::to_string(direction + 1);
+    if (directions == int(kUnitDirectionNames.size()))
+        name += std::string("_") + kUnitDirectionNames[std::size_t(direction)];
+    return name + ".flc";
+}
+
+bool writeBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes)
+{
+    return writeFileAtomically(path.string(), bytes);
+}
+
+int runSplit(const CommandContext& context)
+{
+    const ParsedArguments& args = context.args;
+    if (args.positional.empty())
+        return context.usageError("missing FILE");
+    if (args.positional.size() > 1)
+        return context.usageError("unexpected argument '" + args.positional[1] + "'");
+    if (!args.has("--out-dir"))
+        return context.usageError("missing --out-dir DIR");
+    const std::string& file = args.positional[0];
+    const std::filesystem::path folder = args.value("--out-dir");
+
+    CliAnimation animation;
+    if (!animation.open(file, context.err))
+        return kExitFailure;
+    std::string problem;
+    const auto split = splitDirections(animation.animation(), animation.fileHeader(), problem);
+    if (!split)
+        return context.failure('\'' + file + "'\n" + problem);
+
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!std::filesystem::is_directory(folder, error))
+        return context.failure('\'' + folder.string() + "'\nCannot create the folder.");
+
+    const std::string stem = std::filesystem::path(file).stem().string();
+    StoryboardNote note{split->layout.facts(), {}};
+    for (std::size_t d = 0; d < split->directionFiles.size(); ++d)
+        note.directionFiles.push_back(directionFileName(stem, int(d), split->layout.directions));
+    const std::filesystem::path notePath = folder / (stem + std::string(kStoryboardNoteSuffix));
+    std::vector<std::filesystem::path> paths{notePath};
+    for (const std::string& name : note.directionFiles)
+        paths.push_back(folder / name);
+    for (const std::filesystem::path& path : paths) {
+        if (std::filesystem::exists(path, error))
+            return context.failure('\'' + path.string() + "'\nThe folder already holds a split of this name.");
+    }
+
+    for (std::size_t d = 0; d < split->directionFiles.size(); ++d) {
+        const std::filesystem::path path = folder / note.directionFiles[d];
+        if (!writeBytes(path, split->directionFiles[d]))
+            return context.failure('\'' + path.string() + "'\nCannot write the file.");
+        context.out << path.string() << '\n';
+    }
+    const std::string text = writeStoryboardNote(note);
+    if (!writeBytes(notePath, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())))
+        return context.failure('\'' + notePath.string() + "'\nCannot write the file.");
+    context.out << notePath.string() << '\n';
+    return kExitOk;
+}
+
+} // namespace
+
+constexpr Command kSplitCommand{
+    .name = "split",
+    .summary = "write a game FLC as one plain FLC per direction",
+    .usage = "Usage: kinetra-cli split FILE --out-dir DIR\n"
+             "\n"
+             "Writes each direction of the game animation FILE as a plain FLC that any\n"
+             "FLIC editor opens, frames in the direction's order: DIR/NAME_1_SW.flc to\n"
+             "DIR/NAME_8_W.flc for the game's eight directions (NAME_1.flc ... for\n"
+             "other counts), and the layout facts in DIR/NAME.kinetra.json, by which\n"
+             "'kinetra-cli join' puts them back together. DIR is made when missing;\n"
+             "a split of the same name already in it is not overwritten.\n"
+             "\n"
+             "Options:\n"
+             "  --out-dir DIR     the folder to write into\n"
+             "  -h, --help        show this help\n",
+    .options = kSplitOptions,
+    .run = runSplit,
+};
+
+} // namespace kinetra::cli

@@ -1,0 +1,110 @@
+#include "cli/StoryboardOptions.h"
+
+#include "cli/CliAnimation.h"
+#include "cli/PlayerOptions.h"
+#include "palette/AsciiCase.h"
+#include "palette/PaletteFiles.h"
+
+#include <filesystem>
+#include <ostream>
+
+namespace kinetra::cli {
+
+namespace {
+
+constexpr int kMaxU16 = 0xFFFF;
+constexpr int kMaxSpeed = 0x7FFFFFFF;
+
+// "A,B" with both whole numbers in [0, 65535].
+std::optional<std::pair<int, int>> parsePair(const std::string& text)
+{
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos)
+        return std::nullopt;
+    const auto first = parseInt(text.substr(0, comma), 0, kMaxU16);
+    const auto second = parseInt(text.substr(comma + 1), 0, kMaxU16);
+    if (!first || !second)
+        return std::nullopt;
+    return std::pair{*first, *second};
+}
+
+} // namespace
+
+std::optional<StoryboardFacts> readLayoutOptions(const ParsedArguments& args, std::string& problem)
+{
+    StoryboardFacts facts;
+    if (args.has("--directions")) {
+        const auto directions = parseInt(args.value("--directions"), 1, 8);
+        if (!directions || (*directions != 1 && *directions != 8)) {
+            problem = "--directions takes 8 or 1, not '" + args.value("--directions") + "'";
+            return std::nullopt;
+        }
+        facts.directions = *directions;
+    }
+    if (args.has("--frames-per-direction")) {
+        const auto frames = parseInt(args.value("--frames-per-direction"), 1, kMaxFlcFrames);
+        if (!frames) {
+            problem = "--frames-per-direction takes 1 to 32767, not '" + args.value("--frames-per-direction") + "'";
+            return std::nullopt;
+        }
+        facts.framesPerDirection = *frames;
+    }
+    if (args.has("--speed")) {
+        const auto speed = parseInt(args.value("--speed"), 0, kMaxSpeed);
+        if (!speed) {
+            problem = "--speed takes milliseconds from 0, not '" + args.value("--speed") + "'";
+            return std::nullopt;
+        }
+        facts.speed = std::uint32_t(*speed);
+    }
+    if (args.has("--offset")) {
+        const auto offset = parsePair(args.value("--offset"));
+        if (!offset) {
+            problem = "--offset takes LEFT,TOP in pixels, not '" + args.value("--offset") + "'";
+            return std::nullopt;
+        }
+        facts.leftOffset = offset->first;
+        facts.topOffset = offset->second;
+    }
+    if (args.has("--original")) {
+        const auto original = parsePair(args.value("--original"));
+        if (!original) {
+            problem = "--original takes WIDTH,HEIGHT in pixels, not '" + args.value("--original") + "'";
+            return std::nullopt;
+        }
+        facts.originalWidth = original->first;
+        facts.originalHeight = original->second;
+    }
+    return facts;
+}
+
+bool readBorderOption(const ParsedArguments& args, std::optional<int>& border, std::string& problem)
+{
+    if (!args.has("--border"))
+        return true;
+    border = parseInt(args.value("--border"), 0, 255);
+    if (!border)
+        problem = "--border takes a palette index from 0 to 255, not '" + args.value("--border") + "'";
+    return border.has_value();
+}
+
+bool readPaletteOption(const std::string& path, Palette& palette, std::ostream& err)
+{
+    const std::string extension = std::filesystem::path(path).extension().string();
+    if (equalIgnoringCase(extension, ".flc") || equalIgnoringCase(extension, ".fli")) {
+        CliAnimation animation;
+        if (!animation.open(path, err))
+            return false;
+        palette = animation.animation().filePalette;
+        return true;
+    }
+    const auto read = readPaletteFile(path);
+    if (!read) {
+        err << '\'' << path << "'\nCannot import palette from the file.\n";
+        return false;
+    }
+    palette = *read;
+    return true;
+}
+
+} // namespace kinetra::cli

@@ -1,0 +1,75 @@
+#include "imaging/PcxWriter.h"
+
+namespace kinetra {
+
+namespace {
+
+constexpr std::uint8_t kManufacturer = 10;
+constexpr std::uint8_t kVersion = 5;
+constexpr std::uint8_t kRunLengthEncoding = 1;
+constexpr std::uint8_t kPaletteMarker = 0x0C;
+constexpr std::uint8_t kRunFlags = 0xC0;
+constexpr int kMaxRun = 63;
+constexpr int kMaxSide = 0xFFFF;
+constexpr std::uint16_t kDotsPerInch = 72;
+
+void put16(std::vector<std::uint8_t>& out, std::size_t at, unsigned value)
+{
+    out[at] = std::uint8_t(value & 0xFF);
+    out[at + 1] = std::uint8_t((value >> 8) & 0xFF);
+}
+
+// One scan line, padded to an even byte count as the format asks. A byte
+// with both top bits set is written as a run of one, since alone it would
+// read as a run count.
+void encodeLine(const std::uint8_t* line, int width, int bytesPerLine, std::vector<std::uint8_t>& out)
+{
+    auto at = [&](int x) -> std::uint8_t { return x < width ? line[x] : 0; };
+    int x = 0;
+    while (x < bytesPerLine) {
+        const std::uint8_t value = at(x);
+        int run = 1;
+        while (x + run < bytesPerLine && run < kMaxRun && at(x + run) == value)
+            ++run;
+        if (run > 1 || value >= kRunFlags)
+            out.push_back(std::uint8_t(kRunFlags | run));
+        out.push_back(value);
+        x += run;
+    }
+}
+
+} // namespace
+
+std::vector<std::uint8_t> encodePcx(const IndexImage& image, const Palette& palette)
+{
+    if (image.width < 1 || image.height < 1 || image.width > kMaxSide || image.height > kMaxSide
+        || image.pixels.size() != std::size_t(image.width) * std::size_t(image.height))
+        return {};
+    const int bytesPerLine = image.width + (image.width % 2);
+
+    std::vector<std::uint8_t> out(128, 0);
+    out[0] = kManufacturer;
+    out[1] = kVersion;
+    out[2] = kRunLengthEncoding;
+    out[3] = 8; // bits per pixel and plane
+    put16(out, 8, unsigned(image.width - 1));
+    put16(out, 10, unsigned(image.height - 1));
+    put16(out, 12, kDotsPerInch);
+    put16(out, 14, kDotsPerInch);
+    out[65] = 1; // planes
+    put16(out, 66, unsigned(bytesPerLine));
+    put16(out, 68, 1); // a colour palette
+
+    for (int y = 0; y < image.height; ++y)
+        encodeLine(image.pixels.data() + std::size_t(y) * std::size_t(image.width), image.width, bytesPerLine, out);
+
+    out.push_back(kPaletteMarker);
+    for (const PaletteEntry& entry : palette) {
+        out.push_back(entry.red);
+        out.push_back(entry.green);
+        out.push_back(entry.blue);
+    }
+    return out;
+}
+
+} // namespace kinetra

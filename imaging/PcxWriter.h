@@ -1,0 +1,16 @@
+#pragma once
+
+#include "flc/IndexImage.h"
+#include "flc/Palette.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace kinetra {
+
+// The bytes of an 8-bit, one-plane, run-length encoded PCX file (version 5)
+// with its 256 colours at the end, as CPcxImage and paint programs read it.
+// Empty for an image without pixels or wider or higher than 65535.
+std::vector<std::uint8_t> encodePcx(const IndexImage& image, const Palette& palette);
+
+} // namespace kinetra

@@ -1,0 +1,119 @@
+#pragma once
+
+// Storyboards: every frame of an animation in one 8-bit picture, one row per
+// direction in the file's order (SW, S, SE, E, NE, N, NW, W for a game unit),
+// the frames of a direction left to right, each cell the frame's own size;
+// and the way back from such a picture to a game FLC. Unit makers draw into
+// the picture in a paint program, so every index survives both ways:
+// civilization, light, shadow and transparent entries alike.
+
+#include "flc/FlcHeader.h"
+#include "flc/IndexImage.h"
+#include "flc/Palette.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kinetra {
+
+// The game's picture that a unit's frames are placed on.
+inline constexpr int kUnitPictureSize = 240;
+// The header's frame count is a signed 16-bit number.
+inline constexpr int kMaxFlcFrames = 32767;
+// A game unit's eight directions in the order its file holds them.
+inline constexpr std::array<const char*, 8> kUnitDirectionNames{"SW", "S", "SE", "E", "NE", "N", "NW", "W"};
+
+// The facts of an animation that a storyboard picture cannot hold. A sheet
+// carries those it was written with; the user supplies or overrides any of
+// them, so each may be missing.
+struct StoryboardFacts {
+    std::optional<int> directions;
+    std::optional<int> framesPerDirection;
+    std::optional<std::uint32_t> speed;
+    std::optional<int> leftOffset;
+    std::optional<int> topOffset;
+    std::optional<int> originalWidth;
+    std::optional<int> originalHeight;
+    std::optional<std::uint32_t> animationTime;
+    // The palette index of the one-pixel grid between and around the cells.
+    std::optional<int> border;
+    // The source had no game extension: it is built back as a plain FLC.
+    bool plain = false;
+
+    // Every fact `over` has replaces this one's.
+    void overrideWith(const StoryboardFacts& over);
+};
+
+// A storyboard's grid and the header facts of the animation it holds, all
+// known and checked against each other.
+struct StoryboardLayout {
+    int frameWidth = 0;
+    int frameHeight = 0;
+    int directions = 1;
+    int framesPerDirection = 0;
+    std::uint32_t speed = 0;
+    int leftOffset = 0;
+    int topOffset = 0;
+    int originalWidth = kUnitPictureSize;
+    int originalHeight = kUnitPictureSize;
+    std::uint32_t animationTime = 0;
+    std::optional<int> border;
+    bool plain = false;
+
+    int frameCount() const { return directions * framesPerDirection; }
+    int sheetWidth() const { return cellsAcross(framesPerDirection, frameWidth); }
+    int sheetHeight() const { return cellsAcross(directions, frameHeight); }
+    // The top-left pixel of a cell in the sheet.
+    int cellLeft(int column) const { return column * frameWidth + (border ? column + 1 : 0); }
+    int cellTop(int row) const { return row * frameHeight + (border ? row + 1 : 0); }
+
+    StoryboardFacts facts() const;
+
+private:
+    int cellsAcross(int cells, int cellSize) const { return cells * cellSize + (border ? cells + 1 : 0); }
+};
+
+// The layout of a decoded animation's storyboard. `fileHeader` is the
+// header as the file holds it (before the player fills in a plain file's
+// extension); `frameCount` the frames decoded. Nothing, with the reason in
+// `problem`, when the frames do not fill the header's directions.
+std::optional<StoryboardLayout> storyboardLayoutOf(const FlcHeader& fileHeader, std::size_t frameCount,
+                                                   std::optional<int> border, std::string& problem);
+
+// The sheet: every frame in its cell, the grid lines in the border index.
+// The frames are `layout.frameCount()` images of the layout's frame size.
+IndexImage drawStoryboard(const std::vector<IndexImage>& frames, const StoryboardLayout& layout);
+
+// The layout of a sheet of the given size from what is known about it.
+// Directions and frames per direction must be known, and the speed; the
+// offsets default to the frame centred on the 240 × 240 picture, the
+// original size to that picture, the animation time to one direction's
+// frames at the speed. Nothing, with the reason in `problem`, when a fact is
+// missing or the sheet's size does not divide into the grid.
+std::optional<StoryboardLayout> resolveStoryboardLayout(const StoryboardFacts& facts, int sheetWidth,
+                                                        int sheetHeight, std::string& problem);
+
+// The frames of a sheet in file order. With a border, every grid line must
+// hold the border index. Nothing, with the reason in `problem`, otherwise.
+std::optional<std::vector<IndexImage>> cutStoryboard(const IndexImage& sheet, const StoryboardLayout& layout,
+                                                     std::string& problem);
+
+// The FLC file of the layout's frames: a game FLC, or a plain FLC that plays
+// the frames in this order when the layout is plain. Empty, with the reason
+// in `problem`, when the animation does not fit the format: more frames than
+// the header counts, a frame that leaves the 240 × 240 picture at its
+// offsets, or fields out of their 16-bit range.
+std::vector<std::uint8_t> encodeStoryboardAnimation(const StoryboardLayout& layout, const Palette& palette,
+                                                    const std::vector<IndexImage>& frames, std::string& problem);
+
+// A plain FLC plays its first frame last: the first frame is a key frame
+// that the reader sets aside, and the ring frame after the last brings it
+// back. These turn the order a FLIC editor shows into the order Kinetra
+// plays, and back.
+std::vector<IndexImage> playingOrderOfPlainFrames(std::vector<IndexImage> fileOrder);
+std::vector<IndexImage> fileOrderOfPlainFrames(std::vector<IndexImage> playingOrder);
+
+} // namespace kinetra

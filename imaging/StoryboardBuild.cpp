@@ -1,0 +1,155 @@
+#include "imaging/StoryboardBuild.h"
+
+#include "flc/FlcEncoder.h"
+#include "imaging/PaletteMapping.h"
+
+#include <cstring>
+
+namespace kinetra {
+
+std::vector<IndexImage> animationFrames(const CFlcAnimation& animation)
+{
+    std::vector<IndexImage> frames;
+    frames.reserve(animation.frames.size());
+    for (const auto& surface : animation.frames) {
+        IndexImage& frame = frames.emplace_back(surface->width, surface->height);
+        if (surface->indices)
+            std::memcpy(frame.pixels.data(), surface->indices.get(), frame.pixels.size());
+    }
+    return frames;
+}
+
+std::optional<Storyboard> makeStoryboard(const CFlcAnimation& animation, const FlcHeader& fileHeader,
+                                         std::optional<int> border, std::string& problem)
+{
+    const auto layout = storyboardLayoutOf(fileHeader, animation.frames.size(), border, problem);
+    if (!layout)
+        return std::nullopt;
+    Storyboard storyboard;
+    storyboard.layout = *layout;
+    storyboard.palette = animation.filePalette;
+    storyboard.sheet = drawStoryboard(animationFrames(animation), *layout);
+    return storyboard;
+}
+
+std::optional<StoryboardBuild> buildFromStoryboard(const StoryboardPicture& picture, const StoryboardFacts& overrides,
+                                                   const std::optional<Palette>& palette, std::string& problem)
+{
+    StoryboardFacts facts = picture.note ? picture.note->facts : StoryboardFacts{};
+    facts.overrideWith(overrides);
+    const auto layout = resolveStoryboardLayout(facts, picture.width, picture.height, problem);
+    if (!layout)
+        return std::nullopt;
+
+    StoryboardBuild build;
+    build.layout = *layout;
+    IndexImage mapped;
+    const IndexImage* sheet = &picture.indices;
+    Palette colours = picture.palette;
+    if (!picture.indexed) {
+        if (!palette) {
+            problem = "The storyboard is a true-colour picture; give the palette to map it onto (--palette).";
+            return std::nullopt;
+        }
+        MappedPicture result = mapToPalette(picture.argb, picture.width, picture.height, *palette);
+        if (result.image.pixels.empty()) {
+            problem = "Cannot read the storyboard's pixels.";
+            return std::nullopt;
+        }
+        mapped = std::move(result.image);
+        build.approximated = result.approximated;
+        sheet = &mapped;
+    }
+    if (palette)
+        colours = *palette;
+
+    const auto frames = cutStoryboard(*sheet, *layout, problem);
+    if (!frames)
+        return std::nullopt;
+    build.file = encodeStoryboardAnimation(*layout, colours, *frames, problem);
+    if (build.file.empty())
+        return std::nullopt;
+    return build;
+}
+
+std::optional<SplitAnimation> splitDirections(const CFlcAnimation& animation, const FlcHeader& fileHeader,
+                                              std::string& problem)
+{
+    const auto layout = storyboardLayoutOf(fileHeader, animation.frames.size(), std::nullopt, problem);
+    if (!layout)
+        return std::nullopt;
+    if (layout->plain) {
+        problem = "The file is a plain FLC without the game's directions; there is nothing to split.";
+        return std::nullopt;
+    }
+    const std::vector<IndexImage> frames = animationFrames(animation);
+    SplitAnimation split;
+    split.layout = *layout;
+    const auto perDirection = std::size_t(layout->framesPerDirection);
+    for (std::size_t d = 0; d < std::size_t(layout->directions); ++d) {
+        const auto first = frames.begin() + std::ptrdiff_t(d * perDirection);
+        std::vector<IndexImage> direction(first, first + std::ptrdiff_t(perDirection));
+        auto file = encoder::buildPlainFlc(animation.filePalette, direction, layout->speed);
+        if (file.empty()) {
+            problem = "Cannot build the FLC file of direction " + std::to_string(d + 1) + ".";
+            return std::nullopt;
+        }
+        split.directionFiles.push_back(std::move(file));
+    }
+    return split;
+}
+
+std::optional<std::vector<std::uint8_t>> joinDirections(const std::vector<const CFlcAnimation*>& directions,
+                                                        const StoryboardFacts& facts, std::string& problem)
+{
+    if (directions.empty()) {
+        problem = "There are no direction files to join.";
+        return std::nullopt;
+    }
+    const CFlcAnimation& first = *directions.front();
+    const std::size_t perDirection = first.frames.size();
+    std::vector<IndexImage> frames;
+    for (std::size_t d = 0; d < directions.size(); ++d) {
+        const CFlcAnimation& direction = *directions[d];
+        if (direction.header.width != first.header.width || direction.header.height != first.header.height
+            || direction.frames.size() != perDirection) {
+            problem = "Direction " + std::to_string(d + 1) + " holds " + std::to_string(direction.frames.size())
+                      + " frames of " + std::to_string(direction.header.width) + " x "
+                      + std::to_string(direction.header.height) + " pixels; direction 1 holds "
+                      + std::to_string(perDirection) + " of " + std::to_string(first.header.width) + " x "
+                      + std::to_string(first.header.height) + ".";
+            return std::nullopt;
+        }
+        for (IndexImage& frame : fileOrderOfPlainFrames(animationFrames(direction)))
+            frames.push_back(std::move(frame));
+    }
+
+    StoryboardFacts joined = facts;
+    if (joined.directions && std::size_t(*joined.directions) != directions.size()) {
+        problem = "The note names " + std::to_string(*joined.directions) + " directions, but "
+                  + std::to_string(directions.size()) + " files were given.";
+        return std::nullopt;
+    }
+    if (joined.framesPerDirection && std::size_t(*joined.framesPerDirection) != perDirection) {
+        problem = "The note gives " + std::to_string(*joined.framesPerDirection)
+                  + " frames per direction, but the files hold " + std::to_string(perDirection) + ".";
+        return std::nullopt;
+    }
+    joined.directions = int(directions.size());
+    joined.framesPerDirection = int(perDirection);
+    if (!joined.speed)
+        joined.speed = first.header.speed;
+    joined.border.reset();
+    joined.plain = false;
+    const int width = first.header.width;
+    const int height = first.header.height;
+    const auto layout = resolveStoryboardLayout(joined, width * int(perDirection), height * int(directions.size()), problem);
+    if (!layout)
+        return std::nullopt;
+    auto file = encodeStoryboardAnimation(*layout, first.filePalette, frames, problem);
+    if (file.empty())
+        return std::nullopt;
+    return file;
+}
+
+} // namespace kinetra

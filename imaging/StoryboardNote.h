@@ -1,0 +1,39 @@
+#pragma once
+
+// The note that travels with a storyboard picture or a folder of split
+// directions: the layout facts as JSON, in a PNG text chunk and in a sidecar
+// file beside the picture, since paint programs may drop text chunks and a
+// PCX has no place for them.
+
+#include "imaging/Storyboard.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kinetra {
+
+// The PNG text chunk's keyword.
+inline constexpr std::string_view kStoryboardTextKey = "Kinetra-Storyboard";
+// "SHEET.png" has its note in "SHEET.kinetra.json".
+inline constexpr std::string_view kStoryboardNoteSuffix = ".kinetra.json";
+
+struct StoryboardNote {
+    StoryboardFacts facts;
+    // For split directions: the direction files in order, names relative to
+    // the note's folder.
+    std::vector<std::string> directionFiles;
+};
+
+std::string writeStoryboardNote(const StoryboardNote& note);
+// Nothing, with the reason in `problem`, for text that is not such a note;
+// a fact of the wrong type or out of range is a reason too, and a fact that
+// is absent is simply unknown.
+std::optional<StoryboardNote> readStoryboardNote(std::string_view json, std::string& problem);
+
+// The sidecar of a picture: its path with the extension (from the last dot
+// of the file name) replaced by ".kinetra.json".
+std::string storyboardNotePath(const std::string& picturePath);
+
+} // namespace kinetra
