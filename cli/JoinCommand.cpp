@@ -66,7 +66,7 @@ int runJoin(const CommandContext& context)
     if (!note)
         return context.failure('\'' + notePath->string() + "'\n" + problem);
     if (note->directionFiles.empty())
-        return context.failure('\'' + notePath->string() + "'\nThe note names no direction files.");
+        return context.failure('\'' + notePath->string() + "'\nThe note is a storyboard's, not a split's: it names no direction files.");
 
     std::vector<std::unique_ptr<CliAnimation>> files;
     std::vector<const CFlcAnimation*> directions;

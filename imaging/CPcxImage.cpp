@@ -29,20 +29,21 @@ std::optional<PcxLayout> readLayout(std::span<const std::uint8_t> header)
 {
     ByteReader in(header);
     in.seek(4);
-    // The window's corners are unsigned words; pictures wider than 32767
-    // pixels (a long storyboard row) are valid.
-    const std::int32_t xMin = in.u16();
-    const std::int32_t yMin = in.u16();
-    const std::int32_t xMax = in.u16();
-    const std::int32_t yMax = in.u16();
+    const std::uint16_t xMin = in.u16();
+    const std::uint16_t yMin = in.u16();
+    const std::uint16_t xMax = in.u16();
+    const std::uint16_t yMax = in.u16();
     in.seek(65);
     PcxLayout layout;
     layout.planes = in.i8();
     layout.bytesPerLine = in.u16();
     if (!in.ok())
         return std::nullopt;
-    layout.width = xMax - xMin + 1;
-    layout.height = yMax - yMin + 1;
+    // The corners' difference in 16-bit arithmetic: an origin written as a
+    // negative number and a side past 32767 pixels (a long storyboard row)
+    // both come out right.
+    layout.width = std::uint16_t(xMax - xMin) + 1;
+    layout.height = std::uint16_t(yMax - yMin) + 1;
     if (layout.width < 1 || layout.height < 1 || layout.planes < 1 || layout.bytesPerLine < layout.width)
         return std::nullopt;
     return layout;
