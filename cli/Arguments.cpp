@@ -63,4 +63,16 @@ std::optional<ParsedArguments> parseArguments(std::span<const std::string> args,
     return parsed;
 }
 
+std::optional<std::string> oneOperandProblem(const ParsedArguments& args, std::string_view operand,
+                                             std::string_view required)
+{
+    if (args.positional.empty())
+        return "missing " + std::string(operand);
+    if (args.positional.size() > 1)
+        return "unexpected argument '" + args.positional[1] + "'";
+    if (!args.has(required.substr(0, required.find(' '))))
+        return "missing " + std::string(required);
+    return std::nullopt;
+}
+
 } // namespace kinetra::cli

@@ -39,6 +39,12 @@ constexpr std::array<OptionSpec, Own + Shared> joinOptions(const std::array<Opti
     return joined;
 }
 
+// What is wrong with a command line that takes exactly one operand (named
+// `operand` in the message, such as "FILE") and the option `required`
+// (with its value's name, such as "--out UNIT.flc"); nothing when it is right.
+std::optional<std::string> oneOperandProblem(const ParsedArguments& args, std::string_view operand,
+                                             std::string_view required);
+
 // Splits a command's arguments into options and positional ones. Options may
 // stand anywhere, as "--name value" or "--name=value"; "--" ends them, so a
 // file whose name starts with a dash can still be named. "-h" and "--help"

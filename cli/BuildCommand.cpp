@@ -28,12 +28,8 @@ bool samePath(const std::string& a, const std::string& b)
 int runBuild(const CommandContext& context)
 {
     const ParsedArguments& args = context.args;
-    if (args.positional.empty())
-        return context.usageError("missing SHEET");
-    if (args.positional.size() > 1)
-        return context.usageError("unexpected argument '" + args.positional[1] + "'");
-    if (!args.has("--out"))
-        return context.usageError("missing --out UNIT.flc");
+    if (const auto problem = oneOperandProblem(args, "SHEET", "--out UNIT.flc"))
+        return context.usageError(*problem);
     std::string problem;
     auto overrides = readLayoutOptions(args, problem);
     if (!overrides)

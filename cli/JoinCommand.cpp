@@ -43,12 +43,8 @@ std::optional<std::filesystem::path> findNote(const std::filesystem::path& folde
 int runJoin(const CommandContext& context)
 {
     const ParsedArguments& args = context.args;
-    if (args.positional.empty())
-        return context.usageError("missing DIR");
-    if (args.positional.size() > 1)
-        return context.usageError("unexpected argument '" + args.positional[1] + "'");
-    if (!args.has("--out"))
-        return context.usageError("missing --out UNIT.flc");
+    if (const auto problem = oneOperandProblem(args, "DIR", "--out UNIT.flc"))
+        return context.usageError(*problem);
     std::string problem;
     const auto overrides = readLayoutOptions(args, problem);
     if (!overrides)

@@ -31,12 +31,8 @@ bool writeBytes(const std::filesystem::path& path, std::span<const std::uint8_t>
 int runSplit(const CommandContext& context)
 {
     const ParsedArguments& args = context.args;
-    if (args.positional.empty())
-        return context.usageError("missing FILE");
-    if (args.positional.size() > 1)
-        return context.usageError("unexpected argument '" + args.positional[1] + "'");
-    if (!args.has("--out-dir"))
-        return context.usageError("missing --out-dir DIR");
+    if (const auto problem = oneOperandProblem(args, "FILE", "--out-dir DIR"))
+        return context.usageError(*problem);
     const std::string& file = args.positional[0];
     const std::filesystem::path folder = args.value("--out-dir");
 

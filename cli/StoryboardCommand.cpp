@@ -19,12 +19,8 @@ constexpr std::array kStoryboardOptions{
 int runStoryboard(const CommandContext& context)
 {
     const ParsedArguments& args = context.args;
-    if (args.positional.empty())
-        return context.usageError("missing FILE");
-    if (args.positional.size() > 1)
-        return context.usageError("unexpected argument '" + args.positional[1] + "'");
-    if (!args.has("--out"))
-        return context.usageError("missing --out SHEET.png or SHEET.pcx");
+    if (const auto problem = oneOperandProblem(args, "FILE", "--out SHEET.png or SHEET.pcx"))
+        return context.usageError(*problem);
     const QString out = QString::fromStdString(args.value("--out"));
     if (!storyboardFormatOf(out))
         return context.usageError("--out names a .png or .pcx picture, not '" + args.value("--out") + "'");

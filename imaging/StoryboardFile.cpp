@@ -3,14 +3,13 @@
 #include "flc/AtomicFile.h"
 #include "flc/WholeFile.h"
 #include "imaging/CPcxImage.h"
+#include "imaging/ExportImage.h"
 #include "imaging/PcxWriter.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
-#include <QImageWriter>
-#include <QSaveFile>
 
 #include <cstring>
 
@@ -21,6 +20,11 @@ namespace {
 std::string localPath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
+}
+
+QString textKey()
+{
+    return QString::fromLatin1(kStoryboardTextKey.data(), qsizetype(kStoryboardTextKey.size()));
 }
 
 QImage indexedImage(const Storyboard& storyboard)
@@ -45,17 +49,9 @@ bool writePng(const QString& path, const Storyboard& storyboard, const std::stri
     QImage image = indexedImage(storyboard);
     if (image.isNull())
         return false;
-    image.setText(QString::fromLatin1(kStoryboardTextKey.data(), qsizetype(kStoryboardTextKey.size())),
+    image.setText(textKey(),
                   QString::fromStdString(note));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&file, "png");
-    if (!writer.write(image)) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return WritePngAtomically(image, path);
 }
 
 bool writePcx(const QString& path, const Storyboard& storyboard)
@@ -108,7 +104,7 @@ bool readPng(const QString& path, StoryboardPicture& picture, std::string& probl
         problem = "Cannot read the picture: " + reader.errorString().toStdString() + ".";
         return false;
     }
-    const QString note = loaded.text(QString::fromLatin1(kStoryboardTextKey.data(), qsizetype(kStoryboardTextKey.size())));
+    const QString note = loaded.text(textKey());
     if (!note.isEmpty()) {
         std::string noteProblem;
         // A text chunk that a paint program mangled is no reason to refuse
