@@ -229,8 +229,11 @@ CKinetraDoc* CKinetraApp::OpenDocumentFile(const QString& path)
         raiseMainWindow();
         return m_pDocument.get();
     }
-    // A refused file leaves the open document as it was.
+    // A refused file leaves the open document as it was; so does a user who
+    // keeps an unsaved animation open.
     if (!m_pDocument->OnOpenDocument(fullPath))
+        return nullptr;
+    if (m_pMainFrame && m_pMainFrame->GetActiveView() && !m_pMainFrame->GetActiveView()->SaveModified())
         return nullptr;
     m_pDocument->SetPathName(fullPath, true);
     m_pDocument->SetModifiedFlag(false);

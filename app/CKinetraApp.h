@@ -36,7 +36,9 @@ public:
     // Opens path as the document, as the shell or a recent-files entry
     // does: the same path only brings the window forward; a new one is
     // validated, becomes the document (heading the recent files) and is
-    // loaded by the view. Returns the document, or null when refused.
+    // loaded by the view; an unsaved animation in the way is saved or given
+    // up on the user's word. Returns the document, or null when refused or
+    // when the user kept the unsaved animation.
     CKinetraDoc* OpenDocumentFile(const QString& path);
     virtual void AddToRecentFileList(const QString& path);
 

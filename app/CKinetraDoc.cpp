@@ -2,6 +2,7 @@
 
 #include "app/CKinetraApp.h"
 #include "app/SettingNames.h"
+#include "flc/AtomicFile.h"
 #include "res/Resource.h"
 #include "ui/CFileFlcDlg.h"
 #include "ui/CMainFrame.h"
@@ -10,9 +11,11 @@
 #include "uikit/Profile.h"
 #include "uikit/StringTable.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 
 #include <optional>
 
@@ -79,6 +82,8 @@ CKinetraDoc::CKinetraDoc(QObject* parent) : QObject(parent)
 {
 }
 
+CKinetraDoc::~CKinetraDoc() = default;
+
 bool CKinetraDoc::OnNewDocument()
 {
     const CKinetraApp* app = theApp();
@@ -93,6 +98,7 @@ bool CKinetraDoc::OnNewDocument()
         }
     }
     m_strPathName.clear();
+    forgetUnsavedContents();
     SetTitle(uLoadString(IDS_FLC_NOT_LOADED));
     SetModifiedFlag(false);
     return true;
@@ -147,6 +153,7 @@ bool CKinetraDoc::DoSave(const QString& path)
 void CKinetraDoc::SetPathName(const QString& path, bool addToMRU)
 {
     m_strPathName = QFileInfo(path).absoluteFilePath();
+    forgetUnsavedContents();
     SetTitle(CFileX::GetFileName(m_strPathName));
     if (addToMRU)
         if (CKinetraApp* app = theApp())
@@ -157,4 +164,36 @@ void CKinetraDoc::SetTitle(const QString& title)
 {
     m_strTitle = title;
     emit titleChanged(m_strTitle);
+}
+
+bool CKinetraDoc::SetUnsavedContents(std::span<const std::uint8_t> file, const QString& proposedPath)
+{
+    auto scratch = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kinetra-XXXXXX"));
+    if (!scratch->isValid())
+        return false;
+    // The player shows this name (the information dialog), so it is the one
+    // the file is meant to get.
+    const QFileInfo proposed(proposedPath);
+    const QString scratchFile = scratch->filePath(proposed.fileName());
+    if (!kinetra::writeFileAtomically(QFile::encodeName(scratchFile).toStdString(), file))
+        return false;
+
+    m_strPathName.clear();
+    m_pScratch = std::move(scratch);
+    m_strScratchFile = scratchFile;
+    m_strProposedPath = proposed.absoluteFilePath();
+    SetTitle(uFormatString(IDS_UNSAVED_TITLE, proposed.completeBaseName()));
+    return true;
+}
+
+QString CKinetraDoc::GetLoadPath() const
+{
+    return IsUnsaved() ? m_strScratchFile : m_strPathName;
+}
+
+void CKinetraDoc::forgetUnsavedContents()
+{
+    m_pScratch.reset();
+    m_strScratchFile.clear();
+    m_strProposedPath.clear();
 }

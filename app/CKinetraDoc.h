@@ -3,6 +3,12 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
+#include <memory>
+#include <span>
+
+class QTemporaryDir;
+
 // The one document: stands for the open FLC file (its path and the window
 // title). It holds no animation data; the view's player decodes the file.
 class CKinetraDoc : public QObject {
@@ -10,6 +16,7 @@ class CKinetraDoc : public QObject {
 
 public:
     explicit CKinetraDoc(QObject* parent = nullptr);
+    ~CKinetraDoc() override;
 
     virtual bool IsModified() const { return m_bModified; }
     virtual void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
@@ -35,12 +42,34 @@ public:
     void SetPathName(const QString& path, bool addToMRU = true);
     void SetTitle(const QString& title);
 
+    // An animation built in memory (the FLC file's bytes) becomes the
+    // document, saved nowhere yet: no path of its own, titled after
+    // `proposedPath`, the file Save As proposes. The bytes wait for the
+    // player in a scratch folder that goes when the document becomes another
+    // or is destroyed. False, with the document as it was, when they cannot
+    // be written there.
+    bool SetUnsavedContents(std::span<const std::uint8_t> file, const QString& proposedPath);
+    // Built and saved nowhere yet: Save asks where to, and the user is asked
+    // before it is replaced.
+    bool IsUnsaved() const { return m_pScratch != nullptr; }
+    // The file the view loads: the document's own, or an unsaved document's
+    // scratch copy.
+    QString GetLoadPath() const;
+    // The document's file, or for an unsaved document the one Save As
+    // proposes.
+    QString GetProposedPath() const { return IsUnsaved() ? m_strProposedPath : m_strPathName; }
+
 signals:
     // The title (and so the window caption) changed.
     void titleChanged(const QString& title);
 
 private:
+    void forgetUnsavedContents();
+
     QString m_strPathName;
     QString m_strTitle;
     bool m_bModified = false;
+    std::unique_ptr<QTemporaryDir> m_pScratch;
+    QString m_strScratchFile;
+    QString m_strProposedPath;
 };

@@ -415,8 +415,8 @@ void CMainView::OnInitialUpdate()
     }
 
     m_nCivColor = 0;
-    if (m_pDocument && !m_pDocument->GetPathName().isEmpty())
-        player.Load(m_pDocument->GetPathName());
+    if (m_pDocument && !m_pDocument->GetLoadPath().isEmpty())
+        player.Load(m_pDocument->GetLoadPath());
 
     if (player.loaded) {
         m_sliderFrame->setMinimum(0);

@@ -11,6 +11,7 @@
 class CButtonST;
 class CButtonX;
 class CCivColorCombo;
+class CFileDialogX;
 class CFlcPlayer;
 class CKinetraDoc;
 class CMainFrame;
@@ -111,10 +112,18 @@ public:
     void OnExportPalette();
     void OnFileSave();
     void OnFileSaveAs();
+    // Before the document is replaced or the window closes: an animation
+    // built from a storyboard and saved nowhere yet is saved on the user's
+    // word. False when the user chose to keep it open (or its save failed).
+    bool SaveModified();
     // The animation as it plays, to an animated GIF or a sprite sheet
     // (CMainViewExport.cpp).
     void OnExportGif();
     void OnExportSheet();
+    // Every frame into one 8-bit storyboard picture, and a new unsaved
+    // animation built from such a picture (CMainViewStoryboard.cpp).
+    void OnExportStoryboard();
+    void OnFileNewFromStoryboard();
     // A timer of the view fired.
     void OnTimer(int timerId);
     void StopWinding();
@@ -168,8 +177,14 @@ private:
     void showPaletteAsDefault();
     // Writes the animation to path; on failure tells the user.
     bool saveAnimation(const QString& path);
+    // Save and Save As; true when the document was written.
+    bool saveDocument();
+    bool saveDocumentAs();
     // kind 1 animated GIF, 2 sprite sheet.
     void exportAnimation(int kind);
+    // An export dialog starts in the last export's folder, else in the
+    // document's own.
+    void setExportDialogStart(CFileDialogX& dialog) const;
 
     CKinetraDoc* m_pDocument;
     QWidget* m_pPictureArea = nullptr;

@@ -69,6 +69,16 @@ bool writeExport(int kind, const kinetra::ExportAnimation& animation, bool crop,
 
 } // namespace
 
+void CMainView::setExportDialogStart(CFileDialogX& dialog) const
+{
+    const QString folder = uGetProfileString(kOptions, kExportDir);
+    const QString own = m_pDocument ? uGetPathName(m_pDocument->GetProposedPath()) : QString();
+    if (!folder.isEmpty() && uIsDirExist(folder))
+        dialog.setDirectory(folder);
+    else if (!own.isEmpty() && uIsDirExist(own))
+        dialog.setDirectory(own);
+}
+
 void CMainView::OnExportGif()
 {
     exportAnimation(kExportGif);
@@ -87,17 +97,12 @@ void CMainView::exportAnimation(int kind)
 
     const bool gif = kind == kExportGif;
     const QString extension = gif ? QStringLiteral("gif") : QStringLiteral("png");
-    const QString name = QFileInfo(m_pDocument ? m_pDocument->GetTitle() : QString()).completeBaseName();
+    const QString name = QFileInfo(m_pDocument ? m_pDocument->GetProposedPath() : QString()).completeBaseName();
     CFileDialogX dialog(false, extension, name.isEmpty() ? QString() : name + u'.' + extension,
                         OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                         uLoadString(gif ? IDS_EXPORT_GIF_FILTER : IDS_EXPORT_SHEET_FILTER));
     dialog.setWindowTitle(uLoadString(gif ? IDS_EXPORT_GIF_TITLE : IDS_EXPORT_SHEET_TITLE));
-    // The last export's folder, else the animation's own.
-    const QString folder = uGetProfileString(kOptions, kExportDir);
-    if (!folder.isEmpty() && uIsDirExist(folder))
-        dialog.setDirectory(folder);
-    else if (m_pDocument && uIsFileExist(m_pDocument->GetPathName()))
-        dialog.setDirectory(uGetPathName(m_pDocument->GetPathName()));
+    setExportDialogStart(dialog);
     const ExportChoices choices = makeChoicesPanel(kind);
     dialog.SetCustomPanel(choices.panel);
     if (dialog.DoModal() != IDOK)

@@ -1,5 +1,6 @@
 // The view's commands that read or write files: the palette dialog, palette
-// import and export, Save and Save As.
+// import and export, Save and Save As, and the question before an unsaved
+// animation is given up.
 
 #include "app/CKinetraDoc.h"
 #include "app/CMainView.h"
@@ -13,6 +14,8 @@
 #include "uikit/Paths.h"
 #include "uikit/Profile.h"
 #include "uikit/StringTable.h"
+
+#include <QFileInfo>
 
 using namespace kinetra::settings;
 
@@ -115,32 +118,61 @@ bool CMainView::saveAnimation(const QString& path)
 
 void CMainView::OnFileSave()
 {
-    if (!m_wndPlayer->loaded || !m_pDocument)
-        return;
-    const QString path = m_pDocument->GetPathName();
-    if (saveAnimation(path))
-        m_pDocument->DoSave(path);
+    saveDocument();
 }
 
 void CMainView::OnFileSaveAs()
 {
+    saveDocumentAs();
+}
+
+bool CMainView::saveDocument()
+{
     if (!m_wndPlayer->loaded || !m_pDocument)
-        return;
-    CFileDialogX dialog(false, QStringLiteral("flc"), m_pDocument->GetTitle(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                        uLoadString(IDS_FLC_FILTER));
+        return false;
+    // A built animation has no file of its own to write back to.
+    if (m_pDocument->IsUnsaved())
+        return saveDocumentAs();
+    const QString path = m_pDocument->GetPathName();
+    if (!saveAnimation(path))
+        return false;
+    m_pDocument->DoSave(path);
+    return true;
+}
+
+bool CMainView::saveDocumentAs()
+{
+    if (!m_wndPlayer->loaded || !m_pDocument)
+        return false;
+    const QString proposed = m_pDocument->GetProposedPath();
+    CFileDialogX dialog(false, QStringLiteral("flc"), CFileX::GetFileName(proposed),
+                        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, uLoadString(IDS_FLC_FILTER));
     dialog.setWindowTitle(uLoadString(IDS_SAVE_FLC_AS));
-    const QString current = m_pDocument->GetPathName();
     const QString lastOpened = uGetProfileString(kOptions, kLastOpened);
-    if (uIsFileExist(current))
-        dialog.SetInitialDir(current);
+    // An unsaved animation's proposed file need not exist, only its folder.
+    if (uIsFileExist(proposed) || (m_pDocument->IsUnsaved() && uIsDirExist(uGetPathName(proposed))))
+        dialog.SetInitialDir(proposed);
     else if (!lastOpened.isEmpty() && uIsFileExist(lastOpened))
         dialog.SetInitialDir(lastOpened);
     if (dialog.DoModal() != IDOK)
-        return;
+        return false;
 
     const QString path = dialog.GetPathName();
     if (!saveAnimation(path))
-        return;
+        return false;
     m_pDocument->DoSave(path);
     uWriteProfileString(kOptions, kLastOpened, path);
+    return true;
+}
+
+bool CMainView::SaveModified()
+{
+    if (!m_pDocument || !m_pDocument->IsUnsaved())
+        return true;
+    const QString name = QFileInfo(m_pDocument->GetProposedPath()).completeBaseName();
+    switch (uMessageBox(uFormatString(IDS_ASK_SAVE_UNSAVED, name), MB_YESNOCANCEL | MB_ICONEXCLAMATION, this)) {
+    case IDYES: return saveDocumentAs();
+    case IDNO: return true;
+    default: return false;
+    }
 }

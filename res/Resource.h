@@ -38,6 +38,8 @@ enum : unsigned {
     ID_ALWAYS_ON_TOP = 32806,
     ID_EXPORT_GIF = 32830,
     ID_EXPORT_SHEET = 32831,
+    ID_EXPORT_STORYBOARD = 32832,
+    ID_FILE_NEW_STORYBOARD = 32833,
 };
 
 // The single-instance hand-over message and its first parameter.
@@ -101,6 +103,22 @@ enum : unsigned {
     IDS_EXPORT_PROGRESS = 61279,
     IDS_EXPORT_FAILED = 61280,
     IDS_EXPORT_DONE = 61281,
+    // Storyboards out of the window and new animations built from them.
+    IDS_STORYBOARD_EXPORT_TITLE = 61282,
+    IDS_STORYBOARD_FILTER = 61283,
+    IDS_STORYBOARD_BORDER = 61284,
+    IDS_STORYBOARD_BORDER_INDEX = 61285,
+    IDS_STORYBOARD_EXPORT_FAILED = 61286,
+    IDS_STORYBOARD_HEADER_UNREADABLE = 61287,
+    IDS_STORYBOARD_OPEN_TITLE = 61288,
+    IDS_STORYBOARD_OPEN_FILTER = 61289,
+    IDS_STORYBOARD_PALETTE_TITLE = 61290,
+    IDS_STORYBOARD_PALETTE_FILTER = 61291,
+    IDS_STORYBOARD_PALETTE_INVALID = 61292,
+    IDS_STORYBOARD_BUILD_FAILED = 61293,
+    IDS_STORYBOARD_SCRATCH_FAILED = 61294,
+    IDS_UNSAVED_TITLE = 61295,
+    IDS_ASK_SAVE_UNSAVED = 61296,
     // Texts the platform framework brought with it: its file errors before a
     // document is validated, and the usage complaint.
     IDS_FILE_ACCESS_FAILED = 61729,
@@ -160,4 +178,15 @@ enum : unsigned {
     IDS_PAL_FROM_FOLDER = 61649,
     IDS_PAL_BROWSE = 61650,
     IDS_PAL_DELETE = 61651,
+
+    // The layout of a storyboard that carries no note.
+    IDS_LAYOUT_TITLE = 61652,
+    IDS_LAYOUT_PROMPT = 61653,
+    IDS_LAYOUT_DIRECTIONS = 61654,
+    IDS_LAYOUT_EIGHT_DIRECTIONS = 61655,
+    IDS_LAYOUT_ONE_DIRECTION = 61656,
+    IDS_LAYOUT_FRAMES = 61657,
+    IDS_LAYOUT_SPEED = 61658,
+    IDS_LAYOUT_OK = 61659,
+    IDS_LAYOUT_CANCEL = 61660,
 };

@@ -57,10 +57,12 @@ struct Command {
 
 const Command kCommands[] = {
     {ID_FILE_OPEN, "&Open...\tCtrl+O", "open", QKeySequence(Qt::CTRL | Qt::Key_O)},
+    {ID_FILE_NEW_STORYBOARD, "&New from Storyboard...", nullptr, {}},
     {ID_FILE_SAVE, "&Save\tCtrl+S", "save", QKeySequence(Qt::CTRL | Qt::Key_S)},
     {ID_FILE_SAVE_AS, "Save &As...", "save-as", {}},
     {ID_EXPORT_GIF, "Animated &GIF...", nullptr, {}},
     {ID_EXPORT_SHEET, "&Sprite Sheet...", nullptr, {}},
+    {ID_EXPORT_STORYBOARD, "Story&board...", nullptr, {}},
     {ID_FILE_REFRESH, "&Refresh\tF5", "refresh", QKeySequence(Qt::Key_F5)},
     {ID_APP_EXIT, "E&xit\tAlt+F4, F12", "exit", QKeySequence(Qt::Key_F12)},
     {ID_VIEW_TOOLBAR, "&Toolbar", nullptr, {}},
@@ -117,6 +119,8 @@ const std::pair<unsigned, void (CMainView::*)()> kViewCommands[] = {
     {ID_FILE_SAVE_AS, &CMainView::OnFileSaveAs},
     {ID_EXPORT_GIF, &CMainView::OnExportGif},
     {ID_EXPORT_SHEET, &CMainView::OnExportSheet},
+    {ID_EXPORT_STORYBOARD, &CMainView::OnExportStoryboard},
+    {ID_FILE_NEW_STORYBOARD, &CMainView::OnFileNewFromStoryboard},
 };
 
 // The four backgrounds, one of which is chosen.
@@ -240,10 +244,10 @@ void CMainFrame::createMenus()
     QMenuBar* bar = menuBar();
 
     QMenu* file = bar->addMenu(QStringLiteral("&1.File"));
-    addItems(file, {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS});
+    addItems(file, {ID_FILE_OPEN, ID_FILE_NEW_STORYBOARD, ID_FILE_SAVE, ID_FILE_SAVE_AS});
     QMenu* exportMenu = file->addMenu(uLoadString(IDS_EXPORT_MENU));
     exportMenu->setObjectName(QStringLiteral("Export"));
-    addItems(exportMenu, {ID_EXPORT_GIF, ID_EXPORT_SHEET});
+    addItems(exportMenu, {ID_EXPORT_GIF, ID_EXPORT_SHEET, ID_EXPORT_STORYBOARD});
     addItems(file, {0, ID_FILE_REFRESH, 0});
     QMenu* recent = file->addMenu(KinetraIcon(QStringLiteral("recent-files")), uLoadString(IDS_RECENT_FILES));
     recent->setObjectName(QStringLiteral("RecentFiles"));
@@ -365,9 +369,11 @@ void CMainFrame::UpdateCommandUI()
     const auto check = [this](unsigned id, bool checked) { m_actions[id]->setChecked(checked); };
 
     set(ID_FILE_OPEN, true);
+    set(ID_FILE_NEW_STORYBOARD, true);
     set(ID_FILE_REFRESH, loaded);
     set(ID_APP_EXIT, true);
-    for (unsigned id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT, ID_EXPORT_GIF, ID_EXPORT_SHEET})
+    for (unsigned id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT, ID_EXPORT_GIF,
+                        ID_EXPORT_SHEET, ID_EXPORT_STORYBOARD})
         set(id, loaded);
     set(ID_APP_ABOUT, true);
     set(ID_OPTIONS, true);
@@ -552,6 +558,10 @@ void CMainFrame::updateTitle()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    if (m_pView && !m_pView->SaveModified()) {
+        event->ignore();
+        return;
+    }
     SaveFrameSettings();
     QMainWindow::closeEvent(event);
 }

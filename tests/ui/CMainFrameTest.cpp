@@ -33,7 +33,8 @@ const unsigned kFileCommands[] = {
 
 // The palette and saving commands: usable exactly while a file is loaded.
 const unsigned kPaletteAndSaveCommands[] = {
-    ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT, ID_EXPORT_GIF, ID_EXPORT_SHEET,
+    ID_FILE_SAVE,  ID_FILE_SAVE_AS, ID_PALETTE,      ID_PALETTE_IMPORT, ID_PALETTE_EXPORT,
+    ID_EXPORT_GIF, ID_EXPORT_SHEET, ID_EXPORT_STORYBOARD,
 };
 
 QStringList itemTexts(const QMenu* menu)
@@ -229,12 +230,13 @@ private slots:
                                       "&7.Help"}));
 
         QMenu* file = topMenu(*frame, QStringLiteral("&1.File"));
-        QCOMPARE(itemTexts(file), (QStringList{"&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "&Export", "-",
-                                               "&Refresh\tF5", "-", "Recent &Files", "-", "E&xit\tAlt+F4, F12"}));
-        QMenu* exportMenu = file->actions().at(3)->menu();
+        QCOMPARE(itemTexts(file), (QStringList{"&Open...\tCtrl+O", "&New from Storyboard...", "&Save\tCtrl+S",
+                                               "Save &As...", "&Export", "-", "&Refresh\tF5", "-", "Recent &Files", "-",
+                                               "E&xit\tAlt+F4, F12"}));
+        QMenu* exportMenu = file->actions().at(4)->menu();
         QVERIFY(exportMenu);
-        QCOMPARE(itemTexts(exportMenu), (QStringList{"Animated &GIF...", "&Sprite Sheet..."}));
-        QMenu* recent = file->actions().at(7)->menu();
+        QCOMPARE(itemTexts(exportMenu), (QStringList{"Animated &GIF...", "&Sprite Sheet...", "Story&board..."}));
+        QMenu* recent = file->actions().at(8)->menu();
         QVERIFY(recent);
         QCOMPARE(itemTexts(recent), QStringList{"(None)"});
         QVERIFY(!recent->actions().first()->isEnabled());
@@ -320,6 +322,7 @@ private slots:
             QVERIFY2(!frame->Action(id)->isEnabled(), qPrintable(QString::number(id)));
         }
         QVERIFY(frame->Action(ID_FILE_OPEN)->isEnabled());
+        QVERIFY(frame->Action(ID_FILE_NEW_STORYBOARD)->isEnabled());
         QVERIFY(frame->Action(ID_APP_EXIT)->isEnabled());
         QVERIFY(frame->Action(ID_VIEW_TOOLBAR)->isEnabled());
         QVERIFY(!frame->Action(ID_FILE_REFRESH)->isEnabled());

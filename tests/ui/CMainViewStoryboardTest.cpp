@@ -1,0 +1,289 @@
+#include "app/CKinetraApp.h"
+#include "app/CKinetraDoc.h"
+#include "app/CMainView.h"
+#include "imaging/CFlcPlayer.h"
+#include "imaging/StoryboardFile.h"
+#include "qtsupport/QtTestMain.h"
+#include "res/Resource.h"
+#include "ui/CMainFrame.h"
+#include "uikit/CFileDialogX.h"
+#include "uikit/Profile.h"
+#include "uikit/StringTable.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QImage>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QString kOptions = QStringLiteral("Options");
+const QString kSamples = QStringLiteral(KINETRA_SAMPLES_DIR "/");
+
+// Answers the file dialogs with the queued paths (Cancel once they run out)
+// after `fill` has set up the dialog, and message boxes with `answer`;
+// records the dialogs' titles, the file each proposed, and the messages.
+struct Answers {
+    QStringList files;
+    std::function<void(QDialog&)> fill;
+    int answer = IDOK;
+    QStringList titles;
+    QStringList proposed;
+    QList<ModalRequest> messages;
+
+    Answers()
+    {
+        uSetModalHook([this](const ModalRequest& request) {
+            if (!request.dialog) {
+                messages.append(request);
+                return answer;
+            }
+            titles.append(request.dialog->windowTitle());
+            if (fill)
+                fill(*request.dialog);
+            auto* dialog = qobject_cast<CFileDialogX*>(request.dialog);
+            if (!dialog)
+                return int(IDOK);
+            proposed.append(dialog->selectedFiles().value(0));
+            if (files.isEmpty())
+                return int(IDCANCEL);
+            dialog->selectFile(files.takeFirst());
+            return int(IDOK);
+        });
+    }
+    ~Answers() { uSetModalHook({}); }
+    Answers(const Answers&) = delete;
+    Answers& operator=(const Answers&) = delete;
+};
+
+void setFramesPerDirection(QDialog& dialog, int frames)
+{
+    if (auto* spin = dialog.findChild<QSpinBox*>(QStringLiteral("Frames")))
+        spin->setValue(frames);
+}
+
+// A file as it holds its animation, decoded through the window's screen.
+struct Decoded {
+    kinetra::CFlcAnimation animation;
+    explicit Decoded(const QString& path) { animation.Load(QFile::encodeName(path).toStdString(), true); }
+    std::vector<kinetra::IndexImage> frames() const { return kinetra::animationFrames(animation); }
+};
+
+bool sameFrames(const std::vector<kinetra::IndexImage>& a, const std::vector<kinetra::IndexImage>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const auto& x, const auto& y) { return x.width == y.width && x.pixels == y.pixels; });
+}
+
+} // namespace
+
+// The window's storyboards: the export, New from Storyboard, and the
+// unsaved document it makes.
+class CMainViewStoryboardTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_files;
+    std::unique_ptr<CKinetraApp> m_app;
+
+    CKinetraDoc& doc() { return *m_app->GetDocument(); }
+    CMainFrame& frame() { return *m_app->GetMainFrame(); }
+    CFlcPlayer& player() { return frame().GetActiveView()->Player(); }
+    QString file(const QString& name) const { return m_files->path() + u'/' + name; }
+
+    QString copySample(const QString& name)
+    {
+        QFile::copy(kSamples + name, file(name));
+        return file(name);
+    }
+
+    // The sample's storyboard as the core writes it.
+    QString writeSheet(const QString& name)
+    {
+        Decoded unit(kSamples + QStringLiteral("unit.flc"));
+        std::string problem;
+        const auto storyboard = kinetra::makeStoryboard(unit.animation, unit.animation.header, std::nullopt, problem);
+        return storyboard && kinetra::writeStoryboardFile(file(name), *storyboard, problem) ? file(name) : QString();
+    }
+
+private slots:
+    void initTestCase() { RegisterKinetraStrings(); }
+
+    void init()
+    {
+        for (const char* entry : {"ExportDir", "StoryboardBorder", "StoryboardBorderIndex", "Last Opend", "PalDir"})
+            uDeleteProfileEntry(kOptions, QString::fromLatin1(entry));
+        uWriteProfileInt(kOptions, QStringLiteral("Check File Type"), 0);
+        m_files = std::make_unique<QTemporaryDir>();
+        m_app = std::make_unique<CKinetraApp>();
+        QVERIFY(m_app->InitInstance({}));
+        QVERIFY(m_app->OpenDocumentFile(copySample(QStringLiteral("unit.flc"))));
+    }
+
+    void cleanup()
+    {
+        m_app.reset();
+        m_files.reset();
+    }
+
+    void exportWritesTheStoryboardOfTheFileAsItHoldsIt_data()
+    {
+        QTest::addColumn<QString>("sample");
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<int>("border");
+        QTest::newRow("unit, PNG") << "unit" << "unit.png" << -1;
+        QTest::newRow("unit, PCX with a grid") << "unit" << "grid.pcx" << 7;
+        // The player gives a plain file one direction; its sheet says plain.
+        QTest::newRow("plain FLC") << "plain" << "plain.png" << -1;
+    }
+
+    void exportWritesTheStoryboardOfTheFileAsItHoldsIt()
+    {
+        QFETCH(QString, sample);
+        QFETCH(QString, sheet);
+        QFETCH(int, border);
+        const QString source = file(sample + QStringLiteral(".flc"));
+        if (!QFile::exists(source))
+            QVERIFY(m_app->OpenDocumentFile(copySample(sample + QStringLiteral(".flc"))));
+        Answers answers;
+        answers.files = {file(sheet)};
+        answers.fill = [border](QDialog& dialog) {
+            dialog.findChild<QCheckBox*>(QStringLiteral("Border"))->setChecked(border >= 0);
+            dialog.findChild<QSpinBox*>(QStringLiteral("BorderIndex"))->setValue(std::max(border, 0));
+        };
+        frame().Action(ID_EXPORT_STORYBOARD)->trigger();
+        QCOMPARE(answers.titles, QStringList{QStringLiteral("Export Storyboard")});
+        QCOMPARE(answers.proposed.value(0), file(sample + QStringLiteral(".png")));
+        QVERIFY(answers.messages.isEmpty());
+        QCOMPARE(frame().statusBar()->currentMessage(), uFormatString(IDS_EXPORT_DONE, file(sheet)));
+        QCOMPARE(uGetProfileInt(kOptions, QStringLiteral("StoryboardBorder"), -1), border >= 0 ? 1 : 0);
+
+        Decoded decoded(source);
+        std::string problem;
+        const auto expected = kinetra::makeStoryboard(decoded.animation, decoded.animation.header,
+                                                      border < 0 ? std::nullopt : std::optional(border), problem);
+        const auto written = kinetra::readStoryboardFile(file(sheet), problem);
+        QVERIFY2(expected && written && written->indexed && written->note, problem.c_str());
+        QCOMPARE(QSize(written->width, written->height), QSize(expected->sheet.width, expected->sheet.height));
+        QVERIFY(written->indices.pixels == expected->sheet.pixels);
+        QVERIFY(written->palette == expected->palette);
+        QCOMPARE(kinetra::writeStoryboardNote(*written->note),
+                 kinetra::writeStoryboardNote(kinetra::StoryboardNote{expected->layout.facts(), {}}));
+    }
+
+    void newFromStoryboardPlaysUnsavedUntilSavedAs()
+    {
+        Answers answers;
+        answers.files = {writeSheet(QStringLiteral("walk.png")), file(QStringLiteral("saved.flc"))};
+        frame().Action(ID_FILE_NEW_STORYBOARD)->trigger();
+        QVERIFY(answers.messages.isEmpty());
+        QVERIFY(doc().IsUnsaved());
+        QCOMPARE(doc().GetTitle(), QStringLiteral("walk (unsaved)"));
+        QVERIFY(player().loaded && player().playing);
+        const auto original = Decoded(kSamples + QStringLiteral("unit.flc")).frames();
+        QVERIFY(sameFrames(kinetra::animationFrames(player()), original));
+
+        // Save asks where to, proposing the sheet's name beside it.
+        const QString scratch = QString::fromStdString(player().path);
+        frame().Action(ID_FILE_SAVE)->trigger();
+        QCOMPARE(answers.proposed.value(1), file(QStringLiteral("walk.flc")));
+        QVERIFY(!doc().IsUnsaved());
+        QCOMPARE(doc().GetTitle(), QStringLiteral("saved.flc"));
+        QCOMPARE(m_app->m_mruManager.Files().value(0), file(QStringLiteral("saved.flc")));
+        QCOMPARE(uGetProfileString(kOptions, QStringLiteral("Last Opend")), file(QStringLiteral("saved.flc")));
+        QVERIFY(!QFile::exists(scratch));
+        QVERIFY(sameFrames(Decoded(file(QStringLiteral("saved.flc"))).frames(), original));
+    }
+
+    void aTrueColourSheetWithoutItsNoteAsksForPaletteAndLayout()
+    {
+        // A paint program's re-save: true colour, the note gone.
+        const QImage rgb = QImage(writeSheet(QStringLiteral("indexed.png"))).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(QImage(rgb.constBits(), rgb.width(), rgb.height(), rgb.bytesPerLine(), QImage::Format_RGB32)
+                    .save(file(QStringLiteral("render.png"))));
+        Answers answers;
+        answers.files = {file(QStringLiteral("render.png")), file(QStringLiteral("unit.flc"))};
+        answers.fill = [](QDialog& dialog) { setFramesPerDirection(dialog, 10); };
+        frame().Action(ID_FILE_NEW_STORYBOARD)->trigger();
+        QCOMPARE(answers.titles, (QStringList{"New from Storyboard", "Select the palette for the true-colour storyboard",
+                                              "Storyboard Layout"}));
+        QVERIFY(answers.messages.isEmpty());
+        QVERIFY(doc().IsUnsaved());
+        QCOMPARE(player().frames.size(), std::size_t(80));
+        QCOMPARE(player().header.directions, 8);
+        QVERIFY(player().filePalette == Decoded(file(QStringLiteral("unit.flc"))).animation.filePalette);
+    }
+
+    void aSheetThatCannotBeBuiltSaysWhyAndKeepsTheDocument_data()
+    {
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<QString>("reason");
+        // Two frames a row cannot share 241 pixels.
+        QTest::newRow("width does not divide") << true << "does not divide";
+        QTest::newRow("not a picture") << false << "";
+    }
+
+    void aSheetThatCannotBeBuiltSaysWhyAndKeepsTheDocument()
+    {
+        QFETCH(bool, picture);
+        QFETCH(QString, reason);
+        const QString sheet = file(QStringLiteral("odd.png"));
+        QImage odd(241, 96, QImage::Format_Indexed8);
+        odd.setColorCount(256);
+        odd.fill(0);
+        QVERIFY(picture ? odd.save(sheet) : QFile(sheet).open(QIODevice::WriteOnly));
+
+        Answers answers;
+        answers.files = {sheet};
+        answers.fill = [](QDialog& dialog) { setFramesPerDirection(dialog, 2); };
+        frame().Action(ID_FILE_NEW_STORYBOARD)->trigger();
+        QCOMPARE(answers.messages.size(), 1);
+        QCOMPARE(answers.messages[0].type, unsigned(MB_OK | MB_ICONSTOP));
+        QVERIFY(answers.messages[0].text.startsWith(u'\'' + sheet + QStringLiteral("'\r\nCannot make an animation")));
+        QVERIFY2(answers.messages[0].text.contains(reason), qPrintable(answers.messages[0].text));
+        QCOMPARE(doc().GetPathName(), file(QStringLiteral("unit.flc")));
+        QCOMPARE(QString::fromStdString(player().path), file(QStringLiteral("unit.flc")));
+        QVERIFY(player().loaded);
+    }
+
+    void replacingTheUnsavedAnimationAsksFirst_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Cancel keeps it") << int(IDCANCEL);
+        QTest::newRow("No drops it") << int(IDNO);
+        QTest::newRow("Yes saves it first") << int(IDYES);
+    }
+
+    void replacingTheUnsavedAnimationAsksFirst()
+    {
+        QFETCH(int, answer);
+        const QString kept = file(QStringLiteral("kept.flc"));
+        Answers answers;
+        answers.files = {writeSheet(QStringLiteral("walk.png")), kept};
+        answers.answer = answer;
+        frame().Action(ID_FILE_NEW_STORYBOARD)->trigger();
+        const QString scratch = QString::fromStdString(player().path);
+        const bool opened = answer != IDCANCEL;
+
+        const QString other = copySample(QStringLiteral("plain.flc"));
+        QCOMPARE(m_app->OpenDocumentFile(other) != nullptr, opened);
+        QCOMPARE(answers.messages.size(), 1);
+        QCOMPARE(answers.messages[0].text, uFormatString(IDS_ASK_SAVE_UNSAVED, QStringLiteral("walk")));
+        QCOMPARE(answers.messages[0].type, unsigned(MB_YESNOCANCEL | MB_ICONEXCLAMATION));
+        QCOMPARE(doc().IsUnsaved(), !opened);
+        QCOMPARE(doc().GetPathName(), opened ? other : QString());
+        QCOMPARE(QFile::exists(scratch), !opened);
+        QCOMPARE(Decoded(kept).animation.frames.size(), std::size_t(answer == IDYES ? 80 : 0));
+        // Nor does the window close over an animation the user keeps.
+        if (!opened)
+            QVERIFY(!frame().close());
+    }
+};
+
+KINETRA_QTEST_MAIN(CMainViewStoryboardTest)
+#include "CMainViewStoryboardTest.moc"
