@@ -5,6 +5,7 @@
 #include "flc/FlcChunks.h"
 #include "flc/WholeFile.h"
 
+#include <algorithm>
 #include <array>
 #include <new>
 #include <utility>
@@ -14,12 +15,65 @@ namespace kinetra {
 namespace {
 
 constexpr std::uint32_t kNeverAColor = 0x00000001;
+// An FLI header's speed counts 1/70 s.
+constexpr std::uint32_t kFliTicksPerSecond = 70;
 
-struct FrameChunkState {
-    std::uint64_t consumed = 0;
-    bool image = false;
-    bool key = false;
-};
+bool isImageChunk(std::uint16_t type)
+{
+    return type == kChunkDeltaFlc || type == kChunkBlack || type == kChunkByteRun || type == kChunkFliCopy
+        || type == kChunkDeltaFli;
+}
+
+bool decodeImageChunk(std::uint16_t type, ByteReader& data, IndexView image)
+{
+    switch (type) {
+    case kChunkByteRun: return decodeByteRun(data, image);
+    case kChunkDeltaFlc: return decodeDeltaFlc(data, image);
+    case kChunkDeltaFli: return decodeDeltaFli(data, image);
+    case kChunkFliCopy: return decodeFliCopy(data, image);
+    default: return false;
+    }
+}
+
+// FLI files have no game extension (their reserved bytes are not one) and
+// count their delay, a word, in 1/70 s; the program works in milliseconds.
+void normalizeFliHeader(FlcHeader& header)
+{
+    header.speed = ((header.speed & 0xFFFF) * 1000 + kFliTicksPerSecond / 2) / kFliTicksPerSecond;
+    header.directions = 0;
+    header.framesPerDirection = 0;
+    header.leftOffset = 0;
+    header.topOffset = 0;
+    header.originalWidth = 0;
+    header.originalHeight = 0;
+    header.animationTime = 0;
+}
+
+// The frame chunks the file holds, from the top-level chunk headers alone,
+// so that the memory a load may ask for follows what the file holds rather
+// than what its header claims. Empty frame chunks count where they make
+// frames (`emptyOnesCount`).
+std::uint64_t frameChunksPresent(std::span<const std::uint8_t> file, bool emptyOnesCount)
+{
+    ByteReader in(file);
+    in.seek(kFlcHeaderSize);
+    std::uint64_t count = 0;
+    while (in.remaining() >= kFrameChunkHeaderSize) {
+        const std::size_t start = in.position();
+        const std::uint32_t size = in.u32();
+        const std::uint16_t type = in.u16();
+        const std::uint16_t subChunks = in.u16();
+        if (type == kChunkFrame && (subChunks > 0 || emptyOnesCount))
+            ++count;
+        if (size >= kFrameChunkHeaderSize)
+            in.seek(start + size);
+        else if (type == kChunkFrame && subChunks == 0)
+            in.seek(start + kFrameChunkHeaderSize);
+        else
+            break;
+    }
+    return count;
+}
 
 } // namespace
 
@@ -36,6 +90,7 @@ void CFlcAnimation::Clear()
     setAsideFrames.clear();
     paletteOffsets.clear();
     paletteLayouts.clear();
+    paletteChunkTypes.clear();
     workBuffer.reset();
 }
 
@@ -81,20 +136,34 @@ HResult CFlcAnimation::decode(std::span<const std::uint8_t> file, bool readPalet
     if (file.size() < kFlcHeaderSize)
         return kFail;
     header = FlcHeader::parse(file.first<kFlcHeaderSize>());
+    if (header.magic == kFliMagic)
+        normalizeFliHeader(header);
     const int width = header.width;
     const int height = header.height;
-    if (width < 1 || height < 1)
+    const int limit = header.frames;
+    if (width < 1 || height < 1 || limit < 1)
         return kFail;
+
+    // A plain file is its frames in order, as FLIC players show it: no key
+    // frame is set aside, and a frame chunk without an image holds the
+    // picture before it. Game units keep their cycles of key frames.
+    const bool plain = header.framesPerDirection == 0;
     const std::uint64_t framePixels = std::uint64_t(width) * std::uint64_t(height);
-    if (framePixels > kMaxTotalPixels)
+    // Every frame a game unit keeps may come with a key frame set aside.
+    const std::uint64_t framesAtMost =
+        std::min(frameChunksPresent(file, plain), plain ? std::uint64_t(limit) : 2 * std::uint64_t(limit) + 1);
+    if (framesAtMost == 0 || framesAtMost * framePixels > maxTotalPixels)
         return kFail;
-    workBuffer = std::make_unique<IndexImage>(width, height);
+    workBuffer = ZeroedIndexBuffer::allocate(width, height);
+    if (!workBuffer)
+        return kFail;
+    const IndexView image = workBuffer->view();
 
     ByteReader in(file);
     in.seek(kFlcHeaderSize);
     int kept = 0;
-    const int limit = header.frames;
     int cycle = 0;
+    bool pictureDrawn = false;
     while (kept < limit) {
         if (in.remaining() < kFrameChunkHeaderSize)
             break; // the end of the file ends the reading
@@ -103,99 +172,132 @@ HResult CFlcAnimation::decode(std::span<const std::uint8_t> file, bool readPalet
         const std::uint16_t chunkType = in.u16();
         const std::uint16_t subChunks = in.u16();
         in.skip(8);
-        if (chunkSize < kFrameChunkHeaderSize)
-            return kFail;
+        if (chunkSize < kFrameChunkHeaderSize) {
+            // An empty frame chunk that gives no size stays where its header
+            // ended; anything else this short (zero padding at the end of a
+            // file, say) ends the reading as the end of the file does.
+            if (chunkType == kChunkFrame && subChunks == 0)
+                continue;
+            break;
+        }
         if (chunkType != kChunkFrame) {
             // Passed over; it does not count towards the frames.
             in.seek(chunkStart + chunkSize);
             continue;
         }
 
-        FrameChunkState state;
-        std::unique_ptr<CSurface> frame;
+        const std::size_t chunkEnd = chunkStart + std::min<std::size_t>(chunkSize, file.size() - chunkStart);
+        bool drawn = false;
+        bool key = false;
+        int imageChunks = 0;
         for (int sub = 0; sub < subChunks; ++sub) {
             const std::size_t subStart = in.position();
+            if (subStart + kSubChunkHeaderSize > chunkEnd)
+                break; // the count promised more than the frame holds
             const std::uint32_t subSize = in.u32();
             const std::uint16_t subType = in.u16();
-            if (!in.ok())
-                return kFail;
 
-            if (subType == kChunkColor256) {
-                if (file.size() - subStart < kColor256ChunkSize)
+            if (subType == kChunkColor256 || subType == kChunkColor64) {
+                if (readPaletteChunk(file, subStart, subType, chunkEnd, readPalette) != kOk)
                     return kFail;
-                const auto chunkData = file.subspan(subStart + kSubChunkHeaderSize, kColor256ChunkSize - kSubChunkHeaderSize);
-                // Recorded with or without the colours: Save writes the
-                // display palette back through this layout.
-                ByteReader walk(chunkData);
-                std::vector<std::uint8_t> layout;
-                if (!readColor256Layout(walk, layout))
+                // A COLOR_256 chunk is taken as one full packet whatever its
+                // size field says; a COLOR_64 chunk by its size.
+                if (subType == kChunkColor64 && subSize < kSubChunkHeaderSize)
                     return kFail;
-                paletteOffsets.push_back(static_cast<std::uint32_t>(subStart + kSubChunkHeaderSize));
-                paletteLayouts.push_back(std::move(layout));
-                if (readPalette) {
-                    ByteReader data(chunkData);
-                    if (!decodeColor256(data, filePalette))
-                        return kFail;
-                    transparentColor = filePalette[255].rgb();
-                    displayPalette = filePalette;
-                }
-                in.seek(subStart + kColor256ChunkSize);
-                colorKey = ColorKey::single(alphaBlend ? transparentColor : kNeverAColor);
-                state.consumed += kColor256ChunkSize;
+                in.seek(subStart + (subType == kChunkColor256 ? kColor256ChunkSize : subSize));
                 continue;
             }
-
-            if (subSize < kSubChunkHeaderSize)
+            // BLACK alone never moves by its size, so only it may give none.
+            if (subSize < kSubChunkHeaderSize && subType != kChunkBlack)
                 return kFail;
-            state.consumed += subSize;
-            const bool isImage = subType == kChunkDeltaFlc || subType == kChunkBlack
-                || subType == kChunkByteRun || subType == kChunkFliCopy;
-            if (!isImage) {
+            if (!isImageChunk(subType)) {
                 in.seek(subStart + subSize); // passed over; not counted
                 continue;
             }
-
-            if (!state.image) {
-                const std::uint64_t madeFrames = frames.size() + setAsideFrames.size() + 1;
-                if (madeFrames * framePixels > kMaxTotalPixels)
-                    return kFail;
-                frame = std::make_unique<CSurface>();
-                if (frame->Create(width, height) != kOk)
-                    return kFail;
-            }
+            if (++imageChunks > kMaxImageChunksPerFrame)
+                return kFail;
             if (subType == kChunkBlack) {
-                decodeBlack(*workBuffer); // the position stays behind its header
+                decodeBlack(image); // the position stays behind its header
             } else {
-                ByteReader data = in.take(subSize - kSubChunkHeaderSize);
-                const bool decoded = subType == kChunkByteRun ? decodeByteRun(data, *workBuffer)
-                    : subType == kChunkDeltaFlc                ? decodeDeltaFlc(data, *workBuffer)
-                                                               : decodeFliCopy(data, *workBuffer);
-                if (!decoded)
+                // The data runs to the frame's end, not to the chunk's own
+                // size, which writers get a few bytes wrong either way (cels
+                // of the classic authoring program say 2 bytes short on
+                // FLI_COPY). The next sub-chunk still starts where the size
+                // says, and the frame ends where its own size says.
+                const std::size_t dataStart = subStart + kSubChunkHeaderSize;
+                ByteReader data(file.subspan(dataStart, chunkEnd - dataStart));
+                if (!decodeImageChunk(subType, data, image))
                     return kFail;
+                in.seek(subStart + subSize);
             }
-            state.image = true;
-            if (subType == kChunkByteRun && cycle == 0)
-                state.key = true;
+            drawn = true;
+            if (!plain && subType == kChunkByteRun && cycle == 0)
+                key = true;
         }
-        if (!state.image)
+        if (!drawn && !(plain && pictureDrawn))
             continue; // left where its last sub-chunk ended
+        pictureDrawn = true;
 
         // On to the end of the frame chunk, which skips any padding.
-        const std::uint64_t walked = kFrameChunkHeaderSize + state.consumed;
-        if (walked > chunkSize)
+        in.seek(chunkStart + chunkSize);
+        if (addFrame(key) != kOk)
             return kFail;
-        in.seek(in.position() + (chunkSize - walked));
-
-        if (finishFrame(*frame) != kOk)
-            return kFail;
-        cycle = cycle == header.framesPerDirection ? 0 : cycle + 1;
-        if (state.key) {
-            setAsideFrames.push_back(std::move(frame));
-        } else {
-            frames.push_back(std::move(frame));
+        if (!plain)
+            cycle = cycle == header.framesPerDirection ? 0 : cycle + 1;
+        if (!key)
             ++kept;
-        }
     }
+    return kOk;
+}
+
+HResult CFlcAnimation::readPaletteChunk(std::span<const std::uint8_t> file, std::size_t chunkStart, std::uint16_t type,
+                                        std::size_t dataEnd, bool readPalette)
+{
+    const std::size_t dataStart = chunkStart + kSubChunkHeaderSize;
+    if (type == kChunkColor256) {
+        if (file.size() - chunkStart < kColor256ChunkSize)
+            return kFail;
+        dataEnd = chunkStart + kColor256ChunkSize;
+    }
+    const auto data = file.subspan(dataStart, dataEnd - dataStart);
+    // Recorded with or without the colours: Save writes the display palette
+    // back through this layout.
+    ByteReader walk(data);
+    std::vector<std::uint8_t> layout;
+    if (!readColor256Layout(walk, layout))
+        return kFail;
+    paletteOffsets.push_back(static_cast<std::uint32_t>(dataStart));
+    paletteLayouts.push_back(std::move(layout));
+    paletteChunkTypes.push_back(type);
+    if (readPalette) {
+        ByteReader colours(data);
+        if (!(type == kChunkColor256 ? decodeColor256(colours, filePalette) : decodeColor64(colours, filePalette)))
+            return kFail;
+        transparentColor = filePalette[255].rgb();
+        displayPalette = filePalette;
+    }
+    colorKey = ColorKey::single(alphaBlend ? transparentColor : kNeverAColor);
+    return kOk;
+}
+
+HResult CFlcAnimation::addFrame(bool keyFrame)
+{
+    const IndexView image = workBuffer->view();
+    const std::uint64_t made = frames.size() + setAsideFrames.size() + 1;
+    if (made * image.size() > maxTotalPixels)
+        return kFail;
+    auto frame = std::make_unique<CSurface>();
+    if (m_indicesOnly) {
+        frame->width = static_cast<std::int16_t>(image.width);
+        frame->height = static_cast<std::int16_t>(image.height);
+        frame->indices.reset(new (std::nothrow) std::uint8_t[image.size()]);
+        if (!frame->indices)
+            return kFail;
+        std::copy_n(image.pixels, image.size(), frame->indices.get());
+    } else if (frame->Create(image.width, image.height) != kOk || finishFrame(*frame) != kOk) {
+        return kFail;
+    }
+    (keyFrame ? setAsideFrames : frames).push_back(std::move(frame));
     return kOk;
 }
 
@@ -207,22 +309,21 @@ HResult CFlcAnimation::finishFrame(CSurface& frame)
     if (frame.Lock(bits, pitch) != kOk)
         return kFail;
 
-    const int width = workBuffer->width;
-    const int height = workBuffer->height;
-    frame.indices.reset(new (std::nothrow) std::uint8_t[workBuffer->pixels.size()]);
+    const IndexView image = workBuffer->view();
+    frame.indices.reset(new (std::nothrow) std::uint8_t[image.size()]);
     if (!frame.indices) {
         frame.Unlock();
         return kFail;
     }
-    std::copy(workBuffer->pixels.begin(), workBuffer->pixels.end(), frame.indices.get());
+    std::copy_n(image.pixels, image.size(), frame.indices.get());
 
     std::array<std::uint32_t, 256> pixelOf;
     for (std::size_t i = 0; i < pixelOf.size(); ++i)
         pixelOf[i] = displayPalette[i].pixel();
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < image.height; ++y) {
         auto* out = reinterpret_cast<std::uint32_t*>(bits + std::size_t(y) * std::size_t(pitch));
-        const std::uint8_t* in = workBuffer->row(y);
-        for (int x = 0; x < width; ++x)
+        const std::uint8_t* in = image.row(y);
+        for (int x = 0; x < image.width; ++x)
             out[x] = pixelOf[in[x]];
     }
     frame.Unlock();

@@ -26,6 +26,10 @@ public:
     // header cannot make the program ask for more memory than a desktop has
     // (five bytes a pixel: the indices and the 32-bit surface).
     static constexpr std::uint64_t kMaxTotalPixels = 128ull * 1024 * 1024;
+    // Image chunks one frame chunk may hold. Real files hold one or two; the
+    // bound keeps a frame of thousands of tiny chunks, each redrawing the
+    // whole picture, from costing more than its bytes are worth.
+    static constexpr int kMaxImageChunksPerFrame = 16;
 
     CFlcAnimation();
     ~CFlcAnimation();
@@ -52,7 +56,7 @@ public:
     FlcHeader header;
     FrameList frames;
     FrameList setAsideFrames;
-    std::unique_ptr<IndexImage> workBuffer;
+    std::unique_ptr<ZeroedIndexBuffer> workBuffer;
     ColorKey colorKey;
     std::uint32_t transparentColor = 0x00FF00FF;
     Palette filePalette{};
@@ -63,10 +67,23 @@ public:
     // load read it: the packet count word, then each packet's skip and count
     // bytes. Save checks the file against it before writing.
     std::vector<std::vector<std::uint8_t>> paletteLayouts;
+    // For each entry of paletteOffsets, the chunk's type: COLOR_256, or
+    // COLOR_64 in FLI files, whose colours are 6-bit.
+    std::vector<std::uint16_t> paletteChunkTypes;
     bool alphaBlend = true;
+    // The pixel ceiling of a load; the fuzz targets lower it to stay fast.
+    std::uint64_t maxTotalPixels = kMaxTotalPixels;
 
 private:
+    // Decodes the frames' indices only, with no surfaces and no screen: how
+    // Save checks the bytes it is about to write.
+    bool m_indicesOnly = false;
+
+    bool decodesLikeThis(std::span<const std::uint8_t> file) const;
     HResult decode(std::span<const std::uint8_t> file, bool readPalette);
+    HResult readPaletteChunk(std::span<const std::uint8_t> file, std::size_t chunkStart, std::uint16_t type,
+                             std::size_t dataEnd, bool readPalette);
+    HResult addFrame(bool keyFrame);
     HResult finishFrame(CSurface& frame);
 };
 

@@ -5,7 +5,7 @@
 
 namespace kinetra {
 
-bool decodeByteRun(ByteReader& in, IndexImage& image)
+bool decodeByteRun(ByteReader& in, IndexView image)
 {
     for (int y = 0; y < image.height; ++y) {
         std::uint8_t* line = image.row(y);
@@ -36,7 +36,7 @@ bool decodeByteRun(ByteReader& in, IndexImage& image)
     return in.ok();
 }
 
-bool decodeDeltaFlc(ByteReader& in, IndexImage& image)
+bool decodeDeltaFlc(ByteReader& in, IndexView image)
 {
     int lines = in.u16();
     int y = 0;
@@ -97,21 +97,61 @@ bool decodeDeltaFlc(ByteReader& in, IndexImage& image)
     return in.ok();
 }
 
-bool decodeFliCopy(ByteReader& in, IndexImage& image)
+bool decodeDeltaFli(ByteReader& in, IndexView image)
 {
-    auto data = in.bytes(image.pixels.size());
+    int y = in.u16();
+    const int lines = in.u16();
+    for (int line = 0; line < lines; ++line, ++y) {
+        const int packets = in.u8();
+        if (!in.ok() || y >= image.height)
+            return false;
+        std::uint8_t* row = image.row(y);
+        int x = 0;
+        for (int packet = 0; packet < packets; ++packet) {
+            x += in.u8();
+            const int count = in.i8();
+            if (!in.ok())
+                return false;
+            const int length = count < 0 ? -count : count;
+            if (x > image.width || length > image.width - x)
+                return false;
+            if (count > 0) {
+                auto literal = in.bytes(std::size_t(length));
+                if (!in.ok())
+                    return false;
+                std::memcpy(row + x, literal.data(), literal.size());
+            } else if (count < 0) {
+                const std::uint8_t value = in.u8();
+                if (!in.ok())
+                    return false;
+                std::memset(row + x, value, std::size_t(length));
+            }
+            x += length;
+        }
+    }
+    return in.ok();
+}
+
+bool decodeFliCopy(ByteReader& in, IndexView image)
+{
+    auto data = in.bytes(image.size());
     if (!in.ok())
         return false;
-    std::copy(data.begin(), data.end(), image.pixels.begin());
+    std::copy(data.begin(), data.end(), image.pixels);
     return true;
 }
 
-void decodeBlack(IndexImage& image)
+void decodeBlack(IndexView image)
 {
-    std::fill(image.pixels.begin(), image.pixels.end(), 0);
+    std::fill_n(image.pixels, image.size(), 0);
 }
 
-bool decodeColor256(ByteReader& in, Palette& palette)
+namespace {
+
+// The packets both palette chunks share; `widen` turns a stored colour value
+// into an 8-bit one.
+template <typename Widen>
+bool decodePalettePackets(ByteReader& in, Palette& palette, Widen widen)
 {
     const int packets = in.u16();
     for (int packet = 0; packet < packets; ++packet) {
@@ -130,9 +170,25 @@ bool decodeColor256(ByteReader& in, Palette& palette)
         if (!in.ok())
             return false;
         for (int i = 0; i < count; ++i)
-            palette[std::size_t(first + i)] = PaletteEntry::fromRgb(triples[3 * i], triples[3 * i + 1], triples[3 * i + 2]);
+            palette[std::size_t(first + i)] =
+                PaletteEntry::fromRgb(widen(triples[3 * i]), widen(triples[3 * i + 1]), widen(triples[3 * i + 2]));
     }
     return in.ok();
+}
+
+} // namespace
+
+bool decodeColor256(ByteReader& in, Palette& palette)
+{
+    return decodePalettePackets(in, palette, [](std::uint8_t value) { return value; });
+}
+
+bool decodeColor64(ByteReader& in, Palette& palette)
+{
+    return decodePalettePackets(in, palette, [](std::uint8_t value) {
+        const auto sixBits = std::uint8_t(value & 0x3F);
+        return std::uint8_t((sixBits << 2) | (sixBits >> 4));
+    });
 }
 
 } // namespace kinetra

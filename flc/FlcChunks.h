@@ -34,13 +34,22 @@ inline constexpr std::size_t kColor256ChunkSize = 778;
 // be partly changed.
 
 // Image chunks.
-bool decodeByteRun(ByteReader& in, IndexImage& image);
-bool decodeDeltaFlc(ByteReader& in, IndexImage& image);
-bool decodeFliCopy(ByteReader& in, IndexImage& image);
-void decodeBlack(IndexImage& image);
+bool decodeByteRun(ByteReader& in, IndexView image);
+bool decodeDeltaFlc(ByteReader& in, IndexView image);
+// The older FLI files' delta: the first line, the line count, then for each
+// line a packet count and packets of a column skip and a signed count,
+// positive for that many literal bytes, negative for one byte repeated.
+bool decodeDeltaFli(ByteReader& in, IndexView image);
+bool decodeFliCopy(ByteReader& in, IndexView image);
+void decodeBlack(IndexView image);
 
 // COLOR_256: packets of colours placed at their skip byte's index; a count
 // of 0 stands for all 256. Colours that would land past entry 255 fail.
 bool decodeColor256(ByteReader& in, Palette& palette);
+// COLOR_64, the FLI palette: the same packets with 6-bit colour values,
+// widened to 8 bits as (v << 2) | (v >> 4).
+bool decodeColor64(ByteReader& in, Palette& palette);
+// An 8-bit colour value as COLOR_64 stores it.
+constexpr std::uint8_t toColor64(std::uint8_t value) { return std::uint8_t(value >> 2); }
 
 } // namespace kinetra

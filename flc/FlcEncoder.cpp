@@ -191,6 +191,55 @@ Bytes color256Chunk(const Palette& palette)
     return subChunk(kChunkColor256, data);
 }
 
+Bytes color64Chunk(const Palette& palette)
+{
+    Bytes data;
+    put16(data, 1);
+    put8(data, 0);
+    put8(data, 0);
+    for (const PaletteEntry& entry : palette) {
+        put8(data, toColor64(entry.red));
+        put8(data, toColor64(entry.green));
+        put8(data, toColor64(entry.blue));
+    }
+    return subChunk(kChunkColor64, data);
+}
+
+Bytes deltaFliChunk(const IndexImage& previous, const IndexImage& next)
+{
+    const auto width = std::size_t(next.width);
+    auto lineChanged = [&](int y) {
+        return !std::equal(previous.pixels.begin() + std::ptrdiff_t(std::size_t(y) * width),
+                           previous.pixels.begin() + std::ptrdiff_t(std::size_t(y + 1) * width),
+                           next.pixels.begin() + std::ptrdiff_t(std::size_t(y) * width));
+    };
+    int first = 0;
+    while (first < next.height && !lineChanged(first))
+        ++first;
+    int last = next.height - 1;
+    while (last >= first && !lineChanged(last))
+        --last;
+
+    Bytes data;
+    put16(data, first < next.height ? unsigned(first) : 0);
+    put16(data, first <= last ? unsigned(last - first + 1) : 0);
+    for (int y = first; y <= last; ++y) {
+        // Each line whole, in literal packets of up to 127 bytes.
+        const std::uint8_t* line = next.pixels.data() + std::size_t(y) * width;
+        const std::size_t countAt = data.size();
+        put8(data, 0);
+        int packets = 0;
+        for (std::size_t x = 0; x < width; x += 127, ++packets) {
+            const std::size_t length = std::min<std::size_t>(127, width - x);
+            put8(data, 0);
+            put8(data, int(length));
+            data.insert(data.end(), line + x, line + x + length);
+        }
+        data[countAt] = static_cast<std::uint8_t>(packets);
+    }
+    return subChunk(kChunkDeltaFli, data);
+}
+
 Bytes byteRunChunk(const IndexImage& image)
 {
     Bytes data;
@@ -272,7 +321,7 @@ FlcBuilder& FlcBuilder::addChunk(std::uint16_t type, const Bytes& data)
 Bytes FlcBuilder::build() const
 {
     FlcHeader out = header;
-    out.magic = kFlcMagic;
+    out.magic = magic;
     out.width = static_cast<std::int16_t>(m_width);
     out.height = static_cast<std::int16_t>(m_height);
     out.depth = 8;

@@ -24,6 +24,10 @@ Bytes byteRunChunk(const IndexImage& image);
 // pixel pairs, and the last-pixel word on odd widths.
 Bytes deltaFlcChunk(const IndexImage& previous, const IndexImage& next);
 Bytes fliCopyChunk(const IndexImage& image);
+// The FLI chunks: the palette with 6-bit colours, and the byte-oriented
+// delta of the lines from the first to the last that change.
+Bytes color64Chunk(const Palette& palette);
+Bytes deltaFliChunk(const IndexImage& previous, const IndexImage& next);
 Bytes blackChunk();
 // Any other sub-chunk (a postage stamp, COLOR_64, ...), its data as given.
 Bytes rawSubChunk(std::uint16_t type, const Bytes& data);
@@ -37,6 +41,8 @@ public:
     // `depth`, `oframe1` and `oframe2` are filled in by `build`, the rest is
     // the caller's (frames, speed and the game's extension).
     FlcHeader header;
+    // kFliMagic makes an FLI file; `header.speed` is then in 1/70 s.
+    std::uint16_t magic = kFlcMagic;
 
     // A frame chunk holding these sub-chunks (none makes an empty frame).
     FlcBuilder& addFrame(const std::vector<Bytes>& subChunks);

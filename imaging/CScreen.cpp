@@ -31,7 +31,7 @@ HResult CScreen::Initialize(int w, int h)
         return kFail;
     primary = std::move(front);
     backBuffer = std::move(back);
-    return kOk;
+    return backBuffer->Fill(0);
 }
 
 HResult CScreen::ClearBackBuffer(std::uint32_t color)

@@ -33,7 +33,8 @@ struct PlatformSurface {
 };
 
 // What the screen's device object does for the rest of the program: make
-// surfaces. Returns null when the memory cannot be had.
+// surfaces, their pixels not yet drawn. Returns null when the memory cannot
+// be had.
 class CDrawDevice {
 public:
     virtual ~CDrawDevice() = default;

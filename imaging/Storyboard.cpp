@@ -256,7 +256,7 @@ std::vector<std::uint8_t> encodeStoryboardAnimation(const StoryboardLayout& layo
         return {};
     }
     if (layout.plain) {
-        const auto file = encoder::buildPlainFlc(palette, fileOrderOfPlainFrames(frames), layout.speed);
+        const auto file = encoder::buildPlainFlc(palette, frames, layout.speed);
         if (file.empty())
             problem = "Cannot build an FLC file of these frames.";
         return file;
@@ -293,20 +293,6 @@ std::vector<std::uint8_t> encodeStoryboardAnimation(const StoryboardLayout& layo
     if (file.empty())
         problem = "Cannot build an FLC file of these frames.";
     return file;
-}
-
-std::vector<IndexImage> playingOrderOfPlainFrames(std::vector<IndexImage> fileOrder)
-{
-    if (!fileOrder.empty())
-        std::rotate(fileOrder.begin(), fileOrder.begin() + 1, fileOrder.end());
-    return fileOrder;
-}
-
-std::vector<IndexImage> fileOrderOfPlainFrames(std::vector<IndexImage> playingOrder)
-{
-    if (!playingOrder.empty())
-        std::rotate(playingOrder.rbegin(), playingOrder.rbegin() + 1, playingOrder.rend());
-    return playingOrder;
 }
 
 } // namespace kinetra

@@ -109,11 +109,4 @@ std::optional<std::vector<IndexImage>> cutStoryboard(const IndexImage& sheet, co
 std::vector<std::uint8_t> encodeStoryboardAnimation(const StoryboardLayout& layout, const Palette& palette,
                                                     const std::vector<IndexImage>& frames, std::string& problem);
 
-// A plain FLC plays its first frame last: the first frame is a key frame
-// that the reader sets aside, and the ring frame after the last brings it
-// back. These turn the order a FLIC editor shows into the order Kinetra
-// plays, and back.
-std::vector<IndexImage> playingOrderOfPlainFrames(std::vector<IndexImage> fileOrder);
-std::vector<IndexImage> fileOrderOfPlainFrames(std::vector<IndexImage> playingOrder);
-
 } // namespace kinetra

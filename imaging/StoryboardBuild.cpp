@@ -120,7 +120,7 @@ std::optional<std::vector<std::uint8_t>> joinDirections(const std::vector<const 
                       + std::to_string(first.header.height) + ".";
             return std::nullopt;
         }
-        for (IndexImage& frame : fileOrderOfPlainFrames(animationFrames(direction)))
+        for (IndexImage& frame : animationFrames(direction))
             frames.push_back(std::move(frame));
     }
 

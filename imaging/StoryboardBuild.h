@@ -69,8 +69,8 @@ struct SplitAnimation {
 std::optional<SplitAnimation> splitDirections(const CFlcAnimation& animation, const FlcHeader& fileHeader,
                                               std::string& problem);
 
-// The game FLC of direction files decoded by Kinetra (each a plain FLC, in
-// playing order), in the layout `facts` give. Nothing, with the reason in
+// The game FLC of direction files decoded by Kinetra (each a plain FLC), in
+// the layout `facts` give. Nothing, with the reason in
 // `problem`, when a direction's frames do not match the layout.
 std::optional<std::vector<std::uint8_t>> joinDirections(const std::vector<const CFlcAnimation*>& directions,
                                                         const StoryboardFacts& facts, std::string& problem);

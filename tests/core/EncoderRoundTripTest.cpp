@@ -138,12 +138,10 @@ TEST_F(EncoderRoundTrip, PlainFlcOfRandomImagesAtAwkwardSizes)
         const Palette palette = randomPalette(random);
         CFlcAnimation animation;
         ASSERT_EQ(load(encoder::buildPlainFlc(palette, images, 40), animation), kOk) << width << " x " << height;
-        // The BYTE_RUN first frame is set aside and comes back through the
-        // ring frame at the end.
+        // A plain file is its frames in order; the ring frame stays unread.
         ASSERT_EQ(animation.frames.size(), images.size());
-        for (std::size_t i = 1; i < images.size(); ++i)
-            expectFrame(animation, i - 1, images[i]);
-        expectFrame(animation, images.size() - 1, images[0]);
+        for (std::size_t i = 0; i < images.size(); ++i)
+            expectFrame(animation, i, images[i]);
         EXPECT_EQ(animation.filePalette, palette);
         EXPECT_EQ(animation.displayPalette, palette);
         EXPECT_EQ(animation.header.speed, 40u);
@@ -334,12 +332,13 @@ TEST_F(EncoderRoundTrip, FliCopyBlackAndSkippedSubChunksDecode)
 
     CFlcAnimation animation;
     ASSERT_EQ(load(file, animation), kOk);
-    // With framesPerDirection 0 every BYTE_RUN frame is a key frame: the
-    // last one is set aside and the end of the file ends the reading.
-    ASSERT_EQ(animation.frames.size(), 3u);
+    // A plain file: the empty frame chunk holds the picture before it, and
+    // the fourth frame reaches the header's count before the last chunk.
+    ASSERT_EQ(animation.frames.size(), 4u);
     expectFrame(animation, 0, first);
     expectFrame(animation, 1, second);
-    expectFrame(animation, 2, afterBlack);
+    expectFrame(animation, 2, second);
+    expectFrame(animation, 3, afterBlack);
     EXPECT_EQ(animation.filePalette, palette);
     ASSERT_EQ(animation.paletteOffsets.size(), 1u);
     // Behind the prefix chunk (16-byte header and 4 bytes) and the frame

@@ -78,25 +78,36 @@ TEST_F(FlcAnimationTest, GameFileYieldsItsFramesAndLeavesTheRingFrameUnread)
     ASSERT_EQ(animation.paletteOffsets.size(), 1u);
 }
 
-TEST_F(FlcAnimationTest, PlainFileSetsAsideItsFirstFrameAndReadsTheRingFrame)
+TEST_F(FlcAnimationTest, PlainFilesAreTheirFramesInOrder)
 {
     std::vector<IndexImage> images;
     for (int i = 0; i < 4; ++i)
         images.push_back(solid(5, 3, std::uint8_t(20 + i)));
     ASSERT_EQ(load(buildPlainFlc(greyRamp(), images, 40)), kOk);
-    // File frames 2 to 4, then the ring frame back to the first image.
-    EXPECT_EQ(frameValues(animation), (std::vector<int>{21, 22, 23, 20}));
+    // The first frame is a frame, and the ring frame stays unread.
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{20, 21, 22, 23}));
+
+    // A full picture mid-animation is a frame like any other, and a frame
+    // chunk without an image holds the picture before it.
+    auto b = builder(2, 2, 6);
+    b.addFrame({byteRunChunk(solid(2, 2, 1))});
+    b.addFrame({});
+    b.addFrame({deltaFlcChunk(solid(2, 2, 1), solid(2, 2, 2))});
+    b.addFrame({byteRunChunk(solid(2, 2, 3))});
+    b.addFrame({color256Chunk(greyRamp())});
+    b.addFrame({deltaFlcChunk(solid(2, 2, 3), solid(2, 2, 4))});
+    ASSERT_EQ(load(b.build()), kOk);
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{1, 1, 2, 3, 3, 4}));
 }
 
 TEST_F(FlcAnimationTest, KeyFramesBecomeTheAnimationWhenNothingElseResults)
 {
-    auto b = builder(2, 2, 3);
-    for (int i = 0; i < 3; ++i)
-        b.addFrame({byteRunChunk(solid(2, 2, std::uint8_t(i + 1)))});
+    auto b = builder(2, 2, 3, 2);
+    b.addFrame({byteRunChunk(solid(2, 2, 1))});
     ASSERT_EQ(load(b.build()), kOk);
-    EXPECT_EQ(frameValues(animation), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{1}));
 
-    b.addFrame({deltaFlcChunk(solid(2, 2, 3), solid(2, 2, 9))});
+    b.addFrame({deltaFlcChunk(solid(2, 2, 1), solid(2, 2, 9))});
     ASSERT_EQ(load(b.build()), kOk);
     EXPECT_EQ(frameValues(animation), (std::vector<int>{9}));
 }
@@ -126,7 +137,7 @@ TEST_F(FlcAnimationTest, PassedOverChunksDoNotShortenTheAnimation)
 
     auto single = builder(4, 4, 1, 1);
     single.addChunk(kChunkPrefix, Bytes(30, 0));
-    single.addFrame({rawSubChunk(kChunkColor64, Bytes(10, 1)), fliCopyChunk(solid(4, 4, 7))});
+    single.addFrame({rawSubChunk(5, Bytes(10, 1)), fliCopyChunk(solid(4, 4, 7))});
     ASSERT_EQ(load(single.build()), kOk);
     EXPECT_EQ(frameValues(animation), (std::vector<int>{7}));
 }
@@ -230,22 +241,78 @@ TEST_F(FlcAnimationTest, FailsCleanlyOnMissingFilesAndImpossibleHeaders)
     EXPECT_EQ(load(Bytes(100, 0)), kFail);
 }
 
-TEST_F(FlcAnimationTest, BrokenChunkSizesFailInsteadOfLooping)
+// Sub-chunk sizes a few bytes off, as writers in the wild get them: each
+// frame still decodes and the next frame chunk is still found.
+TEST_F(FlcAnimationTest, SubChunkSizesAFewBytesOffStillLand)
 {
-    auto b = builder(2, 2, 5, 5);
-    b.addChunk(0x1234, {});
-    b.addFrame({blackChunk()});
-    Bytes tiny = b.build();
-    tiny[128] = 4; // top-level chunk size below its own header
-    tiny[129] = tiny[130] = tiny[131] = 0;
-    EXPECT_EQ(load(tiny), kFail);
+    IndexImage first(5, 3);
+    IndexImage second(5, 3);
+    for (std::size_t p = 0; p < first.pixels.size(); ++p) {
+        first.pixels[p] = std::uint8_t(p * 3);
+        second.pixels[p] = std::uint8_t(p % 4 == 0 ? 200 : p * 3);
+    }
+    struct Case {
+        const char* what;
+        Bytes (*firstChunk)(const IndexImage&);
+        bool deltaSecond;
+        int sizeChange;
+    };
+    const Case cases[] = {
+        {"FLI_COPY 2 bytes short, as the classic authoring program writes cels", fliCopyChunk, false, -2},
+        {"BYTE_RUN 2 bytes short", byteRunChunk, false, -2},
+        {"BYTE_RUN 2 bytes long", byteRunChunk, false, 2},
+        {"DELTA_FLC 2 bytes short", byteRunChunk, true, -2},
+        {"DELTA_FLC 2 bytes long", byteRunChunk, true, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes firstChunk = c.firstChunk(first);
+        Bytes secondChunk = c.deltaSecond ? deltaFlcChunk(first, second) : c.firstChunk(second);
+        Bytes& changed = c.deltaSecond ? secondChunk : firstChunk;
+        const std::uint32_t size = changed[0] | (changed[1] << 8);
+        changed[0] = std::uint8_t(size + std::uint32_t(c.sizeChange));
+        auto b = builder(5, 3, 3);
+        b.addFrame({firstChunk});
+        b.addFrame({secondChunk});
+        b.addFrame({fliCopyChunk(first)});
+        ASSERT_EQ(load(b.build()), kOk);
+        ASSERT_EQ(animation.frames.size(), 3u);
+        EXPECT_EQ(std::vector<std::uint8_t>(animation.frames[1]->indices.get(), animation.frames[1]->indices.get() + 15),
+                  second.pixels);
+        EXPECT_EQ(frameValues(animation)[2], first.pixels[0]);
+    }
+}
 
-    auto c = builder(2, 2, 1, 1);
+TEST_F(FlcAnimationTest, ShortChunkSizesEndTheReadingOrAreStepped)
+{
+    // An empty frame chunk of no size is stepped over by its header.
+    auto b = builder(2, 2, 2, 1);
+    b.addFrame({fliCopyChunk(solid(2, 2, 1))});
+    b.addFrame({});
+    b.addFrame({fliCopyChunk(solid(2, 2, 2))});
+    Bytes emptyOfNoSize = b.build();
+    const std::size_t emptyAt = kFlcHeaderSize + kFrameChunkHeaderSize + fliCopyChunk(solid(2, 2, 1)).size();
+    emptyOfNoSize[emptyAt] = 0;
+    ASSERT_EQ(load(emptyOfNoSize), kOk);
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{1, 2}));
+
+    // Zero padding where more frames were promised ends the reading as the
+    // end of the file would.
+    auto c = builder(2, 2, 5);
     c.addFrame({fliCopyChunk(solid(2, 2, 1))});
-    Bytes shortFrame = c.build();
-    shortFrame[128] = 20; // the frame chunk claims less than its sub-chunks
-    shortFrame[129] = shortFrame[130] = shortFrame[131] = 0;
-    EXPECT_EQ(load(shortFrame), kFail);
+    c.addFrame({fliCopyChunk(solid(2, 2, 2))});
+    Bytes padded = c.build();
+    padded.resize(padded.size() + 64, 0);
+    ASSERT_EQ(load(padded), kOk);
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{1, 2}));
+
+    // So does a chunk that claims less than its header before any frame.
+    auto d = builder(2, 2, 5, 5);
+    d.addChunk(0x1234, {});
+    d.addFrame({blackChunk()});
+    Bytes tiny = d.build();
+    tiny[128] = 4;
+    EXPECT_EQ(load(tiny), kFail);
 }
 
 TEST_F(FlcAnimationTest, EveryTruncationLoadsOrFails)

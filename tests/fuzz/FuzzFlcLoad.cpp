@@ -1,18 +1,15 @@
+#include "FuzzScreen.h"
+
 #include "flc/CFlcAnimation.h"
-#include "imaging/CScreen.h"
 
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static kinetra::CScreen screen;
-    if (!kinetra::g_pScreen) {
-        screen.Create(nullptr);
-        screen.Initialize(240, 240);
-        kinetra::g_pScreen = &screen;
-    }
+    kinetra::fuzz::ensureScreen();
     kinetra::CFlcAnimation animation;
+    animation.maxTotalPixels = kinetra::fuzz::kMaxFuzzedPixels;
     animation.LoadFromMemory({data, size}, true);
     return 0;
 }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "imaging/CScreen.h"
+
+namespace kinetra::fuzz {
+
+// The program-wide screen the frame surfaces are made through, made once
+// and kept for the fuzzer's run.
+inline void ensureScreen()
+{
+    static CScreen* screen = [] {
+        auto* made = new CScreen;
+        made->Create(nullptr);
+        made->Initialize(240, 240);
+        g_pScreen = made;
+        return made;
+    }();
+    (void)screen;
+}
+
+// Pictures larger than this only repeat what small ones test, and slowly;
+// a fuzzer that decodes them runs a few hundred inputs a second instead of
+// thousands, as the big video projects' fuzzers found before us.
+inline constexpr std::uint64_t kMaxFuzzedPixels = 1024 * 1024;
+
+} // namespace kinetra::fuzz
