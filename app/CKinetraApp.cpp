@@ -248,8 +248,12 @@ void CKinetraApp::AddToRecentFileList(const QString& path)
 
 bool CKinetraApp::IsFlcFileName(const QString& name)
 {
-    const QLatin1String extension(".flc");
-    return name.size() > extension.size() && name.endsWith(extension, Qt::CaseInsensitive);
+    // FLC files and the older FLI files both open.
+    for (const QLatin1String extension : {QLatin1String(".flc"), QLatin1String(".fli")}) {
+        if (name.size() > extension.size() && name.endsWith(extension, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
 }
 
 bool CKinetraApp::IsFileTypeRegistered() const

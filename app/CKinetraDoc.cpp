@@ -3,6 +3,7 @@
 #include "app/CKinetraApp.h"
 #include "app/SettingNames.h"
 #include "flc/AtomicFile.h"
+#include "flc/FlcHeader.h"
 #include "res/Resource.h"
 #include "ui/CFileFlcDlg.h"
 #include "ui/CMainFrame.h"
@@ -21,7 +22,6 @@
 
 namespace {
 
-constexpr quint16 kFlcMagic = 0xAF12;
 constexpr qint64 kMagicOffset = 4;
 
 // Wait cursor for the length of a scope, where there is a screen to show it.
@@ -62,7 +62,9 @@ std::optional<QString> refusal(const QString& path)
     file.close();
 
     const QString invalid = uFormatString(IDS_INVALID_DOCUMENT, path);
-    if (uGetFileExt(path).compare(QLatin1String("flc"), Qt::CaseInsensitive) != 0)
+    const QString extension = uGetFileExt(path);
+    if (extension.compare(QLatin1String("flc"), Qt::CaseInsensitive) != 0
+        && extension.compare(QLatin1String("fli"), Qt::CaseInsensitive) != 0)
         return invalid;
 
     if (!file.open(QIODevice::ReadOnly) || !file.seek(kMagicOffset))
@@ -71,7 +73,7 @@ std::optional<QString> refusal(const QString& path)
     if (magic.size() != 2)
         return invalid;
     const auto value = quint16(quint8(magic[0]) | quint8(magic[1]) << 8);
-    if (value != kFlcMagic)
+    if (value != kinetra::kFlcMagic && value != kinetra::kFliMagic)
         return invalid;
     return std::nullopt;
 }

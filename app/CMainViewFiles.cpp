@@ -145,8 +145,10 @@ bool CMainView::saveDocumentAs()
     if (!m_wndPlayer->loaded || !m_pDocument)
         return false;
     const QString proposed = m_pDocument->GetProposedPath();
-    CFileDialogX dialog(false, QStringLiteral("flc"), CFileX::GetFileName(proposed),
-                        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, uLoadString(IDS_FLC_FILTER));
+    // An FLI file stays one: Save writes colours into the file's own chunks.
+    const bool fli = m_wndPlayer->header.magic == kinetra::kFliMagic;
+    CFileDialogX dialog(false, fli ? QStringLiteral("fli") : QStringLiteral("flc"), CFileX::GetFileName(proposed),
+                        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, uLoadString(fli ? IDS_FLI_FILTER : IDS_FLC_FILTER));
     dialog.setWindowTitle(uLoadString(IDS_SAVE_FLC_AS));
     const QString lastOpened = uGetProfileString(kOptions, kLastOpened);
     // An unsaved animation's proposed file need not exist, only its folder.

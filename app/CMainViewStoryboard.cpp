@@ -117,7 +117,9 @@ bool writeStoryboardOf(const CFlcPlayer& player, const QString& path, std::optio
 std::optional<kinetra::Palette> readPaletteFrom(const QString& path)
 {
     const std::string local = QFile::encodeName(path).toStdString();
-    if (uGetFileExt(path).compare(QLatin1String("flc"), Qt::CaseInsensitive) != 0)
+    const QString extension = uGetFileExt(path);
+    if (extension.compare(QLatin1String("flc"), Qt::CaseInsensitive) != 0
+        && extension.compare(QLatin1String("fli"), Qt::CaseInsensitive) != 0)
         return kinetra::readPaletteFile(local);
     const BorrowedScreen screen;
     // The animation goes before the screen that made its surfaces.

@@ -26,7 +26,8 @@ bool isFlc(const QByteArray& data, const QString&)
     if (data.size() < 6)
         return false;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
-    return std::uint16_t(bytes[4] | (bytes[5] << 8)) == kinetra::kFlcMagic;
+    const auto magic = std::uint16_t(bytes[4] | (bytes[5] << 8));
+    return magic == kinetra::kFlcMagic || magic == kinetra::kFliMagic;
 }
 
 bool isPcx(const QByteArray& data, const QString& path)

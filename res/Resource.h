@@ -119,6 +119,8 @@ enum : unsigned {
     IDS_STORYBOARD_SCRATCH_FAILED = 61294,
     IDS_UNSAVED_TITLE = 61295,
     IDS_ASK_SAVE_UNSAVED = 61296,
+    IDS_FLIC_OPEN_FILTER = 61297, // FLC and FLI files in the open dialog
+    IDS_FLI_FILTER = 61298,       // Save As of an FLI file
     // Texts the platform framework brought with it: its file errors before a
     // document is validated, and the usage complaint.
     IDS_FILE_ACCESS_FAILED = 61729,

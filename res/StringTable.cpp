@@ -50,6 +50,8 @@ void RegisterKinetraStrings()
 
         {IDS_OPEN_FLC_TITLE, "Open FLC file"},
         {IDS_FLC_FILTER, "Vorenth FLC files (*.flc)|*.flc||"},
+        {IDS_FLIC_OPEN_FILTER, "FLIC animations (*.flc *.fli)|*.flc;*.fli|Vorenth FLC files (*.flc)|*.flc|FLI files (*.fli)|*.fli||"},
+        {IDS_FLI_FILTER, "FLI files (*.fli)|*.fli||"},
         {IDS_FLC_NOT_LOADED, "FLC isn't loaded"},
         {IDS_INVALID_DOCUMENT, "'%s'\r\nInvalid or unsupported document format."},
         {IDS_CANNOT_SET_BACKGROUND, "Cannot set background image."},
@@ -120,8 +122,8 @@ void RegisterKinetraStrings()
          "Storyboard pictures (.png, .pcx)|*.png;*.pcx|PNG Images (*.png)|*.png|PCX Images (*.pcx)|*.pcx||"},
         {IDS_STORYBOARD_PALETTE_TITLE, "Select the palette for the true-colour storyboard"},
         {IDS_STORYBOARD_PALETTE_FILTER,
-         "Palettes and animations (.act, .pal, .flc)|*.act;*.pal;*.flc|Adobe Color Table (.act)|*.act|Microsoft or "
-         "Jasc Palette (.pal)|*.pal|Vorenth FLC files (*.flc)|*.flc||"},
+         "Palettes and animations (.act, .pal, .flc, .fli)|*.act;*.pal;*.flc;*.fli|Adobe Color Table (.act)|*.act|"
+         "Microsoft or Jasc Palette (.pal)|*.pal|FLIC animations (*.flc *.fli)|*.flc;*.fli||"},
         {IDS_STORYBOARD_PALETTE_INVALID, "'%s'\r\nCannot take a palette from the file."},
         {IDS_STORYBOARD_BUILD_FAILED, "'%s'\r\nCannot make an animation from the storyboard.\r\n%s"},
         {IDS_STORYBOARD_SCRATCH_FAILED, "The new animation cannot be written to the temporary folder."},

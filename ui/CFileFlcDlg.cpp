@@ -62,7 +62,7 @@ private:
 } // namespace
 
 CFileFlcDlg::CFileFlcDlg(QWidget* parent)
-    : CFileDialogX(true, QString(), QString(), OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST, uLoadString(IDS_FLC_FILTER),
+    : CFileDialogX(true, QString(), QString(), OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST, uLoadString(IDS_FLIC_OPEN_FILTER),
                    parent),
       m_bPreview(uGetProfileInt(kSection, kPreview, 1) != 0)
 {

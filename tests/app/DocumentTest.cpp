@@ -44,6 +44,10 @@ private slots:
             QVERIFY(writeFile(path, flcHeaderBytes()));
             QVERIFY2(doc.OnOpenDocument(path), name);
         }
+        // The older FLI files open too.
+        const QString fli = m_files->path() + "/old.FLI";
+        QVERIFY(writeFile(fli, flcHeaderBytes(0xAF11)));
+        QVERIFY(doc.OnOpenDocument(fli));
         QVERIFY(recorder.requests.isEmpty());
     }
 
@@ -51,12 +55,12 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("fli with the magic") << "a.fli" << flcHeaderBytes();
+        QTest::newRow("another extension with the magic") << "a.flx" << flcHeaderBytes();
         QTest::newRow("no extension") << "flc" << flcHeaderBytes();
         QTest::newRow("five bytes") << "short.flc" << QByteArray("\x01\x02\x03\x04\x12", 5);
         QTest::newRow("one byte of magic") << "cut.flc" << QByteArray("\x01\x02\x03\x04\x12\xaf").left(5);
         QTest::newRow("empty") << "empty.flc" << QByteArray();
-        QTest::newRow("FLI magic") << "old.flc" << flcHeaderBytes(0xAF11);
+        QTest::newRow("an unknown FLIC magic") << "odd.flc" << flcHeaderBytes(0xAF13);
         QTest::newRow("big-endian magic") << "swapped.flc" << flcHeaderBytes(0x12AF);
     }
 

@@ -146,7 +146,7 @@ private slots:
         QVERIFY(CKinetraApp::IsFlcFileName("/a/b.flc"));
         QVERIFY(CKinetraApp::IsFlcFileName("x.FLC"));
         QVERIFY(!CKinetraApp::IsFlcFileName(".flc"));
-        QVERIFY(!CKinetraApp::IsFlcFileName("b.fli"));
+        QVERIFY(CKinetraApp::IsFlcFileName("b.fli"));
         QVERIFY(!CKinetraApp::IsFlcFileName("b.flcx"));
         QVERIFY(!CKinetraApp::IsFlcFileName("bflc"));
     }
@@ -404,7 +404,7 @@ private slots:
 
     void aRefusedFileOnTheCommandLineEndsTheProgram()
     {
-        const QString fli = m_files->path() + "/anim.fli";
+        const QString fli = m_files->path() + "/anim.flx";
         QVERIFY(writeFile(fli, flcHeaderBytes()));
         ModalRecorder recorder;
         CKinetraApp app;

@@ -57,7 +57,9 @@ private slots:
     {
         DrivenFlcDlg dialog;
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Open FLC file"));
-        QCOMPARE(dialog.nameFilters(), QStringList{QStringLiteral("Vorenth FLC files (*.flc)")});
+        QCOMPARE(dialog.nameFilters(), (QStringList{QStringLiteral("FLIC animations (*.flc *.fli)"),
+                                                    QStringLiteral("Vorenth FLC files (*.flc)"),
+                                                    QStringLiteral("FLI files (*.fli)")}));
         QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
         QVERIFY(dialog.IsPreviewOn());
         QVERIFY(dialog.findChild<QCheckBox*>()->isChecked());
