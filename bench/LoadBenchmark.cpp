@@ -5,6 +5,7 @@
 #include "tools/GeneratorSupport.h"
 #include "flc/CFlcAnimation.h"
 #include "imaging/CScreen.h"
+#include "flc/FlcChunks.h"
 #include "flc/FlcEncoder.h"
 
 #include <benchmark/benchmark.h>
@@ -187,3 +188,21 @@ void BM_LoadSampleUnit(benchmark::State& state)
 BENCHMARK(BM_LoadSampleUnit)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 } // namespace
+
+// About 200 bytes whose header claims 16384 × 8192 pixels, the BYTE_RUN data
+// ending after a few lines: refusing it should cost what its bytes are
+// worth, not what its header claims.
+void BM_RefuseHugeClaim(benchmark::State& state)
+{
+    HeadlessScreen screen;
+    encoder::FlcBuilder builder(16384, 8192);
+    builder.header.frames = 1;
+    builder.addFrame({encoder::rawSubChunk(kChunkByteRun, encoder::Bytes(40, 0x01))});
+    const encoder::Bytes file = builder.build();
+    for (auto _ : state) {
+        CFlcAnimation animation;
+        if (animation.LoadFromMemory(file, true) == kOk)
+            state.SkipWithError("the file was not refused");
+    }
+}
+BENCHMARK(BM_RefuseHugeClaim)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,22 +1,32 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a while, seeded
-# with the hostile corpus and the bundled samples.
+# with the bundled samples and the test corpora. What a fuzzer finds is
+# written outside the repository, into the build folder's findings/.
 #   tools/run-fuzzers.sh [SECONDS]   (default 60 each)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 seconds="${1:-60}"
 build_dir="${KINETRA_BUILD_DIR:-$KINETRA_ROOT/build-fuzz}"
+fuzzers=(flc_load flc_save pcx_load palette_files)
 kinetra_install_packages
 CXX=clang++ cmake -S "$KINETRA_ROOT" -B "$build_dir" -G Ninja -DKINETRA_WERROR=ON \
     -DKINETRA_SANITIZE=ON -DKINETRA_BUILD_FUZZERS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build_dir" --target fuzz_flc_load fuzz_pcx_load
+cmake --build "$build_dir" --target "${fuzzers[@]/#/fuzz_}"
 
-for fuzzer in flc_load pcx_load; do
+data="$KINETRA_ROOT/tests/data"
+findings="$build_dir/findings"
+mkdir -p "$findings"
+for fuzzer in "${fuzzers[@]}"; do
     corpus="$build_dir/corpus-$fuzzer"
     mkdir -p "$corpus"
+    case "$fuzzer" in
+        flc_*) seeds=("$KINETRA_ROOT/res/samples" "$data/hostile" "$data/corrupt") ;;
+        pcx_load) seeds=("$KINETRA_ROOT/res/palettes" "$KINETRA_ROOT/res/tiles") ;;
+        palette_files) seeds=("$data/palettes") ;;
+    esac
     echo "Fuzzing $fuzzer for ${seconds}s"
     "$build_dir/tests/fuzz/fuzz_$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 \
-        -print_final_stats=1 "$corpus" "$KINETRA_ROOT/tests/data/hostile" "$KINETRA_ROOT/res/samples" \
+        -artifact_prefix="$findings/$fuzzer-" -print_final_stats=1 "$corpus" "${seeds[@]}" \
         2>&1 | tail -n 12
 done

@@ -13,6 +13,27 @@ std::string invalidDocument(const std::string& path)
     return "'" + path + "'\nInvalid or unsupported document format.\n";
 }
 
+TEST(CliInfo, AnFliFileShowsItsSpeedInMilliseconds)
+{
+    TempDir dir;
+    encoder::FlcBuilder builder(8, 4);
+    builder.magic = kFliMagic;
+    builder.header.frames = 2;
+    builder.header.speed = 7; // 1/70 s units
+    const IndexImage first = patternImage(8, 4, 1);
+    const IndexImage second = patternImage(8, 4, 2);
+    builder.addFrame({encoder::color64Chunk(distinctPalette()), encoder::byteRunChunk(first)});
+    builder.addFrame({encoder::deltaFliChunk(first, second)});
+    builder.addFrame({encoder::deltaFliChunk(second, first)});
+    const std::string path = dir.file("old.fli");
+    writeBytes(path, builder.build());
+
+    const CliResult result = runCli({"info", path});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("Speed (mc): 100\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Decoded frames: 2\n"), std::string::npos) << result.out;
+}
+
 TEST(CliInfo, GameAnimationShowsItsHeaderAndDecodedFrames)
 {
     TempDir dir;
