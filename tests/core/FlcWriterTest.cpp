@@ -255,6 +255,30 @@ TEST_F(FlcWriterTest, PacketsRunningPastTheLastEntryFailWithoutWriting)
     EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"over.flc"}));
 }
 
+// A damaged file whose palette chunk the reader takes as 778 bytes though its
+// frame ends after 14 of them: the next frame chunk lies among the colours.
+// Writing colours there would break that frame, so the save refuses.
+TEST_F(FlcWriterTest, ColoursOverOtherChunksAreNotWritten)
+{
+    FlcBuilder b(4, 4);
+    b.header.frames = 3;
+    b.header.speed = 40;
+    b.addFrame({fliCopyChunk(solidImage(4, 4, 1))});
+    const Bytes palette = color256Chunk(distinctPalette());
+    b.addFrame({Bytes(palette.begin(), palette.begin() + 14)});
+    b.addFrame({fliCopyChunk(solidImage(4, 4, 2))});
+    b.addChunk(0x1234, Bytes(800, 0)); // bytes enough for the 778
+    const Bytes file = b.build();
+    const std::string path = loadFile("overlap.flc", file);
+    ASSERT_EQ(animation.frames.size(), 3u);
+
+    animation.displayPalette = savedPalette();
+    EXPECT_EQ(animation.Save((folder / "copy.flc").string()), kFail);
+    EXPECT_EQ(animation.Save(path), kFail);
+    expectSameBytes(readFile(path), file);
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"overlap.flc"}));
+}
+
 TEST_F(FlcWriterTest, NothingToWriteFailsAtOnce)
 {
     const std::string copy = (folder / "copy.flc").string();
