@@ -162,6 +162,14 @@ void CKinetraDoc::SetPathName(const QString& path, bool addToMRU)
             app->AddToRecentFileList(m_strPathName);
 }
 
+void CKinetraDoc::SetModifiedFlag(bool modified)
+{
+    if (modified == m_bModified)
+        return;
+    m_bModified = modified;
+    emit modifiedChanged(modified);
+}
+
 void CKinetraDoc::SetTitle(const QString& title)
 {
     m_strTitle = title;

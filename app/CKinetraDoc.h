@@ -18,8 +18,9 @@ public:
     explicit CKinetraDoc(QObject* parent = nullptr);
     ~CKinetraDoc() override;
 
+    // Changed since it was opened or saved: a palette edited or imported.
     virtual bool IsModified() const { return m_bModified; }
-    virtual void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    virtual void SetModifiedFlag(bool modified = true);
     // Empty document, or the start-up reopen of the most recent file.
     virtual bool OnNewDocument();
     // Validates path (extension, then the magic at offset 4); refuses with
@@ -62,6 +63,8 @@ public:
 signals:
     // The title (and so the window caption) changed.
     void titleChanged(const QString& title);
+    // The modified flag changed (the caption shows it).
+    void modifiedChanged(bool modified);
 
 private:
     void forgetUnsavedContents();

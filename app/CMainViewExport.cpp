@@ -4,6 +4,7 @@
 
 #include "app/CKinetraDoc.h"
 #include "app/CMainView.h"
+#include "app/ErrorReason.h"
 #include "app/SettingNames.h"
 #include "imaging/AnimationExport.h"
 #include "imaging/CFlcPlayer.h"
@@ -56,15 +57,19 @@ ExportChoices makeChoicesPanel(int kind)
     return choices;
 }
 
-bool writeExport(int kind, const kinetra::ExportAnimation& animation, bool crop, const QString& path)
+// False, with the reason when one is known, when the file cannot be made.
+bool writeExport(int kind, const kinetra::ExportAnimation& animation, bool crop, const QString& path, QString& reason)
 {
     if (kind == kExportGif) {
         std::string error;
-        return kinetra::WriteAnimatedGif(animation, QFile::encodeName(path).toStdString(), error);
+        if (kinetra::WriteAnimatedGif(animation, QFile::encodeName(path).toStdString(), error))
+            return true;
+        reason = QString::fromStdString(error);
+        return false;
     }
     const QImage sheet =
         kinetra::ExportPictureToImage(kinetra::BuildSpriteSheet(animation, kinetra::SheetCell(animation, crop)));
-    return !sheet.isNull() && kinetra::WritePngAtomically(sheet, path);
+    return !sheet.isNull() && kinetra::WritePngAtomically(sheet, path, &reason);
 }
 
 } // namespace
@@ -139,9 +144,10 @@ void CMainView::exportAnimation(int kind)
     if (rendered == kinetra::ExportResult::Cancelled)
         return;
 
+    QString reason;
     if (rendered != kinetra::ExportResult::Ok || animation.frames.empty()
-        || !writeExport(kind, animation, crop, path)) {
-        uMessageBox(uFormatString(IDS_EXPORT_FAILED, path), MB_OK | MB_ICONSTOP, this);
+        || !writeExport(kind, animation, crop, path, reason)) {
+        uMessageBox(withReason(uFormatString(IDS_EXPORT_FAILED, path), reason), MB_OK | MB_ICONSTOP, this);
         return;
     }
     if (CMainFrame* frame = mainFrame())

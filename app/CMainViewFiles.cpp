@@ -5,9 +5,11 @@
 #include "app/CKinetraDoc.h"
 #include "app/CMainView.h"
 #include "app/CCivColorCombo.h"
+#include "app/ErrorReason.h"
 #include "app/SettingNames.h"
 #include "imaging/CFlcPlayer.h"
 #include "palette/CPaletteDlg.h"
+#include "palette/PaletteFiles.h"
 #include "res/Resource.h"
 #include "uikit/CFileDialogX.h"
 #include "uikit/Modal.h"
@@ -15,7 +17,10 @@
 #include "uikit/Profile.h"
 #include "uikit/StringTable.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 using namespace kinetra::settings;
 
@@ -31,9 +36,11 @@ void setPaletteDialogStart(CFileDialogX& dialog, const QString& filterKey)
         dialog.SetInitialDir(last);
 }
 
-void rememberPaletteChoice(const CFileDialogX& dialog, const QString& filterKey)
+// `path`: the file read or written, which for an export may have another
+// extension than the name typed.
+void rememberPaletteChoice(const CFileDialogX& dialog, const QString& filterKey, const QString& path)
 {
-    uWriteProfileString(kOptions, kPaletteFile, dialog.GetPathName());
+    uWriteProfileString(kOptions, kPaletteFile, path);
     uWriteProfileInt(kOptions, filterKey, dialog.GetFilterIndex());
 }
 
@@ -51,11 +58,14 @@ void CMainView::OnPalette()
     CFlcPlayer& player = *m_wndPlayer;
     if (!player.loaded)
         return;
+    const kinetra::Palette before = player.displayPalette;
     CPaletteDlg dialog(&player.displayPalette, this);
     if (dialog.DoModal() != IDOK)
         return;
     if (player.ApplyPaletteChanges()) {
         showPaletteAsDefault();
+        if (m_pDocument && player.displayPalette != before)
+            m_pDocument->SetModifiedFlag();
     } else {
         OnInitialUpdate();
         uMessageBox(uLoadString(IDS_CANNOT_APPLY_PALETTE), MB_OK | MB_ICONSTOP, this);
@@ -74,7 +84,7 @@ void CMainView::OnImportPalette()
     setPaletteDialogStart(dialog, kPalFilterImp);
     if (dialog.DoModal() != IDOK)
         return;
-    rememberPaletteChoice(dialog, kPalFilterImp);
+    rememberPaletteChoice(dialog, kPalFilterImp, dialog.GetPathName());
 
     const QString path = dialog.GetPathName();
     if (player.ImportPalette(path) != 1) {
@@ -84,6 +94,8 @@ void CMainView::OnImportPalette()
         return;
     }
     showPaletteAsDefault();
+    if (m_pDocument)
+        m_pDocument->SetModifiedFlag();
     UpdateControls();
     uMessageBox(uLoadString(IDS_PALETTE_IMPORTED), MB_OK, this);
 }
@@ -99,20 +111,30 @@ void CMainView::OnExportPalette()
     setPaletteDialogStart(dialog, kPalFilterExp);
     if (dialog.DoModal() != IDOK)
         return;
-    rememberPaletteChoice(dialog, kPalFilterExp);
 
-    const QString path = dialog.GetPathName();
-    if (player.ExportPalette(path, dialog.GetFilterIndex()) == 1)
+    // The format's extension replaces the one typed, so the file written may
+    // not be the one the dialog asked about.
+    const QString chosen = dialog.GetPathName();
+    const int format = std::clamp(dialog.GetFilterIndex(), int(kinetra::PaletteFormat::Act), int(kinetra::PaletteFormat::Jasc));
+    const QString path = QFile::decodeName(
+        kinetra::palettePathForFormat(QFile::encodeName(chosen).toStdString(), kinetra::PaletteFormat(format)).c_str());
+    if (path != chosen && QFileInfo::exists(path)
+        && uMessageBox(uFormatString(IDS_PALETTE_REPLACE, path), MB_YESNO | MB_ICONEXCLAMATION, this) != IDYES)
+        return;
+    if (player.ExportPalette(chosen, format) == 1) {
+        rememberPaletteChoice(dialog, kPalFilterExp, path);
         uMessageBox(uLoadString(IDS_PALETTE_EXPORTED), MB_OK, this);
-    else
-        uMessageBox(uFormatString(IDS_PALETTE_EXPORT_FAILED, path), MB_OK, this);
+    } else {
+        uMessageBox(withReason(uFormatString(IDS_PALETTE_EXPORT_FAILED, path), player.writeError), MB_OK, this);
+    }
 }
 
 bool CMainView::saveAnimation(const QString& path)
 {
     if (m_wndPlayer->Save(path) == kinetra::kOk)
         return true;
-    uMessageBox(uFormatString(IDS_CANNOT_SAVE_FILE, path), MB_OK | MB_ICONSTOP, this);
+    uMessageBox(withReason(uFormatString(IDS_CANNOT_SAVE_FILE, path), m_wndPlayer->writeError), MB_OK | MB_ICONSTOP,
+                this);
     return false;
 }
 
@@ -169,11 +191,13 @@ bool CMainView::saveDocumentAs()
 
 bool CMainView::SaveModified()
 {
-    if (!m_pDocument || !m_pDocument->IsUnsaved())
+    if (!m_pDocument || (!m_pDocument->IsUnsaved() && !m_pDocument->IsModified()))
         return true;
-    const QString name = QFileInfo(m_pDocument->GetProposedPath()).completeBaseName();
-    switch (uMessageBox(uFormatString(IDS_ASK_SAVE_UNSAVED, name), MB_YESNOCANCEL | MB_ICONEXCLAMATION, this)) {
-    case IDYES: return saveDocumentAs();
+    const QString question = m_pDocument->IsUnsaved()
+        ? uFormatString(IDS_ASK_SAVE_UNSAVED, QFileInfo(m_pDocument->GetProposedPath()).completeBaseName())
+        : uFormatString(IDS_ASK_SAVE_CHANGES, QFileInfo(m_pDocument->GetPathName()).fileName());
+    switch (uMessageBox(question, MB_YESNOCANCEL | MB_ICONEXCLAMATION, this)) {
+    case IDYES: return saveDocument();
     case IDNO: return true;
     default: return false;
     }

@@ -1,5 +1,6 @@
 #include "cli/CliAnimation.h"
 
+#include "cli/PlayerOptions.h"
 #include "flc/PlainFlcDefaults.h"
 
 #include <ostream>
@@ -30,11 +31,11 @@ CliAnimation::~CliAnimation()
 
 bool CliAnimation::open(const std::string& path, std::ostream& err)
 {
-    if (path.empty() || m_animation.Load(path, true) != kOk) {
+    if (reportUnopenableFile(err, path))
+        return false;
+    if (m_animation.Load(path, true) != kOk) {
         m_animation.Clear();
-        // The message's line break is the Windows one in the program's
-        // texts; a terminal wants a plain newline.
-        err << '\'' << path << "'\nInvalid or unsupported document format.\n";
+        reportInvalidDocument(err, path);
         return false;
     }
     m_fileHeader = m_animation.header;

@@ -1,10 +1,17 @@
 #include "cli/PlayerOptions.h"
 
+#include "app/GamePath.h"
 #include "palette/CivPalettes.h"
 
+#include <QFile>
+
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
+#include <system_error>
 
 namespace kinetra::cli {
 
@@ -21,6 +28,27 @@ void reportInvalidDocument(std::ostream& err, const std::string& filePath)
     err << '\'' << filePath << "'\nInvalid or unsupported document format.\n";
 }
 
+bool reportUnopenableFile(std::ostream& err, const std::string& filePath)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(filePath, error);
+    if (filePath.empty() || !std::filesystem::exists(status)) {
+        err << '\'' << filePath << "'\nThe file cannot be found.\n";
+        return true;
+    }
+    if (std::filesystem::is_directory(status)) {
+        err << '\'' << filePath << "'\nCannot read the file: " << std::make_error_code(std::errc::is_a_directory).message()
+            << ".\n";
+        return true;
+    }
+    std::ifstream file(filePath, std::ios::binary);
+    if (!file) {
+        err << '\'' << filePath << "'\nCannot read the file: " << std::generic_category().message(errno) << ".\n";
+        return true;
+    }
+    return false;
+}
+
 HeadlessPlayer::HeadlessPlayer(SettingsStore& settings, std::ostream& err)
     : CFlcPlayerCore(settings, kFaceColor), m_err(err)
 {
@@ -28,10 +56,8 @@ HeadlessPlayer::HeadlessPlayer(SettingsStore& settings, std::ostream& err)
 
 bool HeadlessPlayer::open(const std::string& filePath)
 {
-    if (filePath.empty()) {
-        reportInvalidDocument(m_err, filePath);
+    if (reportUnopenableFile(m_err, filePath))
         return false;
-    }
     return LoadFile(filePath) == kOk && loaded;
 }
 
@@ -68,8 +94,15 @@ std::optional<std::string> readPaletteSource(const ParsedArguments& args, Palett
     request.gameFolder = args.value("--game-dir");
     if (request.civ > 0 && request.source == kPaletteFromFolder && request.paletteFolder.empty())
         return "--pal-type 2 needs --pal-dir DIR";
-    if (request.civ > 0 && request.source == kPaletteFromGame && request.gameFolder.empty())
-        return "--pal-type 0 needs --game-dir DIR";
+    if (request.civ > 0 && request.source == kPaletteFromGame && request.gameFolder.empty()) {
+        // As the window does: the game's folder from the Wine registry.
+        const QString prefix = DefaultWinePrefix();
+        const auto found = FindGameInstallPath(prefix);
+        if (!found)
+            return "--pal-type 0: no Vorenth install folder was found in the Wine registry ("
+                + (prefix + QStringLiteral("/system.reg")).toStdString() + "); give it with --game-dir DIR";
+        request.gameFolder = QFile::encodeName(*found).toStdString();
+    }
     return std::nullopt;
 }
 

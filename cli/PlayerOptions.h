@@ -21,6 +21,11 @@ namespace kinetra::cli {
 // line break as a plain newline for the terminal.
 void reportInvalidDocument(std::ostream& err, const std::string& filePath);
 
+// A file that is not there or cannot be read is named as such, with the
+// system's reason, rather than called an invalid document; true when it
+// was reported on `err`.
+bool reportUnopenableFile(std::ostream& err, const std::string& filePath);
+
 // The player without a window; only its message for a file it cannot read
 // has to reach the user, on `err`.
 class HeadlessPlayer : public CFlcPlayerCore {
@@ -60,7 +65,8 @@ inline constexpr std::array kPaletteSourceOptions{
     "  --civ N           tint the unit with civilization colouring N (1 to 32;\n"                                     \
     "                    0 keeps the file's colours)\n"                                                                \
     "  --pal-type T      where the civilization palettes come from: 0 the game's\n"                                   \
-    "                    folder given by --game-dir (Art/Units/Palettes in it),\n"                                     \
+    "                    folder (Art/Units/Palettes in it): --game-dir, else the\n"                                  \
+    "                    one the Wine registry names, as the window finds it\n"                                     \
     "                    1 the built-in set (default), 2 the folder --pal-dir\n"                                       \
     "  --pal-dir DIR     folder of ntp00.pcx ... ntp31.pcx for --pal-type 2\n"                                        \
     "  --game-dir DIR    the game's install folder for --pal-type 0\n"

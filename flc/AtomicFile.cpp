@@ -1,6 +1,7 @@
 #include "flc/AtomicFile.h"
 
 #include <atomic>
+#include <filesystem>
 #include <cerrno>
 #include <cstdio>
 #include <random>
@@ -48,14 +49,16 @@ std::uint64_t randomBits()
 // with a mode of our choosing: the kernel applies the umask (and a folder's
 // default ACL) to `mode` exactly as for any file the user creates, so a new
 // file needs no umask read at all, and reading it (umask() set and restore)
-// would race with other threads creating files.
+// would race with other threads creating files. The name keeps the start of
+// the destination's only, so that a destination of any legal length works.
 int createTemporary(const SplitPath& target, mode_t mode, std::string& temporaryPath)
 {
+    constexpr std::size_t kNameKept = 32;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         char suffix[24];
         std::snprintf(suffix, sizeof suffix, ".%012llx",
             static_cast<unsigned long long>(randomBits() & 0xFFFFFFFFFFFFull));
-        temporaryPath = target.folder + "." + target.name + suffix;
+        temporaryPath = target.folder + "." + target.name.substr(0, kNameKept) + suffix;
         int fd = -1;
         do {
             fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
@@ -63,6 +66,7 @@ int createTemporary(const SplitPath& target, mode_t mode, std::string& temporary
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
+    errno = EEXIST;
     return -1;
 }
 
@@ -91,13 +95,102 @@ bool syncFile(int fd)
     return result == 0;
 }
 
+std::error_code systemError()
+{
+    return {errno, std::generic_category()};
+}
+
+// The file a path names once its symbolic links are followed, the last one
+// dangling or not; the path itself when it is no link.
+bool followLinks(std::string& path, std::error_code& error)
+{
+    constexpr int kMaxLinks = 40; // as the kernel's own limit
+    for (int followed = 0; followed < kMaxLinks; ++followed) {
+        struct stat link {};
+        if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+            return true;
+        std::string target(std::size_t(link.st_size > 0 ? link.st_size : 255) + 1, '\0');
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length < 0) {
+            error = systemError();
+            return false;
+        }
+        target.resize(std::size_t(length));
+        path = target.starts_with('/') ? target : splitPath(path).folder + target;
+    }
+    error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    return false;
+}
+
+bool closeChecked(int fd)
+{
+    // A failed close can mean lost data (NFS reports write errors there);
+    // on Linux the descriptor is gone either way, so it is not retried.
+    return ::close(fd) == 0;
+}
+
+// The last resort for a writable file in a folder that takes no new file:
+// the whole new content is put in the system's temporary folder first, so
+// nothing is lost should the write over the file fail, then written over it.
+bool overwriteInPlace(const std::string& filePath, std::span<const std::uint8_t> bytes, std::error_code& error)
+{
+    std::string rescue = std::filesystem::temp_directory_path(error).string();
+    if (error)
+        return false;
+    rescue += "/kinetra-save-XXXXXX";
+    const int copy = ::mkstemp(rescue.data());
+    if (copy < 0) {
+        error = systemError();
+        return false;
+    }
+    bool kept = writeAll(copy, bytes) && syncFile(copy);
+    if (!kept)
+        error = systemError();
+    if (!closeChecked(copy) && kept) {
+        error = systemError();
+        kept = false;
+    }
+    if (!kept) {
+        ::unlink(rescue.c_str());
+        return false;
+    }
+
+    int fd = -1;
+    do {
+        fd = ::open(filePath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    bool done = fd >= 0 && writeAll(fd, bytes) && syncFile(fd);
+    if (!done)
+        error = systemError();
+    if (fd >= 0 && !closeChecked(fd) && done) {
+        error = systemError();
+        done = false;
+    }
+    // On failure the rescue copy stays: it is the only whole new content.
+    if (done)
+        ::unlink(rescue.c_str());
+    return done;
+}
+
 } // namespace
 
 bool writeFileAtomically(const std::string& filePath, std::span<const std::uint8_t> bytes)
 {
-    const SplitPath target = splitPath(filePath);
-    if (target.name.empty())
+    std::error_code ignored;
+    return writeFileAtomically(filePath, bytes, ignored);
+}
+
+bool writeFileAtomically(const std::string& destination, std::span<const std::uint8_t> bytes, std::error_code& error)
+{
+    error.clear();
+    std::string filePath = destination;
+    if (!followLinks(filePath, error))
         return false;
+    const SplitPath target = splitPath(filePath);
+    if (target.name.empty()) {
+        error = std::make_error_code(std::errc::is_a_directory);
+        return false;
+    }
 
     // A replaced file keeps its permission bits. The rename would replace a
     // read-only file regardless of its mode, so that is refused here, as is
@@ -105,10 +198,21 @@ bool writeFileAtomically(const std::string& filePath, std::span<const std::uint8
     struct stat existing {};
     bool replacing = false;
     if (::stat(filePath.c_str(), &existing) == 0) {
-        if (!S_ISREG(existing.st_mode) || ::access(filePath.c_str(), W_OK) != 0)
+        if (S_ISDIR(existing.st_mode)) {
+            error = std::make_error_code(std::errc::is_a_directory);
             return false;
+        }
+        if (!S_ISREG(existing.st_mode)) {
+            error = std::make_error_code(std::errc::invalid_argument);
+            return false;
+        }
+        if (::access(filePath.c_str(), W_OK) != 0) {
+            error = systemError();
+            return false;
+        }
         replacing = true;
     } else if (errno != ENOENT) {
+        error = systemError();
         return false;
     }
     const mode_t keptMode = existing.st_mode & 0777;
@@ -117,17 +221,34 @@ bool writeFileAtomically(const std::string& filePath, std::span<const std::uint8
     // it in between and read the new bytes later.
     std::string temporaryPath;
     const int fd = createTemporary(target, replacing ? keptMode : 0666, temporaryPath);
-    if (fd < 0)
+    if (fd < 0) {
+        if (replacing && (errno == EACCES || errno == EPERM))
+            return overwriteInPlace(filePath, bytes, error);
+        error = systemError();
         return false;
+    }
 
-    // The mode is set before the bytes are synced so that fsync covers it.
+    // The owner and group go first: changing them may clear set-id bits,
+    // which the mode then restores; both before the sync that covers them.
+    // Only root may give a file away, and a user may keep only a group they
+    // belong to, so what cannot be kept is let go.
+    if (replacing && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
+        if (::fchown(fd, existing.st_uid, existing.st_gid) != 0
+            && ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid) != 0) {
+            // Neither could be kept: the file becomes the writer's.
+        }
+    }
     bool done = (!replacing || ::fchmod(fd, keptMode) == 0) && writeAll(fd, bytes) && syncFile(fd);
-    // A failed close can mean lost data (NFS reports write errors there);
-    // on Linux the descriptor is gone either way, so it is not retried.
-    if (::close(fd) != 0)
+    if (!done)
+        error = systemError();
+    if (!closeChecked(fd) && done) {
+        error = systemError();
         done = false;
+    }
     if (done && ::rename(temporaryPath.c_str(), filePath.c_str()) == 0)
         return true;
+    if (done)
+        error = systemError();
     ::unlink(temporaryPath.c_str());
     return false;
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace kinetra {
@@ -48,6 +49,9 @@ public:
     // only when every palette chunk still lies where the last load found it.
     // On success `path` becomes the destination.
     virtual HResult Save(const std::string& destination);
+    // Why the last Save or palette export failed, when the system gave a
+    // reason (permission denied, no space left, ...); empty otherwise.
+    std::error_code writeError;
 
     // Deletes every frame and the palette offsets; header, palettes and path
     // stay.

@@ -90,6 +90,7 @@ bool CFlcAnimation::decodesLikeThis(std::span<const std::uint8_t> file) const
 
 HResult CFlcAnimation::Save(const std::string& destination)
 {
+    writeError.clear();
     if (paletteOffsets.empty() || destination.empty() || paletteLayouts.size() != paletteOffsets.size()
         || paletteChunkTypes.size() != paletteOffsets.size())
         return kFail;
@@ -110,7 +111,7 @@ HResult CFlcAnimation::Save(const std::string& destination)
         if (!decodesLikeThis(copy))
             return kFail;
         std::string savedPath = destination; // copied first: nothing may fail after the write
-        if (!writeFileAtomically(savedPath, copy))
+        if (!writeFileAtomically(savedPath, copy, writeError))
             return kFail;
         path.swap(savedPath);
         return kOk;

@@ -668,7 +668,7 @@ std::uint32_t CFlcPlayerCore::ExportPalette(const std::string& filePath, int for
         return 0;
     const auto paletteFormat = static_cast<PaletteFormat>(format);
     const std::vector<std::uint8_t> bytes = encodePalette(displayPalette, paletteFormat);
-    return writeFileAtomically(palettePathForFormat(filePath, paletteFormat), bytes) ? 1 : kFail;
+    return writeFileAtomically(palettePathForFormat(filePath, paletteFormat), bytes, writeError) ? 1 : kFail;
 }
 
 int CFlcPlayerCore::ApplyPaletteChanges()

@@ -23,21 +23,27 @@ QImage ExportPictureToImage(const ExportPicture& picture)
     return image;
 }
 
-bool WritePngAtomically(const QImage& image, const QString& path)
+bool WritePngAtomically(const QImage& image, const QString& path, QString* reason)
 {
     if (image.isNull())
         return false;
     // QSaveFile discards its temporary file unless committed, and never falls
     // back to writing the destination in place.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const auto failed = [&](const QString& why) {
+        if (reason)
+            *reason = why;
         return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(file.errorString());
     QImageWriter writer(&file, "png");
     if (!writer.write(image)) {
+        const QString why = file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
         file.cancelWriting();
-        return false;
+        return failed(why);
     }
-    return file.commit();
+    return file.commit() || failed(file.errorString());
 }
 
 } // namespace kinetra

@@ -15,7 +15,8 @@ namespace kinetra {
 QImage ExportPictureToImage(const ExportPicture& picture);
 
 // Writes `image` as PNG to `path` through a temporary file that replaces the
-// destination only once complete. False, with nothing written, on failure.
-bool WritePngAtomically(const QImage& image, const QString& path);
+// destination only once complete. False, with nothing written and the
+// system's reason in `reason` when given, on failure.
+bool WritePngAtomically(const QImage& image, const QString& path, QString* reason = nullptr);
 
 } // namespace kinetra

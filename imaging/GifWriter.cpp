@@ -299,8 +299,9 @@ bool WriteAnimatedGif(const ExportAnimation& animation, const std::string& fileP
         error = "Cannot encode the GIF: " + error;
         return false;
     }
-    if (!writeFileAtomically(filePath, bytes)) {
-        error = "Cannot write the file.";
+    std::error_code written;
+    if (!writeFileAtomically(filePath, bytes, written)) {
+        error = "Cannot write the file: " + written.message() + ".";
         return false;
     }
     return true;

@@ -121,6 +121,8 @@ enum : unsigned {
     IDS_ASK_SAVE_UNSAVED = 61296,
     IDS_FLIC_OPEN_FILTER = 61297, // FLC and FLI files in the open dialog
     IDS_FLI_FILTER = 61298,       // Save As of an FLI file
+    IDS_ASK_SAVE_CHANGES = 61299,
+    IDS_PALETTE_REPLACE = 61300,
     // Texts the platform framework brought with it: its file errors before a
     // document is validated, and the usage complaint.
     IDS_FILE_ACCESS_FAILED = 61729,

@@ -52,6 +52,8 @@ void RegisterKinetraStrings()
         {IDS_FLC_FILTER, "Vorenth FLC files (*.flc)|*.flc||"},
         {IDS_FLIC_OPEN_FILTER, "FLIC animations (*.flc *.fli)|*.flc;*.fli|Vorenth FLC files (*.flc)|*.flc|FLI files (*.fli)|*.fli||"},
         {IDS_FLI_FILTER, "FLI files (*.fli)|*.fli||"},
+        {IDS_ASK_SAVE_CHANGES, "Save changes to '%s'?"},
+        {IDS_PALETTE_REPLACE, "'%s' already exists.\r\nDo you want to replace it?"},
         {IDS_FLC_NOT_LOADED, "FLC isn't loaded"},
         {IDS_INVALID_DOCUMENT, "'%s'\r\nInvalid or unsupported document format."},
         {IDS_CANNOT_SET_BACKGROUND, "Cannot set background image."},

@@ -162,8 +162,10 @@ bool CMainFrame::LoadFrame()
     m_pView = new CMainView(m_pDocument, this);
     setCentralWidget(m_pView);
     connect(m_pView, &CMainView::stateChanged, this, &CMainFrame::UpdateCommandUI);
-    if (m_pDocument)
+    if (m_pDocument) {
         connect(m_pDocument, &CKinetraDoc::titleChanged, this, &CMainFrame::updateTitle);
+        connect(m_pDocument, &CKinetraDoc::modifiedChanged, this, &QWidget::setWindowModified);
+    }
 
     LoadFrameSettings();
     // A saved state that names bars we no longer have is applied to the
@@ -425,8 +427,12 @@ void CMainFrame::OnFileOpen()
 
 void CMainFrame::OnFileRefresh()
 {
-    if (m_pView)
-        m_pView->OnInitialUpdate();
+    // Reloading drops the edited palette: the user says first.
+    if (!m_pView || !m_pView->SaveModified())
+        return;
+    m_pView->OnInitialUpdate();
+    if (m_pDocument)
+        m_pDocument->SetModifiedFlag(false);
 }
 
 void CMainFrame::OnViewToolBar()
@@ -553,7 +559,9 @@ void CMainFrame::updateTitle()
 {
     const QString appTitle = uLoadString(IDR_MAINFRAME).section(QLatin1Char('\n'), 0, 0);
     const QString document = m_pDocument ? m_pDocument->GetTitle() : QString();
-    setWindowTitle(document.isEmpty() ? appTitle : document + QStringLiteral(" - ") + appTitle);
+    // "[*]" is where Qt shows the modified mark, as other Qt programs do.
+    setWindowTitle(document.isEmpty() ? appTitle : document + QStringLiteral("[*] - ") + appTitle);
+    setWindowModified(m_pDocument && m_pDocument->IsModified());
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -362,6 +362,64 @@ TEST_F(CliCompose, MissingPaletteFolderCannotTint)
     }
 }
 
+// Sets an environment variable for one scope; the CLI runs inherit it.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const std::string& value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnvironment()
+    {
+        if (m_old)
+            ::setenv(m_name, m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+TEST_F(CliCompose, TheGamesPalettesAreFoundThroughWineWithoutGameDir)
+{
+    namespace fs = std::filesystem;
+    const fs::path prefix = dir.path() / "wine";
+    const fs::path game = prefix / "drive_c" / "Games" / "Vorenth";
+    const auto args = [&](const std::string& out) {
+        return std::vector<std::string>{"compose", fixture.path, "--frame", "0", "--civ", "5", "--pal-type", "0", "--out", out};
+    };
+    ScopedEnvironment wine("WINEPREFIX", prefix.string());
+    fs::create_directories(prefix);
+    CliResult result = runCli(args(dir.file("none.png")));
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("no Vorenth install folder was found in the Wine registry"), std::string::npos) << result.err;
+
+    fs::create_directories(game / "Art" / "Units" / "Palettes");
+    fs::copy_file(KINETRA_SAMPLES_DIR "/../palettes/ntp12.pcx", game / "Art" / "Units" / "Palettes" / "ntp04.pcx");
+    fs::create_directories(prefix / "dosdevices");
+    fs::create_directory_symlink("../drive_c", prefix / "dosdevices" / "c:");
+    writeBytes((prefix / "system.reg").string(),
+               [] {
+                   const std::string reg = "WINE REGISTRY Version 2\n\n[Software\\\\Quorvane Interactive\\\\Vorenth] 1\n"
+                                           "\"Install_Path\"=\"C:\\\\Games\\\\Vorenth\"\n";
+                   return std::vector<std::uint8_t>(reg.begin(), reg.end());
+               }());
+    result = runCli(args(dir.file("found.png")));
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> given = args(dir.file("given.png"));
+    given.insert(given.end(), {"--game-dir", game.string()});
+    ASSERT_EQ(runCli(given).status, 0);
+    EXPECT_EQ(fileBytes(dir.file("found.png")), fileBytes(dir.file("given.png")));
+    ASSERT_EQ(runCli({"compose", fixture.path, "--frame", "0", "--out", dir.file("plain.png")}).status, 0);
+    EXPECT_NE(fileBytes(dir.file("found.png")), fileBytes(dir.file("plain.png"))) << "the colouring was applied";
+}
+
 TEST_F(CliCompose, HelpNamesEveryOption)
 {
     const CliResult result = runCli({"compose", "--help"});

@@ -124,7 +124,6 @@ TEST(CliInfo, UnsignedFieldsShowTheirFullRange)
 TEST(CliInfo, UnreadableFilesFailWithTheDocumentMessage)
 {
     TempDir dir;
-    const std::string missing = dir.file("missing.flc");
     const std::string empty = dir.file("empty.flc");
     const std::string text = dir.file("notes.flc");
     const std::string truncated = dir.file("truncated.flc");
@@ -135,7 +134,7 @@ TEST(CliInfo, UnreadableFilesFailWithTheDocumentMessage)
     bytes.resize(100); // shorter than the header
     writeBytes(truncated, bytes);
 
-    for (const std::string& path : {missing, empty, text, truncated}) {
+    for (const std::string& path : {empty, text, truncated}) {
         const CliResult result = runCli({"info", path});
         EXPECT_EQ(result.status, 1) << path;
         EXPECT_EQ(result.err, invalidDocument(path));
@@ -143,13 +142,24 @@ TEST(CliInfo, UnreadableFilesFailWithTheDocumentMessage)
     }
 }
 
-TEST(CliInfo, FolderInsteadOfAFileFailsWithTheDocumentMessage)
+TEST(CliInfo, MissingFilesAndFoldersAreNamedForWhatTheyAre)
 {
-    // A folder opens as a stream on Linux and reports an absurd size.
     TempDir dir;
-    const CliResult result = runCli({"info", dir.path().string()});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, invalidDocument(dir.path().string()));
+    const std::string missing = dir.file("missing.flc");
+    const struct {
+        std::string path;
+        const char* message;
+    } cases[] = {
+        {missing, "The file cannot be found."},
+        {dir.path().string(), "Cannot read the file: Is a directory."},
+    };
+    for (const auto& c : cases) {
+        const CliResult result = runCli({"info", c.path});
+        EXPECT_EQ(result.status, 1) << c.path;
+        std::string expected = "'";
+        expected.append(c.path).append("'\n").append(c.message).append("\n");
+        EXPECT_EQ(result.err, expected);
+    }
 }
 
 TEST(CliInfo, FileNamesStartingWithADashWorkAfterDoubleDash)

@@ -9,10 +9,15 @@
 #include <string>
 #include <vector>
 
+#include <functional>
+
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace kinetra;
+using kinetra::test::namesIn;
 using kinetra::test::readFile;
 using kinetra::test::TempFolder;
 using kinetra::test::writeFile;
@@ -104,19 +109,119 @@ TEST(AtomicFile, ReplacedFileKeepsItsModeAndIsSwappedNotOverwritten)
     }
 }
 
+// Runs `check` as an unprivileged user, for the permission cases that root
+// would walk through: in a child that gives up root when the suite runs as
+// root, else right here. Returns whether `check` held.
+bool asUnprivilegedUser(const std::function<bool()>& check)
+{
+    if (::geteuid() != 0)
+        return check();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        constexpr gid_t kNobody = 65534;
+        const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
+        ::_exit(dropped && check() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 TEST(AtomicFile, ReadOnlyDestinationIsRefused)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root may write any file; the refusals that hold for root are tested below";
     TempFolder folder;
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0777), 0);
     const auto file = folder / "locked.flc";
     const Bytes old = pattern(400, 3);
     writeFile(file, old);
     ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
-    EXPECT_FALSE(writeFileAtomically(file.string(), pattern(10, 4)));
+    EXPECT_TRUE(asUnprivilegedUser([&] {
+        std::error_code error;
+        return !writeFileAtomically(file.string(), pattern(10, 4), error)
+            && error == std::errc::permission_denied;
+    }));
     EXPECT_EQ(readFile(file), old);
     EXPECT_EQ(modeOf(file), mode_t(0444));
     EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"locked.flc"}));
+}
+
+TEST(AtomicFile, AWritableFileInAFolderThatTakesNoNewFileIsStillWritten)
+{
+    TempFolder folder;
+    const auto inner = folder / "shared";
+    std::filesystem::create_directory(inner);
+    const auto file = inner / "anim.flc";
+    writeFile(file, pattern(300, 1));
+    ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(inner.c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
+    const Bytes replacement = pattern(700, 2);
+    EXPECT_TRUE(asUnprivilegedUser([&] { return writeFileAtomically(file.string(), replacement); }));
+    ::chmod(inner.c_str(), 0755);
+    EXPECT_EQ(readFile(file), replacement);
+    EXPECT_EQ(namesIn(inner), (std::vector<std::string>{"anim.flc"}));
+}
+
+TEST(AtomicFile, ALinkStaysALinkAndItsFileIsWritten)
+{
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "real");
+    const auto target = folder / "real" / "anim.flc";
+    writeFile(target, pattern(100, 1));
+    const auto link = folder / "link.flc";
+    std::filesystem::create_symlink("real/anim.flc", link);
+    const auto chained = folder / "chained.flc";
+    std::filesystem::create_symlink(link, chained);
+
+    const Bytes replacement = pattern(50, 2);
+    ASSERT_TRUE(writeFileAtomically(chained.string(), replacement));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(std::filesystem::is_symlink(chained));
+    EXPECT_EQ(readFile(target), replacement);
+    EXPECT_EQ(namesIn(folder / "real"), (std::vector<std::string>{"anim.flc"}));
+
+    // A link to a file not made yet makes that file.
+    const auto dangling = folder / "new.flc";
+    std::filesystem::create_symlink("real/new.flc", dangling);
+    ASSERT_TRUE(writeFileAtomically(dangling.string(), replacement));
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+    EXPECT_EQ(readFile(folder / "real" / "new.flc"), replacement);
+}
+
+TEST(AtomicFile, OwnerGroupAndLongNamesAreKept)
+{
+    TempFolder folder;
+    // The longest name a folder takes: the temporary name must stay shorter.
+    const auto file = folder / (std::string(250, 'u') + ".flc");
+    writeFile(file, pattern(10, 1));
+    ASSERT_TRUE(writeFileAtomically(file.string(), pattern(20, 2)));
+    EXPECT_EQ(readFile(file), pattern(20, 2));
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root may give a file to another owner";
+    ASSERT_EQ(::chown(file.c_str(), 4321, 4322), 0);
+    ASSERT_TRUE(writeFileAtomically(file.string(), pattern(30, 3)));
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4322u);
+}
+
+TEST(AtomicFile, FailuresCarryTheSystemsReason)
+{
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "taken.flc");
+    const struct {
+        std::string path;
+        std::errc reason;
+    } cases[] = {
+        {(folder / "missing" / "a.flc").string(), std::errc::no_such_file_or_directory},
+        {(folder / "taken.flc").string(), std::errc::is_a_directory},
+    };
+    for (const auto& c : cases) {
+        std::error_code error;
+        EXPECT_FALSE(writeFileAtomically(c.path, pattern(5, 1), error)) << c.path;
+        EXPECT_EQ(error, c.reason) << c.path << ": " << error.message();
+    }
 }
 
 TEST(AtomicFile, PlacesThatCannotTakeAFileAreRefusedWithoutLeftovers)

@@ -101,13 +101,18 @@ private:
 };
 
 // Every name in the folder, hidden ones included, sorted.
-inline std::vector<std::string> namesIn(const TempFolder& folder)
+inline std::vector<std::string> namesIn(const std::filesystem::path& folder)
 {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+inline std::vector<std::string> namesIn(const TempFolder& folder)
+{
+    return namesIn(std::filesystem::path(folder.path()));
 }
 
 inline std::vector<std::uint8_t> readFile(const std::filesystem::path& path)

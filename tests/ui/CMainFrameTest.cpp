@@ -351,10 +351,15 @@ private slots:
     void titleFollowsTheDocument()
     {
         auto frame = makeFrame();
+        // "[*]" is Qt's place for the modified mark; shown only when modified.
         m_doc->SetTitle(QStringLiteral("unit.flc"));
-        QCOMPARE(frame->windowTitle(), QStringLiteral("unit.flc - Kinetra"));
+        QCOMPARE(frame->windowTitle(), QStringLiteral("unit.flc[*] - Kinetra"));
+        QVERIFY(!frame->isWindowModified());
+        m_doc->SetModifiedFlag(true);
+        QVERIFY(frame->isWindowModified());
+        m_doc->SetModifiedFlag(false);
         m_doc->SetTitle(QStringLiteral("FLC isn't loaded"));
-        QCOMPARE(frame->windowTitle(), QStringLiteral("FLC isn't loaded - Kinetra"));
+        QCOMPARE(frame->windowTitle(), QStringLiteral("FLC isn't loaded[*] - Kinetra"));
     }
 
     void shellOpenActsOnlyForItsOwnParameter()

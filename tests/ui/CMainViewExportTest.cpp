@@ -265,7 +265,9 @@ private slots:
         ExportAnswer answer;
         answer.choice = file(QStringLiteral("missing/walk.gif"));
         m_frame->Action(ID_EXPORT_GIF)->trigger();
-        QCOMPARE(answer.messages, QStringList{uFormatString(IDS_EXPORT_FAILED, answer.choice)});
+        // The system's reason follows the message.
+        QCOMPARE(answer.messages, QStringList{uFormatString(IDS_EXPORT_FAILED, answer.choice)
+                                              + QStringLiteral("\r\nCannot write the file: No such file or directory.")});
         QVERIFY(!QFile::exists(answer.choice));
     }
 

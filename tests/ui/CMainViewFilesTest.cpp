@@ -80,6 +80,8 @@ struct FileDialogAnswer {
     int shownFilterIndex = 0;
     QString shownFolder;
     int dialogs = 0;
+    // How every message box is answered.
+    int messageAnswer = IDOK;
 
     FileDialogAnswer()
     {
@@ -87,7 +89,7 @@ struct FileDialogAnswer {
             if (!request.dialog) {
                 messages.append(request.text);
                 messageTypes.append(request.type);
-                return int(IDOK);
+                return messageAnswer;
             }
             ++dialogs;
             auto* dialog = qobject_cast<CFileDialogX*>(request.dialog);
@@ -282,7 +284,8 @@ private slots:
         answer.choice = target;
         m_frame->Action(ID_PALETTE_EXPORT)->trigger();
         QCOMPARE(answer.messages.size(), 1);
-        QVERIFY(answer.messages.first().endsWith(QStringLiteral("Cannot export palette to the file.")));
+        QCOMPARE(answer.messages.first(), uFormatString(IDS_PALETTE_EXPORT_FAILED, target)
+                                              + QStringLiteral("\r\nNo such file or directory."));
         QVERIFY(!QFile::exists(target));
     }
 
@@ -311,7 +314,9 @@ private slots:
         FileDialogAnswer answer;
         answer.choice = target;
         m_frame->Action(ID_FILE_SAVE_AS)->trigger();
-        QCOMPARE(answer.messages, QStringList{uFormatString(IDS_CANNOT_SAVE_FILE, target)});
+        // The system's reason follows the message.
+        QCOMPARE(answer.messages,
+                 QStringList{uFormatString(IDS_CANNOT_SAVE_FILE, target) + QStringLiteral("\r\nNo such file or directory.")});
         QCOMPARE(answer.messageTypes.value(0), unsigned(MB_OK | MB_ICONSTOP));
         QCOMPARE(m_doc->GetPathName(), m_unit);
         QCOMPARE(m_doc->GetTitle(), QStringLiteral("unit.flc"));
@@ -351,6 +356,61 @@ private slots:
         QCOMPARE(runPaletteDialog(false, [](CPaletteDlg& dialog) { typeRed(dialog, QStringLiteral("7")); }), 1);
         QVERIFY(player().displayPalette == before);
         QVERIFY(player().filePalette == before);
+    }
+
+    void exportAsksBeforeReplacingTheFileItWrites()
+    {
+        // The dialog asked about "sprite.jpeg"; the file written is "sprite.pal".
+        const QString written = file(QStringLiteral("sprite.pal"));
+        QVERIFY(writeAll(written, "keep me"));
+        for (const int reply : {int(IDNO), int(IDYES)}) {
+            FileDialogAnswer answer;
+            answer.choice = file(QStringLiteral("sprite.jpeg"));
+            answer.filterIndex = 3;
+            answer.messageAnswer = reply;
+            m_frame->Action(ID_PALETTE_EXPORT)->trigger();
+            QCOMPARE(answer.messages.value(0), uFormatString(IDS_PALETTE_REPLACE, written));
+            QCOMPARE(readAll(written) == "keep me", reply == IDNO);
+        }
+        QCOMPARE(uGetProfileString(kOptions, QStringLiteral("PalDir")), written);
+    }
+
+    void paletteEditsMarkTheDocumentAndAreNotLostUnasked()
+    {
+        const QString question = uFormatString(IDS_ASK_SAVE_CHANGES, QStringLiteral("unit.flc"));
+        chooseBuiltInCivColor(3); // a view of the palette, not an edit
+        QVERIFY(!m_doc->IsModified());
+
+        const QString act = file(QStringLiteral("ramp.act"));
+        QVERIFY(writePalette(act, rampPalette(), kinetra::PaletteFormat::Act));
+        {
+            FileDialogAnswer answer;
+            answer.choice = act;
+            m_frame->Action(ID_PALETTE_IMPORT)->trigger();
+        }
+        QVERIFY(m_doc->IsModified());
+        QVERIFY(m_frame->isWindowModified());
+        QVERIFY(m_frame->windowTitle().startsWith(QStringLiteral("unit.flc[*]")));
+
+        // Reloading asks; Cancel keeps the edit, No drops it.
+        for (const int reply : {int(IDCANCEL), int(IDNO)}) {
+            FileDialogAnswer answer;
+            answer.messageAnswer = reply;
+            m_frame->Action(ID_FILE_REFRESH)->trigger();
+            QCOMPARE(answer.messages, QStringList{question});
+            QCOMPARE(m_doc->IsModified(), reply == IDCANCEL);
+            QCOMPARE(player().displayPalette == rampPalette(), reply == IDCANCEL);
+        }
+
+        QCOMPARE(runPaletteDialog(true, [](CPaletteDlg& dialog) { typeRed(dialog, QStringLiteral("9")); }), 1);
+        QVERIFY(m_doc->IsModified());
+        {
+            FileDialogAnswer answer;
+            m_frame->Action(ID_FILE_SAVE)->trigger();
+            QVERIFY(answer.messages.isEmpty());
+        }
+        QVERIFY(!m_doc->IsModified());
+        QVERIFY(!m_frame->isWindowModified());
     }
 
     void paletteAndFileCommandsNeedALoadedFile()
