@@ -5,7 +5,24 @@
 #include <QFileInfo>
 #include <QGridLayout>
 
+#include <QRegularExpression>
+
 #include <algorithm>
+
+namespace {
+
+// "Adobe Color Table (.act)" and "Images (*.png;*.bmp)" without the list of
+// extensions the name already carries; other parentheses stay.
+QString withoutExtensionList(const QString& name)
+{
+    static const QRegularExpression trailingList(
+        QStringLiteral(R"(\s*\(\s*(\*?\.[\w*]+|\*)([\s,;]+(\*?\.[\w*]+|\*))*\s*\)$)"));
+    QString stripped = name;
+    stripped.remove(trailingList);
+    return stripped.isEmpty() ? name : stripped;
+}
+
+} // namespace
 
 CFileDialogX::CFileDialogX(bool openFileDialog, const QString& defaultExt, const QString& fileName, unsigned flags,
                            const QString& filter, QWidget* parent)
@@ -85,20 +102,13 @@ QStringList CFileDialogX::ConvertFilter(const QString& filter)
 
     QStringList nameFilters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString name = parts.at(i).trimmed();
         QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
         for (QString& pattern : patterns)
             pattern = pattern.trimmed();
-        const QString joined = patterns.join(QLatin1Char(' '));
-        // Qt reads the patterns from the last parentheses of the name; most
-        // names already end with them ("Vorenth FLC files (*.flc)").
-        const QString ownList = name.endsWith(QLatin1Char(')')) && name.contains(QLatin1Char('('))
-            ? name.mid(name.lastIndexOf(QLatin1Char('(')) + 1).chopped(1).replace(QLatin1Char(';'), QLatin1Char(' '))
-            : QString();
-        if (ownList.simplified() == joined)
-            nameFilters.append(name);
-        else
-            nameFilters.append(QStringLiteral("%1 (%2)").arg(name, joined));
+        // Qt shows the patterns from the last parentheses of the name and
+        // matches by them, so they are written there once, space-separated.
+        nameFilters.append(QStringLiteral("%1 (%2)").arg(withoutExtensionList(parts.at(i).trimmed()),
+                                                         patterns.join(QLatin1Char(' '))));
     }
     return nameFilters;
 }
