@@ -4,12 +4,18 @@
 
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QStyle>
+#include <QTreeView>
 
 #include <QRegularExpression>
 
 #include <algorithm>
 
 namespace {
+
+// The column of file sizes in the details view of Qt's dialog.
+constexpr int kSizeColumn = 1;
 
 // "Adobe Color Table (.act)" and "Images (*.png;*.bmp)" without the list of
 // extensions the name already carries; other parentheses stay.
@@ -44,8 +50,28 @@ CFileDialogX::CFileDialogX(bool openFileDialog, const QString& defaultExt, const
     if (!fileName.isEmpty())
         SetInitialDir(fileName);
 
+    fitSizeColumn();
+
     connect(this, &QFileDialog::currentChanged, this, [this](const QString& path) { OnFileNameChange(path); });
     connect(this, &QFileDialog::directoryEntered, this, [this](const QString& folder) { OnFolderChange(folder); });
+}
+
+void CFileDialogX::fitSizeColumn()
+{
+    // Qt gives the Size column a width that fits its own font's digits on
+    // few desktops; a size is cut to "1.2…" then. Room for the widest size
+    // it writes, the header's sort arrow and the cell margins.
+    auto* details = findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!details || details->header()->count() < 2)
+        return;
+    const QFontMetrics metrics(details->font());
+    const int margins = 2 * details->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, details)
+        + details->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, details) + metrics.averageCharWidth();
+    const int widest = std::max(metrics.horizontalAdvance(QStringLiteral("1023.9 KiB")),
+                                QFontMetrics(details->header()->font()).horizontalAdvance(tr("Size")));
+    const int width = widest + margins;
+    if (details->header()->sectionSize(kSizeColumn) < width)
+        details->header()->resizeSection(kSizeColumn, width);
 }
 
 int CFileDialogX::DoModal()

@@ -5,7 +5,9 @@
 #include "uikit/StringTable.h"
 
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QTreeView>
 
 namespace {
 
@@ -81,6 +83,15 @@ private slots:
         QCOMPARE(save.defaultSuffix(), QStringLiteral("flc"));
         CFileDialogX dotted(false, QStringLiteral(".act"), QString(), 0, QString());
         QCOMPARE(dotted.defaultSuffix(), QStringLiteral("act"));
+    }
+
+    void sizeColumnFitsAWholeSize()
+    {
+        CFileDialogX dialog(true, QString(), QString(), OFN_FILEMUSTEXIST, QStringLiteral("All|*.*"));
+        auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        QVERIFY(details);
+        QVERIFY(details->header()->sectionSize(1)
+                > QFontMetrics(details->font()).horizontalAdvance(QStringLiteral("1023.9 KiB")));
     }
 
     void filterIndexIsOneBased()
