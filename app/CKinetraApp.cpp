@@ -95,7 +95,7 @@ CKinetraApp::CKinetraApp(QObject* parent) : QObject(parent)
     // The association installs the program's icon from them.
     InitKinetraResources();
     connect(&m_mruManager, &CMruFileManager::openRequested, this,
-            [this](const QString& path) { OpenDocumentFile(path); });
+            [this](const QString& path) { OpenRecentFile(path); });
 }
 
 CKinetraApp::~CKinetraApp()
@@ -222,6 +222,22 @@ void CKinetraApp::LoadSettings()
 
 CKinetraDoc* CKinetraApp::OpenDocumentFile(const QString& path)
 {
+    bool refused = false;
+    return openDocumentFile(path, refused);
+}
+
+void CKinetraApp::OpenRecentFile(const QString& path)
+{
+    bool refused = false;
+    // A file that is gone or no longer reads would fail the same way next
+    // time; one the user kept from opening stays listed.
+    if (!openDocumentFile(path, refused) && refused)
+        m_mruManager.RemoveFromRecentFileList(path);
+}
+
+CKinetraDoc* CKinetraApp::openDocumentFile(const QString& path, bool& refused)
+{
+    refused = false;
     if (!m_pDocument || path.isEmpty())
         return nullptr;
     const QString fullPath = QFileInfo(path).absoluteFilePath();
@@ -231,8 +247,10 @@ CKinetraDoc* CKinetraApp::OpenDocumentFile(const QString& path)
     }
     // A refused file leaves the open document as it was; so does a user who
     // keeps an unsaved animation open.
-    if (!m_pDocument->OnOpenDocument(fullPath))
+    if (!m_pDocument->OnOpenDocument(fullPath)) {
+        refused = true;
         return nullptr;
+    }
     if (m_pMainFrame && m_pMainFrame->GetActiveView() && !m_pMainFrame->GetActiveView()->SaveModified())
         return nullptr;
     m_pDocument->SetPathName(fullPath, true);
@@ -272,7 +290,7 @@ void CKinetraApp::RegisterFileType(bool registerType)
 
 void CKinetraApp::OnAppAbout()
 {
-    CAboutDlg().DoModal();
+    CAboutDlg(m_pMainFrame.get()).DoModal();
 }
 
 void CKinetraApp::updateViews()

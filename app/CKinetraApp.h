@@ -40,6 +40,9 @@ public:
     // up on the user's word. Returns the document, or null when refused or
     // when the user kept the unsaved animation.
     CKinetraDoc* OpenDocumentFile(const QString& path);
+    // A recent-files entry chosen: opened as above; a file that is refused
+    // leaves the list.
+    void OpenRecentFile(const QString& path);
     virtual void AddToRecentFileList(const QString& path);
 
     // The filter of the recent-files list: a name longer than ".flc" that
@@ -85,6 +88,9 @@ protected:
     virtual QString ProgramPath() const;
 
 private:
+    // OpenDocumentFile; `refused` tells a file that cannot be opened from a
+    // user who kept the document open.
+    CKinetraDoc* openDocumentFile(const QString& path, bool& refused);
     bool handOverToRunningInstance(const QString& fileName);
     void listenForSecondStarts();
     void onSecondStartMessage(QLocalSocket* socket);

@@ -114,7 +114,8 @@ bool CKinetraDoc::OnOpenDocument(const QString& path)
         message = refusal(path);
     }
     if (message) {
-        uMessageBox(*message, MB_ICONSTOP);
+        const CKinetraApp* app = theApp();
+        uMessageBox(*message, MB_ICONSTOP, app ? app->GetMainFrame() : nullptr);
         return false;
     }
     return true;

@@ -69,7 +69,7 @@ struct DirectionButton {
 };
 
 // In the order the form keeps them, which is also the order of their
-// tooltip strings.
+// tooltip strings (the Tab key follows kTabOrder instead).
 const DirectionButton kDirectionButtons[9] = {
     {IDC_DIR_W, 8, "direction-w", 1, 0},   {IDC_DIR_SW, 1, "direction-sw", 2, 0},
     {IDC_DIR_SE, 3, "direction-se", 2, 2}, {IDC_DIR_S, 2, "direction-s", 2, 1},
@@ -77,6 +77,10 @@ const DirectionButton kDirectionButtons[9] = {
     {IDC_DIR_N, 6, "direction-n", 0, 1},   {IDC_DIR_E, 4, "direction-e", 1, 2},
     {IDC_DIR_ALL, 0, "direction-all", 1, 1},
 };
+
+// The direction pad as Tab walks it: row by row, as on a compass.
+const int kTabOrder[9] = {IDC_DIR_NW, IDC_DIR_N, IDC_DIR_NE, IDC_DIR_W, IDC_DIR_ALL,
+                          IDC_DIR_E,  IDC_DIR_SW, IDC_DIR_S, IDC_DIR_SE};
 
 // The tooltip half of a command's string ("Play animation\nPlay").
 QString commandTip(unsigned commandId)
@@ -265,8 +269,16 @@ void CMainView::createForm()
     connect(m_btnPrevious, &QPushButton::clicked, this, &CMainView::OnPrevious);
     connect(m_btnNext, &QPushButton::clicked, this, &CMainView::OnNext);
     connect(m_btnLast, &QPushButton::clicked, this, &CMainView::OnLast);
-    connect(m_btnBack, &QPushButton::clicked, this, &CMainView::OnBackWind);
-    connect(m_btnForward, &QPushButton::clicked, this, &CMainView::OnForwardWind);
+    // Toggled, not clicked: a button toggled without the mouse (the keyboard,
+    // a screen reader) must start and stop the winding it shows.
+    connect(m_btnBack, &QAbstractButton::toggled, this, [this](bool on) {
+        if (on != m_bBackWind)
+            OnBackWind();
+    });
+    connect(m_btnForward, &QAbstractButton::toggled, this, [this](bool on) {
+        if (on != m_bForwardWind)
+            OnForwardWind();
+    });
     connect(m_checkAlpha, &QCheckBox::clicked, this, &CMainView::OnAlphaBlend);
     connect(m_comboCivColor, &QComboBox::activated, this, &CMainView::OnCivColorSelected);
 
@@ -300,12 +312,21 @@ QWidget* CMainView::createDirectionGroup()
         m_btnDirections[i] = button;
         m_controls[entry.controlId] = button;
         compass->addWidget(button, entry.row, entry.column, Qt::AlignCenter);
+        // Toggled, not clicked: a button toggled without the mouse must
+        // choose its direction too, and the chosen one cannot be unchosen.
         const int direction = entry.direction;
-        connect(button, &QPushButton::clicked, this, [this, direction] {
-            SelectDirection(direction);
+        connect(button, &QAbstractButton::toggled, this, [this, button, direction](bool on) {
+            const bool chosen = m_wndPlayer->loaded && m_wndPlayer->direction == direction;
+            if (on == chosen)
+                return;
+            if (on)
+                SelectDirection(direction);
+            button->SetCheck(m_wndPlayer->loaded && m_wndPlayer->direction == direction);
             emit stateChanged();
         });
     }
+    for (std::size_t i = 1; i < std::size(kTabOrder); ++i)
+        setTabOrder(m_controls.at(kTabOrder[i - 1]), m_controls.at(kTabOrder[i]));
     return group;
 }
 
@@ -418,7 +439,13 @@ void CMainView::OnInitialUpdate()
     if (m_pDocument && !m_pDocument->GetLoadPath().isEmpty())
         player.Load(m_pDocument->GetLoadPath());
 
-    if (player.loaded) {
+    if (!player.loaded) {
+        // Nothing to move through: the slider must not keep the last file's
+        // range and place.
+        m_bSettingSliders = true;
+        m_sliderFrame->setRange(0, 0);
+        m_bSettingSliders = false;
+    } else {
         m_sliderFrame->setMinimum(0);
         UpdateFrameSlider();
         m_comboCivColor->SetItemColor(0, civSwatchColor());
@@ -546,7 +573,7 @@ void CMainView::OnStop()
 void CMainView::OnInfo()
 {
     if (m_wndPlayer->loaded)
-        CFlcInfoDlg(m_wndPlayer).DoModal();
+        CFlcInfoDlg(m_wndPlayer, this).DoModal();
 }
 
 void CMainView::OnFirst()

@@ -9,7 +9,6 @@
 #include "ui/DialogIcons.h"
 #include "ui/KinetraIcons.h"
 #include "uikit/CButtonX.h"
-#include "uikit/CHyperLink.h"
 #include "uikit/CRichEditCtrlX.h"
 #include "uikit/Paths.h"
 #include "uikit/StringTable.h"
@@ -43,21 +42,19 @@ constexpr int kTitleFontPixels = 12;
 // A clip whose header gives no delay runs at the player's tick.
 constexpr int kDefaultClipDelayMs = 50;
 
-// Where each control sits, in dialog units of the 278 × 140 dialog.
-constexpr QSize kDialogSize(278, 140);
+// Where each control sits, in dialog units of the 278 × 186 dialog. The
+// licence box shows a dozen lines, enough to read it without scrolling at
+// every line.
+constexpr QSize kDialogSize(278, 186);
 constexpr QRect kClipRect(7, 7, 24, 22);
 constexpr QRect kTitleRect(38, 7, 200, 15);
 constexpr QRect kIconRect(247, 7, 24, 22);
 constexpr QRect kVersionRect(38, 23, 200, 8);
 constexpr QRect kCopyrightRect(38, 32, 200, 8);
 constexpr QRect kNoteRect(7, 43, 264, 8);
-constexpr QRect kGroupRect(7, 53, 264, 56);
-constexpr QRect kTextRect(13, 61, 252, 43);
-constexpr QRect kForumLabelRect(7, 113, 48, 8);
-constexpr QRect kForumLinkRect(56, 113, 150, 8);
-constexpr QRect kMailLabelRect(7, 124, 48, 8);
-constexpr QRect kMailLinkRect(56, 124, 150, 8);
-constexpr QRect kOkRect(221, 119, 50, 14);
+constexpr QRect kGroupRect(7, 53, 264, 106);
+constexpr QRect kTextRect(13, 61, 252, 93);
+constexpr QRect kOkRect(221, 165, 50, 14);
 constexpr int kIconPixels = 32;
 
 // The clip decoded with the program's own reader, each frame a picture.
@@ -142,12 +139,6 @@ void CAboutDlg::createControls()
     m_pGroup->setObjectName(QStringLiteral("TextGroup"));
     m_pRichEdit = new CRichEditCtrlX(this);
     m_pRichEdit->setObjectName(QStringLiteral("Text"));
-    m_pForumLabel = makeLabel(uLoadString(IDS_ABOUT_VISIT_FORUM), this, QStringLiteral("ForumLabel"));
-    m_pForumLink = new CHyperLink(this);
-    m_pForumLink->setObjectName(QStringLiteral("ForumLink"));
-    m_pMailLabel = makeLabel(uLoadString(IDS_ABOUT_SEND_MAIL), this, QStringLiteral("MailLabel"));
-    m_pMailLink = new CHyperLink(this);
-    m_pMailLink->setObjectName(QStringLiteral("MailLink"));
     m_pOk = new CButtonX(uLoadString(IDS_ABOUT_OK), this);
     m_pOk->setObjectName(QStringLiteral("OK"));
     m_pOk->setDefault(true);
@@ -156,9 +147,7 @@ void CAboutDlg::createControls()
     const std::pair<QWidget*, QRect> places[] = {
         {m_pClip, kClipRect},           {m_pTitle, kTitleRect},         {m_pIcon, kIconRect},
         {m_pVersion, kVersionRect},     {m_pCopyright, kCopyrightRect}, {m_pNote, kNoteRect},
-        {m_pGroup, kGroupRect},         {m_pRichEdit, kTextRect},       {m_pForumLabel, kForumLabelRect},
-        {m_pForumLink, kForumLinkRect}, {m_pMailLabel, kMailLabelRect}, {m_pMailLink, kMailLinkRect},
-        {m_pOk, kOkRect},
+        {m_pGroup, kGroupRect},         {m_pRichEdit, kTextRect},       {m_pOk, kOkRect},
     };
     for (const auto& [control, dialogUnits] : places)
         control->setGeometry(MapDialogRect(dialogUnits));
@@ -172,10 +161,6 @@ void CAboutDlg::setControlInfo()
     SetControlInfo(m_pIcon, CI_MOVE_RIGHT, 1, 1, 1, 1);
     SetControlInfo(m_pGroup, CI_WIDEN | CI_HEIGHTEN, 1, 1, 1, 1);
     SetControlInfo(m_pRichEdit, CI_WIDEN | CI_HEIGHTEN, 1, 1, 1, 1);
-    SetControlInfo(m_pForumLabel, CI_MOVE_DOWN, 1, 1, 1, 1);
-    SetControlInfo(m_pMailLabel, CI_MOVE_DOWN, 1, 1, 1, 1);
-    SetControlInfo(m_pForumLink, CI_MOVE_DOWN | CI_WIDEN, 1, 1, 1, 1);
-    SetControlInfo(m_pMailLink, CI_MOVE_DOWN | CI_WIDEN, 1, 1, 1, 1);
     SetControlInfo(m_pOk, CI_MOVE_RIGHT | CI_MOVE_DOWN, 1, 1, 1, 1);
 }
 
@@ -207,11 +192,6 @@ bool CAboutDlg::OnInitDialog()
         build += QStringLiteral(" (%1)").arg(QString::fromStdString(version.comments));
     m_pVersion->setText(build);
     m_pCopyright->setText(QString::fromStdString(version.legalCopyright));
-
-    m_pForumLink->SetURL(uLoadString(IDS_ABOUT_FORUM_URL));
-    m_pForumLink->SetUnderline(true);
-    m_pMailLink->SetURL(uLoadString(IDS_ABOUT_MAIL_URL));
-    m_pMailLink->SetUnderline(true);
 
     m_titleTimer.start();
     openClip();

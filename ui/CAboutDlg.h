@@ -10,14 +10,14 @@
 #include <vector>
 
 class CButtonX;
-class CHyperLink;
 class CRichEditCtrlX;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
 
 // The About box: the version lines from the program's own version note, the
-// licence, two links, a short clip played once and a pulsing title. Typing
+// licence, a short clip played once and a pulsing title. It links nowhere:
+// the program has no forum or mailbox of its own to send anyone to. Typing
 // THANKS swaps the licence for the thanks text.
 class CAboutDlg : public CDialogX, public CFramePosition {
     Q_OBJECT
@@ -77,10 +77,6 @@ private:
     QLabel* m_pIcon = nullptr;           // 1004
     QGroupBox* m_pGroup = nullptr;       // 1501
     QLabel* m_pNote = nullptr;           // 1500
-    QLabel* m_pForumLabel = nullptr;     // 1502
-    QLabel* m_pMailLabel = nullptr;      // 1503
-    CHyperLink* m_pForumLink = nullptr;  // 5009
-    CHyperLink* m_pMailLink = nullptr;   // 5007
 
     QString m_strTypedKeys;
     bool m_bSwitched = false;

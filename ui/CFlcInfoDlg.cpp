@@ -9,7 +9,11 @@
 #include "uikit/Paths.h"
 #include "uikit/StringTable.h"
 
+#include <QHeaderView>
 #include <QLabel>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace {
 
@@ -36,15 +40,24 @@ CFlcInfoDlg::CFlcInfoDlg(const CFlcPlayer* player, QWidget* parent) : CDialogX(p
 
     m_listInfo = new CFlcInfoList(this);
     m_listInfo->setObjectName(QStringLiteral("Info"));
-    m_listInfo->setGeometry(MapDialogRect(QRect(7, 25, 202, 70)));
+    // Tall enough for every row under the header, whatever the font: in
+    // dialog units alone a desktop font with short lines cut the list off.
+    QRect listRect = MapDialogRect(QRect(7, 25, 202, 70));
+    const QFontMetrics headerMetrics(m_listInfo->header()->font());
+    const int headerHeight = headerMetrics.height() + 2 * style()->pixelMetric(QStyle::PM_HeaderMargin) + 4;
+    const int rowsHeight = kRowCount * kRowHeight + headerHeight + 2 * m_listInfo->frameWidth() + kRowHeight / 2;
+    listRect.setHeight(std::max(listRect.height(), rowsHeight));
+    m_listInfo->setGeometry(listRect);
 
     m_btnExit = new CButtonX(uLoadString(IDS_FLCINFO_EXIT), this);
     m_btnExit->setObjectName(QStringLiteral("Exit"));
-    m_btnExit->setGeometry(MapDialogRect(QRect(78, 101, 60, 14)));
+    QRect exitRect = MapDialogRect(QRect(78, 101, 60, 14));
+    exitRect.moveTop(listRect.bottom() + 1 + MapDialogSize(QSize(0, 6)).height());
+    m_btnExit->setGeometry(exitRect);
     m_btnExit->setDefault(true);
     connect(m_btnExit, &QPushButton::clicked, this, &QDialog::accept);
 
-    const QSize size = MapDialogSize(QSize(216, 122));
+    const QSize size(MapDialogSize(QSize(216, 0)).width(), exitRect.bottom() + 1 + MapDialogSize(QSize(0, 7)).height());
     resize(size);
     // Below its drawn size the controls would run into each other.
     setMinimumSize(size);

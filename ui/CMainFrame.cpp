@@ -17,6 +17,7 @@
 #include "uikit/Profile.h"
 #include "uikit/StringTable.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -140,6 +141,10 @@ const unsigned kToolBarButtons[] = {
 CMainFrame::CMainFrame(CKinetraDoc* document, QWidget* parent) : QMainWindow(parent), m_pDocument(document)
 {
     m_crBackground = uColorRefFromColor(QApplication::palette().color(QPalette::Button));
+    // The window follows its contents and cannot be sized: the window
+    // manager is told so, and offers no maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 }
 
 CMainFrame::~CMainFrame()
@@ -213,12 +218,12 @@ void CMainFrame::createActions()
                 if (CKinetraApp* app = theApp())
                     app->OnAppAbout();
                 else
-                    CAboutDlg().DoModal();
+                    CAboutDlg(this).DoModal();
                 break;
             case ID_OPTIONS:
                 // The dialog shows the bars as they are now.
                 SaveFrameSettings();
-                COptionsDlg().DoModal();
+                COptionsDlg(this).DoModal();
                 UpdateCommandUI();
                 break;
             default: onViewCommand(id); break;
@@ -247,9 +252,9 @@ void CMainFrame::createMenus()
 
     QMenu* file = bar->addMenu(QStringLiteral("&1.File"));
     addItems(file, {ID_FILE_OPEN, ID_FILE_NEW_STORYBOARD, ID_FILE_SAVE, ID_FILE_SAVE_AS});
-    QMenu* exportMenu = file->addMenu(uLoadString(IDS_EXPORT_MENU));
-    exportMenu->setObjectName(QStringLiteral("Export"));
-    addItems(exportMenu, {ID_EXPORT_GIF, ID_EXPORT_SHEET, ID_EXPORT_STORYBOARD});
+    m_pExportMenu = file->addMenu(uLoadString(IDS_EXPORT_MENU));
+    m_pExportMenu->setObjectName(QStringLiteral("Export"));
+    addItems(m_pExportMenu, {ID_EXPORT_GIF, ID_EXPORT_SHEET, ID_EXPORT_STORYBOARD});
     addItems(file, {0, ID_FILE_REFRESH, 0});
     QMenu* recent = file->addMenu(KinetraIcon(QStringLiteral("recent-files")), uLoadString(IDS_RECENT_FILES));
     recent->setObjectName(QStringLiteral("RecentFiles"));
@@ -276,6 +281,12 @@ void CMainFrame::createToolBar()
     m_wndToolBar->setObjectName(kToolBarName);
     m_wndToolBar->setIconSize(QSize(16, 16));
     m_wndToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // The window cannot be sized, so a toolbar standing on its side would
+    // stretch it to the toolbar's length: the bar docks above or below the
+    // view, or floats. Bars glide into place no more, as every step of such
+    // a glide is a layout the window would follow.
+    m_wndToolBar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    setAnimated(false);
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
 
     for (unsigned id : kToolBarButtons) {
@@ -306,6 +317,12 @@ void CMainFrame::createToolBar()
         openButton->setPopupMode(QToolButton::MenuButtonPopup);
     }
     connect(m_wndToolBar, &QToolBar::visibilityChanged, this, [this] { UpdateCommandUI(); });
+    // Floated or docked again: fit once the main window has laid the bars
+    // out anew, not on the way there.
+    connect(m_wndToolBar, &QToolBar::topLevelChanged, this, [this] { scheduleFit(); });
+    // A drag ends with the release of the button on the toolbar, floating
+    // or not.
+    m_wndToolBar->installEventFilter(this);
 }
 
 void CMainFrame::createStatusBar()
@@ -314,6 +331,7 @@ void CMainFrame::createStatusBar()
     // way to read the Caps, Num and Scroll Lock states.
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setSizeGripEnabled(false);
     // Command prompts show as temporary messages over this label, which
     // comes back when the pointer leaves the command.
     m_pIdleLabel = new QLabel(uLoadString(IDS_IDLE_MESSAGE), bar);
@@ -367,6 +385,10 @@ void CMainFrame::UpdateCommandUI()
         const QWidget* control = m_pView ? m_pView->GetDlgItem(controlId) : nullptr;
         return control && control->isEnabled();
     };
+    const auto formChecked = [this](int controlId) {
+        const auto* control = qobject_cast<const QAbstractButton*>(m_pView ? m_pView->GetDlgItem(controlId) : nullptr);
+        return control && control->isChecked();
+    };
     const auto set = [this](unsigned id, bool enabled) { m_actions[id]->setEnabled(enabled); };
     const auto check = [this](unsigned id, bool checked) { m_actions[id]->setChecked(checked); };
 
@@ -413,7 +435,15 @@ void CMainFrame::UpdateCommandUI()
     check(ID_BGD_LAND, backgroundType == kinetra::kBackgroundLand);
     set(ID_BGD_SELECT_COLOR, backgrounds);
     set(ID_ALPHA_BLEND, gameFile);
-    check(ID_ALPHA_BLEND, gameFile && player->alphaBlend);
+    // Greyed, it still shows whether blending is on, as its check box does.
+    check(ID_ALPHA_BLEND, formChecked(IDC_ALPHA_BLEND));
+
+    // A submenu of greyed items opens onto nothing: it is greyed itself.
+    if (m_pExportMenu) {
+        const QList<QAction*> items = m_pExportMenu->actions();
+        m_pExportMenu->menuAction()->setEnabled(
+            std::any_of(items.begin(), items.end(), [](const QAction* item) { return item->isEnabled(); }));
+    }
 
     if (m_pSelectColorButton)
         m_pSelectColorButton->update();
@@ -533,12 +563,37 @@ void CMainFrame::fitToContents()
     m_bFitting = false;
 }
 
+void CMainFrame::scheduleFit()
+{
+    if (m_bFitScheduled)
+        return;
+    m_bFitScheduled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_bFitScheduled = false;
+            // While the toolbar is dragged about, the layout holds a gap
+            // where it might land; the window fits when it has landed.
+            if (m_wndToolBar->isFloating() && QApplication::mouseButtons() != Qt::NoButton)
+                return;
+            fitToContents();
+        },
+        Qt::QueuedConnection);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_wndToolBar && event->type() == QEvent::MouseButtonRelease)
+        scheduleFit();
+    return QMainWindow::eventFilter(watched, event);
+}
+
 bool CMainFrame::event(QEvent* event)
 {
     const bool handled = QMainWindow::event(event);
     // The view's picture changed size, or a bar came or went.
     if (event->type() == QEvent::LayoutRequest)
-        fitToContents();
+        scheduleFit();
     return handled;
 }
 

@@ -57,6 +57,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createActions();
@@ -82,12 +83,16 @@ private:
     // The user cannot size the window: it follows its contents, but never
     // below the minimum size.
     void fitToContents();
+    // Fits once the events in hand are done (a toolbar that docks lays out
+    // more than once on its way).
+    void scheduleFit();
     void updateTitle();
 
     CKinetraDoc* m_pDocument;
     CMainView* m_pView = nullptr;
     std::map<unsigned, QAction*> m_actions;
     QToolBar* m_wndToolBar = nullptr;
+    QMenu* m_pExportMenu = nullptr;
     CColorStripButton* m_pSelectColorButton = nullptr;
     QLabel* m_pIdleLabel = nullptr;
     QSize m_sizeMinTrack{100, 100};
@@ -95,4 +100,5 @@ private:
     bool m_bShowStatusBar = true;
     bool m_bTopMost = false;
     bool m_bFitting = false;
+    bool m_bFitScheduled = false;
 };

@@ -4,8 +4,31 @@
 
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QStyle>
+#include <QTreeView>
+
+#include <QRegularExpression>
 
 #include <algorithm>
+
+namespace {
+
+// The column of file sizes in the details view of Qt's dialog.
+constexpr int kSizeColumn = 1;
+
+// "Adobe Color Table (.act)" and "Images (*.png;*.bmp)" without the list of
+// extensions the name already carries; other parentheses stay.
+QString withoutExtensionList(const QString& name)
+{
+    static const QRegularExpression trailingList(
+        QStringLiteral(R"(\s*\(\s*(\*?\.[\w*]+|\*)([\s,;]+(\*?\.[\w*]+|\*))*\s*\)$)"));
+    QString stripped = name;
+    stripped.remove(trailingList);
+    return stripped.isEmpty() ? name : stripped;
+}
+
+} // namespace
 
 CFileDialogX::CFileDialogX(bool openFileDialog, const QString& defaultExt, const QString& fileName, unsigned flags,
                            const QString& filter, QWidget* parent)
@@ -27,8 +50,28 @@ CFileDialogX::CFileDialogX(bool openFileDialog, const QString& defaultExt, const
     if (!fileName.isEmpty())
         SetInitialDir(fileName);
 
+    fitSizeColumn();
+
     connect(this, &QFileDialog::currentChanged, this, [this](const QString& path) { OnFileNameChange(path); });
     connect(this, &QFileDialog::directoryEntered, this, [this](const QString& folder) { OnFolderChange(folder); });
+}
+
+void CFileDialogX::fitSizeColumn()
+{
+    // Qt gives the Size column a width that fits its own font's digits on
+    // few desktops; a size is cut to "1.2…" then. Room for the widest size
+    // it writes, the header's sort arrow and the cell margins.
+    auto* details = findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!details || details->header()->count() < 2)
+        return;
+    const QFontMetrics metrics(details->font());
+    const int margins = 2 * details->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, details)
+        + details->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, details) + metrics.averageCharWidth();
+    const int widest = std::max(metrics.horizontalAdvance(QStringLiteral("1023.9 KiB")),
+                                QFontMetrics(details->header()->font()).horizontalAdvance(tr("Size")));
+    const int width = widest + margins;
+    if (details->header()->sectionSize(kSizeColumn) < width)
+        details->header()->resizeSection(kSizeColumn, width);
 }
 
 int CFileDialogX::DoModal()
@@ -85,20 +128,13 @@ QStringList CFileDialogX::ConvertFilter(const QString& filter)
 
     QStringList nameFilters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString name = parts.at(i).trimmed();
         QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
         for (QString& pattern : patterns)
             pattern = pattern.trimmed();
-        const QString joined = patterns.join(QLatin1Char(' '));
-        // Qt reads the patterns from the last parentheses of the name; most
-        // names already end with them ("Vorenth FLC files (*.flc)").
-        const QString ownList = name.endsWith(QLatin1Char(')')) && name.contains(QLatin1Char('('))
-            ? name.mid(name.lastIndexOf(QLatin1Char('(')) + 1).chopped(1).replace(QLatin1Char(';'), QLatin1Char(' '))
-            : QString();
-        if (ownList.simplified() == joined)
-            nameFilters.append(name);
-        else
-            nameFilters.append(QStringLiteral("%1 (%2)").arg(name, joined));
+        // Qt shows the patterns from the last parentheses of the name and
+        // matches by them, so they are written there once, space-separated.
+        nameFilters.append(QStringLiteral("%1 (%2)").arg(withoutExtensionList(parts.at(i).trimmed()),
+                                                         patterns.join(QLatin1Char(' '))));
     }
     return nameFilters;
 }

@@ -47,6 +47,9 @@ protected:
     void accept() override;
 
 private:
+    // The details view's Size column shows whole sizes.
+    void fitSizeColumn();
+
     QStringList m_nameFilters;
     unsigned m_flags = 0;
 };

@@ -67,6 +67,18 @@ void CMruFileManager::AddToRecentFileList(const QString& path)
     emit changed();
 }
 
+void CMruFileManager::RemoveFromRecentFileList(const QString& path)
+{
+    if (m_section.isEmpty())
+        return;
+    load();
+    if (m_files.removeAll(path) == 0)
+        return;
+    save();
+    refillMenus();
+    emit changed();
+}
+
 void CMruFileManager::RemoveMRUFileLists()
 {
     m_section.clear();

@@ -26,6 +26,8 @@ public:
              int reserved1 = 0, int maxDisplayLength = 30, int reserved2 = 0);
     // Puts path at the top (moving it when it is already there) and saves.
     void AddToRecentFileList(const QString& path);
+    // Takes path out of the list (a file that can no longer be opened).
+    void RemoveFromRecentFileList(const QString& path);
     void RemoveMRUFileLists();
 
     QStringList Files() const { return m_files; }

@@ -2,7 +2,9 @@
 
 #include "uikit/StringTable.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -103,7 +105,31 @@ int runModal(const ModalRequest& request)
     return request.dialog ? execDialog(*request.dialog) : showMessageBox(request);
 }
 
+// A pop-up (a menu, the colour pop-up) closes as soon as the dialog opens:
+// it is no window to stay above.
+bool canOwn(const QWidget* window)
+{
+    return window && window->isVisible() && window->windowType() != Qt::Popup
+        && window->windowType() != Qt::ToolTip;
+}
+
 } // namespace
+
+QWidget* uDialogOwner(QWidget* given)
+{
+    if (given)
+        return given;
+    if (QWidget* modal = QApplication::activeModalWidget(); canOwn(modal))
+        return modal;
+    if (QWidget* active = QApplication::activeWindow(); canOwn(active))
+        return active;
+    // Nothing has the focus (the program starts, or another program is in
+    // front): the main window, if there is one on show.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (qobject_cast<QMainWindow*>(window) && canOwn(window))
+            return window;
+    return nullptr;
+}
 
 void uSetModalHook(ModalHook hook)
 {
@@ -113,7 +139,7 @@ void uSetModalHook(ModalHook hook)
 int uMessageBox(const QString& text, unsigned type, QWidget* parent)
 {
     ModalRequest request;
-    request.parent = parent;
+    request.parent = uDialogOwner(parent);
     request.text = text;
     request.type = type;
     return runModal(request);
@@ -121,6 +147,10 @@ int uMessageBox(const QString& text, unsigned type, QWidget* parent)
 
 int uDoModal(QDialog& dialog)
 {
+    if (!dialog.parentWidget()) {
+        if (QWidget* owner = uDialogOwner(); owner && owner != &dialog)
+            dialog.setParent(owner, dialog.windowFlags()); // keeps it a window of its own
+    }
     ModalRequest request;
     request.parent = dialog.parentWidget();
     request.text = dialog.windowTitle();

@@ -40,12 +40,21 @@ struct ModalRequest {
 
 using ModalHook = std::function<int(const ModalRequest&)>;
 
+// The window a dialog or message box opened without an owner belongs to:
+// `given` when there is one, else the modal dialog in front, else the
+// active window, else the program's main window. A box without an owner
+// may open behind an always-on-top main window, where it cannot be seen
+// but still blocks the program.
+QWidget* uDialogOwner(QWidget* given = nullptr);
+
 // Installs (or, with an empty hook, removes) the answerer.
 void uSetModalHook(ModalHook hook);
 
-// Shows a message box with the program's title; returns the button chosen.
+// Shows a message box with the program's title, above `parent` or the
+// window uDialogOwner picks; returns the button chosen.
 int uMessageBox(const QString& text, unsigned type = MB_OK, QWidget* parent = nullptr);
 
-// Runs a dialog modally; returns its result (IDOK for accepted, IDCANCEL for
+// Runs a dialog modally; a dialog made without a parent is given the one
+// uDialogOwner picks. Returns its result (IDOK for accepted, IDCANCEL for
 // rejected, or what the dialog's done() was given).
 int uDoModal(QDialog& dialog);

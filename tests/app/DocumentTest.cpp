@@ -165,6 +165,29 @@ private slots:
         QCOMPARE(doc.GetTitle(), QString("FLC isn't loaded"));
     }
 
+    void aRecentFileThatCannotBeOpenedLeavesTheList()
+    {
+        const QString good = m_files->path() + "/good.flc";
+        const QString text = m_files->path() + "/text.flc";
+        const QString gone = m_files->path() + "/gone.flc";
+        QVERIFY(writeFile(good, flcHeaderBytes()));
+        QVERIFY(writeFile(text, "just some text, not an animation"));
+        uWriteProfileInt("Options", "Check File Type", 0);
+        uWriteProfileString("Recent Files", "File1", text);
+        uWriteProfileString("Recent Files", "File2", gone);
+        uWriteProfileString("Recent Files", "File3", good);
+        CKinetraApp app;
+        QVERIFY(app.InitInstance({}));
+        ModalRecorder recorder;
+        for (const QString& refused : {text, gone}) {
+            emit app.m_mruManager.openRequested(refused);
+            QVERIFY2(!app.m_mruManager.Files().contains(refused), qPrintable(refused));
+        }
+        QCOMPARE(recorder.requests.size(), 2);
+        QCOMPARE(app.m_mruManager.Files(), QStringList{good});
+        QCOMPARE(uGetProfileString("Recent Files", "File1"), good);
+    }
+
     void theReopenBelongsToStartUpWithLoadDocOnly()
     {
         const QString a = m_files->path() + "/a.flc";

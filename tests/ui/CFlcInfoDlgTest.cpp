@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QScrollBar>
 #include <QLineEdit>
 
 #include <memory>
@@ -90,6 +91,10 @@ private slots:
         QCOMPARE(list.columnWidth(0), 150);
         QCOMPARE(list.columnWidth(1), 100);
         QCOMPARE(column(list, 0), kLabels);
+        // Every row shows at once, with the font the desktop gives.
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(list.verticalScrollBar()->maximum(), 0);
+        QVERIFY(list.viewport()->rect().contains(list.visualItemRect(list.topLevelItem(kLabels.size() - 1))));
         // Eight directions of ten 100 × 100 frames at (70, 70), 70 ms each.
         QCOMPARE(column(list, 1), QStringList({"unit.flc", fileSize(kUnit), "80", "100", "100", "70", "8", "10",
                                                "700", "240", "240", "70", "70"}));

@@ -220,6 +220,55 @@ private slots:
         QCOMPARE(frame->size(), withBars);
     }
 
+    void windowManagerIsToldTheSizeIsFixed()
+    {
+        auto frame = makeFrame();
+        frame->show();
+        for (int round = 0; round < 3; ++round) {
+            // Switching the z-order rewrites the window's flags.
+            const Qt::WindowFlags flags = frame->windowFlags();
+            QVERIFY(flags & Qt::CustomizeWindowHint);
+            QVERIFY(flags & Qt::MSWindowsFixedSizeDialogHint);
+            QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+            QVERIFY(flags & Qt::WindowCloseButtonHint);
+            frame->Action(ID_ALWAYS_ON_TOP)->trigger();
+        }
+        QVERIFY(!frame->statusBar()->isSizeGripEnabled());
+    }
+
+    void toolBarDocksAboveOrBelowAndTheWindowStaysFitted()
+    {
+        auto frame = makeFrame();
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        QToolBar* toolBar = frame->GetToolBar();
+        QVERIFY(toolBar->isFloatable());
+        QVERIFY(!toolBar->isAreaAllowed(Qt::LeftToolBarArea));
+        QVERIFY(!toolBar->isAreaAllowed(Qt::RightToolBarArea));
+        QVERIFY(toolBar->isAreaAllowed(Qt::BottomToolBarArea));
+        QCoreApplication::processEvents();
+        const QSize fitted = frame->size();
+        for (Qt::ToolBarArea area : {Qt::BottomToolBarArea, Qt::TopToolBarArea}) {
+            frame->addToolBar(area, toolBar);
+            QCoreApplication::processEvents();
+            QCOMPARE(frame->toolBarArea(toolBar), area);
+            QCOMPARE(frame->size(), fitted);
+            // The status bar closes the window, below a toolbar docked there.
+            QCOMPARE(frame->statusBar()->geometry().bottom(), frame->height() - 1);
+        }
+    }
+
+    void exportIsGreyedWithItsItems()
+    {
+        auto frame = makeFrame();
+        QMenu* exportMenu = frame->findChild<QMenu*>(QStringLiteral("Export"));
+        QVERIFY(exportMenu);
+        QVERIFY(!exportMenu->menuAction()->isEnabled());
+        m_doc->SetPathName(kSample, false);
+        frame->GetActiveView()->OnInitialUpdate();
+        QVERIFY(exportMenu->menuAction()->isEnabled());
+    }
+
     void menusHoldTheirItems()
     {
         auto frame = makeFrame();

@@ -608,6 +608,71 @@ private slots:
         QVERIFY(m_frame->Action(ID_BGD_SEA)->isEnabled());
     }
 
+    void plainFileKeepsAlphaBlendsCheckMarkGreyed()
+    {
+        open(kPlain);
+        QVERIFY(!enabled(IDC_ALPHA_BLEND));
+        QVERIFY(checked(IDC_ALPHA_BLEND));
+        QVERIFY(!m_frame->Action(ID_ALPHA_BLEND)->isEnabled());
+        QVERIFY(m_frame->Action(ID_ALPHA_BLEND)->isChecked());
+    }
+
+    void tabWalksTheDirectionPadAsACompass()
+    {
+        const QList<int> compass = {IDC_DIR_NW, IDC_DIR_N,  IDC_DIR_NE, IDC_DIR_W, IDC_DIR_ALL,
+                                    IDC_DIR_E,  IDC_DIR_SW, IDC_DIR_S,  IDC_DIR_SE};
+        QList<int> walked;
+        QWidget* widget = control(IDC_DIR_NW);
+        for (int step = 0; step < 200 && walked.size() < compass.size(); ++step, widget = widget->nextInFocusChain())
+            for (int id : compass)
+                if (control(id) == widget && !walked.contains(id))
+                    walked.append(id);
+        QCOMPARE(walked, compass);
+    }
+
+    void buttonsToggledWithoutTheMouseDriveThePlayer()
+    {
+        open(kSample);
+        view().OnStop();
+        auto* back = qobject_cast<QAbstractButton*>(control(IDC_BACK));
+        auto* forward = qobject_cast<QAbstractButton*>(control(IDC_FORWARD));
+        back->toggle();
+        QVERIFY(view().m_bBackWind);
+        forward->setChecked(true);
+        QVERIFY(view().m_bForwardWind && !view().m_bBackWind);
+        QVERIFY(!back->isChecked());
+        forward->toggle();
+        QVERIFY(!view().m_bForwardWind && !forward->isChecked());
+
+        auto* north = qobject_cast<QAbstractButton*>(control(IDC_DIR_N));
+        north->setChecked(true);
+        QCOMPARE(player().direction, 6);
+        QVERIFY(!checked(IDC_DIR_ALL));
+        // The chosen direction cannot be unchosen, only another chosen.
+        north->toggle();
+        QVERIFY(north->isChecked());
+        QCOMPARE(player().direction, 6);
+        qobject_cast<QAbstractButton*>(control(IDC_DIR_ALL))->toggle();
+        QCOMPARE(player().direction, 0);
+        QVERIFY(!north->isChecked());
+    }
+
+    void aFailedLoadEmptiesTheFrameSlider()
+    {
+        open(kSample);
+        view().OnStop();
+        view().OnNext();
+        view().OnNext();
+        QVERIFY(slider(IDC_FRAME_SLIDER)->maximum() > 0);
+        QVERIFY(slider(IDC_FRAME_SLIDER)->value() > 0);
+        QTemporaryDir folder;
+        kinetra::test::ModalRecorder recorder;
+        open(folder.filePath(QStringLiteral("gone.flc")));
+        QVERIFY(!player().loaded);
+        QCOMPARE(slider(IDC_FRAME_SLIDER)->maximum(), 0);
+        QCOMPARE(slider(IDC_FRAME_SLIDER)->value(), 0);
+    }
+
     void playbackCommandsFollowTheFormButtons()
     {
         open(kSample);

@@ -5,7 +5,9 @@
 #include "uikit/StringTable.h"
 
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QTreeView>
 
 namespace {
 
@@ -49,13 +51,18 @@ private slots:
         QCOMPARE(CFileDialogX::ConvertFilter(uLoadString(IDS_FLC_FILTER)),
                  QStringList{QStringLiteral("Vorenth FLC files (*.flc)")});
         QCOMPARE(CFileDialogX::ConvertFilter(uLoadString(IDS_PALETTE_IMPORT_FILTER)),
-                 (QStringList{QStringLiteral("All avaliable formats (.act, .pal) (*.act *.pal)"),
-                              QStringLiteral("Adobe Color Table (.act) (*.act)"),
-                              QStringLiteral("Microsoft Palette (.pal) (*.pal)"),
-                              QStringLiteral("Jasc Animation Shop (.pal) (*.pal)")}));
+                 (QStringList{QStringLiteral("All avaliable formats (*.act *.pal)"),
+                              QStringLiteral("Adobe Color Table (*.act)"),
+                              QStringLiteral("Microsoft Palette (*.pal)"),
+                              QStringLiteral("Jasc Animation Shop (*.pal)")}));
         QCOMPARE(CFileDialogX::ConvertFilter(uLoadString(IDS_PALETTE_EXPORT_FILTER)).size(), 3);
+        // Qt splits the patterns at spaces only.
         QCOMPARE(CFileDialogX::ConvertFilter(QStringLiteral("Images (*.png;*.bmp)|*.png;*.bmp||")),
-                 QStringList{QStringLiteral("Images (*.png;*.bmp)")});
+                 QStringList{QStringLiteral("Images (*.png *.bmp)")});
+        // Parentheses that are no extension list are part of the name.
+        QCOMPARE(CFileDialogX::ConvertFilter(QStringLiteral("Sheets (old)|*.png")),
+                 QStringList{QStringLiteral("Sheets (old) (*.png)")});
+        QCOMPARE(CFileDialogX::ConvertFilter(QStringLiteral("Anything (*)|*")), QStringList{QStringLiteral("Anything (*)")});
         QCOMPARE(CFileDialogX::ConvertFilter(QStringLiteral("All|*.*")), QStringList{QStringLiteral("All (*.*)")});
         QVERIFY(CFileDialogX::ConvertFilter(QString()).isEmpty());
         QVERIFY(CFileDialogX::ConvertFilter(QStringLiteral("Lonely name||")).isEmpty());
@@ -78,13 +85,22 @@ private slots:
         QCOMPARE(dotted.defaultSuffix(), QStringLiteral("act"));
     }
 
+    void sizeColumnFitsAWholeSize()
+    {
+        CFileDialogX dialog(true, QString(), QString(), OFN_FILEMUSTEXIST, QStringLiteral("All|*.*"));
+        auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        QVERIFY(details);
+        QVERIFY(details->header()->sectionSize(1)
+                > QFontMetrics(details->font()).horizontalAdvance(QStringLiteral("1023.9 KiB")));
+    }
+
     void filterIndexIsOneBased()
     {
         CFileDialogX dialog(true, QString(), QString(), 0x1800, uLoadString(IDS_PALETTE_IMPORT_FILTER));
         QCOMPARE(dialog.GetFilterIndex(), 1);
         dialog.SetFilterIndex(4);
         QCOMPARE(dialog.GetFilterIndex(), 4);
-        QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("Jasc Animation Shop (.pal) (*.pal)"));
+        QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("Jasc Animation Shop (*.pal)"));
         dialog.SetFilterIndex(9);
         QCOMPARE(dialog.GetFilterIndex(), 4);
     }

@@ -3,6 +3,7 @@
 #include "uikit/StringTable.h"
 
 #include <QDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -81,6 +82,29 @@ private slots:
         QCOMPARE(dialog.shows, 0);
         QCOMPARE(recorder.requests.size(), 1);
         QCOMPARE(recorder.requests[0].dialog, &dialog);
+    }
+
+    void ownerlessBoxesAndDialogsGoToTheMainWindow()
+    {
+        QMainWindow hidden;
+        kinetra::test::ModalRecorder recorder;
+        uMessageBox(QStringLiteral("Nothing on show"));
+        QCOMPARE(recorder.requests.at(0).parent, nullptr);
+
+        QMainWindow main;
+        main.show();
+        QWidget popup(nullptr, Qt::Popup);
+        popup.show();
+        QWidget given;
+        uMessageBox(QStringLiteral("No owner"));
+        uMessageBox(QStringLiteral("An owner"), MB_OK, &given);
+        QDialog dialog;
+        uDoModal(dialog);
+        QCOMPARE(recorder.requests.at(1).parent, &main);
+        QCOMPARE(recorder.requests.at(2).parent, &given);
+        QCOMPARE(recorder.requests.at(3).parent, &main);
+        QCOMPARE(dialog.parentWidget(), &main);
+        QVERIFY(dialog.isWindow());
     }
 
     void dialogResultsMapToAnswers()
