@@ -126,6 +126,10 @@ CKinetraApp::~CKinetraApp()
     // The frame and the document may still ask for the application.
     m_pMainFrame.reset();
     m_pDocument.reset();
+    // The socket goes before the lock: a start that takes the lock finds
+    // the name free.
+    delete m_pInstanceServer;
+    m_pInstanceLock.reset();
     if (g_pApp == this)
         g_pApp = nullptr;
 }
