@@ -4,6 +4,7 @@
 #include "qtsupport/QtTestMain.h"
 #include "res/Resource.h"
 #include "uikit/Profile.h"
+#include "uikit/StringTable.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -342,7 +343,7 @@ private:
                                  [](QProcess* p) { return p->state() != QProcess::NotRunning; });
         };
         const long expected = running ? 0 : 1;
-        QTest::qWaitFor([&] { return stillRunning() <= expected; }, kEndsWithinMs);
+        (void)QTest::qWaitFor([&] { return stillRunning() <= expected; }, kEndsWithinMs);
         QTest::qWait(500); // one that should not stay has time to show itself
         QCOMPARE(stillRunning(), expected);
         qInfo("%d starts: all but the instance ended after %lld ms", count, timer.elapsed());
