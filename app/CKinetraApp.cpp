@@ -23,9 +23,11 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QPointer>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 
 #include <unistd.h>
@@ -45,9 +47,13 @@ const QByteArray kRaiseMessage = QByteArrayLiteral("raise");
 const QByteArray kHandledReply = QByteArrayLiteral("1");
 
 constexpr int kConnectTimeoutMs = 2000;
-// The running instance may be showing a message about the file it was
-// handed; past this the second start ends without its answer.
-constexpr int kReplyTimeoutMs = 30000;
+// How long a later start tries to reach the running instance and waits for
+// its answer: a busy instance (one showing a message) gets this long before
+// the start gives up and says so.
+constexpr qint64 kHandOverTimeoutMs = 10000;
+// Between two tries while the instance holds its lock but does not listen
+// yet (it is still starting).
+constexpr int kHandOverRetryMs = 50;
 
 constexpr int kMinMaxMRU = 4;
 constexpr int kMaxMaxMRU = 16;
@@ -82,6 +88,23 @@ bool isInstanceAlive(const QString& name)
     return alive;
 }
 
+// Which process is the running instance: the one that holds this lock. A
+// holder that dies leaves a file whose process is gone, which QLockFile
+// takes for stale; a live holder's lock never is, however old.
+std::unique_ptr<QLockFile> tryInstanceLock()
+{
+    auto lock = std::make_unique<QLockFile>(CKinetraApp::InstanceSocketName() + QStringLiteral(".lock"));
+    lock->setStaleLockTime(0);
+    return lock->tryLock(0) ? std::move(lock) : nullptr;
+}
+
+// A file handed over travels in the message itself: the "Shell" setting is
+// one value that concurrent starts would overwrite before it is read.
+QByteArray shellOpenMessage(const QString& path)
+{
+    return kShellOpenMessage + ' ' + QFile::encodeName(path).toPercentEncoding();
+}
+
 } // namespace
 
 CKinetraApp* theApp()
@@ -103,6 +126,10 @@ CKinetraApp::~CKinetraApp()
     // The frame and the document may still ask for the application.
     m_pMainFrame.reset();
     m_pDocument.reset();
+    // The socket goes before the lock: a start that takes the lock finds
+    // the name free.
+    delete m_pInstanceServer;
+    m_pInstanceLock.reset();
     if (g_pApp == this)
         g_pApp = nullptr;
 }
@@ -150,9 +177,18 @@ bool CKinetraApp::InitInstance(const QStringList& arguments)
         cmdInfo.m_nShellCommand == CCommandLineInfoX::FileOpen && !cmdInfo.m_strFileName.isEmpty();
     // A running instance takes over whatever this start was asked to do,
     // switches included.
-    if (uGetProfileInt(kOptions, kMultiInstances, 1) == 0 &&
-        handOverToRunningInstance(shellOpen ? cmdInfo.m_strFileName : QString()))
-        return false;
+    if (uGetProfileInt(kOptions, kMultiInstances, 1) == 0) {
+        switch (handOverToRunningInstance(shellOpen ? cmdInfo.m_strFileName : QString())) {
+        case HandOver::Handed:
+            return false;
+        case HandOver::NoAnswer:
+            uMessageBox(uLoadString(IDS_INSTANCE_NO_ANSWER), MB_ICONEXCLAMATION);
+            m_nExitCode = 1;
+            return false;
+        case HandOver::NoInstance:
+            break;
+        }
+    }
 
     if (cmdInfo.m_bRegister) {
         RegisterFileType(true);
@@ -309,49 +345,73 @@ void CKinetraApp::raiseMainWindow()
     m_pMainFrame->activateWindow();
 }
 
-bool CKinetraApp::handOverToRunningInstance(const QString& fileName)
+CKinetraApp::HandOver CKinetraApp::handOverToRunningInstance(const QString& fileName)
 {
-    QLocalSocket socket;
-    socket.connectToServer(InstanceSocketName());
-    if (!socket.waitForConnected(kConnectTimeoutMs))
-        return false;
+    const QString name = InstanceSocketName();
+    QElapsedTimer waited;
+    waited.start();
+    const auto remaining = [&waited] { return std::max<qint64>(0, kHandOverTimeoutMs - waited.elapsed()); };
+    for (;;) {
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        if (socket.waitForConnected(int(std::min<qint64>(remaining(), kConnectTimeoutMs)))) {
+            if (sendHandOver(socket, fileName, remaining))
+                return HandOver::Handed;
+            // No answer: the instance ended meanwhile (the next round finds
+            // its lock free) or it is still busy.
+        } else if ((m_pInstanceLock = tryInstanceLock())) {
+            return HandOver::NoInstance;
+        }
+        if (remaining() == 0)
+            return HandOver::NoAnswer;
+        // The lock's holder is still starting and listens once its window
+        // is up.
+        QThread::msleep(kHandOverRetryMs);
+    }
+}
 
+bool CKinetraApp::sendHandOver(QLocalSocket& socket, const QString& fileName,
+                               const std::function<qint64()>& remaining)
+{
     QByteArray message = kRaiseMessage;
     if (!fileName.isEmpty()) {
         // The running instance may have another working folder.
-        uWriteProfileString(kOptions, kShell, QFileInfo(fileName).absoluteFilePath());
-        message = kShellOpenMessage;
+        const QString path = QFileInfo(fileName).absoluteFilePath();
+        uWriteProfileString(kOptions, kShell, path);
+        message = shellOpenMessage(path);
     }
     socket.write(message + '\n');
-    socket.waitForBytesWritten(kConnectTimeoutMs);
+    socket.waitForBytesWritten(int(remaining()));
 
     // Wait until the running instance has handled it, as a sent (not
     // posted) window message would; its answer itself carries nothing.
-    QElapsedTimer waited;
-    waited.start();
-    while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState &&
-           waited.elapsed() < kReplyTimeoutMs)
-        socket.waitForReadyRead(int(kReplyTimeoutMs - waited.elapsed()));
-    return true;
+    while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState && remaining() > 0)
+        socket.waitForReadyRead(int(remaining()));
+    return socket.canReadLine();
 }
 
 void CKinetraApp::listenForSecondStarts()
 {
-    const QString name = InstanceSocketName();
-    // Another instance (started while any number were allowed) may already
-    // be the one that later starts find; it keeps its name.
-    if (isInstanceAlive(name))
+    // With any number of instances allowed, the first that takes the lock
+    // is the one later single-instance starts find.
+    if (!m_pInstanceLock)
+        m_pInstanceLock = tryInstanceLock();
+    if (!m_pInstanceLock)
         return;
+    const QString name = InstanceSocketName();
     auto* server = new QLocalServer(this);
     // No socket options: with them Qt renames its socket over whatever has
-    // the name, while a plain bind refuses a name that is taken.
-    if (!server->listen(name) && server->serverError() == QAbstractSocket::AddressInUseError) {
-        // Left behind by an instance that crashed: nobody answered on it.
+    // the name, while a plain bind refuses a name that is taken. Holding
+    // the lock, a socket in the way was left by an instance that crashed,
+    // unless something without the lock answers on it: that keeps it.
+    if (!server->listen(name) && server->serverError() == QAbstractSocket::AddressInUseError &&
+        !isInstanceAlive(name)) {
         QLocalServer::removeServer(name);
         server->listen(name);
     }
     if (!server->isListening()) {
         delete server;
+        m_pInstanceLock.reset();
         return;
     }
     connect(server, &QLocalServer::newConnection, this, [this, server] {
@@ -367,19 +427,32 @@ void CKinetraApp::listenForSecondStarts()
 
 void CKinetraApp::onSecondStartMessage(QLocalSocket* socket)
 {
-    // Opening the file may show a message, and the socket may go while it
-    // is up.
-    QPointer<QLocalSocket> guard(socket);
-    while (guard && guard->canReadLine()) {
-        const QByteArray message = guard->readLine().trimmed();
-        if (message == kShellOpenMessage && m_pMainFrame)
-            m_pMainFrame->OnShellOpenFile(WM_SHELL_OPEN_FILE);
-        raiseMainWindow();
-        if (guard) {
-            guard->write(kHandledReply + '\n');
-            guard->flush();
+    // One hand-over at a time: opening a file may show a message, whose
+    // event loop would otherwise start the next one inside this one.
+    m_pendingHandOvers.append(socket);
+    if (m_bHandingOver)
+        return;
+    m_bHandingOver = true;
+    while (!m_pendingHandOvers.isEmpty()) {
+        // The socket may go while a message is up.
+        const QPointer<QLocalSocket> guard = m_pendingHandOvers.takeFirst();
+        while (guard && guard->canReadLine()) {
+            const QByteArray line = guard->readLine().trimmed();
+            const qsizetype space = line.indexOf(' ');
+            const QByteArray command = space < 0 ? line : line.left(space);
+            if (command == kShellOpenMessage && m_pMainFrame) {
+                const QString path =
+                    space < 0 ? QString() : QFile::decodeName(QByteArray::fromPercentEncoding(line.mid(space + 1)));
+                m_pMainFrame->OnShellOpenFile(WM_SHELL_OPEN_FILE, path);
+            }
+            raiseMainWindow();
+            if (guard) {
+                guard->write(kHandledReply + '\n');
+                guard->flush();
+            }
         }
     }
+    m_bHandingOver = false;
 }
 
 void CKinetraApp::cleanUpAfterInstall()

@@ -6,12 +6,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <QList>
+#include <QPointer>
+
+#include <functional>
 #include <memory>
 
 class CKinetraDoc;
 class CMainFrame;
 class QLocalServer;
 class QLocalSocket;
+class QLockFile;
 
 // The application object: start-up, the settings cache, the single-instance
 // rule, the command-line switches and the recent-files list. It also plays
@@ -63,7 +68,8 @@ public:
     int ExitCode() const { return m_nExitCode; }
 
     // Where the running instance listens for later starts: inside the
-    // user's runtime folder, which no other user can enter.
+    // user's runtime folder, which no other user can enter. The instance
+    // holds the lock file of the same name with ".lock" added.
     static QString InstanceSocketName();
 
     QString m_strGamePath;
@@ -91,7 +97,12 @@ private:
     // OpenDocumentFile; `refused` tells a file that cannot be opened from a
     // user who kept the document open.
     CKinetraDoc* openDocumentFile(const QString& path, bool& refused);
-    bool handOverToRunningInstance(const QString& fileName);
+    enum class HandOver { Handed, NoAnswer, NoInstance };
+    // Hands the file (or only a raise) to the running instance and waits
+    // for its answer; without one, this start takes the instance lock and
+    // becomes the instance.
+    HandOver handOverToRunningInstance(const QString& fileName);
+    bool sendHandOver(QLocalSocket& socket, const QString& fileName, const std::function<qint64()>& remaining);
     void listenForSecondStarts();
     void onSecondStartMessage(QLocalSocket* socket);
     void cleanUpAfterInstall();
@@ -101,6 +112,9 @@ private:
     std::unique_ptr<CKinetraDoc> m_pDocument;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     QLocalServer* m_pInstanceServer = nullptr;
+    std::unique_ptr<QLockFile> m_pInstanceLock;
+    QList<QPointer<QLocalSocket>> m_pendingHandOvers;
+    bool m_bHandingOver = false;
     int m_nExitCode = 0;
 };
 

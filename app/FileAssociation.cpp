@@ -1,5 +1,6 @@
 #include "app/FileAssociation.h"
 
+#include "app/ApplicationEntries.h"
 #include "app/DesktopEntry.h"
 #include "app/MimeAppsList.h"
 
@@ -40,16 +41,25 @@ bool writeAll(const QString& path, const QByteArray& bytes)
     return file.commit();
 }
 
+// XDG_DATA_DIRS (or its default) without the user's own data home.
+QStringList systemDataDirs()
+{
+    QStringList dirs = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+    dirs.removeAll(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    return dirs;
+}
+
 } // namespace
 
 FileAssociation::FileAssociation(const QString& programPath)
     : FileAssociation(programPath, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
-                      QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+                      QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), systemDataDirs())
 {
 }
 
-FileAssociation::FileAssociation(const QString& programPath, const QString& dataHome, const QString& configHome)
-    : m_strProgramPath(programPath), m_strDataHome(dataHome), m_strConfigHome(configHome)
+FileAssociation::FileAssociation(const QString& programPath, const QString& dataHome, const QString& configHome,
+                                 const QStringList& dataDirs)
+    : m_strProgramPath(programPath), m_strDataHome(dataHome), m_strConfigHome(configHome), m_dataDirs(dataDirs)
 {
 }
 
@@ -68,7 +78,7 @@ QString FileAssociation::MimeAppsPath() const
     return m_strConfigHome + QStringLiteral("/mimeapps.list");
 }
 
-QString FileAssociation::DesktopEntryText(const QString& programPath)
+QString FileAssociation::DesktopEntryText(const QString& programPath, bool noDisplay)
 {
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
@@ -76,32 +86,68 @@ QString FileAssociation::DesktopEntryText(const QString& programPath)
                           "Exec=%1 %f\n"
                           "Icon=kinetra\n"
                           "Terminal=false\n"
+                          "%2"
                           "MimeType=video/x-flic;\n"
                           "Categories=Graphics;Viewer;\n")
-        .arg(DesktopExecArgument(programPath));
+        .arg(DesktopExecArgument(programPath), noDisplay ? QStringLiteral("NoDisplay=true\n") : QString());
+}
+
+QString FileAssociation::SystemEntryId() const
+{
+    for (const QString& dir : m_dataDirs) {
+        const QList<ApplicationEntry> entries = EntriesStartingProgram(dir, m_strProgramPath);
+        if (!entries.isEmpty())
+            return entries.first().id;
+    }
+    return {};
+}
+
+bool FileAssociation::menuEntryExists() const
+{
+    for (const QString& dir : QStringList{m_strDataHome} + m_dataDirs) {
+        for (const ApplicationEntry& entry : EntriesStartingProgram(dir, m_strProgramPath)) {
+            if (!entry.noDisplay && !(dir == m_strDataHome && entry.id == kDesktopId))
+                return true;
+        }
+    }
+    return false;
 }
 
 bool FileAssociation::IsRegistered() const
 {
     const QStringList handlers =
         MimeAppsList(readAll(MimeAppsPath())).Entries(kDefaultApplications, kMimeType);
-    return !handlers.isEmpty() && handlers.first().compare(kDesktopId, Qt::CaseInsensitive) == 0 &&
-           QFileInfo(DesktopEntryPath()).isFile();
+    const QString systemId = SystemEntryId();
+    if (handlers.isEmpty())
+        return false;
+    if (!systemId.isEmpty())
+        return handlers.first().compare(systemId, Qt::CaseInsensitive) == 0;
+    return handlers.first().compare(kDesktopId, Qt::CaseInsensitive) == 0 && QFileInfo(DesktopEntryPath()).isFile();
 }
 
 void FileAssociation::Register() const
 {
     // Each step goes on whatever the one before did: a failure is not
     // reported, and a partial association is what the user can still get.
-    writeAll(DesktopEntryPath(), DesktopEntryText(m_strProgramPath).toUtf8());
+    const QString systemId = SystemEntryId();
+    if (systemId.isEmpty()) {
+        writeAll(DesktopEntryPath(), DesktopEntryText(m_strProgramPath, menuEntryExists()).toUtf8());
+        QFile icon(kIconResource);
+        if (icon.open(QIODevice::ReadOnly))
+            writeAll(IconPath(), icon.readAll());
+    } else if (ExecStartsProgram(DesktopEntryValue(QString::fromUtf8(readAll(DesktopEntryPath())),
+                                                   QStringLiteral("Exec")),
+                                 m_strProgramPath)) {
+        // Ours from a registration before the package came: it would hide
+        // the system's entry and stay behind when the package goes.
+        QFile::remove(DesktopEntryPath());
+        QFile::remove(IconPath());
+    }
 
-    QFile icon(kIconResource);
-    if (icon.open(QIODevice::ReadOnly))
-        writeAll(IconPath(), icon.readAll());
-
+    const QString id = systemId.isEmpty() ? kDesktopId : systemId;
     MimeAppsList list(readAll(MimeAppsPath()));
-    bool changed = list.Prepend(kDefaultApplications, kMimeType, kDesktopId);
-    changed = list.Prepend(kAddedAssociations, kMimeType, kDesktopId) || changed;
+    bool changed = list.Prepend(kDefaultApplications, kMimeType, id);
+    changed = list.Prepend(kAddedAssociations, kMimeType, id) || changed;
     if (changed)
         writeAll(MimeAppsPath(), list.ToText());
 
@@ -112,8 +158,13 @@ void FileAssociation::Unregister() const
 {
     if (QFileInfo::exists(MimeAppsPath())) {
         MimeAppsList list(readAll(MimeAppsPath()));
-        bool changed = list.Remove(kDefaultApplications, kMimeType, kDesktopId);
-        changed = list.Remove(kAddedAssociations, kMimeType, kDesktopId) || changed;
+        bool changed = false;
+        for (const QString& id : QStringList{kDesktopId, SystemEntryId()}) {
+            if (id.isEmpty())
+                continue;
+            changed = list.Remove(kDefaultApplications, kMimeType, id) || changed;
+            changed = list.Remove(kAddedAssociations, kMimeType, id) || changed;
+        }
         if (changed && list.IsBlank())
             QFile::remove(MimeAppsPath());
         else if (changed)

@@ -17,6 +17,8 @@ constexpr std::pair<InstallerString, std::string_view> kTable[] = {
     {InstallerString::LibraryCopied, "Copy from '%s'\nto '%s'"},
     {InstallerString::CannotCreateShortcut, "Cannot create the %s shortcut."},
     {InstallerString::CreatingShortcut, "Creating the %s shortcut..."},
+    {InstallerString::NoDesktopFolder, "There is no desktop folder '%s': the %s shortcut is skipped."},
+    {InstallerString::ProgramMissing, "Error: Cannot find the program '%s'."},
 };
 
 } // namespace

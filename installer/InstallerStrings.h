@@ -19,6 +19,8 @@ enum class InstallerString : int {
     LibraryCopied = 11,      // %s: source, %s: destination
     CannotCreateShortcut = 13, // %s: the shortcut's name
     CreatingShortcut = 14,     // %s: the shortcut's name
+    NoDesktopFolder = 15,      // %s: the desktop folder, %s: the shortcut's name
+    ProgramMissing = 16,       // %s: the program's path
 };
 
 // The text of `id`; empty for an id the table does not hold.

@@ -74,7 +74,7 @@ bool CreateMenuShortcut(const QString& programsFolder, const QString& programPat
         return false;
     const QString programFolder = programPath.left(programPath.lastIndexOf(u'/') + 1);
     return CreateShortcut(folder + u'/' + ShortcutFileName(programPath), programPath,
-                          QStringLiteral("Location: ") + programFolder.toUpper(), false);
+                          QStringLiteral("Location: ") + programFolder, false);
 }
 
 } // namespace kinetra::installer

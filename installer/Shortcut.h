@@ -25,7 +25,8 @@ bool CreateShortcut(const QString& linkPath, const QString& programPath, const Q
 bool CreateDesktopShortcut(const QString& desktopFolder, const QString& programPath);
 
 // <programs>/Vorenth FLC/KINETRA.desktop, "Location: " and the program's
-// folder upper-cased; every missing folder level is created first. False
+// folder as it is spelt (letter case counts in Linux paths); every missing
+// folder level is created first. False
 // for an empty `programsFolder` or a level that cannot be created.
 bool CreateMenuShortcut(const QString& programsFolder, const QString& programPath);
 

@@ -11,6 +11,7 @@
 #include "installer/Shortcut.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <filesystem>
@@ -78,7 +79,11 @@ void makeShortcuts(Console& console, const QString& program)
 
     // The misspelling is the program's own.
     const std::string desktopName = menuName + " Desctop";
-    if (CreateDesktopShortcut(DesktopFolder(), program))
+    // Desktops without a desktop folder (many tiling ones) are no error.
+    const QString desktopFolder = DesktopFolder();
+    if (!QFileInfo(desktopFolder).isDir())
+        console.Print(InstallerString::NoDesktopFolder, {QFile::encodeName(desktopFolder).toStdString(), desktopName});
+    else if (CreateDesktopShortcut(desktopFolder, program))
         console.Print(InstallerString::CreatingShortcut, {desktopName});
     else
         console.Print(InstallerString::CannotCreateShortcut, {desktopName});
@@ -122,7 +127,13 @@ int main()
         return 1;
     }
 
+    // Entries to a program that is not there would only start nothing.
     const std::string programPath = installFolder + kProgramName;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(programPath, error)) {
+        console.Print(InstallerString::ProgramMissing, {programPath});
+        return 1;
+    }
     makeShortcuts(console, QFile::decodeName(programPath.c_str()));
     placeLibrary(console, installFolder, systemFolder);
 

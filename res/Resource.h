@@ -125,6 +125,7 @@ enum : unsigned {
     IDS_FILE_NOT_FOUND = 61730,
     IDS_FILE_ACCESS_DENIED = 61733,
     IDS_UNKNOWN_OPTION = 61734,
+    IDS_INSTANCE_NO_ANSWER = 61735, // a later start gave up waiting for the running one
 };
 
 // Registers the program's whole string table with the UI kit.

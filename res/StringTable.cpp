@@ -132,6 +132,8 @@ void RegisterKinetraStrings()
         {IDS_FILE_NOT_FOUND, "'%s'\r\nThe file cannot be found."},
         {IDS_FILE_ACCESS_DENIED, "'%s'\r\nAccess to the file was denied."},
         {IDS_UNKNOWN_OPTION, "Unknown option '%s'."},
+        {IDS_INSTANCE_NO_ANSWER, "Kinetra is already running but did not answer within 10 seconds.\r\n"
+                                 "Try again when it is no longer busy."},
     });
 
     // The FLC information and Options dialogs.

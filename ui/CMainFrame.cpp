@@ -597,11 +597,12 @@ bool CMainFrame::event(QEvent* event)
     return handled;
 }
 
-int CMainFrame::OnShellOpenFile(unsigned wParam)
+int CMainFrame::OnShellOpenFile(unsigned wParam, const QString& handedPath)
 {
     if (wParam != WM_SHELL_OPEN_FILE)
         return 1;
-    const QString path = uGetProfileString(kOptions, kinetra::settings::kShell);
+    const QString path =
+        handedPath.isEmpty() ? uGetProfileString(kOptions, kinetra::settings::kShell) : handedPath;
     if (!path.isEmpty() && uIsFileExist(path)) {
         if (CKinetraApp* app = theApp())
             app->OpenDocumentFile(path);

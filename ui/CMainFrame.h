@@ -32,9 +32,10 @@ public:
     // when any part cannot be made.
     bool LoadFrame();
 
-    // A second start handed over a file ("Options"/"Shell"); acts only for
-    // wParam 2997. Returns 1.
-    int OnShellOpenFile(unsigned wParam);
+    // A second start handed over a file: `handedPath` when the message
+    // carried it, else "Options"/"Shell"; acts only for wParam 2997.
+    // Returns 1.
+    int OnShellOpenFile(unsigned wParam, const QString& handedPath = {});
 
     void SetMinTrackSize(int width, int height);
     QSize MinTrackSize() const { return m_sizeMinTrack; }

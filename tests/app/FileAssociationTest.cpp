@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "app/DesktopEntry.h"
 #include "app/FileAssociation.h"
 #include "qtsupport/QtTestMain.h"
 #include "ui/KinetraIcons.h"
@@ -45,7 +46,7 @@ private slots:
 
         const QString entry = QString::fromUtf8(readFile(dataHome() + "/applications/kinetra.desktop"));
         QVERIFY(entry.startsWith(QLatin1String("[Desktop Entry]\n")));
-        for (const char* line : {"Type=Application", "Name=Kinetra", "Exec=\"/opt/kinetra/bin/Kinetra\" %f",
+        for (const char* line : {"Type=Application", "Name=Kinetra", "Exec=/opt/kinetra/bin/Kinetra %f",
                                  "Icon=kinetra", "MimeType=video/x-flic;", "Categories=Graphics;Viewer;"})
             QVERIFY2(entry.split(u'\n').contains(QLatin1String(line)), line);
 
@@ -129,6 +130,30 @@ private slots:
         QVERIFY(!association().IsRegistered());
     }
 
+    void execQuotesThePathOnlyWhenItHoldsAReservedCharacter_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("quoted");
+        QTest::newRow("plain") << "/opt/kinetra-1.0/bin/Kinetra_x+y=z,@" << false;
+        QTest::newRow("percent") << "/opt/100%/Kinetra" << false;
+        QTest::newRow("non-ASCII") << "/home/s\u00f6r/Kinetra" << false;
+        for (const QChar reserved : QStringLiteral(" \t\n\"'\\><~|&;$*?#()`"))
+            QTest::newRow(qPrintable(QStringLiteral("U+%1").arg(reserved.unicode(), 4, 16, QChar(u'0'))))
+                << QStringLiteral("/opt/a%1b/Kinetra").arg(reserved) << true;
+    }
+
+    void execQuotesThePathOnlyWhenItHoldsAReservedCharacter()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, quoted);
+        const QString text = FileAssociation::DesktopEntryText(path);
+        const QString exec = kinetra::DesktopEntryValue(text, QStringLiteral("Exec"));
+        QCOMPARE(exec.startsWith(u'"'), quoted);
+        QVERIFY(exec.endsWith(QLatin1String(" %f")));
+        // What a launcher that follows the rules takes for the program.
+        QCOMPARE(kinetra::DesktopExecProgram(exec), path);
+    }
+
     void execQuotesThePathAsDesktopEntriesRequire()
     {
         QCOMPARE(execLine(FileAssociation::DesktopEntryText("/home/a b/Kinetra")),
@@ -137,6 +162,51 @@ private slots:
         // doubled, and the value's own escaping doubles every backslash.
         QCOMPARE(execLine(FileAssociation::DesktopEntryText("/x/\"q\" `c` $v 100% \\b/Kinetra")),
                  QStringLiteral("Exec=\"/x/\\\\\"q\\\\\" \\\\`c\\\\` \\\\$v 100%% \\\\\\\\b/Kinetra\" %f"));
+    }
+
+    void aMenuEntryForTheProgramKeepsOursOutOfTheMenu()
+    {
+        association().Register();
+        QVERIFY(!readFile(dataHome() + "/applications/kinetra.desktop").contains("NoDisplay"));
+
+        // The installer's entry, and one for another program that does not count.
+        QVERIFY(writeFile(dataHome() + "/applications/other.desktop",
+                          "[Desktop Entry]\nType=Application\nExec=/opt/other/Kinetra %f\n"));
+        association().Register();
+        QVERIFY(!readFile(dataHome() + "/applications/kinetra.desktop").contains("NoDisplay"));
+        QVERIFY(writeFile(dataHome() + "/applications/Vorenth FLC/KINETRA.desktop",
+                          "[Desktop Entry]\nType=Application\nExec=" + kProgram.toUtf8() + " %f\n"));
+        association().Register();
+        QVERIFY(readFile(dataHome() + "/applications/kinetra.desktop").split('\n').contains("NoDisplay=true"));
+        QVERIFY(association().IsRegistered());
+    }
+
+    void aSystemEntryForTheProgramIsNamedAndNoneOfOursWritten()
+    {
+        const QString systemData = homeDir() + "/system-data";
+        const FileAssociation system(kProgram, dataHome(), configHome(), {systemData});
+        // An entry of a package for another program is not ours.
+        QVERIFY(writeFile(systemData + "/applications/kinetra.desktop",
+                          "[Desktop Entry]\nType=Application\nExec=/usr/bin/Kinetra %f\n"));
+        QVERIFY(system.SystemEntryId().isEmpty());
+        system.Register();
+        QVERIFY(QFileInfo::exists(dataHome() + "/applications/kinetra.desktop"));
+
+        // The package's entry for this program: ours from before goes, and
+        // only mimeapps.list names the package's.
+        QVERIFY(writeFile(systemData + "/applications/vendor/kinetra.desktop",
+                          "[Desktop Entry]\nType=Application\nExec=\"" + kProgram.toUtf8() + "\" %f\n"));
+        QCOMPARE(system.SystemEntryId(), QStringLiteral("vendor-kinetra.desktop"));
+        QVERIFY(!system.IsRegistered());
+        system.Register();
+        QVERIFY(system.IsRegistered());
+        QVERIFY(!QFileInfo::exists(dataHome() + "/applications/kinetra.desktop"));
+        QVERIFY(!QFileInfo::exists(dataHome() + "/icons/hicolor/scalable/apps/kinetra.svg"));
+        QCOMPARE(readFile(mimeAppsPath()),
+                 QByteArray("[Default Applications]\nvideo/x-flic=vendor-kinetra.desktop;kinetra.desktop;\n"
+                            "[Added Associations]\nvideo/x-flic=vendor-kinetra.desktop;kinetra.desktop;\n"));
+        system.Unregister();
+        QVERIFY(!QFileInfo::exists(mimeAppsPath()));
     }
 
     void aLinkedMimeAppsListStaysALink()

@@ -4,15 +4,19 @@
 #include "qtsupport/QtTestMain.h"
 #include "res/Resource.h"
 #include "uikit/Profile.h"
+#include "uikit/StringTable.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -105,6 +109,7 @@ private slots:
     {
         for (auto& process : m_processes) {
             if (process->state() != QProcess::NotRunning) {
+                ::kill(pid_t(process->processId()), SIGCONT);
                 process->kill();
                 process->waitForFinished(5000);
             }
@@ -146,7 +151,10 @@ private slots:
 
         QProcess* second = start({"rel.flc"}, m_files->path());
         QVERIFY(QTest::qWaitFor([&] { return !running.messages.isEmpty(); }, kStartTimeoutMs));
-        QCOMPARE(running.messages, QStringList{"2997"});
+        // The path travels in the message (percent-encoded), and "Shell" is
+        // still written.
+        QCOMPARE(running.messages,
+                 QStringList{"2997 " + QString::fromUtf8((m_files->path() + "/rel.flc").toUtf8().toPercentEncoding())});
         QCOMPARE(profileValue("Options", "Shell").toString(), m_files->path() + "/rel.flc");
         QVERIFY(QTest::qWaitFor([&] { return second->state() == QProcess::NotRunning; }, kStartTimeoutMs));
         QCOMPARE(second->exitCode(), 0);
@@ -216,6 +224,47 @@ private slots:
         QCOMPARE(uGetProfileString("Options", "Last Opend"), file);
     }
 
+    void aHandedPathWinsOverAShellValueWrittenSince()
+    {
+        const QString handed = m_files->path() + "/handed.flc";
+        QVERIFY(copySample(handed));
+        CKinetraApp app;
+        QVERIFY(app.InitInstance({}));
+        uWriteProfileString("Options", "Shell", m_files->path() + "/another start's.flc");
+        QCOMPARE(ask("2997 " + handed.toUtf8().toPercentEncoding()), QString("1"));
+        QCOMPARE(app.GetDocument()->GetPathName(), handed);
+    }
+
+    void aLiveLockHoldersSocketIsNeverRemoved()
+    {
+        // Another start holds the lock and is still starting: its socket
+        // (a file nobody answers on yet) stays, and this start, given up
+        // waiting, says so instead of taking over.
+        uWriteProfileInt("Options", "Multi Instances", 0);
+        QLockFile lock(CKinetraApp::InstanceSocketName() + ".lock");
+        QVERIFY(lock.tryLock(0));
+        QVERIFY(makeStaleSocket(CKinetraApp::InstanceSocketName()));
+        kinetra::test::ModalRecorder modal;
+        QElapsedTimer timer;
+        timer.start();
+        CKinetraApp app;
+        QVERIFY(!app.InitInstance({}));
+        QVERIFY2(timer.elapsed() >= 9000 && timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(app.ExitCode(), 1);
+        QCOMPARE(modal.texts(), QStringList{uLoadString(IDS_INSTANCE_NO_ANSWER)});
+        QVERIFY(QFileInfo::exists(CKinetraApp::InstanceSocketName()));
+    }
+
+    void tenStartsAtOnceWithNoInstanceLeaveOneWindow()
+    {
+        burst(10, false);
+    }
+
+    void thirtyStartsAtABusyInstanceLeaveOnlyIt()
+    {
+        burst(30, true);
+    }
+
     void aLiveInstanceIsNeverTakenOver()
     {
         FakeInstance running;
@@ -258,7 +307,61 @@ private slots:
     }
 
 private:
-    QProcess* start(const QStringList& arguments, const QString& folder = {})
+    // `count` starts of Kinetra with a file each, at once, in single-instance
+    // mode; with `running`, after an instance without a file that is kept
+    // stopped (as busy as can be) while they start. Each start ends within
+    // the hand-over's bound but one, and that one shows one of the files.
+    void burst(int count, bool running)
+    {
+        uWriteProfileInt("Options", "Multi Instances", 0);
+        QProcess* first = nullptr;
+        if (running) {
+            first = start({});
+            QVERIFY2(QTest::qWaitFor([] { return ask("raise") == "1"; }, kStartTimeoutMs), "no instance listened");
+            ::kill(pid_t(first->processId()), SIGSTOP);
+        }
+        QStringList files;
+        std::vector<QProcess*> starts;
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < count; ++i) {
+            files.append(m_files->path() + QStringLiteral("/unit %1.flc").arg(i));
+            QVERIFY(copySample(files.last()));
+        }
+        for (const QString& file : files)
+            starts.push_back(start({file}, {}, false));
+        if (first) {
+            QTest::qWait(1500);
+            ::kill(pid_t(first->processId()), SIGCONT);
+        }
+
+        // The bound of a hand-over, and time for a crowded machine to start
+        // the programs.
+        constexpr int kEndsWithinMs = 10000 + 12000;
+        const auto stillRunning = [&starts] {
+            return std::count_if(starts.begin(), starts.end(),
+                                 [](QProcess* p) { return p->state() != QProcess::NotRunning; });
+        };
+        const long expected = running ? 0 : 1;
+        (void)QTest::qWaitFor([&] { return stillRunning() <= expected; }, kEndsWithinMs);
+        QTest::qWait(500); // one that should not stay has time to show itself
+        QCOMPARE(stillRunning(), expected);
+        qInfo("%d starts: all but the instance ended after %lld ms", count, timer.elapsed());
+        for (QProcess* p : starts) {
+            if (p->state() == QProcess::NotRunning)
+                QCOMPARE(p->exitCode(), 0);
+        }
+        const QProcess* instance = first;
+        for (QProcess* p : starts)
+            if (p->state() != QProcess::NotRunning)
+                instance = p;
+        QVERIFY(instance && instance->state() == QProcess::Running);
+        QCOMPARE(ask("raise"), QString("1"));
+        // Handed files are opened in turn; the last one handed is shown.
+        QVERIFY(files.contains(profileValue("Recent Files", "File1").toString()));
+    }
+
+    QProcess* start(const QStringList& arguments, const QString& folder = {}, bool waitForStart = true)
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -267,7 +370,8 @@ private:
         if (!folder.isEmpty())
             process->setWorkingDirectory(folder);
         process->start(QStringLiteral(KINETRA_BINARY), arguments);
-        process->waitForStarted(kStartTimeoutMs);
+        if (waitForStart)
+            process->waitForStarted(kStartTimeoutMs);
         m_processes.push_back(std::move(process));
         return m_processes.back().get();
     }

@@ -114,7 +114,7 @@ TEST_F(InstallKinetraTest, MakesBothEntriesStartsTheProgramAndWritesTheLog)
     const QByteArray exec = "\nExec=\"" + QFile::encodeName(program()) + "\" %f\n";
     const QByteArray menu = readFile(menuEntry());
     EXPECT_TRUE(menu.contains(exec)) << menu.constData();
-    EXPECT_TRUE(menu.contains("\nComment=Location: " + QFile::encodeName(installFolder().toUpper()) + "/\n"))
+    EXPECT_TRUE(menu.contains("\nComment=Location: " + QFile::encodeName(installFolder()) + "/\n"))
         << menu.constData();
     const QByteArray desktop = readFile(desktopEntry());
     EXPECT_TRUE(desktop.contains(exec)) << desktop.constData();
@@ -164,7 +164,8 @@ TEST_F(InstallKinetraTest, DesktopFolderComesFromUserDirs)
 TEST_F(InstallKinetraTest, FailedShortcutsAreReportedAndTheRunGoesOn)
 {
     addStandIn();
-    ASSERT_TRUE(QDir(at(QStringLiteral("home/Desktop"))).removeRecursively());
+    // A folder where the launcher's file belongs.
+    ASSERT_TRUE(QDir().mkpath(desktopEntry()));
     ASSERT_TRUE(writeFile(at(QStringLiteral("data/applications")), "a file where the folder belongs"));
     const RunResult result = run();
     EXPECT_EQ(result.status, 0);
@@ -174,14 +175,34 @@ TEST_F(InstallKinetraTest, FailedShortcutsAreReportedAndTheRunGoesOn)
     EXPECT_EQ(readFile(log()).toStdString(), result.out);
 }
 
+TEST_F(InstallKinetraTest, MissingDesktopFolderSkipsTheLauncher)
+{
+    addStandIn();
+    ASSERT_TRUE(QDir(at(QStringLiteral("home/Desktop"))).removeRecursively());
+    const RunResult result = run();
+    EXPECT_EQ(result.status, 0);
+    const std::string skipped = "There is no desktop folder '" + at(QStringLiteral("home/Desktop")).toStdString() +
+                                "': the Kinetra Desctop shortcut is skipped.";
+    EXPECT_EQ(result.out, lines({kStart, kMenuMade, skipped, kRegistering, kComplete}));
+    EXPECT_EQ(waitForArguments(), QByteArray("/i\n"));
+    EXPECT_FALSE(QFileInfo::exists(at(QStringLiteral("home/Desktop"))));
+}
+
+TEST_F(InstallKinetraTest, MissingProgramFailsBeforeAnyEntry)
+{
+    const RunResult missing = run();
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, lines({kStart, "Error: Cannot find the program '" + program().toStdString() + "'."}));
+    EXPECT_FALSE(QFileInfo::exists(log()));
+    EXPECT_FALSE(QFileInfo::exists(menuEntry()));
+    EXPECT_FALSE(QFileInfo::exists(desktopEntry()));
+    EXPECT_FALSE(QFileInfo::exists(at(QStringLiteral("config/menus"))));
+}
+
 TEST_F(InstallKinetraTest, ProgramThatCannotStartFailsWithoutLog)
 {
     const std::string failure =
         "Error: Cannot start process.\nCommand line: '" + program().toStdString() + " /i'";
-    const RunResult missing = run();
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.out, lines({kStart, kMenuMade, kDesktopMade, kRegistering, failure}));
-    EXPECT_FALSE(QFileInfo::exists(log()));
 
     // Present but not executable.
     ASSERT_TRUE(writeFile(program(), "#!/bin/sh\n"));

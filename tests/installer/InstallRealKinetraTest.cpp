@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -65,8 +67,27 @@ TEST(InstallRealKinetra, TheProgramRegistersTheFileTypeAndRemovesTheInstaller)
 
     const QByteArray mimeApps = readFile(base + "/config/mimeapps.list");
     EXPECT_TRUE(mimeApps.contains("video/x-flic=kinetra.desktop")) << mimeApps.constData();
+    // A path without reserved characters goes unquoted, and the handler's
+    // entry stays out of the menu, which holds the installer's entry.
     const QByteArray entry = readFile(base + "/data/applications/kinetra.desktop");
-    EXPECT_TRUE(entry.contains("Exec=\"" + QFile::encodeName(install) + "Kinetra\" %f")) << entry.constData();
+    EXPECT_TRUE(entry.contains("\nExec=" + QFile::encodeName(install) + "Kinetra %f\n")) << entry.constData();
+    EXPECT_TRUE(entry.contains("\nNoDisplay=true\n")) << entry.constData();
+    EXPECT_FALSE(readFile(base + "/data/applications/Vorenth FLC/KINETRA.desktop").contains("NoDisplay"));
+
+    // The desktop's own tool names that entry.
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty())
+        return;
+    QProcess query;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), base + "/home");
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), base + "/config");
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), base + "/data");
+    environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QString());
+    environment.remove(QStringLiteral("DE"));
+    query.setProcessEnvironment(environment);
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("video/x-flic")});
+    ASSERT_TRUE(query.waitForFinished(20000));
+    EXPECT_EQ(query.readAllStandardOutput().trimmed(), QByteArray("kinetra.desktop"));
 }
 
 } // namespace

@@ -29,6 +29,10 @@ TEST(InstallerStringsTest, FormattingFillsEachPlaceholderInTurn)
               "Creating the Kinetra Desctop shortcut...");
     EXPECT_EQ(FormatInstallerString(InstallerString::CannotCreateShortcut, {"Kinetra"}),
               "Cannot create the Kinetra shortcut.");
+    EXPECT_EQ(FormatInstallerString(InstallerString::NoDesktopFolder, {"/home/a/Desktop", "Kinetra Desctop"}),
+              "There is no desktop folder '/home/a/Desktop': the Kinetra Desctop shortcut is skipped.");
+    EXPECT_EQ(FormatInstallerString(InstallerString::ProgramMissing, {"/opt/k/Kinetra"}),
+              "Error: Cannot find the program '/opt/k/Kinetra'.");
 }
 
 TEST(InstallerStringsTest, ValuesAreInsertedVerbatim)
