@@ -313,6 +313,11 @@ private:
     // the hand-over's bound but one, and that one shows one of the files.
     void burst(int count, bool running)
     {
+#if defined(__SANITIZE_ADDRESS__)
+        // Dozens of sanitized programs starting at once on a small machine
+        // outlast any fair bound; the plain build holds the timing.
+        QSKIP("timed bursts run in the plain build");
+#endif
         uWriteProfileInt("Options", "Multi Instances", 0);
         QProcess* first = nullptr;
         if (running) {
