@@ -11,9 +11,8 @@ namespace kinetra {
 
 namespace {
 
-constexpr std::uint8_t kPaletteMarker = 0x0C;
-constexpr std::uint8_t kRunFlags = 0xC0;
-constexpr std::uint8_t kRunLengthMask = 0x3F;
+constexpr std::uint8_t kRunFlags = CPcxImage::kRunFlags;
+constexpr std::uint8_t kRunLengthMask = CPcxImage::kRunLengthMask;
 // A two-byte run yields at most 63 bytes, so encoded data never decodes to
 // more than 32 times its own size.
 constexpr std::uint64_t kMaxExpansion = 32;
@@ -182,7 +181,7 @@ HResult CPcxImage::decode()
     if (fileData.size() >= kHeaderSize + kPaletteBlockSize) {
         ByteReader tail(fileData);
         tail.seek(fileData.size() - kPaletteBlockSize);
-        if (tail.u8() == kPaletteMarker) {
+        if (tail.u8() == CPcxImage::kPaletteMarker) {
             std::uint8_t* colours = info + kBitmapHeaderSize;
             for (std::size_t i = 0; i < palette.size(); ++i) {
                 const std::uint8_t red = tail.u8();

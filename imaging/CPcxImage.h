@@ -20,6 +20,10 @@ public:
     static constexpr std::size_t kHeaderSize = 128;
     // The marker byte 0x0C and 256 triples red, green, blue at the file's end.
     static constexpr std::size_t kPaletteBlockSize = 769;
+    static constexpr std::uint8_t kPaletteMarker = 0x0C;
+    // A byte with both top bits set counts a run of the byte behind it.
+    static constexpr std::uint8_t kRunFlags = 0xC0;
+    static constexpr std::uint8_t kRunLengthMask = 0x3F;
     // A 40-byte bitmap header and 256 colour entries blue, green, red, 0.
     static constexpr std::size_t kBitmapHeaderSize = 40;
     static constexpr std::size_t kBitmapInfoSize = kBitmapHeaderSize + 256 * 4;
