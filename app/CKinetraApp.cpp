@@ -3,7 +3,7 @@
 #include "app/CKinetraDoc.h"
 #include "app/CMainView.h"
 #include "app/FileAssociation.h"
-#include "app/GamePath.h"
+#include "palette/GamePath.h"
 #include "app/SettingNames.h"
 #include "res/Resource.h"
 #include "ui/CAboutDlg.h"
@@ -213,7 +213,7 @@ bool CKinetraApp::InitInstance(const QStringList& arguments)
         RegisterFileType(true);
 
     if (const auto gamePath = kinetra::FindGameInstallPath()) {
-        m_strGamePath = *gamePath;
+        m_strGamePath = QFile::decodeName(gamePath->c_str());
         m_bGamePath = true;
     }
 

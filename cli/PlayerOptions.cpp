@@ -1,9 +1,7 @@
 #include "cli/PlayerOptions.h"
 
-#include "app/GamePath.h"
 #include "palette/CivPalettes.h"
-
-#include <QFile>
+#include "palette/GamePath.h"
 
 #include <cerrno>
 #include <charconv>
@@ -96,12 +94,12 @@ std::optional<std::string> readPaletteSource(const ParsedArguments& args, Palett
         return "--pal-type 2 needs --pal-dir DIR";
     if (request.civ > 0 && request.source == kPaletteFromGame && request.gameFolder.empty()) {
         // As the window does: the game's folder from the Wine registry.
-        const QString prefix = DefaultWinePrefix();
+        const std::string prefix = DefaultWinePrefix();
         const auto found = FindGameInstallPath(prefix);
         if (!found)
-            return "--pal-type 0: no Vorenth install folder was found in the Wine registry ("
-                + (prefix + QStringLiteral("/system.reg")).toStdString() + "); give it with --game-dir DIR";
-        request.gameFolder = QFile::encodeName(*found).toStdString();
+            return "--pal-type 0: no Vorenth install folder was found in the Wine registry (" + prefix
+                + "/system.reg); give it with --game-dir DIR";
+        request.gameFolder = *found;
     }
     return std::nullopt;
 }
