@@ -157,6 +157,13 @@ void CMainView::createForm()
     m_pPictureArea->setFixedSize(kPictureSize, kPictureSize);
     m_wndPlayer = new CFlcPlayer(m_pPictureArea);
     m_wndPlayer->move(0, 0);
+    const auto appFolder = [](QString (CKinetraApp::*folder)() const) {
+        return [folder] {
+            const CKinetraApp* app = theApp();
+            return app ? (app->*folder)() : QString();
+        };
+    };
+    m_wndPlayer->SetFolderSources(appFolder(&CKinetraApp::GetGamePath), appFolder(&CKinetraApp::GetPalDir));
     m_controls[IDC_PLAYER] = m_wndPlayer;
 
     // Beside the picture: direction and delay, the colour list, playback,
@@ -553,7 +560,7 @@ void CMainView::OnPlay()
 void CMainView::OnPause()
 {
     StopWinding();
-    m_wndPlayer->paused = !m_wndPlayer->paused;
+    m_wndPlayer->Pause();
     UpdateControls();
 }
 
@@ -666,7 +673,7 @@ void CMainView::onFrameSliderTracked(int position)
     showSliderValue(m_sliderFrame, position);
     if (!m_wndPlayer->loaded)
         return;
-    m_wndPlayer->currentFrame = m_wndPlayer->rangeStart + position;
+    m_wndPlayer->SeekFrame(position);
     UpdateFrameCounter();
 }
 
@@ -674,7 +681,7 @@ void CMainView::onFrameSliderReleased()
 {
     if (!m_wndPlayer->loaded)
         return;
-    m_wndPlayer->currentFrame = m_wndPlayer->rangeStart + m_sliderFrame->value();
+    m_wndPlayer->SeekFrame(m_sliderFrame->value());
     UpdateFrameCounter();
 }
 

@@ -121,8 +121,6 @@ std::optional<kinetra::Palette> readPaletteFrom(const QString& path)
     if (extension.compare(QLatin1String("flc"), Qt::CaseInsensitive) != 0
         && extension.compare(QLatin1String("fli"), Qt::CaseInsensitive) != 0)
         return kinetra::readPaletteFile(local);
-    const BorrowedScreen screen;
-    // The animation goes before the screen that made its surfaces.
     kinetra::CFlcAnimation animation;
     if (animation.Load(local, true) != kinetra::kOk)
         return std::nullopt;

@@ -3,13 +3,10 @@
 #include "flc/CFlcAnimation.h"
 #include "flc/FlcHeader.h"
 #include "imaging/CPcxImage.h"
-#include "imaging/CScreen.h"
 #include "uikit/CPictrelImage.h"
 
 #include <QFileInfo>
 
-#include <memory>
-#include <new>
 #include <span>
 
 namespace {
@@ -38,12 +35,10 @@ bool isPcx(const QByteArray& data, const QString& path)
 
 QImage decodeFlc(const QByteArray& data)
 {
-    const BorrowedScreen screen;
-    // The animation goes before the screen that made its surfaces.
     kinetra::CFlcAnimation animation;
     if (animation.LoadFromMemory(bytesOf(data), true) != kinetra::kOk || animation.frames.empty())
         throw CPictrelException(PICTREL_ERR_DECODE);
-    QImage image = FrameToImage(*animation.frames.front());
+    QImage image = FrameToImage(animation.frames.front(), animation.paletteOf(animation.frames.front()), animation.colorKeyOf(animation.frames.front()));
     if (image.isNull())
         throw CPictrelException(PICTREL_ERR_MEMORY);
     return image;
@@ -68,35 +63,21 @@ QImage decodePcx(const QByteArray& data)
 
 } // namespace
 
-BorrowedScreen::BorrowedScreen()
+QImage FrameToImage(const kinetra::FlcFrame& frame, const kinetra::Palette& palette, kinetra::ColorKey key)
 {
-    if (kinetra::g_pScreen)
-        return;
-    m_own = std::unique_ptr<kinetra::CScreen>(new (std::nothrow) kinetra::CScreen);
-    if (m_own && m_own->Create(nullptr) == kinetra::kOk)
-        kinetra::g_pScreen = m_own.get();
-}
-
-BorrowedScreen::~BorrowedScreen()
-{
-    if (m_own && kinetra::g_pScreen == m_own.get())
-        kinetra::g_pScreen = nullptr;
-}
-
-QImage FrameToImage(const kinetra::CSurface& frame)
-{
-    const kinetra::PlatformSurface* memory = frame.Memory();
-    if (!memory)
+    if (!frame.indices || frame.width < 1 || frame.height < 1)
         return {};
-    QImage image(memory->width, memory->height, QImage::Format_ARGB32);
+    QImage image(frame.width, frame.height, QImage::Format_ARGB32);
     if (image.isNull())
         return {};
-    const kinetra::ColorKey key = frame.GetColorKey();
-    for (int y = 0; y < memory->height; ++y) {
+    kinetra::PixelTable pixels = kinetra::pixelTableOf(palette);
+    for (std::uint32_t& pixel : pixels)
+        pixel = key.matches(pixel) ? 0u : pixel;
+    for (int y = 0; y < frame.height; ++y) {
         auto* line = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
-        const std::uint32_t* row = memory->pixels.get() + std::size_t(y) * std::size_t(memory->pitch / 4);
-        for (int x = 0; x < memory->width; ++x)
-            line[x] = key.matches(row[x]) ? 0u : row[x];
+        const std::uint8_t* row = frame.indices + std::size_t(y) * std::size_t(frame.width);
+        for (int x = 0; x < frame.width; ++x)
+            line[x] = pixels[row[x]];
     }
     return image;
 }

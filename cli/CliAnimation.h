@@ -1,20 +1,18 @@
 #pragma once
 
 #include "flc/CFlcAnimation.h"
-#include "imaging/CScreen.h"
 
 #include <iosfwd>
 #include <string>
 
 namespace kinetra::cli {
 
-// An animation opened the way the player opens one, without a window: a
-// screen of its own to make the frame surfaces, the whole file decoded with
-// its palette, and the header completed as the player completes it.
+// An animation opened the way the player opens one, without a window: the
+// whole file decoded with its palette, and the header completed as the
+// player completes it.
 class CliAnimation {
 public:
-    CliAnimation();
-    ~CliAnimation();
+    CliAnimation() = default;
     CliAnimation(const CliAnimation&) = delete;
     CliAnimation& operator=(const CliAnimation&) = delete;
 
@@ -28,8 +26,6 @@ public:
     const FlcHeader& fileHeader() const { return m_fileHeader; }
 
 private:
-    // Declared first so that it outlives every frame surface it made.
-    CScreen m_screen;
     CFlcAnimation m_animation;
     FlcHeader m_fileHeader;
 };

@@ -98,9 +98,8 @@ int runCompose(const CommandContext& context)
     if (const auto problem = applyPictureOptions(player, request.picture))
         return context.failure(*problem);
 
-    player.currentFrame = player.rangeStart + request.frame;
     // What a tick draws, without advancing the frame.
-    player.DrawBackground();
+    player.SeekFrame(request.frame);
     player.ComposeFrame();
 
     const CScreen* screen = player.GetScreen();

@@ -3,23 +3,25 @@
 #include <QImage>
 #include <QString>
 
+#include <cstdint>
 #include <fstream>
+#include <vector>
 
 namespace kinetra::cli {
 
-bool writeFramePng(const CSurface& frame, const std::string& path)
+bool writeFramePng(const FlcFrame& frame, const Palette& palette, const std::string& path)
 {
-    const PlatformSurface* memory = frame.Memory();
-    if (!memory || !memory->pixels)
+    if (!frame.indices || frame.width < 1 || frame.height < 1)
         return false;
-    // The surface is laid out as Format_RGB32 already, so QImage can read
-    // it in place.
-    const QImage image(reinterpret_cast<const uchar*>(memory->pixels.get()), memory->width, memory->height,
-                       memory->pitch, QImage::Format_RGB32);
+    // 32-bit pixels through the palette are laid out as Format_RGB32
+    // already, so QImage can read them in place.
+    const std::vector<std::uint32_t> pixels = framePixels(frame, palette);
+    const QImage image(reinterpret_cast<const uchar*>(pixels.data()), frame.width, frame.height, frame.width * 4,
+                       QImage::Format_RGB32);
     return image.save(QString::fromStdString(path), "PNG");
 }
 
-bool writeFramePgm(const CSurface& frame, const std::string& path)
+bool writeFramePgm(const FlcFrame& frame, const std::string& path)
 {
     if (!frame.indices || frame.width < 1 || frame.height < 1)
         return false;
@@ -27,8 +29,7 @@ bool writeFramePgm(const CSurface& frame, const std::string& path)
     if (!file)
         return false;
     file << "P5\n" << frame.width << ' ' << frame.height << "\n255\n";
-    const auto count = static_cast<std::streamsize>(frame.width) * frame.height;
-    file.write(reinterpret_cast<const char*>(frame.indices.get()), count);
+    file.write(reinterpret_cast<const char*>(frame.indices), static_cast<std::streamsize>(frame.size()));
     file.close();
     return static_cast<bool>(file);
 }

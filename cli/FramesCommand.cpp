@@ -45,10 +45,12 @@ int runFrames(const CommandContext& context)
     if (error || !std::filesystem::is_directory(outDir))
         return context.failure("Cannot create the output folder '" + outDir.string() + "'.");
 
-    const auto& frames = opened.animation().frames;
+    const CFlcAnimation& animation = opened.animation();
+    const auto& frames = animation.frames;
     for (std::size_t i = 0; i < frames.size(); ++i) {
         const std::string file = (outDir / frameFileName(i, indices)).string();
-        const bool written = indices ? writeFramePgm(*frames[i], file) : writeFramePng(*frames[i], file);
+        const bool written =
+            indices ? writeFramePgm(frames[i], file) : writeFramePng(frames[i], animation.paletteOf(frames[i]), file);
         if (!written)
             return context.failure("Cannot write '" + file + "'.");
     }

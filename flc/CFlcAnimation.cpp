@@ -6,7 +6,6 @@
 #include "flc/WholeFile.h"
 
 #include <algorithm>
-#include <array>
 #include <new>
 #include <utility>
 
@@ -92,6 +91,9 @@ void CFlcAnimation::Clear()
     paletteLayouts.clear();
     paletteChunkTypes.clear();
     workBuffer.reset();
+    m_frameBlock.reset();
+    earlierColours.clear();
+    m_framesInDisplayColours.clear();
 }
 
 HResult CFlcAnimation::Load(const std::string& filePath, bool readPalette)
@@ -118,6 +120,7 @@ HResult CFlcAnimation::LoadFromMemory(std::span<const std::uint8_t> file, bool r
         result = kFail;
     }
     workBuffer.reset();
+    m_framesInDisplayColours.clear();
     if (result != kOk)
         return result;
 
@@ -148,14 +151,15 @@ HResult CFlcAnimation::decode(std::span<const std::uint8_t> file, bool readPalet
     // frame is set aside, and a frame chunk without an image holds the
     // picture before it. Game units keep their cycles of key frames.
     const bool plain = header.framesPerDirection == 0;
-    const std::uint64_t framePixels = std::uint64_t(width) * std::uint64_t(height);
+    const std::uint64_t pixelsPerFrame = std::uint64_t(width) * std::uint64_t(height);
     // Every frame a game unit keeps may come with a key frame set aside.
     const std::uint64_t framesAtMost =
         std::min(frameChunksPresent(file, plain), plain ? std::uint64_t(limit) : 2 * std::uint64_t(limit) + 1);
-    if (framesAtMost == 0 || framesAtMost * framePixels > maxTotalPixels)
+    if (framesAtMost == 0 || framesAtMost * pixelsPerFrame > maxTotalPixels)
         return kFail;
     workBuffer = ZeroedIndexBuffer::allocate(width, height);
-    if (!workBuffer)
+    m_frameBlock = FrameBlock::allocate(pixelsPerFrame, framesAtMost);
+    if (!workBuffer || !m_frameBlock)
         return kFail;
     const IndexView image = workBuffer->view();
 
@@ -269,15 +273,50 @@ HResult CFlcAnimation::readPaletteChunk(std::span<const std::uint8_t> file, std:
     paletteOffsets.push_back(static_cast<std::uint32_t>(dataStart));
     paletteLayouts.push_back(std::move(layout));
     paletteChunkTypes.push_back(type);
+    Palette next = filePalette;
     if (readPalette) {
         ByteReader colours(data);
-        if (!(type == kChunkColor256 ? decodeColor256(colours, filePalette) : decodeColor64(colours, filePalette)))
+        if (!(type == kChunkColor256 ? decodeColor256(colours, next) : decodeColor64(colours, next)))
             return kFail;
+    }
+    const Palette& nextDisplay = readPalette ? next : displayPalette;
+    const ColorKey nextKey = ColorKey::single(alphaBlend ? (readPalette ? next[255].rgb() : transparentColor) : kNeverAColor);
+    keepColoursOfEarlierFrames(nextDisplay, nextKey);
+    if (readPalette) {
+        filePalette = next;
         transparentColor = filePalette[255].rgb();
         displayPalette = filePalette;
     }
-    colorKey = ColorKey::single(alphaBlend ? transparentColor : kNeverAColor);
+    colorKey = nextKey;
     return kOk;
+}
+
+void CFlcAnimation::keepColoursOfEarlierFrames(const Palette& nextDisplay, ColorKey nextKey)
+{
+    if (m_framesInDisplayColours.empty() || (nextDisplay == displayPalette && nextKey == colorKey))
+        return;
+    earlierColours.push_back({displayPalette, colorKey});
+    const auto index = static_cast<std::int32_t>(earlierColours.size() - 1);
+    for (const auto& [setAside, at] : m_framesInDisplayColours)
+        (setAside ? setAsideFrames : frames)[at].earlierColours = index;
+    m_framesInDisplayColours.clear();
+}
+
+const Palette& CFlcAnimation::paletteOf(const FlcFrame& frame) const
+{
+    return frame.earlierColours < 0 ? displayPalette : earlierColours[std::size_t(frame.earlierColours)].palette;
+}
+
+ColorKey CFlcAnimation::colorKeyOf(const FlcFrame& frame) const
+{
+    return frame.earlierColours < 0 ? colorKey : earlierColours[std::size_t(frame.earlierColours)].key;
+}
+
+void CFlcAnimation::useDisplayColoursForAll()
+{
+    for (FlcFrame& frame : frames)
+        frame.earlierColours = -1;
+    earlierColours.clear();
 }
 
 HResult CFlcAnimation::addFrame(bool keyFrame)
@@ -286,47 +325,14 @@ HResult CFlcAnimation::addFrame(bool keyFrame)
     const std::uint64_t made = frames.size() + setAsideFrames.size() + 1;
     if (made * image.size() > maxTotalPixels)
         return kFail;
-    auto frame = std::make_unique<CSurface>();
-    if (m_indicesOnly) {
-        frame->width = static_cast<std::int16_t>(image.width);
-        frame->height = static_cast<std::int16_t>(image.height);
-        frame->indices.reset(new (std::nothrow) std::uint8_t[image.size()]);
-        if (!frame->indices)
-            return kFail;
-        std::copy_n(image.pixels, image.size(), frame->indices.get());
-    } else if (frame->Create(image.width, image.height) != kOk || finishFrame(*frame) != kOk) {
+    std::uint8_t* slot = m_frameBlock->append();
+    if (!slot)
         return kFail;
-    }
-    (keyFrame ? setAsideFrames : frames).push_back(std::move(frame));
-    return kOk;
-}
-
-HResult CFlcAnimation::finishFrame(CSurface& frame)
-{
-    frame.SetColorKey(colorKey);
-    std::uint8_t* bits = nullptr;
-    int pitch = 0;
-    if (frame.Lock(bits, pitch) != kOk)
-        return kFail;
-
-    const IndexView image = workBuffer->view();
-    frame.indices.reset(new (std::nothrow) std::uint8_t[image.size()]);
-    if (!frame.indices) {
-        frame.Unlock();
-        return kFail;
-    }
-    std::copy_n(image.pixels, image.size(), frame.indices.get());
-
-    std::array<std::uint32_t, 256> pixelOf;
-    for (std::size_t i = 0; i < pixelOf.size(); ++i)
-        pixelOf[i] = displayPalette[i].pixel();
-    for (int y = 0; y < image.height; ++y) {
-        auto* out = reinterpret_cast<std::uint32_t*>(bits + std::size_t(y) * std::size_t(pitch));
-        const std::uint8_t* in = image.row(y);
-        for (int x = 0; x < image.width; ++x)
-            out[x] = pixelOf[in[x]];
-    }
-    frame.Unlock();
+    std::copy_n(image.pixels, image.size(), slot);
+    const FlcFrame frame{static_cast<std::int16_t>(image.width), static_cast<std::int16_t>(image.height), slot};
+    FrameList& list = keyFrame ? setAsideFrames : frames;
+    list.push_back(frame);
+    m_framesInDisplayColours.emplace_back(keyFrame, list.size() - 1);
     return kOk;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "flc/CSurface.h"
+#include "flc/FlcFrame.h"
 #include "flc/FlcHeader.h"
 #include "flc/IndexImage.h"
 #include "flc/Palette.h"
@@ -12,20 +12,21 @@
 #include <span>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace kinetra {
 
 // The animation model of one open FLC file: its header, every frame decoded
-// once into 8-bit indices and a 32-bit surface through the display palette,
+// once into 8-bit indices (drawn through the display palette when shown),
 // the two palettes and where the palette chunks lie in the file.
 class CFlcAnimation {
 public:
-    using FrameList = std::vector<std::unique_ptr<CSurface>>;
+    using FrameList = std::vector<FlcFrame>;
 
     // Decoding stops before width × height × frames pixels pass this, so a
     // header cannot make the program ask for more memory than a desktop has
-    // (five bytes a pixel: the indices and the 32-bit surface).
+    // (a byte a pixel, all frames in one block).
     static constexpr std::uint64_t kMaxTotalPixels = 128ull * 1024 * 1024;
     // Image chunks one frame chunk may hold. Real files hold one or two; the
     // bound keeps a frame of thousands of tiny chunks, each redrawing the
@@ -38,8 +39,7 @@ public:
     CFlcAnimation& operator=(const CFlcAnimation&) = delete;
 
     // Reads and decodes the whole file. With readPalette false the palette
-    // chunks' colours are passed over and the frames are converted through
-    // the current display palette.
+    // chunks' colours are passed over and the palettes stay as they are.
     virtual HResult Load(const std::string& filePath, bool readPalette);
     // The same over a file's bytes already in memory; `path` is not changed.
     HResult LoadFromMemory(std::span<const std::uint8_t> file, bool readPalette);
@@ -57,9 +57,26 @@ public:
     // stay.
     void Clear();
 
+    // The palette and key `frame` is drawn with: the display palette and
+    // colorKey, or for a frame decoded before a later palette chunk changed
+    // them, the colours in force then, as the file shows it.
+    const Palette& paletteOf(const FlcFrame& frame) const;
+    ColorKey colorKeyOf(const FlcFrame& frame) const;
+    // Every frame is drawn with the display palette and colorKey from now
+    // on: what a palette change (a tint, an edit) does.
+    void useDisplayColoursForAll();
+
     FlcHeader header;
+    // Both lists point into the frame block; they live and die with it.
     FrameList frames;
     FrameList setAsideFrames;
+    // The colours of frames decoded before a later palette chunk; see
+    // paletteOf.
+    struct FrameColours {
+        Palette palette{};
+        ColorKey key;
+    };
+    std::vector<FrameColours> earlierColours;
     std::unique_ptr<ZeroedIndexBuffer> workBuffer;
     ColorKey colorKey;
     std::uint32_t transparentColor = 0x00FF00FF;
@@ -79,16 +96,17 @@ public:
     std::uint64_t maxTotalPixels = kMaxTotalPixels;
 
 private:
-    // Decodes the frames' indices only, with no surfaces and no screen: how
-    // Save checks the bytes it is about to write.
-    bool m_indicesOnly = false;
+    std::unique_ptr<FrameBlock> m_frameBlock;
+    // While loading: the frames (set aside or not, and where in their list)
+    // drawn with the colours in force now.
+    std::vector<std::pair<bool, std::size_t>> m_framesInDisplayColours;
 
     bool decodesLikeThis(std::span<const std::uint8_t> file) const;
     HResult decode(std::span<const std::uint8_t> file, bool readPalette);
     HResult readPaletteChunk(std::span<const std::uint8_t> file, std::size_t chunkStart, std::uint16_t type,
                              std::size_t dataEnd, bool readPalette);
     HResult addFrame(bool keyFrame);
-    HResult finishFrame(CSurface& frame);
+    void keepColoursOfEarlierFrames(const Palette& nextDisplay, ColorKey nextKey);
 };
 
 } // namespace kinetra

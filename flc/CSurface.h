@@ -9,7 +9,7 @@
 namespace kinetra {
 
 // A 32-bit off-screen image with a source colour key, made through the
-// screen's device; animation frames also keep their 8-bit colour indices.
+// screen's device.
 class CSurface {
 public:
     CSurface() = default;
@@ -42,14 +42,13 @@ public:
     HResult BlitAt(int x, int y) const;
 
     bool IsCreated() const { return m_surface != nullptr; }
-    // Read access for presenting: null before Create.
+    // The pixels, for presenting and for drawing a whole picture: null
+    // before Create.
     const PlatformSurface* Memory() const { return m_surface.get(); }
+    PlatformSurface* Memory() { return m_surface.get(); }
 
     std::int16_t width = 0;
     std::int16_t height = 0;
-    // The frame's colour indices, width × height bytes row after row; only
-    // animation frames have them.
-    std::unique_ptr<std::uint8_t[]> indices;
 
 private:
     std::unique_ptr<PlatformSurface> m_surface;

@@ -68,10 +68,8 @@ bool writePaletteChunk(std::vector<std::uint8_t>& file, std::size_t offset, std:
 
 bool sameIndices(const CFlcAnimation::FrameList& a, const CFlcAnimation::FrameList& b)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
-        const std::size_t size = std::size_t(x->width) * std::size_t(x->height);
-        return x->width == y->width && x->height == y->height && x->indices && y->indices
-            && std::equal(x->indices.get(), x->indices.get() + size, y->indices.get());
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const FlcFrame& x, const FlcFrame& y) {
+        return x.width == y.width && x.height == y.height && std::ranges::equal(x.pixels(), y.pixels());
     });
 }
 
@@ -80,7 +78,6 @@ bool sameIndices(const CFlcAnimation::FrameList& a, const CFlcAnimation::FrameLi
 bool CFlcAnimation::decodesLikeThis(std::span<const std::uint8_t> file) const
 {
     CFlcAnimation check;
-    check.m_indicesOnly = true;
     check.maxTotalPixels = maxTotalPixels;
     check.alphaBlend = alphaBlend;
     return check.LoadFromMemory(file, true) == kOk && sameIndices(check.frames, frames)

@@ -1,8 +1,9 @@
 #include "imaging/AnimationExport.h"
 
 #include <algorithm>
-#include <cstring>
+#include <memory>
 #include <new>
+#include <optional>
 #include <utility>
 
 namespace kinetra {
@@ -14,88 +15,25 @@ constexpr std::uint32_t kColorMask = 0x00FFFFFFu;
 constexpr std::uint32_t kBlack = 0x00000000u;
 constexpr std::uint32_t kWhite = 0x00FFFFFFu;
 
-std::size_t surfaceBytes(const PlatformSurface& memory)
+// The picture of `frame` as the player would show it, or over a plain
+// colour instead of its background.
+void composeInto(const CFlcPlayerCore& player, int frame, std::optional<std::uint32_t> fill,
+                 PlatformSurface& scratch)
 {
-    return std::size_t(std::max(memory.pitch, 0)) * std::size_t(std::max(memory.height, 0));
+    PictureInputs inputs = player.PictureOf(frame);
+    if (fill) {
+        inputs.tile = nullptr;
+        inputs.fillColor = *fill;
+    }
+    ComposePicture(inputs, scratch);
 }
 
-// Everything drawing a picture changes in the player, taken aside when the
-// scope starts and put back when it ends, however it ends. The tile is
-// moved aside rather than copied: a fill shows only while there is none.
-class ComposeScope {
-public:
-    ComposeScope(CFlcPlayerCore& player, CSurface& back)
-        : m_player(player), m_back(back), m_shadows(player.shadowBuffer), m_lights(player.lightBuffer)
-    {
-        const PlatformSurface& memory = *back.Memory();
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(memory.pixels.get());
-        m_pixels.assign(bytes, bytes + surfaceBytes(memory));
-        // Nothing may throw from here on: the player is being changed.
-        m_currentFrame = player.currentFrame;
-        m_fillColor = player.fillColor;
-        m_backgroundType = player.backgroundType;
-    }
-    ~ComposeScope()
-    {
-        m_player.currentFrame = m_currentFrame;
-        m_player.fillColor = m_fillColor;
-        m_player.backgroundType = m_backgroundType;
-        if (m_tile)
-            m_player.backgroundImage = std::move(m_tile);
-        m_player.shadowBuffer.swap(m_shadows);
-        m_player.lightBuffer.swap(m_lights);
-        std::uint8_t* bits = nullptr;
-        int pitch = 0;
-        if (m_back.Lock(bits, pitch) == kOk) {
-            std::memcpy(bits, m_pixels.data(), std::min(m_pixels.size(), surfaceBytes(*m_back.Memory())));
-            m_back.Unlock();
-        }
-    }
-    ComposeScope(const ComposeScope&) = delete;
-    ComposeScope& operator=(const ComposeScope&) = delete;
-
-    // The background becomes a plain colour (0x00RRGGBB) until the scope
-    // ends.
-    void useFill(std::uint32_t rgb)
-    {
-        if (m_player.backgroundImage)
-            m_tile = std::move(m_player.backgroundImage);
-        m_player.backgroundType = kBackgroundCustom;
-        m_player.fillColor = rgb;
-    }
-
-private:
-    CFlcPlayerCore& m_player;
-    CSurface& m_back;
-    std::vector<BlendRecord> m_shadows;
-    std::vector<BlendRecord> m_lights;
-    std::vector<std::uint8_t> m_pixels;
-    int m_currentFrame = 0;
-    std::uint32_t m_fillColor = 0;
-    int m_backgroundType = kBackgroundDefault;
-    std::unique_ptr<CSurface> m_tile;
-};
-
-// What a tick draws for `frame`, without advancing or presenting.
-void composeFrame(CFlcPlayerCore& player, int frame)
+// The scratch picture, opaque.
+void readPicture(const PlatformSurface& scratch, ExportPicture& picture)
 {
-    player.currentFrame = frame;
-    player.DrawBackground();
-    player.ComposeFrame();
-}
-
-// The top-left width × height of the back buffer, opaque.
-void readPicture(const CSurface& back, ExportPicture& picture)
-{
-    const PlatformSurface& memory = *back.Memory();
-    const std::size_t wordsPerRow = std::size_t(memory.pitch) / 4;
     picture.pixels.resize(std::size_t(picture.width) * std::size_t(picture.height));
-    for (int y = 0; y < picture.height; ++y) {
-        const std::uint32_t* row = memory.pixels.get() + std::size_t(y) * wordsPerRow;
-        std::uint32_t* out = picture.pixels.data() + std::size_t(y) * std::size_t(picture.width);
-        for (int x = 0; x < picture.width; ++x)
-            out[x] = (row[x] & kColorMask) | kAlphaMask;
-    }
+    std::transform(scratch.pixels.get(), scratch.pixels.get() + picture.pixels.size(), picture.pixels.begin(),
+                   [](std::uint32_t pixel) { return (pixel & kColorMask) | kAlphaMask; });
 }
 
 int channelOf(std::uint32_t pixel, int shift)
@@ -121,26 +59,23 @@ std::uint32_t unblend(std::uint32_t overBlack, std::uint32_t overWhite)
     return pixel;
 }
 
-ExportPicture renderFrame(CFlcPlayerCore& player, CSurface& back, int frame, const ExportOptions& options,
-                          int width, int height)
+ExportPicture renderFrame(const CFlcPlayerCore& player, PlatformSurface& scratch, int frame,
+                          const ExportOptions& options)
 {
     ExportPicture picture;
-    picture.width = width;
-    picture.height = height;
-    ComposeScope scope(player, back);
+    picture.width = scratch.width;
+    picture.height = scratch.height;
     if (!options.transparent) {
-        composeFrame(player, frame);
-        readPicture(back, picture);
+        composeInto(player, frame, std::nullopt, scratch);
+        readPicture(scratch, picture);
         return picture;
     }
 
     ExportPicture overWhite = picture;
-    scope.useFill(kBlack);
-    composeFrame(player, frame);
-    readPicture(back, picture);
-    scope.useFill(kWhite);
-    composeFrame(player, frame);
-    readPicture(back, overWhite);
+    composeInto(player, frame, kBlack, scratch);
+    readPicture(scratch, picture);
+    composeInto(player, frame, kWhite, scratch);
+    readPicture(scratch, overWhite);
     for (std::size_t i = 0; i < picture.pixels.size(); ++i)
         picture.pixels[i] = unblend(picture.pixels[i], overWhite.pixels[i]);
     return picture;
@@ -148,22 +83,20 @@ ExportPicture renderFrame(CFlcPlayerCore& player, CSurface& back, int frame, con
 
 } // namespace
 
-ExportResult RenderAnimation(CFlcPlayerCore& player, const ExportOptions& options, const ExportProgress& progress,
+ExportResult RenderAnimation(const CFlcPlayerCore& player, const ExportOptions& options, const ExportProgress& progress,
                              ExportAnimation& out)
 {
     out = {};
-    CSurface* back = g_pScreen ? g_pScreen->backBuffer.get() : nullptr;
-    if (!player.loaded || !back || !back->Memory() || player.frames.empty())
+    if (!player.loaded || player.frames.empty())
         return ExportResult::Failed;
     const int total = player.rangeEnd - player.rangeStart;
     if (total <= 0)
         return ExportResult::Failed;
 
-    // The part of the back buffer the window shows: the canvas, or a plain
-    // FLC's own size, which is drawn at (0, 0).
-    const PlatformSurface& memory = *back->Memory();
-    const int width = std::min(player.IsPlainFlc() ? int(player.header.width) : kCanvasSize, memory.width);
-    const int height = std::min(player.IsPlainFlc() ? int(player.header.height) : kCanvasSize, memory.height);
+    // What the window shows: the canvas, or as much of a plain FLC's own
+    // size as fits on it, drawn at (0, 0).
+    const int width = std::min(player.IsPlainFlc() ? int(player.header.width) : kCanvasSize, kCanvasSize);
+    const int height = std::min(player.IsPlainFlc() ? int(player.header.height) : kCanvasSize, kCanvasSize);
     if (width <= 0 || height <= 0)
         return ExportResult::Failed;
     const std::uint32_t delayMs = player.UsesFileSpeed() ? player.header.speed : player.customDelay;
@@ -173,9 +106,14 @@ ExportResult RenderAnimation(CFlcPlayerCore& player, const ExportOptions& option
     ExportAnimation animation;
     animation.framesPerRow = rowPerDirection ? std::min(player.rangeLength, total) : total;
     try {
+        PlatformSurface scratch;
+        scratch.width = width;
+        scratch.height = height;
+        scratch.pitch = width * 4;
+        scratch.pixels = std::make_unique<std::uint32_t[]>(std::size_t(width) * std::size_t(height));
         animation.frames.reserve(std::size_t(total));
         for (int done = 0; done < total; ++done) {
-            animation.frames.push_back(renderFrame(player, *back, player.rangeStart + done, options, width, height));
+            animation.frames.push_back(renderFrame(player, scratch, player.rangeStart + done, options));
             animation.frames.back().delayMs = delayMs;
             if (progress && !progress(done + 1, total))
                 return ExportResult::Cancelled;

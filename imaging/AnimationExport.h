@@ -41,11 +41,11 @@ enum class ExportResult { Ok, Cancelled, Failed };
 // false cancels.
 using ExportProgress = std::function<bool(int done, int total)>;
 
-// Renders the player's current range. The player is left exactly as it was
-// (frame, timing, background, back buffer contents are restored after every
-// frame), so a window may keep playing while this runs between progress
-// calls. Failed when nothing is loaded or memory runs out.
-ExportResult RenderAnimation(CFlcPlayerCore& player, const ExportOptions& options, const ExportProgress& progress,
+// Renders the player's current range into pictures of its own; the player
+// and its back buffer are not touched, so a window may keep playing while
+// this runs between progress calls. Failed when nothing is loaded or memory
+// runs out.
+ExportResult RenderAnimation(const CFlcPlayerCore& player, const ExportOptions& options, const ExportProgress& progress,
                              ExportAnimation& out);
 
 // The union of the frames' bounding boxes of pixels that differ from fully

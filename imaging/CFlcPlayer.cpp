@@ -1,6 +1,5 @@
 #include "imaging/CFlcPlayer.h"
 
-#include "app/CKinetraApp.h"
 #include "res/Resource.h"
 #include "uikit/Colour.h"
 #include "uikit/Modal.h"
@@ -51,6 +50,8 @@ CFlcPlayer::~CFlcPlayer()
     m_timer.stop();
     SaveDirection();
     Unload();
+    if (kinetra::g_pScreen == GetScreen())
+        kinetra::g_pScreen = nullptr;
 }
 
 bool CFlcPlayer::Initialize()
@@ -59,8 +60,8 @@ bool CFlcPlayer::Initialize()
     show();
     if (!kinetra::CFlcPlayerCore::Initialize(this))
         return false;
-    if (kinetra::g_pScreen)
-        kinetra::g_pScreen->SetPresenter([this](const kinetra::CSurface& backBuffer) { present(backBuffer); });
+    kinetra::g_pScreen = GetScreen();
+    GetScreen()->SetPresenter([this](const kinetra::CSurface& backBuffer) { present(backBuffer); });
     update();
     return true;
 }
@@ -135,18 +136,20 @@ void CFlcPlayer::OnInvalidDocument(const std::string& filePath)
     uMessageBox(uFormatString(IDS_INVALID_DOCUMENT, QFile::decodeName(filePath.c_str())), MB_ICONSTOP, this);
 }
 
+void CFlcPlayer::SetFolderSources(FolderSource gameFolder, FolderSource paletteFolder)
+{
+    m_gameFolder = std::move(gameFolder);
+    m_paletteFolder = std::move(paletteFolder);
+}
+
 std::string CFlcPlayer::GetGameFolder() const
 {
-    if (const CKinetraApp* app = theApp())
-        return localPath(app->GetGamePath());
-    return kinetra::CFlcPlayerCore::GetGameFolder();
+    return m_gameFolder ? localPath(m_gameFolder()) : kinetra::CFlcPlayerCore::GetGameFolder();
 }
 
 std::string CFlcPlayer::GetPaletteFolder() const
 {
-    if (const CKinetraApp* app = theApp())
-        return localPath(app->GetPalDir());
-    return kinetra::CFlcPlayerCore::GetPaletteFolder();
+    return m_paletteFolder ? localPath(m_paletteFolder()) : kinetra::CFlcPlayerCore::GetPaletteFolder();
 }
 
 void CFlcPlayer::present(const kinetra::CSurface& backBuffer)

@@ -19,14 +19,17 @@ class CFlcPlayer : public QWidget, public kinetra::CFlcPlayerCore {
 
 public:
     using Clock = std::function<std::uint32_t()>;
+    // Where the colourings come from, asked at the time of use.
+    using FolderSource = std::function<QString()>;
 
     explicit CFlcPlayer(QWidget* parent = nullptr);
     // Stores the direction and unloads while the widget still answers the
     // core's calls.
     ~CFlcPlayer() override;
 
-    // Sizes the window to 240 × 240, makes the program's screen and reads
-    // the player's settings; false when the screen cannot be made.
+    // Sizes the window to 240 × 240, makes the player's screen, which
+    // becomes the program's, and reads the player's settings; false when
+    // the screen cannot be made.
     bool Initialize();
     // Opens path and starts playing: 0 on success, 0x80004005 when the file
     // cannot be read (after message 61207), 0 for an empty path.
@@ -41,6 +44,10 @@ public:
     std::uint32_t ImportPalette(const QString& path);
     std::uint32_t ExportPalette(const QString& path, int format);
     kinetra::HResult Save(const QString& destination);
+
+    // The game's folder ("Pal Type" 0) and the "Pal Dir" folder (2), as the
+    // owner knows them; without one the core's own fields are used.
+    void SetFolderSources(FolderSource gameFolder, FolderSource paletteFolder);
 
     // Replaces the millisecond clock (a monotonic one by default); an empty
     // function restores it.
@@ -80,4 +87,6 @@ private:
     QElapsedTimer m_elapsed;
     Clock m_clock;
     QImage m_presented;
+    FolderSource m_gameFolder;
+    FolderSource m_paletteFolder;
 };

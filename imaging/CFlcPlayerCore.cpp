@@ -34,18 +34,6 @@ constexpr std::uint32_t kMinimumTimerInterval = 10;
 constexpr float kMaxTickSeconds = 0.05f;
 constexpr int kDirectionCount = 8;
 
-constexpr std::uint8_t kFirstLight = 224;
-constexpr std::uint8_t kLastLight = 239;
-constexpr std::uint8_t kFirstShadow = 240;
-constexpr std::uint8_t kLastShadow = 254;
-constexpr int kShadowStep = 12;
-constexpr int kLightStep = 4;
-
-CSurface* screenBackBuffer()
-{
-    return g_pScreen ? g_pScreen->backBuffer.get() : nullptr;
-}
-
 std::string joinPath(const std::string& folder, const std::string& name)
 {
     return (fs::path(folder) / name).string();
@@ -67,108 +55,6 @@ bool writeOutWhenMissing(int resourceId, const std::string& file)
     return WriteBuiltInResource(resourceId, file);
 }
 
-// The part of a frame at (left, top) that lies on the back buffer: columns
-// 0..columns-1 and rows 0..rows-1 of the frame.
-struct VisibleArea {
-    int frameWidth = 0;
-    int left = 0;
-    int top = 0;
-    int columns = 0;
-    int rows = 0;
-
-    bool empty() const { return columns <= 0 || rows <= 0; }
-};
-
-VisibleArea visibleArea(const CSurface& frame, const CSurface& back, int left, int top)
-{
-    VisibleArea area;
-    area.frameWidth = frame.width;
-    area.left = left;
-    area.top = top;
-    area.columns = std::clamp(back.width - left, 0, int(frame.width));
-    area.rows = std::clamp(back.height - top, 0, int(frame.height));
-    return area;
-}
-
-std::uint8_t* pixelAt(std::uint8_t* bits, int pitch, const VisibleArea& area, int x, int y)
-{
-    return bits + std::size_t(area.top + y) * std::size_t(pitch) + std::size_t(area.left + x) * 4;
-}
-
-bool isEmpty(const BlendRecord& record)
-{
-    return record.blue == 0 && record.green == 0 && record.red == 0;
-}
-
-// Keeps the background under each shadow or light pixel before the frame
-// covers it. A record of another pixel has its colour cleared but keeps its
-// old level, which an empty record never reads.
-void recordBackground(const std::uint8_t* indices, std::uint8_t* bits, int pitch, const VisibleArea& area,
-                      std::vector<BlendRecord>& shadows, std::vector<BlendRecord>& lights)
-{
-    for (int y = 0; y < area.rows; ++y) {
-        for (int x = 0; x < area.columns; ++x) {
-            const std::size_t i = std::size_t(y) * std::size_t(area.frameWidth) + std::size_t(x);
-            const std::uint8_t v = indices[i];
-            const std::uint8_t* under = pixelAt(bits, pitch, area, x, y);
-            BlendRecord& shadow = shadows[i];
-            if (v >= kFirstShadow && v <= kLastShadow)
-                shadow = {under[0], under[1], under[2], std::uint8_t(255 - v)};
-            else
-                shadow.blue = shadow.green = shadow.red = 0;
-            BlendRecord& light = lights[i];
-            if (v >= kFirstLight && v <= kLastLight)
-                light = {under[0], under[1], under[2], std::uint8_t(v - kFirstLight)};
-            else
-                light.blue = light.green = light.red = 0;
-        }
-    }
-}
-
-// The blended colour depends only on the recorded background and the level,
-// never on the palette colour the frame gave the pixel.
-void blendRecorded(std::uint8_t* bits, int pitch, const VisibleArea& area, const std::vector<BlendRecord>& shadows,
-                   const std::vector<BlendRecord>& lights)
-{
-    const auto darken = [](std::uint8_t value, int amount) { return std::uint8_t(std::max(int(value) - amount, 0)); };
-    const auto brighten = [](std::uint8_t value, int amount) {
-        return std::uint8_t(std::min(int(value) + amount, 255));
-    };
-    for (int y = 0; y < area.rows; ++y) {
-        for (int x = 0; x < area.columns; ++x) {
-            const std::size_t i = std::size_t(y) * std::size_t(area.frameWidth) + std::size_t(x);
-            std::uint8_t* out = pixelAt(bits, pitch, area, x, y);
-            const BlendRecord& shadow = shadows[i];
-            if (!isEmpty(shadow)) {
-                const int d = kShadowStep * shadow.level;
-                out[0] = darken(shadow.blue, d);
-                out[1] = darken(shadow.green, d);
-                out[2] = darken(shadow.red, d);
-            }
-            const BlendRecord& light = lights[i];
-            if (!isEmpty(light)) {
-                const int a = kLightStep * light.level;
-                out[0] = brighten(light.blue, a);
-                out[1] = brighten(light.green, a);
-                out[2] = brighten(light.red, a);
-            }
-        }
-    }
-}
-
-// After a palette change: the frames are decoded again through the display
-// palette and playing goes on, or the player is left unloaded.
-int redecodeAndResume(CFlcPlayerCore& player)
-{
-    if (player.RebuildFrames() != kOk) {
-        player.Unload();
-        return 0;
-    }
-    player.loaded = true;
-    player.StartTimer();
-    return 1;
-}
-
 } // namespace
 
 CFlcPlayerCore::CFlcPlayerCore(SettingsStore& settings, std::uint32_t faceColor)
@@ -178,65 +64,55 @@ CFlcPlayerCore::CFlcPlayerCore(SettingsStore& settings, std::uint32_t faceColor)
 
 CFlcPlayerCore::~CFlcPlayerCore()
 {
-    // Every frame and the tile are surfaces of the screen: they go first.
+    // The tile is a surface of the screen: it goes first.
     Clear();
     backgroundImage.reset();
-    if (m_screen && g_pScreen == m_screen.get())
-        g_pScreen = nullptr;
     m_screen.reset();
 }
 
 // --- Picture -------------------------------------------------------------
 
+CSurface* CFlcPlayerCore::backBuffer() const
+{
+    return m_screen ? m_screen->backBuffer.get() : nullptr;
+}
+
 void CFlcPlayerCore::DrawBackground()
 {
-    CSurface* back = screenBackBuffer();
-    if (!back)
+    CSurface* back = backBuffer();
+    if (!back || !back->Memory())
         return;
-    if (backgroundImage)
-        backgroundImage->BlitTo(*back, 0, 0);
-    else
-        g_pScreen->ClearBackBuffer(fillColor);
+    PictureInputs background = PictureOf(0);
+    background.frame = nullptr;
+    ComposePicture(background, *back->Memory());
 }
 
 void CFlcPlayerCore::ComposeFrame()
 {
     if (frames.empty())
         return;
-    const int lastFrame = int(frames.size()) - 1;
-    if (currentFrame > lastFrame)
-        currentFrame = lastFrame;
-    if (currentFrame < 0)
-        currentFrame = 0;
+    currentFrame = std::clamp(currentFrame, 0, int(frames.size()) - 1);
+    CSurface* back = backBuffer();
+    if (back && back->Memory())
+        ComposePicture(PictureOf(currentFrame), *back->Memory());
+}
 
-    CSurface* back = screenBackBuffer();
-    if (!back)
-        return;
-    const CSurface& frame = *frames[std::size_t(currentFrame)];
-    const int left = header.leftOffset;
-    const int top = header.topOffset;
-    const VisibleArea area = visibleArea(frame, *back, left, top);
-
-    std::uint8_t* bits = nullptr;
-    int pitch = 0;
-    if (back->Lock(bits, pitch) != kOk)
-        return;
-    const std::size_t framePixels = std::size_t(frame.width) * std::size_t(frame.height);
-    const bool canBlend = frame.indices && shadowBuffer.size() >= framePixels && lightBuffer.size() >= framePixels;
-    if (plainFlc || !alphaBlend || !canBlend || area.empty()) {
-        back->Unlock();
-        frame.BlitTo(*back, left, top);
-        return;
+PictureInputs CFlcPlayerCore::PictureOf(int frame) const
+{
+    PictureInputs picture;
+    picture.tile = backgroundImage ? backgroundImage->Memory() : nullptr;
+    picture.fillColor = fillColor;
+    picture.left = header.leftOffset;
+    picture.top = header.topOffset;
+    picture.palette = &displayPalette;
+    picture.colorKey = colorKey;
+    if (!frames.empty()) {
+        picture.frame = &frames[std::size_t(std::clamp(frame, 0, int(frames.size()) - 1))];
+        picture.palette = &paletteOf(*picture.frame);
+        picture.colorKey = colorKeyOf(*picture.frame);
     }
-
-    recordBackground(frame.indices.get(), bits, pitch, area, shadowBuffer, lightBuffer);
-    back->Unlock();
-    frame.BlitTo(*back, left, top);
-
-    if (back->Lock(bits, pitch) != kOk)
-        return;
-    blendRecorded(bits, pitch, area, shadowBuffer, lightBuffer);
-    back->Unlock();
+    picture.blend = !plainFlc && alphaBlend;
+    return picture;
 }
 
 int CFlcPlayerCore::SetDefaultBackground()
@@ -286,8 +162,11 @@ int CFlcPlayerCore::LoadBackgroundImage(const std::string& filePath)
     CPcxImage image;
     if (image.Load(filePath) != kOk)
         return 0;
+    if (!m_screen || !m_screen->m_lpDD)
+        return 0;
     auto tile = std::unique_ptr<CSurface>(new (std::nothrow) CSurface);
-    if (!tile || tile->Create(kCanvasSize, kCanvasSize) != kOk || image.DrawToSurface(*tile) != kOk)
+    if (!tile || tile->CreateOn(*m_screen->m_lpDD, kCanvasSize, kCanvasSize) != kOk
+        || image.DrawToSurface(*tile) != kOk)
         return 0;
     backgroundImage = std::move(tile);
     return 1;
@@ -320,45 +199,10 @@ int CFlcPlayerCore::SetAlphaBlend(bool on)
         colorKey = ColorKey::single(kNeverAColor);
         SetDefaultBackground();
     }
-
-    for (const auto& frame : frames) {
-        std::uint8_t* bits = nullptr;
-        int pitch = 0;
-        if (frame->Lock(bits, pitch) != kOk)
-            return 0;
-        frame->SetColorKey(colorKey);
-        frame->Unlock();
-    }
+    for (FrameColours& colours : earlierColours)
+        colours.key = colorKey;
     m_settings.WriteProfileInt(kOptions, kAlphaBlend, on ? 1 : 0);
     return 1;
-}
-
-HResult CFlcPlayerCore::RebuildFrames()
-{
-    if (!loaded)
-        return kFail;
-    StopTimer();
-    loaded = false;
-    freeBlendBuffers();
-
-    const std::string filePath = path;
-    HResult result = kFail;
-    try {
-        result = CFlcAnimation::Load(filePath, false);
-    } catch (const std::bad_alloc&) {
-        result = kFail;
-    }
-    if (result == kOk) {
-        // The header was read again: the shape the player works with has to
-        // be put back, or a plain file would lose its one direction.
-        applyPlayerDefaults(*this);
-        allocateBlendBuffers();
-        if (!shadowBuffer.empty())
-            return kOk;
-    }
-    OnInvalidDocument(filePath);
-    Clear();
-    return kFail;
 }
 
 // --- Playback ------------------------------------------------------------
@@ -370,7 +214,6 @@ bool CFlcPlayerCore::Initialize(CScreen::WindowHandle window)
         return false;
     screen->Initialize(kCanvasSize, kCanvasSize);
     m_screen = std::move(screen);
-    g_pScreen = m_screen.get();
 
     customColor = static_cast<std::uint32_t>(
         m_settings.GetProfileInt(kOptions, kCustomColor, static_cast<int>(defaultColor)));
@@ -421,13 +264,6 @@ HResult CFlcPlayerCore::LoadFile(const std::string& filePath)
 
     frameTimeLeft = float(header.speed);
     rangeLength = header.framesPerDirection;
-    allocateBlendBuffers();
-    if (shadowBuffer.empty()) {
-        OnInvalidDocument(filePath);
-        Clear();
-        return kFail;
-    }
-
     SetDirection(savedDirection);
     ResetRange();
     loaded = true;
@@ -443,7 +279,6 @@ void CFlcPlayerCore::Unload()
     customDelay = 0;
     Clear();
     rangeLength = 0;
-    freeBlendBuffers();
 }
 
 void CFlcPlayerCore::Play()
@@ -502,6 +337,13 @@ void CFlcPlayerCore::Step(int command)
         OnSetPositionSlider();
 }
 
+void CFlcPlayerCore::SeekFrame(int position)
+{
+    if (!loaded)
+        return;
+    currentFrame = rangeStart + position;
+}
+
 int CFlcPlayerCore::SetDirection(int d)
 {
     const bool choosable = header.directions == kDirectionCount && d >= 0 && d <= kDirectionCount;
@@ -554,10 +396,12 @@ int CFlcPlayerCore::Tick()
             elapsedSeconds = kMaxTickSeconds;
         Advance(elapsedSeconds * 1000);
     }
-    DrawBackground();
-    ComposeFrame();
-    if (g_pScreen)
-        g_pScreen->Present();
+    if (frames.empty())
+        DrawBackground();
+    else
+        ComposeFrame();
+    if (m_screen)
+        m_screen->Present();
     return 1;
 }
 
@@ -604,7 +448,7 @@ int CFlcPlayerCore::ApplyCivPalette(const std::string* filePath)
     displayPalette = filePalette;
     if (filePath)
         std::copy_n(civ.palette.begin(), 64, displayPalette.begin());
-    return redecodeAndResume(*this);
+    return resumeWithNewColours();
 }
 
 int CFlcPlayerCore::LoadCivColorFromGame(int n)
@@ -676,7 +520,18 @@ int CFlcPlayerCore::ApplyPaletteChanges()
     filePalette = displayPalette;
     transparentColor = displayPalette[255].rgb();
     colorKey = ColorKey::single(alphaBlend ? transparentColor : kNeverAColor);
-    return redecodeAndResume(*this);
+    return resumeWithNewColours();
+}
+
+int CFlcPlayerCore::resumeWithNewColours()
+{
+    if (!loaded || frames.empty()) {
+        Unload();
+        return 0;
+    }
+    useDisplayColoursForAll();
+    StartTimer();
+    return 1;
 }
 
 void CFlcPlayerCore::SaveDirection()
@@ -695,24 +550,6 @@ std::uint32_t CFlcPlayerCore::GetTickCount()
 std::string CFlcPlayerCore::GetDataFolder() const
 {
     return dataFolder.empty() ? UserDataFolder() : dataFolder;
-}
-
-void CFlcPlayerCore::allocateBlendBuffers()
-{
-    // Left empty when the memory cannot be had; the caller refuses the load.
-    const std::size_t count = std::size_t(std::max<int>(header.width, 0)) * std::size_t(std::max<int>(header.height, 0));
-    try {
-        shadowBuffer.assign(count, BlendRecord{});
-        lightBuffer.assign(count, BlendRecord{});
-    } catch (const std::bad_alloc&) {
-        freeBlendBuffers();
-    }
-}
-
-void CFlcPlayerCore::freeBlendBuffers()
-{
-    shadowBuffer = {};
-    lightBuffer = {};
 }
 
 } // namespace kinetra

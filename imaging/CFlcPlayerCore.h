@@ -8,6 +8,7 @@
 
 #include "flc/CFlcAnimation.h"
 #include "imaging/CScreen.h"
+#include "imaging/PictureCompose.h"
 #include "imaging/SettingsStore.h"
 
 #include <cstdint>
@@ -16,15 +17,6 @@
 #include <vector>
 
 namespace kinetra {
-
-// One record of the blend buffers: the background under a shadow or light
-// pixel and its level.
-struct BlendRecord {
-    std::uint8_t blue = 0;
-    std::uint8_t green = 0;
-    std::uint8_t red = 0;
-    std::uint8_t level = 0;
-};
 
 // Background kinds, as stored in "Options"/"Bgd Type".
 enum BackgroundType : int {
@@ -57,11 +49,19 @@ public:
 
     // --- Picture ---------------------------------------------------------
 
-    // Fills the back buffer with `fillColor`, or blits the tile.
+    // Draws the background alone into the back buffer: `fillColor`, or the
+    // tile.
     void DrawBackground();
-    // Draws frame `currentFrame` at the header's offsets (clipped to the
-    // back buffer) and blends its shadow and light pixels.
+    // Draws the picture of frame `currentFrame` into the back buffer: the
+    // background, the frame at the header's offsets (clipped) and its shadow
+    // and light pixels blended. A frame number beyond the frames is
+    // corrected first.
     void ComposeFrame();
+    // What the picture of `frame` is made of, now; a frame number beyond
+    // the frames draws the nearest, as ComposeFrame does. The value points
+    // into the player and holds while nothing is loaded, unloaded or
+    // re-coloured.
+    PictureInputs PictureOf(int frame) const;
     int SetDefaultBackground();
     int SetCustomBackground(std::uint32_t colorRef);
     // kind 2 sea, 3 land; nonzero when the tile is in place.
@@ -69,12 +69,11 @@ public:
     int LoadBackgroundImage(const std::string& filePath);
     void RestoreBackground();
     int SetAlphaBlend(bool on);
-    HResult RebuildFrames();
     std::uint32_t GetDefaultColor() const { return defaultColor; }
 
     // --- Playback --------------------------------------------------------
 
-    // Makes the program's screen (240 × 240 back buffer) for `window` and
+    // Makes the player's screen (240 × 240 back buffer) for `window` and
     // reads the player's settings; false when the screen cannot be made.
     bool Initialize(CScreen::WindowHandle window = nullptr);
     // 0 on success (and for an empty path), kFail when the file cannot be
@@ -86,6 +85,9 @@ public:
     // Holds or releases the frame while playing; does nothing when stopped.
     void Pause();
     void Step(int command);
+    // Shows frame `position` of the current range (what the position
+    // slider does).
+    void SeekFrame(int position);
     int SetDirection(int d);
     void SetDelayMode(bool fileSpeed);
     void SetCustomDelay(std::uint32_t milliseconds);
@@ -123,8 +125,8 @@ public:
     // palettePathForFormat): 1 when written, kFail for an empty path or a
     // file that cannot be written, 0 for another format.
     std::uint32_t ExportPalette(const std::string& filePath, int format);
-    // Makes the display palette the file palette and decodes the frames
-    // with it: 1, or 0 when that failed (the player is then unloaded).
+    // Makes the display palette the file palette: 1, or 0 (and unloaded)
+    // when nothing is loaded.
     int ApplyPaletteChanges();
 
     // Writes the "Direction" setting; the widget calls it when destroyed.
@@ -140,8 +142,6 @@ public:
     std::uint32_t lastTick = 0;
     std::uint32_t thisTick = 0;
     float elapsedSeconds = 0;
-    std::vector<BlendRecord> shadowBuffer;
-    std::vector<BlendRecord> lightBuffer;
     std::unique_ptr<CSurface> backgroundImage;
     float frameTimeLeft = 0;
     int rangeLength = 0;
@@ -186,8 +186,10 @@ protected:
     SettingsStore& m_settings;
 
 private:
-    void allocateBlendBuffers();
-    void freeBlendBuffers();
+    CSurface* backBuffer() const;
+    // A palette change shows from the next picture on: the frames keep
+    // their indices, so nothing is decoded or read again.
+    int resumeWithNewColours();
 
     std::unique_ptr<CScreen> m_screen;
 };

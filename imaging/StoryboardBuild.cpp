@@ -3,7 +3,7 @@
 #include "flc/FlcEncoder.h"
 #include "imaging/PaletteMapping.h"
 
-#include <cstring>
+#include <algorithm>
 
 namespace kinetra {
 
@@ -11,10 +11,9 @@ std::vector<IndexImage> animationFrames(const CFlcAnimation& animation)
 {
     std::vector<IndexImage> frames;
     frames.reserve(animation.frames.size());
-    for (const auto& surface : animation.frames) {
-        IndexImage& frame = frames.emplace_back(surface->width, surface->height);
-        if (surface->indices)
-            std::memcpy(frame.pixels.data(), surface->indices.get(), frame.pixels.size());
+    for (const FlcFrame& decoded : animation.frames) {
+        IndexImage& frame = frames.emplace_back(decoded.width, decoded.height);
+        std::ranges::copy(decoded.pixels(), frame.pixels.begin());
     }
     return frames;
 }

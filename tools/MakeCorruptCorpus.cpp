@@ -129,10 +129,6 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: make_corrupt_corpus SAMPLES OUTDIR | --outcomes FILE...\n");
         return 2;
     }
-    CScreen screen;
-    screen.Create(nullptr);
-    screen.Initialize(240, 240);
-    g_pScreen = &screen;
     if (mode == "--outcomes") {
         for (int i = 2; i < argc; ++i) {
             Bytes file;
@@ -183,6 +179,5 @@ int main(int argc, char* argv[])
         expected << name << ' ' << outcomeOf(v.file) << '\n';
     }
     std::printf("%zu files in %s\n", variants.size(), outDir.string().c_str());
-    g_pScreen = nullptr;
     return expected ? 0 : 1;
 }

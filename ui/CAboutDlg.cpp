@@ -60,10 +60,6 @@ constexpr int kIconPixels = 32;
 // The clip decoded with the program's own reader, each frame a picture.
 std::vector<QImage> decodeClip(const QByteArray& data, int& delay)
 {
-    const BorrowedScreen screen;
-    if (!screen.IsAvailable())
-        return {};
-    // The animation goes before the screen that made its surfaces.
     kinetra::CFlcAnimation animation;
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(data.constData()),
                                               static_cast<std::size_t>(data.size()));
@@ -73,7 +69,7 @@ std::vector<QImage> decodeClip(const QByteArray& data, int& delay)
                                        : kDefaultClipDelayMs;
     std::vector<QImage> images;
     for (const auto& frame : animation.frames) {
-        QImage image = FrameToImage(*frame);
+        QImage image = FrameToImage(frame, animation.paletteOf(frame), animation.colorKeyOf(frame));
         if (image.isNull())
             return {};
         images.push_back(std::move(image));

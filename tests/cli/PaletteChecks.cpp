@@ -37,8 +37,6 @@ ScopedDataHome::~ScopedDataHome()
 
 std::optional<Palette> flcPalette(const std::string& path)
 {
-    // The frames are made through the screen, so it outlives the animation.
-    test::ScopedScreen screen;
     CFlcAnimation animation;
     if (animation.Load(path, true) != kOk)
         return std::nullopt;
@@ -55,7 +53,6 @@ Palette builtInCivPalette(int n)
 
 ::testing::AssertionResult differsOnlyInPaletteColours(const std::string& source, const std::string& copy)
 {
-    test::ScopedScreen screen;
     CFlcAnimation animation;
     if (animation.Load(source, true) != kOk)
         return ::testing::AssertionFailure() << source << " does not load";

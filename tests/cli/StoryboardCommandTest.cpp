@@ -24,13 +24,6 @@ namespace fs = std::filesystem;
 
 class CliStoryboard : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(screen.Create(nullptr), kOk);
-        g_pScreen = &screen;
-    }
-    void TearDown() override { g_pScreen = nullptr; }
-
     CliResult run(const std::vector<std::string>& args)
     {
         last = runCli(args);
@@ -43,14 +36,11 @@ protected:
         CFlcAnimation animation;
         EXPECT_EQ(animation.Load(path, true), kOk) << path;
         std::vector<std::vector<std::uint8_t>> frames;
-        for (const auto& frame : animation.frames) {
-            const auto size = std::size_t(frame->width) * std::size_t(frame->height);
-            frames.emplace_back(frame->indices.get(), frame->indices.get() + size);
-        }
+        for (const FlcFrame& frame : animation.frames)
+            frames.emplace_back(frame.pixels().begin(), frame.pixels().end());
         return frames;
     }
 
-    CScreen screen;
     TempDir dir;
     CliResult last;
 };

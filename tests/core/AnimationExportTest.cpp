@@ -36,7 +36,7 @@ protected:
 
     std::vector<std::uint32_t> backBufferWords() const
     {
-        const PlatformSurface* back = g_pScreen->backBuffer->Memory();
+        const PlatformSurface* back = player.GetScreen()->backBuffer->Memory();
         return {back->pixels.get(), back->pixels.get() + std::size_t(back->width) * std::size_t(back->height)};
     }
 

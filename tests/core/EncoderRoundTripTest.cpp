@@ -23,14 +23,8 @@ using encoder::Bytes;
 
 class EncoderRoundTrip : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(m_screen.Create(nullptr), kOk);
-        g_pScreen = &m_screen;
-    }
     void TearDown() override
     {
-        g_pScreen = nullptr;
         for (const auto& path : m_files)
             std::filesystem::remove(path);
     }
@@ -52,7 +46,6 @@ protected:
         return animation.Load(path.string(), true);
     }
 
-    CScreen m_screen;
     std::vector<std::filesystem::path> m_files;
 };
 
@@ -97,11 +90,10 @@ Palette randomPalette(std::mt19937& random)
 void expectFrame(const CFlcAnimation& animation, std::size_t index, const IndexImage& expected)
 {
     ASSERT_LT(index, animation.frames.size());
-    const CSurface& frame = *animation.frames[index];
+    const FlcFrame& frame = animation.frames[index];
     ASSERT_EQ(frame.width, expected.width);
     ASSERT_EQ(frame.height, expected.height);
-    ASSERT_TRUE(frame.indices);
-    const std::vector<std::uint8_t> got(frame.indices.get(), frame.indices.get() + expected.pixels.size());
+    const std::vector<std::uint8_t> got(frame.pixels().begin(), frame.pixels().end());
     EXPECT_EQ(got, expected.pixels) << "frame " << index << " of " << expected.width << " x " << expected.height;
 }
 
@@ -389,16 +381,7 @@ TEST(EncoderChunks, BuildersRejectMismatchedImages)
     EXPECT_TRUE(encoder::buildPlainFlc(Palette{}, {IndexImage(2, 2), IndexImage(3, 2)}, 10).empty());
 }
 
-class BundledSamples : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(m_screen.Create(nullptr), kOk);
-        g_pScreen = &m_screen;
-    }
-    void TearDown() override { g_pScreen = nullptr; }
-    CScreen m_screen;
-};
+class BundledSamples : public ::testing::Test {};
 
 TEST_F(BundledSamples, UnitHasEightyFramesInEightDirections)
 {
@@ -415,9 +398,8 @@ TEST_F(BundledSamples, UnitHasEightyFramesInEightDirections)
 
     // Every class of index appears, and the directions differ.
     bool seen[5] = {};
-    for (const auto& frame : animation.frames) {
-        for (int i = 0; i < frame->width * frame->height; ++i) {
-            const int v = frame->indices[std::size_t(i)];
+    for (const FlcFrame& frame : animation.frames) {
+        for (const int v : frame.pixels()) {
             seen[v < 64 ? 0 : v < 224 ? 1 : v < 240 ? 2 : v < 255 ? 3 : 4] = true;
         }
     }
@@ -425,8 +407,8 @@ TEST_F(BundledSamples, UnitHasEightyFramesInEightDirections)
         EXPECT_TRUE(s);
     const std::size_t pixels = std::size_t(animation.header.width) * std::size_t(animation.header.height);
     for (std::size_t d = 1; d < 8; ++d) {
-        EXPECT_FALSE(std::equal(animation.frames[0]->indices.get(), animation.frames[0]->indices.get() + pixels,
-            animation.frames[d * 10]->indices.get()))
+        EXPECT_FALSE(std::equal(animation.frames[0].indices, animation.frames[0].indices + pixels,
+            animation.frames[d * 10].indices))
             << "direction " << d;
     }
 }

@@ -8,7 +8,6 @@
 
 using namespace kinetra;
 using namespace kinetra::encoder;
-using kinetra::test::ScopedScreen;
 using kinetra::test::TempFile;
 
 namespace {
@@ -43,7 +42,7 @@ std::vector<int> frameValues(const CFlcAnimation& animation)
 {
     std::vector<int> values;
     for (const auto& frame : animation.frames)
-        values.push_back(frame->indices[0]);
+        values.push_back(frame.indices[0]);
     return values;
 }
 
@@ -55,7 +54,6 @@ protected:
         return animation.Load(temp.path(), readPalette);
     }
 
-    ScopedScreen screen;
     CFlcAnimation animation;
 };
 
@@ -133,7 +131,7 @@ TEST_F(FlcAnimationTest, PassedOverChunksDoNotShortenTheAnimation)
         b.addFrame({stamp, deltaFlcChunk(solid(4, 4, std::uint8_t(i - 1)), solid(4, 4, std::uint8_t(i)))});
     ASSERT_EQ(load(b.build()), kOk);
     EXPECT_EQ(animation.frames.size(), 10u);
-    EXPECT_EQ(animation.frames.back()->indices[0], 9);
+    EXPECT_EQ(animation.frames.back().indices[0], 9);
 
     auto single = builder(4, 4, 1, 1);
     single.addChunk(kChunkPrefix, Bytes(30, 0));
@@ -156,12 +154,17 @@ TEST_F(FlcAnimationTest, PaletteChunkColoursThisAndLaterFrames)
     const Bytes file = b.build();
     ASSERT_EQ(load(file), kOk);
 
-    auto pixel = [&](int frame) { return animation.frames[frame]->Memory()->pixels[0]; };
+    // Each frame in the colours in force when it was decoded.
+    auto pixel = [&](int frame) {
+        const FlcFrame& decoded = animation.frames[std::size_t(frame)];
+        return framePixels(decoded, animation.paletteOf(decoded))[0];
+    };
     EXPECT_EQ(pixel(0), 0xFF0505FAu);
     EXPECT_EQ(pixel(1), 0xFF010203u);
     EXPECT_EQ(pixel(2), 0xFF010203u);
     EXPECT_EQ(animation.transparentColor, 0x0000FF00u);
-    EXPECT_EQ(animation.frames[2]->GetColorKey(), ColorKey::single(0x0000FF00u));
+    EXPECT_EQ(animation.colorKeyOf(animation.frames[2]), ColorKey::single(0x0000FF00u));
+    EXPECT_EQ(animation.colorKeyOf(animation.frames[0]), ColorKey::single(first[255].rgb()));
 
     // Each offset is where the packet count lies.
     ASSERT_EQ(animation.paletteOffsets.size(), 2u);
@@ -185,7 +188,7 @@ TEST_F(FlcAnimationTest, RebuildWithoutPaletteUsesTheEditedDisplayPalette)
     const Palette fileBefore = animation.filePalette;
     const Palette displayBefore = animation.displayPalette;
     ASSERT_EQ(load(file, false), kOk);
-    EXPECT_EQ(animation.frames[0]->Memory()->pixels[0], 0xFFC86432u);
+    EXPECT_EQ(framePixels(animation.frames[0], animation.paletteOf(animation.frames[0]))[0], 0xFFC86432u);
     EXPECT_EQ(animation.filePalette, fileBefore);
     EXPECT_EQ(animation.displayPalette, displayBefore);
 }
@@ -199,11 +202,11 @@ TEST_F(FlcAnimationTest, ColourKeyFollowsBlending)
     const Bytes file = b.build();
 
     ASSERT_EQ(load(file), kOk);
-    EXPECT_EQ(animation.frames[0]->GetColorKey(), ColorKey::single(0x00FF00FF));
+    EXPECT_EQ(animation.colorKeyOf(animation.frames[0]), ColorKey::single(0x00FF00FF));
 
     animation.alphaBlend = false;
     ASSERT_EQ(load(file), kOk);
-    EXPECT_EQ(animation.frames[0]->GetColorKey(), ColorKey::single(0x00000001));
+    EXPECT_EQ(animation.colorKeyOf(animation.frames[0]), ColorKey::single(0x00000001));
 }
 
 TEST_F(FlcAnimationTest, TwoImageChunksMakeOneFrame)
@@ -214,7 +217,7 @@ TEST_F(FlcAnimationTest, TwoImageChunksMakeOneFrame)
     b.addFrame({fliCopyChunk(solid(4, 1, 3)), blackChunk(), deltaFlcChunk(solid(4, 1, 0), partial)});
     ASSERT_EQ(load(b.build()), kOk);
     ASSERT_EQ(animation.frames.size(), 1u);
-    EXPECT_EQ(std::vector<std::uint8_t>(animation.frames[0]->indices.get(), animation.frames[0]->indices.get() + 4),
+    EXPECT_EQ(std::vector<std::uint8_t>(animation.frames[0].indices, animation.frames[0].indices + 4),
               partial.pixels);
 }
 
@@ -277,7 +280,7 @@ TEST_F(FlcAnimationTest, SubChunkSizesAFewBytesOffStillLand)
         b.addFrame({fliCopyChunk(first)});
         ASSERT_EQ(load(b.build()), kOk);
         ASSERT_EQ(animation.frames.size(), 3u);
-        EXPECT_EQ(std::vector<std::uint8_t>(animation.frames[1]->indices.get(), animation.frames[1]->indices.get() + 15),
+        EXPECT_EQ(std::vector<std::uint8_t>(animation.frames[1].indices, animation.frames[1].indices + 15),
                   second.pixels);
         EXPECT_EQ(frameValues(animation)[2], first.pixels[0]);
     }
@@ -342,12 +345,15 @@ TEST_F(FlcAnimationTest, EveryTruncationLoadsOrFails)
     EXPECT_GT(loaded, 0);
 }
 
-TEST(FlcAnimationWithoutScreenTest, NoScreenNoFrames)
+TEST(FlcAnimationWithoutScreenTest, LoadingNeedsNoScreen)
 {
+    ASSERT_EQ(g_pScreen, nullptr);
     auto b = builder(2, 2, 1, 1);
     b.addFrame({blackChunk()});
     TempFile file(b.build());
     CFlcAnimation animation;
-    EXPECT_EQ(animation.Load(file.path(), true), kFail);
-    EXPECT_TRUE(animation.frames.empty());
+    EXPECT_EQ(animation.Load(file.path(), true), kOk);
+    ASSERT_EQ(animation.frames.size(), 1u);
+    EXPECT_EQ(std::vector<std::uint8_t>(animation.frames[0].indices, animation.frames[0].indices + 4),
+              std::vector<std::uint8_t>(4, 0));
 }

@@ -111,7 +111,6 @@ protected:
         EXPECT_EQ(parted.first, saved.end()) << "first difference at " << (parted.first - saved.begin());
     }
 
-    ScopedScreen screen;
     TempFolder folder;
     CFlcAnimation animation;
 };
@@ -149,7 +148,7 @@ TEST_F(FlcWriterTest, SavingInPlaceChangesOnlyTheColourBytesOfThePaletteChunk)
     ASSERT_EQ(reloaded.Load(path, true), kOk);
     EXPECT_EQ(reloaded.filePalette, savedPalette());
     ASSERT_EQ(reloaded.frames.size(), animation.frames.size());
-    EXPECT_EQ(reloaded.frames[5]->indices[0], animation.frames[5]->indices[0]);
+    EXPECT_EQ(reloaded.frames[5].indices[0], animation.frames[5].indices[0]);
 }
 
 TEST_F(FlcWriterTest, EveryPaletteChunkReceivesTheDisplayPalette)

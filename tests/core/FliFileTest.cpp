@@ -53,22 +53,21 @@ Bytes fliFile(std::vector<IndexImage>& images)
     return b.build();
 }
 
-std::vector<std::uint8_t> indicesOf(const CSurface& frame)
+std::vector<std::uint8_t> indicesOf(const FlcFrame& frame)
 {
-    return {frame.indices.get(), frame.indices.get() + std::size_t(frame.width) * std::size_t(frame.height)};
+    return {frame.pixels().begin(), frame.pixels().end()};
 }
 
 } // namespace
 
 TEST(FliFileTest, PlaysItsFramesWithItsPaletteAndSpeedInMilliseconds)
 {
-    test::ScopedScreen screen;
     std::vector<IndexImage> images;
     CFlcAnimation animation;
     ASSERT_EQ(animation.LoadFromMemory(fliFile(images), true), kOk);
     ASSERT_EQ(animation.frames.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(indicesOf(*animation.frames[i]), images[i].pixels) << i;
+        EXPECT_EQ(indicesOf(animation.frames[i]), images[i].pixels) << i;
     EXPECT_EQ(animation.filePalette, sixBitPalette());
     EXPECT_EQ(animation.header.speed, 71u);
     EXPECT_EQ(animation.header.framesPerDirection, 0);
@@ -104,7 +103,6 @@ TEST(FliFileTest, DeltaFliDecodesItsPacketsAndRefusesWritesOutsideTheImage)
 
 TEST(FliFileTest, SaveWritesSixBitColoursIntoTheColor64Chunk)
 {
-    test::ScopedScreen screen;
     std::vector<IndexImage> images;
     const Bytes original = fliFile(images);
     test::TempFile source(original, ".fli");

@@ -31,7 +31,6 @@ std::map<std::string, std::string> expectedOutcomes(const std::filesystem::path&
 
 void expectOutcomes(const std::filesystem::path& folder, std::size_t files)
 {
-    test::ScopedScreen screen;
     const auto expected = expectedOutcomes(folder);
     ASSERT_EQ(expected.size(), files) << folder;
     for (const auto& [name, outcome] : expected) {

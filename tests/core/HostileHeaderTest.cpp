@@ -68,7 +68,6 @@ TEST(HostileHeaderTest, AHugeClaimIsRefusedWithoutTakingItsMemory)
 {
     if (kSanitized)
         GTEST_SKIP() << "the sanitizers' own bookkeeping touches the memory they hand out";
-    test::ScopedScreen screen;
     const encoder::Bytes file = claimingHugePicture();
     ASSERT_LT(file.size(), 256u);
     const auto before = peakResidentKiB(true);

@@ -110,10 +110,10 @@ TEST_F(ComposeTest, SettingTheBlendingInForceWritesNothing)
 {
     loadSampler();
     const int writes = settings.writes;
-    const ColorKey key = player.frames[0]->GetColorKey();
+    const ColorKey key = player.colorKey;
     EXPECT_EQ(player.SetAlphaBlend(true), 1);
     EXPECT_EQ(settings.writes, writes);
-    EXPECT_EQ(player.frames[0]->GetColorKey(), key);
+    EXPECT_EQ(player.colorKey, key);
 }
 
 TEST_F(ComposeTest, StoredBlendingOffLoadsOverTheDefaultColourAndKeepsTheStoredType)
@@ -232,15 +232,16 @@ TEST_F(ComposeTest, CurrentFrameBeyondTheLastDrawsTheLastAndStaysCorrected)
 
 TEST_F(ComposeTest, WithoutAScreenNothingIsDrawnAndNothingBreaks)
 {
-    ASSERT_EQ(loadGame(blendSampler()), kOk);
-    CScreen* screen = g_pScreen;
-    g_pScreen = nullptr;
-    player.currentFrame = 7;
-    player.DrawBackground();
-    player.ComposeFrame();
-    EXPECT_EQ(player.Tick(), 1);
-    g_pScreen = screen;
-    EXPECT_EQ(player.currentFrame, 0);
+    CountingSettings ownSettings;
+    TestPlayer bare(ownSettings); // never initialized: no screen
+    bare.dataFolder = data.path();
+    TempFile file(encoder::buildGameAnimation(blendSampler()));
+    ASSERT_EQ(bare.LoadFile(file.path()), kOk);
+    bare.currentFrame = 7;
+    bare.DrawBackground();
+    bare.ComposeFrame();
+    EXPECT_EQ(bare.Tick(), 1);
+    EXPECT_EQ(bare.currentFrame, 0);
 }
 
 // --- Backgrounds ---------------------------------------------------------

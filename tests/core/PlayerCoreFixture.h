@@ -209,7 +209,7 @@ protected:
     // The back buffer's pixel as 0x00RRGGBB.
     std::uint32_t pixel(int x, int y) const
     {
-        const PlatformSurface* back = g_pScreen->backBuffer->Memory();
+        const PlatformSurface* back = player.GetScreen()->backBuffer->Memory();
         return back->pixels[std::size_t(y) * std::size_t(back->width) + std::size_t(x)] & 0x00FFFFFFu;
     }
     // The colour a frame pixel of this index is drawn in.

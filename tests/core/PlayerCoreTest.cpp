@@ -44,8 +44,6 @@ TEST_F(PlaybackTest, LoadingAGameAnimationStartsPlayingOnTheWholeCanvas)
     EXPECT_EQ(player.canvas, std::make_pair(kCanvasSize, kCanvasSize));
     EXPECT_EQ(player.rangeLength, 10);
     EXPECT_EQ(player.rangeEnd, 80);
-    EXPECT_EQ(player.shadowBuffer.size(), 4u);
-    EXPECT_EQ(player.lightBuffer.size(), 4u);
     EXPECT_TRUE(player.timerRunning);
     EXPECT_EQ(player.timerIntervals.back(), kTickInterval);
     EXPECT_TRUE(player.invalidDocuments.empty());
@@ -76,23 +74,29 @@ TEST_F(PlaybackTest, UnloadKillsTheTimerAndForgetsTheAnimation)
     EXPECT_EQ(player.customDelay, 0u);
     EXPECT_EQ(player.rangeLength, 0);
     EXPECT_TRUE(player.frames.empty());
-    EXPECT_TRUE(player.shadowBuffer.empty());
     player.OnTimer();
     EXPECT_FALSE(player.playing);
 }
 
-TEST_F(PlaybackTest, DestroyingThePlayerLetsGoOfTheProgramsScreen)
+TEST_F(PlaybackTest, EachPlayerDrawsIntoItsOwnScreen)
 {
-    {
-        CountingSettings ownSettings;
-        TestPlayer other(ownSettings);
-        other.dataFolder = data.path();
-        ASSERT_TRUE(other.Initialize());
-        EXPECT_EQ(g_pScreen, other.GetScreen());
-        TempFile file(encoder::buildGameAnimation(numberedGame(1, 3)));
-        ASSERT_EQ(other.LoadFile(file.path()), kOk);
-    }
-    EXPECT_EQ(g_pScreen, nullptr);
+    CountingSettings ownSettings;
+    TestPlayer other(ownSettings);
+    other.dataFolder = data.path();
+    ASSERT_TRUE(other.Initialize());
+    ASSERT_NE(other.GetScreen(), nullptr);
+    EXPECT_NE(other.GetScreen(), player.GetScreen());
+    EXPECT_EQ(g_pScreen, nullptr) << "only the window makes its screen the program's";
+
+    TempFile file(encoder::buildGameAnimation(numberedGame(1, 3)));
+    ASSERT_EQ(other.LoadFile(file.path()), kOk);
+    ASSERT_EQ(loadGame(numberedGame(1, 4)), kOk);
+    other.Step(kStepLast);
+    other.ComposeFrame();
+    compose();
+    EXPECT_EQ(pixel(0, 0), colorOf(64));
+    const PlatformSurface* otherBack = other.GetScreen()->backBuffer->Memory();
+    EXPECT_EQ(otherBack->pixels[0] & 0x00FFFFFFu, other.displayPalette[64 + 2].rgb());
 }
 
 // --- Directions and ranges -----------------------------------------------
@@ -318,9 +322,9 @@ TEST_F(PlaybackTest, PauseHoldsTheFrameInBothDelayModes)
     EXPECT_FALSE(player.paused);
 }
 
-// --- Re-decoding -----------------------------------------------------------
+// --- Palette changes -----------------------------------------------------
 
-TEST_F(PlaybackTest, RebuildKeepsTheRangeAndTheFrame)
+TEST_F(PlaybackTest, PaletteChangeKeepsTheRangeTheFrameAndPlaying)
 {
     ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
     player.SetDirection(kS);
@@ -328,41 +332,25 @@ TEST_F(PlaybackTest, RebuildKeepsTheRangeAndTheFrame)
     ASSERT_EQ(player.currentFrame, 13);
 
     player.displayPalette[64 + 13] = PaletteEntry::fromRgb(1, 2, 3);
-    EXPECT_EQ(player.RebuildFrames(), kOk);
+    EXPECT_EQ(player.ApplyPaletteChanges(), 1);
     EXPECT_EQ(player.currentFrame, 13);
     EXPECT_EQ(player.rangeStart, 10);
     EXPECT_EQ(player.rangeEnd, 20);
-    EXPECT_FALSE(player.loaded); // the caller takes it back
-    EXPECT_FALSE(player.timerRunning);
-    EXPECT_EQ(player.shadowBuffer.size(), 4u);
-    player.loaded = true;
+    EXPECT_TRUE(player.loaded);
+    EXPECT_TRUE(player.timerRunning);
     player.ComposeFrame();
     EXPECT_EQ(pixel(0, 0), rgb(1, 2, 3));
 }
 
-TEST_F(PlaybackTest, RebuildKeepsAPlainFilesSingleDirection)
+TEST_F(PlaybackTest, PaletteChangeKeepsAPlainFilesSingleDirection)
 {
     IndexImage a = solidImage(4, 4, 70);
     IndexImage b = solidImage(4, 4, 71);
     ASSERT_EQ(load(encoder::buildPlainFlc(distinctPalette(), {a, b, a}, 0)), kOk);
-    ASSERT_EQ(player.RebuildFrames(), kOk);
+    ASSERT_EQ(player.ApplyPaletteChanges(), 1);
     EXPECT_EQ(player.header.framesPerDirection, 3);
     EXPECT_EQ(player.header.directions, 1);
     EXPECT_EQ(player.header.speed, 10u);
-}
-
-TEST_F(PlaybackTest, RebuildOfAFileThatWentAwayReportsItAndClears)
-{
-    {
-        TempFile file(encoder::buildGameAnimation(numberedGame(1, 3)));
-        ASSERT_EQ(player.LoadFile(file.path()), kOk);
-    }
-    EXPECT_EQ(player.RebuildFrames(), kFail);
-    EXPECT_EQ(player.invalidDocuments.size(), 1u);
-    EXPECT_TRUE(player.frames.empty());
-    EXPECT_FALSE(player.loaded);
-    EXPECT_EQ(player.RebuildFrames(), kFail); // nothing loaded any more
-    EXPECT_EQ(player.invalidDocuments.size(), 1u);
 }
 
 } // namespace

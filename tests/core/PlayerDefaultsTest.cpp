@@ -9,7 +9,7 @@ namespace {
 void addFrames(CFlcAnimation& animation, int count)
 {
     for (int i = 0; i < count; ++i)
-        animation.frames.push_back(std::make_unique<CSurface>());
+        animation.frames.push_back(FlcFrame{});
 }
 
 TEST(PlayerDefaults, PlainFlcGetsOneDirectionOfAllDecodedFrames)

@@ -165,8 +165,6 @@ TEST_F(PlayerPaletteTest, ApplyTakesTheKeyFromEntry255)
     EXPECT_EQ(player.filePalette, player.displayPalette);
     EXPECT_EQ(player.transparentColor, rgb(1, 2, 3));
     EXPECT_EQ(player.colorKey, ColorKey::single(rgb(1, 2, 3)));
-    for (const auto& frame : player.frames)
-        EXPECT_EQ(frame->GetColorKey(), ColorKey::single(rgb(1, 2, 3)));
     EXPECT_TRUE(player.loaded);
     EXPECT_TRUE(player.timerRunning);
     // Frame 0 is all index 64, now the key colour: the background shows.
@@ -182,19 +180,21 @@ TEST_F(PlayerPaletteTest, ApplyWithoutBlendingKeysOnAColourThatNeverOccurs)
     EXPECT_EQ(player.ApplyPaletteChanges(), 1);
     EXPECT_EQ(player.transparentColor, rgb(9, 9, 9));
     EXPECT_EQ(player.colorKey, ColorKey::single(0x00000001));
-    EXPECT_EQ(player.frames.front()->GetColorKey(), ColorKey::single(0x00000001));
 }
 
-TEST_F(PlayerPaletteTest, ApplyUnloadsWhenTheFileIsGone)
+TEST_F(PlayerPaletteTest, ApplyNeedsNotTheFileAgain)
 {
     std::filesystem::remove(player.path);
-    player.displayPalette[70] = PaletteEntry::fromRgb(5, 5, 5);
-    EXPECT_EQ(player.ApplyPaletteChanges(), 0);
-    EXPECT_FALSE(player.loaded);
-    EXPECT_FALSE(player.timerRunning);
-    EXPECT_TRUE(player.frames.empty());
-    EXPECT_EQ(player.invalidDocuments.size(), 1u);
+    player.displayPalette[64] = PaletteEntry::fromRgb(5, 5, 5);
+    EXPECT_EQ(player.ApplyPaletteChanges(), 1);
+    EXPECT_TRUE(player.loaded);
+    EXPECT_TRUE(player.invalidDocuments.empty());
+    player.Step(kStepFirst);
+    compose();
+    EXPECT_EQ(pixel(0, 0), rgb(5, 5, 5));
+
     // Nothing loaded: nothing to apply to.
+    player.Unload();
     EXPECT_EQ(player.ApplyPaletteChanges(), 0);
     EXPECT_EQ(player.ImportPalette(write("good.act", encodePalette(importedPalette(), PaletteFormat::Act))), 0u);
 }

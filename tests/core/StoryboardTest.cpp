@@ -115,10 +115,7 @@ StoryboardPicture pictureOf(const Storyboard& storyboard, bool throughPcx)
     return picture;
 }
 
-class StoryboardTest : public ::testing::Test {
-protected:
-    test::ScopedScreen screen;
-};
+class StoryboardTest : public ::testing::Test {};
 
 struct RoundTripCase {
     const char* name;

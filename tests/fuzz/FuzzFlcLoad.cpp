@@ -7,7 +7,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    kinetra::fuzz::ensureScreen();
     kinetra::CFlcAnimation animation;
     animation.maxTotalPixels = kinetra::fuzz::kMaxFuzzedPixels;
     animation.LoadFromMemory({data, size}, true);

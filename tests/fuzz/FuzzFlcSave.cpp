@@ -86,7 +86,6 @@ bool sameFrames(const CFlcAnimation& a, const CFlcAnimation& b)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    fuzz::ensureScreen();
     static const std::string source = scratchPath("source.flc");
     static const std::string saved = scratchPath("saved.flc");
     if (!writeFile(source, data, size))

@@ -4,7 +4,7 @@
 
 namespace kinetra::fuzz {
 
-// The program-wide screen the frame surfaces are made through, made once
+// The program-wide screen that picture surfaces are made through, made once
 // and kept for the fuzzer's run.
 inline void ensureScreen()
 {

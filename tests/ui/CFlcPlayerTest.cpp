@@ -1,4 +1,3 @@
-#include "app/CKinetraApp.h"
 #include "imaging/CFlcPlayer.h"
 #include "imaging/CScreen.h"
 #include "qtsupport/QtTestMain.h"
@@ -116,13 +115,14 @@ private slots:
         QCOMPARE(player.fillColor, 0u);
         // The frame at (0, 0), black where its key colour leaves it out.
         const QImage& picture = player.PresentedImage();
-        const kinetra::PlatformSurface* frame = player.frames.front()->Memory();
-        QVERIFY(frame);
+        const kinetra::FlcFrame& frame = player.frames.front();
+        const std::vector<std::uint32_t> frameColours = kinetra::framePixels(frame, player.paletteOf(frame));
+        const kinetra::ColorKey key = player.colorKeyOf(frame);
         int shownPixels = 0;
         for (int y = 0; y < 48; ++y)
             for (int x = 0; x < 64; ++x) {
-                const std::uint32_t pixel = frame->pixels[std::size_t(y) * std::size_t(frame->pitch / 4) + x];
-                const QRgb expected = frame->colorKey.matches(pixel) ? qRgb(0, 0, 0) : QRgb(pixel | 0xFF000000u);
+                const std::uint32_t pixel = frameColours[std::size_t(y) * 64 + std::size_t(x)];
+                const QRgb expected = key.matches(pixel) ? qRgb(0, 0, 0) : QRgb(pixel);
                 QCOMPARE(picture.pixel(x, y), expected);
                 shownPixels += expected != qRgb(0, 0, 0);
             }
@@ -276,14 +276,12 @@ private slots:
         QCOMPARE(next.rangeStart, 2 * next.rangeLength);
     }
 
-    void colouringsComeFromTheApplicationsFolders()
+    void colouringsComeFromTheOwnersFolders()
     {
         QTemporaryDir palDir;
         QTemporaryDir gameDir;
-        CKinetraApp app;
-        app.m_strPalDir = palDir.path();
-        app.m_strGamePath = gameDir.path();
         CFlcPlayer player;
+        player.SetFolderSources([&gameDir] { return gameDir.path(); }, [&palDir] { return palDir.path(); });
         QVERIFY(player.Initialize());
         QCOMPARE(player.Load(kUnit), kinetra::kOk);
         // Neither folder holds a palette: the colouring fails, the file stays.

@@ -1,0 +1,40 @@
+#pragma once
+
+// One picture of the player: the background, a frame over it with its
+// colour key, and the game's shadow and light pixels blended into what lies
+// under them, drawn in one pass over the picture.
+
+#include "flc/FlcFrame.h"
+#include "flc/Palette.h"
+#include "imaging/DrawDevice.h"
+
+#include <cstdint>
+
+namespace kinetra {
+
+// Everything a picture is made of, as one value: the window, the export and
+// the command line hand the same inputs to the same code, and nothing of the
+// player is changed to draw one.
+struct PictureInputs {
+    // The background: the tile when there is one, else the fill colour
+    // (0x00RRGGBB).
+    const PlatformSurface* tile = nullptr;
+    std::uint32_t fillColor = 0;
+    // The frame with its top-left corner at (left, top); none draws the
+    // background alone.
+    const FlcFrame* frame = nullptr;
+    int left = 0;
+    int top = 0;
+    const Palette* palette = nullptr;
+    // Frame pixels whose colour the key matches let the background show.
+    ColorKey colorKey;
+    // Shadow pixels (indices 240..254) darken and light pixels (224..239)
+    // brighten the background under them.
+    bool blend = false;
+};
+
+// Draws the picture into `out`; the parts of the frame outside it are left
+// out.
+void ComposePicture(const PictureInputs& inputs, PlatformSurface& out);
+
+} // namespace kinetra
