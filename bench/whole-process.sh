@@ -2,8 +2,9 @@
 # What loading a file costs a whole process: `kinetra-cli info FILE` of one
 # or two builds beside ffmpeg decoding the same file, all interleaved in one
 # run so that a busy machine weighs on every program alike. Prints medians of
-# wall time and peak resident memory, the time as a multiple of ffmpeg's,
-# and the peak bytes per decoded pixel:
+# wall time, CPU time (user and system, which waiting for a busy machine does
+# not inflate) and peak resident memory, the wall time as a multiple of
+# ffmpeg's, and the peak bytes per decoded pixel:
 #   (peak RSS - peak RSS on a tiny file - file size) / (frames x width x height)
 #
 #   bench/whole-process.sh --before OLD/kinetra-cli [--after NEW/kinetra-cli]
@@ -47,18 +48,18 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Appends "milliseconds KiB" of one run of the command to the file $1.
+# Appends "wall-ms KiB cpu-ms" of one run of the command to the file $1.
 measure() {
   local out=$1
   shift
   local start=$EPOCHREALTIME
-  if ! /usr/bin/time -f '%M' -o "$work/rss" "$@" >/dev/null 2>"$work/err"; then
+  if ! /usr/bin/time -f '%M %U %S' -o "$work/usage" "$@" >/dev/null 2>"$work/err"; then
     echo "failed: $*" >&2
     cat "$work/err" >&2
     exit 1
   fi
   local end=$EPOCHREALTIME
-  echo "$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f", (e - s) * 1000 }') $(tail -n 1 "$work/rss")" >>"$out"
+  tail -n 1 "$work/usage" | awk -v s="$start" -v e="$end" '{ printf "%.3f %d %.0f\n", (e - s) * 1000, $1, ($2 + $3) * 1000 }' >>"$out"
 }
 
 # The median of column $2 of file $1.
@@ -96,18 +97,19 @@ for f in "${!files[@]}"; do
   ((with_ffmpeg)) && ffmpeg_ms=$(median "$work/$f.ffmpeg" 1)
   echo
   echo "$(basename "$file"): $width x $height, $frames decoded frames, $size bytes, median of $runs runs"
-  printf '  %-8s %10s %14s %10s %12s\n' program "wall ms" "peak RSS KiB" "x ffmpeg" "bytes/pixel"
+  printf '  %-8s %10s %10s %14s %10s %12s\n' program "wall ms" "cpu ms" "peak RSS KiB" "x ffmpeg" "bytes/pixel"
   for i in "${!programs[@]}"; do
     ms=$(median "$work/$f.$i" 1)
     kib=$(median "$work/$f.$i" 2)
     tiny_kib=$(median "$work/tiny.$i" 2)
-    awk -v l="${labels[$i]}" -v ms="$ms" -v kib="$kib" -v tiny="$tiny_kib" -v size="$size" \
+    awk -v l="${labels[$i]}" -v ms="$ms" -v cpu="$(median "$work/$f.$i" 3)" -v kib="$kib" -v tiny="$tiny_kib" -v size="$size" \
       -v pixels="$((frames * width * height))" -v ff="$ffmpeg_ms" 'BEGIN {
         ratio = ff == "" ? "-" : sprintf("%.2f", ms / ff)
-        printf "  %-8s %10.1f %14d %10s %12.2f\n", l, ms, kib, ratio, ((kib - tiny) * 1024 - size) / pixels
+        printf "  %-8s %10.1f %10d %14d %10s %12.2f\n", l, ms, cpu, kib, ratio, ((kib - tiny) * 1024 - size) / pixels
       }'
   done
   if ((with_ffmpeg)); then
-    printf '  %-8s %10.1f %14d %10s %12s\n' ffmpeg "$ffmpeg_ms" "$(median "$work/$f.ffmpeg" 2)" 1.00 -
+    printf '  %-8s %10.1f %10.0f %14.0f %10s %12s\n' ffmpeg "$ffmpeg_ms" "$(median "$work/$f.ffmpeg" 3)" \
+      "$(median "$work/$f.ffmpeg" 2)" 1.00 -
   fi
 done
