@@ -60,7 +60,10 @@ to_ns = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}
 times, per_pixel, names = {}, {}, []
 for label in labels:
     for path in sorted(glob.glob(f"{work}/{label}.*.json")):
-        for run in json.load(open(path))["benchmarks"]:
+        text = open(path).read()
+        if not text.strip():
+            continue  # a program none of whose benchmarks matched the filter
+        for run in json.loads(text)["benchmarks"]:
             if run.get("run_type") == "aggregate" or "error_occurred" in run:
                 continue
             name = run["name"]
