@@ -62,8 +62,7 @@ void BM_Tint(benchmark::State& state, const std::string& path)
     }
     CFlcPlayerCore& player = loaded.player();
     // Two colourings in turn, so that every call changes the palette. The
-    // first use of each writes its palette file out, which is no part of a
-    // tint.
+    // first use of each writes its palette file out, which later tints skip.
     constexpr std::array<int, 2> kColourings{1, 2};
     for (int colouring : kColourings) {
         if (player.LoadCivColorFromResources(colouring) == 0) {
@@ -112,7 +111,7 @@ void BM_Tick(benchmark::State& state, const std::string& path, bool overSea)
 
 BENCHMARK_CAPTURE(BM_Tick, unit240x240_sea, benchFile(KINETRA_BENCH_UNIT_FILE), true)->Unit(benchmark::kMicrosecond);
 // The screen keeps a 240 × 240 back buffer: a larger plain file shows its
-// top-left part, as in the window.
+// top-left corner, as in the window.
 BENCHMARK_CAPTURE(BM_Tick, plain640x480, benchFile(KINETRA_BENCH_PLAIN_FILE), false)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Tick, sample100x100_sea, std::string(KINETRA_SAMPLES_DIR "/unit.flc"), true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Tick, sample100x100, std::string(KINETRA_SAMPLES_DIR "/unit.flc"), false)->Unit(benchmark::kMicrosecond);
