@@ -1,14 +1,15 @@
-// What the player spends on its two recurring jobs with the bundled sample
-// unit: re-decoding every frame after a palette change (the cost of choosing
-// a civilization colour) and one timer tick's picture (background, frame,
-// shadow and light blending).
+// What the player spends on its two recurring jobs: a civilization tint
+// (choosing a colouring in the window) and one timer tick's picture
+// (background, frame, shadow and light blending), on a game unit at the
+// game's full size, a large plain animation and the bundled sample.
 
+#include "bench/BenchFiles.h"
 #include "imaging/CFlcPlayerCore.h"
 #include "imaging/SettingsStore.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <array>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -16,21 +17,22 @@
 namespace {
 
 using namespace kinetra;
+using kinetra::bench::benchFile;
 
 constexpr std::uint32_t kFaceColor = 0x00C8D0D4;
-const std::string kSample = KINETRA_SAMPLES_DIR "/unit.flc";
 
-// A headless player with the sample loaded and stopped at its first frame;
-// the tiles it writes out go to a folder of its own, not the user's.
+// A headless player with a file loaded and stopped at its first frame; the
+// tiles and palettes it writes out go to a folder of its own, not the
+// user's.
 class LoadedPlayer {
 public:
-    LoadedPlayer() : m_player(m_settings, kFaceColor)
+    explicit LoadedPlayer(const std::string& path) : m_player(m_settings, kFaceColor)
     {
         m_data = std::filesystem::temp_directory_path() / ("kinetra-player-bench-" + std::to_string(getpid()));
         std::error_code ignored;
         std::filesystem::create_directories(m_data, ignored);
         m_player.dataFolder = m_data.string() + "/";
-        m_ok = m_player.Initialize() && m_player.LoadFile(kSample) == kOk && m_player.loaded;
+        m_ok = m_player.Initialize() && m_player.LoadFile(path) == kOk;
         m_player.Stop();
     }
     ~LoadedPlayer()
@@ -51,58 +53,67 @@ private:
     bool m_ok = false;
 };
 
-using Clock = std::chrono::steady_clock;
-
-void BM_RebuildFramesSample(benchmark::State& state)
+void BM_Tint(benchmark::State& state, const std::string& path)
 {
-    LoadedPlayer loaded;
+    LoadedPlayer loaded(path);
     if (!loaded.ok()) {
-        state.SkipWithError(("cannot load " + kSample).c_str());
+        state.SkipWithError("cannot load the file");
         return;
     }
     CFlcPlayerCore& player = loaded.player();
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        const HResult result = player.RebuildFrames();
-        const auto stop = Clock::now();
-        if (result != kOk) {
-            state.SkipWithError("RebuildFrames failed");
+    // Two colourings in turn, so that every call changes the palette. The
+    // first use of each writes its palette file out, which later tints skip.
+    constexpr std::array<int, 2> kColourings{1, 2};
+    for (int colouring : kColourings) {
+        if (player.LoadCivColorFromResources(colouring) == 0) {
+            state.SkipWithError("cannot apply a colouring");
             return;
         }
-        // A colouring sets the player loaded again after the rebuild.
-        player.loaded = true;
-        state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
+    }
+    std::size_t turn = 0;
+    for (auto _ : state) {
+        turn ^= 1;
+        if (player.LoadCivColorFromResources(kColourings[turn]) == 0) {
+            state.SkipWithError("cannot apply a colouring");
+            return;
+        }
     }
     state.counters["frames"] = static_cast<double>(player.frames.size());
 }
-BENCHMARK(BM_RebuildFramesSample)->Unit(benchmark::kMicrosecond)->UseManualTime();
 
-void BM_TickPictureSample(benchmark::State& state)
+BENCHMARK_CAPTURE(BM_Tint, unit240x240_8x15, benchFile(KINETRA_BENCH_UNIT_FILE))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Tint, sample100x100, std::string(KINETRA_SAMPLES_DIR "/unit.flc"))->Unit(benchmark::kMillisecond);
+
+// Stopped, a tick draws the same frame every time: the first, which in the
+// generated unit covers the whole picture with shadow and light.
+void BM_Tick(benchmark::State& state, const std::string& path, bool overSea)
 {
-    LoadedPlayer loaded;
+    LoadedPlayer loaded(path);
     if (!loaded.ok()) {
-        state.SkipWithError(("cannot load " + kSample).c_str());
+        state.SkipWithError("cannot load the file");
         return;
     }
     CFlcPlayerCore& player = loaded.player();
     // Over a tile, the background costs a keyed blit rather than a fill.
-    const bool tiled = state.range(0) != 0;
-    if (tiled && player.SetImageBackground(kBackgroundSea) == 0) {
+    if (overSea && player.SetImageBackground(kBackgroundSea) == 0) {
         state.SkipWithError("cannot set the sea tile");
         return;
     }
-    const int frameCount = static_cast<int>(player.frames.size());
-    int frame = 0;
+    player.SetAlphaBlend(true);
+    player.Step(kStepFirst);
     for (auto _ : state) {
-        player.currentFrame = frame;
-        frame = (frame + 1) % frameCount;
-        const auto start = Clock::now();
-        player.DrawBackground();
-        player.ComposeFrame();
-        const auto stop = Clock::now();
-        state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
+        if (player.Tick() == 0) {
+            state.SkipWithError("nothing to draw");
+            return;
+        }
     }
 }
-BENCHMARK(BM_TickPictureSample)->ArgName("sea")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseManualTime();
+
+BENCHMARK_CAPTURE(BM_Tick, unit240x240_sea, benchFile(KINETRA_BENCH_UNIT_FILE), true)->Unit(benchmark::kMicrosecond);
+// The screen keeps a 240 × 240 back buffer: a larger plain file shows its
+// top-left corner, as in the window.
+BENCHMARK_CAPTURE(BM_Tick, plain640x480, benchFile(KINETRA_BENCH_PLAIN_FILE), false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Tick, sample100x100_sea, std::string(KINETRA_SAMPLES_DIR "/unit.flc"), true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Tick, sample100x100, std::string(KINETRA_SAMPLES_DIR "/unit.flc"), false)->Unit(benchmark::kMicrosecond);
 
 } // namespace
