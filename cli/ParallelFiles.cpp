@@ -24,9 +24,14 @@ namespace fs = std::filesystem;
 // two spellings of one output count as one.
 std::string fileNamedBy(const std::string& path)
 {
+    // Absolute first: a relative path none of which exists yet would
+    // otherwise stay relative, and "x" and "./x" would differ.
     std::error_code error;
-    const fs::path resolved = fs::weakly_canonical(path, error);
-    return error ? fs::path(path).lexically_normal().string() : resolved.string();
+    fs::path file = fs::absolute(path, error);
+    if (error)
+        file = path;
+    const fs::path resolved = fs::weakly_canonical(file, error);
+    return (error ? file.lexically_normal() : resolved).string();
 }
 
 // For each file, the earlier files whose output is the same file.
