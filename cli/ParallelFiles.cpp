@@ -126,7 +126,7 @@ std::optional<std::string> readJobCount(const ParsedArguments& args, unsigned& w
     const std::string text = args.value(kJobsOption.name);
     const auto count = parseInt(text, 1, std::numeric_limits<int>::max());
     if (!count)
-        return "--jobs takes a number of files of 1 or more, not '" + text + "'";
+        return "--jobs takes a whole number of 1 or more, not '" + text + "'";
     workers = unsigned(*count);
     return std::nullopt;
 }
