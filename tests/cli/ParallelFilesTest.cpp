@@ -42,29 +42,5 @@ TEST(ParallelFiles, ReportsComeInInputOrderFromAtMostNThreads)
     EXPECT_LE(threads.size(), 3u);
 }
 
-TEST(ParallelFiles, FilesOfOneOutputRunInTurnSeeingWhatWasWritten)
-{
-    const std::vector<std::string> outputs{"x", "y", "./x", "x", "y"};
-    std::mutex mutex;
-    std::set<std::string> busy;
-    std::vector<std::vector<std::string>> seen(outputs.size());
-    const auto job = [&](std::size_t index, const std::vector<std::string>& writtenBefore) {
-        const std::string file = outputs[index] == "./x" ? "x" : outputs[index];
-        {
-            const std::lock_guard lock(mutex);
-            EXPECT_TRUE(busy.insert(file).second) << index;
-            seen[index] = writtenBefore;
-        }
-        std::this_thread::yield();
-        const std::lock_guard lock(mutex);
-        busy.erase(file);
-        return FileReport{.succeeded = index != 0, .text = {}};
-    };
-    std::ostringstream ignored;
-    runFilesInParallel(outputs, 5, job, ignored, ignored);
-    // The first x failed, so only the second counts as written.
-    EXPECT_EQ(seen, (std::vector<std::vector<std::string>>{{}, {}, {}, {"./x"}, {"y"}}));
-}
-
 } // namespace
 } // namespace kinetra::cli
