@@ -33,29 +33,31 @@ std::optional<ParsedArguments> parseArguments(std::span<const std::string> args,
 
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const auto option = std::find_if(known.begin(), known.end(),
-                                       [&](const OptionSpec& option) { return option.name == name; });
+        const auto option = std::find_if(known.begin(), known.end(), [&](const OptionSpec& option) {
+            return option.name == name || (!option.alias.empty() && option.alias == name);
+        });
         if (option == known.end()) {
             error = "unknown option '" + name + "'";
             return std::nullopt;
         }
+        std::string& value = parsed.options[std::string(option->name)];
         if (!option->takesValue) {
             if (equals != std::string::npos) {
                 error = "option '" + name + "' takes no value";
                 return std::nullopt;
             }
-            parsed.options[name] = std::string();
+            value.clear();
             continue;
         }
         if (equals != std::string::npos) {
-            parsed.options[name] = arg.substr(equals + 1);
+            value = arg.substr(equals + 1);
         } else if (i + 1 < args.size()) {
-            parsed.options[name] = args[++i];
+            value = args[++i];
         } else {
             error = "option '" + name + "' needs a value";
             return std::nullopt;
         }
-        if (parsed.options[name].empty()) {
+        if (value.empty()) {
             error = "option '" + name + "' needs a value";
             return std::nullopt;
         }

@@ -11,10 +11,12 @@
 
 namespace kinetra::cli {
 
-// An option a command accepts, named with its dashes ("--out").
+// An option a command accepts, named with its dashes ("--out"), perhaps
+// also by a short alias ("-j"); either way it is recorded under its name.
 struct OptionSpec {
     std::string_view name;
     bool takesValue = false;
+    std::string_view alias = {};
 };
 
 struct ParsedArguments {

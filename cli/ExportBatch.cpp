@@ -1,5 +1,6 @@
 #include "cli/ExportBatch.h"
 
+#include "cli/ParallelFiles.h"
 #include "imaging/SettingsStore.h"
 
 #include <algorithm>
@@ -69,6 +70,8 @@ std::optional<std::string> readExportRequest(const ParsedArguments& args, Export
         request.delayMs = std::uint32_t(*delay);
     }
     request.transparent = args.has("--transparent");
+    if (auto problem = readJobCount(args, request.workers))
+        return problem;
     return readPictureRequest(args, request.picture);
 }
 
@@ -82,31 +85,29 @@ int runExportBatch(const CommandContext& context, const ExportRequest& request, 
             return context.failure("Cannot create the output folder '" + request.outDir + "'.");
     }
 
-    std::vector<std::string> written;
-    bool anyFailed = false;
-    for (std::size_t i = 0; i < request.files.size(); ++i) {
-        const std::string& file = request.files[i];
-        const std::string counter = '[' + std::to_string(i + 1) + '/' + std::to_string(request.files.size()) + "] ";
-        const std::string out = request.outFile.empty()
-                                    ? (fs::path(request.outDir) / fs::path(file).stem()).string() + std::string(extension)
-                                    : request.outFile;
+    std::vector<std::string> outputs;
+    for (const std::string& file : request.files) {
+        outputs.push_back(request.outFile.empty()
+                              ? (fs::path(request.outDir) / fs::path(file).stem()).string() + std::string(extension)
+                              : request.outFile);
+    }
+    const auto exportFile = [&](std::size_t index, const std::vector<std::string>& writtenBefore) {
+        const std::string& file = request.files[index];
+        const std::string& out = outputs[index];
         std::ostringstream problems;
         ExportAnimation animation;
         std::string problem;
-        if (std::find(written.begin(), written.end(), out) != written.end()) {
+        if (std::find(writtenBefore.begin(), writtenBefore.end(), out) != writtenBefore.end()) {
             problems << '\'' << file << "'\nAn earlier file was written to '" << out << "'; it is not overwritten.\n";
         } else if (renderFile(file, request, animation, problems)) {
-            if (write(animation, out, problem)) {
-                context.out << counter << fs::path(file).filename().string() << " -> " << out << '\n';
-                written.push_back(out);
-                continue;
-            }
+            if (write(animation, out, problem))
+                return writtenReport(file, out);
             problems << '\'' << out << "'\n" << problem << '\n';
         }
-        anyFailed = true;
-        context.err << counter << problems.str();
-    }
-    return anyFailed ? kExitFailure : kExitOk;
+        return FileReport{.succeeded = false, .text = problems.str()};
+    };
+    return runFilesInParallel(outputs, request.workers, exportFile, context.out, context.err) ? kExitOk
+                                                                                               : kExitFailure;
 }
 
 } // namespace kinetra::cli

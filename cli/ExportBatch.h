@@ -4,6 +4,7 @@
 // picture shows it, and written to a file of its own.
 
 #include "cli/Command.h"
+#include "cli/ParallelFiles.h"
 #include "cli/PlayerOptions.h"
 #include "imaging/AnimationExport.h"
 
@@ -17,12 +18,14 @@
 
 namespace kinetra::cli {
 
-// --out-dir, --out and --transparent, then the picture and palette options.
+// --out-dir, --out, --transparent and --jobs, then the picture and palette
+// options.
 inline constexpr std::array kExportOptions = joinOptions(
     joinOptions(std::array{
                     OptionSpec{.name = "--out-dir", .takesValue = true},
                     OptionSpec{.name = "--out", .takesValue = true},
                     OptionSpec{.name = "--transparent", .takesValue = false},
+                    kJobsOption,
                 },
                 kPictureOptions),
     kPaletteSourceOptions);
@@ -37,6 +40,7 @@ struct ExportRequest {
     std::string outDir;
     std::optional<std::uint32_t> delayMs;
     bool transparent = false;
+    unsigned workers = 1; // files done at once
     PictureRequest picture;
 };
 
@@ -49,10 +53,11 @@ using ExportWriter =
     std::function<bool(const ExportAnimation& animation, const std::string& path, std::string& problem)>;
 
 // Renders every file of the request and hands it to `write`, to DIR/<name
-// without extension>`extension` or to --out. One "[i/n] NAME -> PATH" line
-// per file written on the output stream; a file that fails has its message
-// on the error stream after the same "[i/n]" and the others go on. The exit
-// status: 1 when any failed.
+// without extension>`extension` or to --out, request.workers files at once.
+// One "[i/n] NAME -> PATH" line per file written on the output stream; a
+// file that fails has its message on the error stream after the same "[i/n]"
+// and the others go on; both in input order. The exit status: 1 when any
+// failed. `write` may be called from several threads at once.
 int runExportBatch(const CommandContext& context, const ExportRequest& request, std::string_view extension,
                    const ExportWriter& write);
 

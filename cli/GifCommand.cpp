@@ -28,7 +28,7 @@ constexpr Command kGifCommand{
     .summary = "write animations as looping animated GIFs, as the player shows them",
     .usage = "Usage: kinetra-cli gif FILE... (--out-dir DIR | --out ANIMATION.gif)\n"
              "                           [--direction D] [--background default|sea|land|#RRGGBB]\n"
-             "                           [--no-blend] [--transparent] [--delay MS]\n"
+             "                           [--no-blend] [--transparent] [--delay MS] [-j N]\n"
              "                           [--civ N] [--pal-type 0|1|2] [--pal-dir DIR] [--game-dir DIR]\n"
              "\n"
              "Writes every frame of the chosen direction of each FILE (all its frames\n"
@@ -50,6 +50,7 @@ constexpr Command kGifCommand{
              "  --out-dir DIR     folder to write the GIFs into\n"
              "  --out FILE        the GIF to write, for a single FILE (instead of\n"
              "                    --out-dir)\n"
+             KINETRA_CLI_JOBS_HELP
              KINETRA_CLI_PICTURE_HELP
              "  --transparent     leave the background out: what it would show is\n"
              "                    transparent, shadows and light included\n"

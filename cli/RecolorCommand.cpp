@@ -1,4 +1,5 @@
 #include "cli/Command.h"
+#include "cli/ParallelFiles.h"
 #include "cli/PlayerOptions.h"
 
 #include <array>
@@ -16,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::array kRecolorOptions =
-    joinOptions(std::array{OptionSpec{.name = "--out-dir", .takesValue = true}}, kPaletteSourceOptions);
+    joinOptions(std::array{OptionSpec{.name = "--out-dir", .takesValue = true}, kJobsOption}, kPaletteSourceOptions);
 
 bool sameFile(const fs::path& a, const fs::path& b)
 {
@@ -28,7 +29,7 @@ bool sameFile(const fs::path& a, const fs::path& b)
 // form, "'path'\nmessage", on `problems`, where the player puts its own
 // message for a file it cannot read.
 bool recolorFile(const std::string& file, const fs::path& out, const PaletteSourceRequest& palette,
-                 const std::vector<fs::path>& written, std::ostream& problems)
+                 const std::vector<std::string>& written, std::ostream& problems)
 {
     MemorySettingsStore settings;
     HeadlessPlayer player(settings, problems);
@@ -45,7 +46,7 @@ bool recolorFile(const std::string& file, const fs::path& out, const PaletteSour
         return refuse(file, "A plain FLC has no civilization colours; only game animations are recoloured.");
     if (sameFile(file, out))
         return refuse(file, "Its output '" + out.string() + "' is the file itself; recolor never overwrites a source.");
-    for (const fs::path& earlier : written) {
+    for (const std::string& earlier : written) {
         if (sameFile(earlier, out))
             return refuse(file, "An earlier file was written to '" + out.string() + "'; it is not overwritten.");
     }
@@ -69,6 +70,9 @@ int runRecolor(const CommandContext& context)
     PaletteSourceRequest palette;
     if (auto problem = readPaletteSource(args, palette))
         return context.usageError(*problem);
+    unsigned workers = 1;
+    if (auto problem = readJobCount(args, workers))
+        return context.usageError(*problem);
 
     const fs::path outDir = args.value("--out-dir");
     std::error_code error;
@@ -76,21 +80,16 @@ int runRecolor(const CommandContext& context)
     if (error || !fs::is_directory(outDir))
         return context.failure("Cannot create the output folder '" + outDir.string() + "'.");
 
-    std::vector<fs::path> written;
-    bool anyFailed = false;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::string counter = '[' + std::to_string(i + 1) + '/' + std::to_string(files.size()) + "] ";
-        const fs::path out = outDir / fs::path(files[i]).filename();
+    std::vector<std::string> outputs;
+    for (const std::string& file : files)
+        outputs.push_back((outDir / fs::path(file).filename()).string());
+    const auto recolor = [&](std::size_t index, const std::vector<std::string>& writtenBefore) {
         std::ostringstream problems;
-        if (recolorFile(files[i], out, palette, written, problems)) {
-            context.out << counter << fs::path(files[i]).filename().string() << " -> " << out.string() << '\n';
-            written.push_back(out);
-            continue;
-        }
-        anyFailed = true;
-        context.err << counter << problems.str();
-    }
-    return anyFailed ? kExitFailure : kExitOk;
+        if (recolorFile(files[index], outputs[index], palette, writtenBefore, problems))
+            return writtenReport(files[index], outputs[index]);
+        return FileReport{.succeeded = false, .text = problems.str()};
+    };
+    return runFilesInParallel(outputs, workers, recolor, context.out, context.err) ? kExitOk : kExitFailure;
 }
 
 } // namespace
@@ -98,7 +97,7 @@ int runRecolor(const CommandContext& context)
 constexpr Command kRecolorCommand{
     .name = "recolor",
     .summary = "write copies of FLC files in a civilization colouring",
-    .usage = "Usage: kinetra-cli recolor FILE... --civ N --out-dir DIR\n"
+    .usage = "Usage: kinetra-cli recolor FILE... --civ N --out-dir DIR [-j N]\n"
              "                           [--pal-type 0|1|2] [--pal-dir DIR] [--game-dir DIR]\n"
              "\n"
              "Tints each game animation FILE with civilization colouring N, as the\n"
@@ -114,6 +113,7 @@ constexpr Command kRecolorCommand{
              "\n"
              "Options:\n"
              "  --out-dir DIR     folder to write the recoloured files into (required)\n"
+             KINETRA_CLI_JOBS_HELP
              KINETRA_CLI_PALETTE_SOURCE_HELP
              "  -h, --help        show this help\n"
              "\n"

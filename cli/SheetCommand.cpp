@@ -52,7 +52,7 @@ constexpr Command kSheetCommand{
     .summary = "write animations as PNG sprite sheets, as the player shows them",
     .usage = "Usage: kinetra-cli sheet FILE... (--out-dir DIR | --out SHEET.png) [--crop]\n"
              "                           [--direction D] [--background default|sea|land|#RRGGBB]\n"
-             "                           [--no-blend] [--transparent]\n"
+             "                           [--no-blend] [--transparent] [-j N]\n"
              "                           [--civ N] [--pal-type 0|1|2] [--pal-dir DIR] [--game-dir DIR]\n"
              "\n"
              "Writes each FILE as a PNG sprite sheet: one row per direction (a single\n"
@@ -70,6 +70,7 @@ constexpr Command kSheetCommand{
              "  --out-dir DIR     folder to write the sheets into\n"
              "  --out FILE        the sheet to write, for a single FILE (instead of\n"
              "                    --out-dir)\n"
+             KINETRA_CLI_JOBS_HELP
              "  --crop            crop every cell to the smallest box that holds what\n"
              "                    differs from the background in any frame\n"
              KINETRA_CLI_PICTURE_HELP

@@ -4,7 +4,7 @@
 
 namespace kinetra {
 
-CScreen* g_pScreen = nullptr;
+thread_local CScreen* g_pScreen = nullptr;
 
 CScreen::~CScreen()
 {
