@@ -4,7 +4,7 @@
 
 namespace kinetra {
 
-thread_local CScreen* g_pScreen = nullptr;
+CScreen* g_pScreen = nullptr;
 
 CScreen::~CScreen()
 {

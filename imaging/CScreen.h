@@ -46,9 +46,7 @@ private:
     Presenter m_presenter;
 };
 
-// The program-wide screen; null while there is none. One per thread, so
-// that players working side by side (kinetra-cli's batch commands) each
-// compose on the screen they made.
-extern thread_local CScreen* g_pScreen;
+// The program-wide screen; null while there is none.
+extern CScreen* g_pScreen;
 
 } // namespace kinetra
