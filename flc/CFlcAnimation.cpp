@@ -158,9 +158,9 @@ HResult CFlcAnimation::decode(std::span<const std::uint8_t> file, bool readPalet
     if (framesAtMost == 0 || framesAtMost * pixelsPerFrame > maxTotalPixels)
         return kFail;
     workBuffer = ZeroedIndexBuffer::allocate(width, height);
-    m_frameBlock = FrameBlock::allocate(pixelsPerFrame, framesAtMost);
-    if (!workBuffer || !m_frameBlock)
+    if (!workBuffer)
         return kFail;
+    m_framesAtMost = framesAtMost;
     const IndexView image = workBuffer->view();
 
     ByteReader in(file);
@@ -325,7 +325,11 @@ HResult CFlcAnimation::addFrame(bool keyFrame)
     const std::uint64_t made = frames.size() + setAsideFrames.size() + 1;
     if (made * image.size() > maxTotalPixels)
         return kFail;
-    std::uint8_t* slot = m_frameBlock->append();
+    // Made with the first frame, so that a file refused before any costs
+    // nothing for the frames its header promised.
+    if (!m_frameBlock)
+        m_frameBlock = FrameBlock::allocate(image.size(), m_framesAtMost);
+    std::uint8_t* slot = m_frameBlock ? m_frameBlock->append() : nullptr;
     if (!slot)
         return kFail;
     std::copy_n(image.pixels, image.size(), slot);

@@ -97,6 +97,7 @@ public:
 
 private:
     std::unique_ptr<FrameBlock> m_frameBlock;
+    std::size_t m_framesAtMost = 0;
     // While loading: the frames (set aside or not, and where in their list)
     // drawn with the colours in force now.
     std::vector<std::pair<bool, std::size_t>> m_framesInDisplayColours;

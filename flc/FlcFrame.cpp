@@ -3,28 +3,62 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <sys/mman.h>
+
 namespace kinetra {
+
+namespace {
+
+// Below this a block comes from the heap; above it straight from the system.
+constexpr std::size_t kMappedBlockSize = 1024 * 1024;
+// Above this a block asks for huge pages, which a few megabytes of slack
+// cannot outweigh.
+constexpr std::size_t kHugePageBlockSize = 64 * 1024 * 1024;
+
+// The block's pages, made present in one call: taking them one fault at a
+// time costs more than decoding the frames, most of all in a virtual
+// machine. Only what the file's frame chunks can fill is asked for.
+std::uint8_t* mapBlock(std::size_t size)
+{
+    void* memory = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return nullptr;
+#ifdef MADV_HUGEPAGE
+    if (size >= kHugePageBlockSize)
+        madvise(memory, size, MADV_HUGEPAGE);
+#endif
+#ifdef MADV_POPULATE_WRITE
+    madvise(memory, size, MADV_POPULATE_WRITE); // a refusal only means faults later
+#endif
+    return static_cast<std::uint8_t*>(memory);
+}
+
+} // namespace
 
 std::unique_ptr<FrameBlock> FrameBlock::allocate(std::size_t frameSize, std::size_t capacity)
 {
     if (frameSize == 0 || capacity == 0 || capacity > SIZE_MAX / frameSize)
         return nullptr;
-    // malloc, not calloc: every slot is written whole before it is read, and
-    // a large block comes straight from the system as untouched pages.
-    auto* memory = static_cast<std::uint8_t*>(std::malloc(frameSize * capacity));
+    const std::size_t size = frameSize * capacity;
+    const bool mapped = size >= kMappedBlockSize;
+    // Not zeroed on the heap: every slot is written whole before it is read.
+    auto* memory = mapped ? mapBlock(size) : static_cast<std::uint8_t*>(std::malloc(size));
     if (!memory)
         return nullptr;
-    return std::unique_ptr<FrameBlock>(new FrameBlock(memory, frameSize, capacity));
+    return std::unique_ptr<FrameBlock>(new FrameBlock(memory, frameSize, capacity, mapped));
 }
 
-FrameBlock::FrameBlock(std::uint8_t* memory, std::size_t frameSize, std::size_t capacity)
-    : m_memory(memory), m_frameSize(frameSize), m_capacity(capacity)
+FrameBlock::FrameBlock(std::uint8_t* memory, std::size_t frameSize, std::size_t capacity, bool mapped)
+    : m_memory(memory), m_frameSize(frameSize), m_capacity(capacity), m_mapped(mapped)
 {
 }
 
 FrameBlock::~FrameBlock()
 {
-    std::free(m_memory);
+    if (m_mapped)
+        munmap(m_memory, m_frameSize * m_capacity);
+    else
+        std::free(m_memory);
 }
 
 std::uint8_t* FrameBlock::append()

@@ -27,9 +27,8 @@ struct FlcFrame {
     std::span<const std::uint8_t> pixels() const { return {indices, indices ? size() : 0}; }
 };
 
-// The frames of one animation in one allocation, one slot after another.
-// The block is sized for the most frames a file can hold; pages a load never
-// fills are never touched, so they cost no memory.
+// The frames of one animation in one allocation, one slot after another,
+// sized for the frames the file's chunks can make.
 class FrameBlock {
 public:
     // Null when the memory cannot be had.
@@ -42,12 +41,13 @@ public:
     std::uint8_t* append();
 
 private:
-    FrameBlock(std::uint8_t* memory, std::size_t frameSize, std::size_t capacity);
+    FrameBlock(std::uint8_t* memory, std::size_t frameSize, std::size_t capacity, bool mapped);
 
     std::uint8_t* m_memory = nullptr;
     std::size_t m_frameSize = 0;
     std::size_t m_capacity = 0;
     std::size_t m_used = 0;
+    bool m_mapped = false;
 };
 
 // The 32-bit pixel (blue, green, red, 255) of every palette entry: how a

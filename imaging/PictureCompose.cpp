@@ -15,67 +15,83 @@ constexpr int kShadowStep = 12;
 constexpr int kLightStep = 4;
 constexpr std::uint32_t kColorMask = 0x00FFFFFFu;
 
-// What a frame pixel of each index does: its colour, whether the key lets the
-// background show instead, and whether it blends with the background, moving
-// each channel by `shift` (a light pixel of level 0 blends by nothing, and so
-// shows the background).
-struct IndexRule {
-    std::uint32_t pixel = 0;
-    bool keyed = false;
-    bool blends = false;
-    int shift = 0;
+// The channel values of a shadow or light pixel's blend, for every index
+// from the first light to the last shadow and every background value. The
+// amounts are fixed, so the table is made once.
+using BlendTable = std::array<std::array<std::uint8_t, 256>, kLastShadow - kFirstLight + 1>;
+
+const BlendTable& blendTable()
+{
+    static const BlendTable table = [] {
+        BlendTable made{};
+        for (int v = kFirstLight; v <= kLastShadow; ++v) {
+            const int amount = v >= kFirstShadow ? -kShadowStep * (255 - v) : kLightStep * (v - kFirstLight);
+            for (int c = 0; c < 256; ++c)
+                made[std::size_t(v - kFirstLight)][std::size_t(c)] = std::uint8_t(std::clamp(c + amount, 0, 255));
+        }
+        return made;
+    }();
+    return table;
+}
+
+// What a frame pixel of each index does: its colour; `keyed` all ones where
+// the key lets the background show instead; `blends` for a shadow or light
+// pixel, whose channels then come from the blend table applied to the
+// background. Kept as arrays by index so that the inner loop's loads all
+// start from the index.
+struct IndexRules {
+    std::array<std::uint32_t, 256> pixel{};
+    std::array<std::uint32_t, 256> keyed{};
+    std::array<bool, 256> blends{};
+    const BlendTable* channels = nullptr;
+
+    // A shadow or light pixel blends with the background under it unless
+    // that is black: a black background leaves the frame's own colour (or
+    // the background, where the key lets it show).
+    std::uint32_t apply(std::uint8_t v, std::uint32_t under) const
+    {
+        const std::uint32_t drawn = (under & keyed[v]) | (pixel[v] & ~keyed[v]);
+        if (!blends[v] || (under & kColorMask) == 0)
+            return drawn;
+        const std::uint8_t* move = (*channels)[std::size_t(v - kFirstLight)].data();
+        return (drawn & ~kColorMask) | move[under & 0xFF] | (std::uint32_t(move[(under >> 8) & 0xFF]) << 8)
+            | (std::uint32_t(move[(under >> 16) & 0xFF]) << 16);
+    }
 };
 
-std::array<IndexRule, 256> indexRules(const PictureInputs& inputs)
+IndexRules indexRules(const PictureInputs& inputs)
 {
-    std::array<IndexRule, 256> rules;
-    const PixelTable pixels = pixelTableOf(*inputs.palette);
+    IndexRules rules;
+    rules.pixel = pixelTableOf(*inputs.palette);
+    rules.channels = &blendTable();
     for (int v = 0; v < 256; ++v) {
-        IndexRule& rule = rules[std::size_t(v)];
-        rule.pixel = pixels[std::size_t(v)];
-        rule.keyed = inputs.colorKey.matches(rule.pixel);
-        if (!inputs.blend)
-            continue;
-        if (v >= kFirstShadow && v <= kLastShadow)
-            rule = {rule.pixel, rule.keyed, true, -kShadowStep * (255 - v)};
-        if (v >= kFirstLight && v <= kLastLight)
-            rule = {rule.pixel, rule.keyed, true, kLightStep * (v - kFirstLight)};
+        rules.keyed[std::size_t(v)] = inputs.colorKey.matches(rules.pixel[std::size_t(v)]) ? ~0u : 0u;
+        rules.blends[std::size_t(v)] = inputs.blend && v >= kFirstLight && v <= kLastShadow;
     }
     return rules;
 }
 
-// Each of blue, green and red moved by `amount` and held within 0..255.
-std::uint32_t shifted(std::uint32_t pixel, int amount)
+// Columns from..to-1 of row y of the background.
+void drawBackground(const PictureInputs& inputs, int y, std::uint32_t* row, int from, int to)
 {
-    std::uint32_t result = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const int channel = std::clamp(int((pixel >> shift) & 0xFF) + amount, 0, 255);
-        result |= std::uint32_t(channel) << shift;
-    }
-    return result;
-}
-
-// A shadow or light pixel blends with the background under it unless that is
-// black: a black background leaves the frame's own colour (or the
-// background, where the key lets it show).
-std::uint32_t framePixel(const IndexRule& rule, std::uint32_t under)
-{
-    const std::uint32_t drawn = rule.keyed ? under : rule.pixel;
-    if (!rule.blends || (under & kColorMask) == 0)
-        return drawn;
-    return (drawn & ~kColorMask) | shifted(under, rule.shift);
-}
-
-void drawBackgroundRow(const PictureInputs& inputs, int y, std::uint32_t* row, int width)
-{
-    int x = 0;
+    if (from >= to)
+        return;
     if (inputs.tile && y < inputs.tile->height) {
         const std::uint32_t* tileRow =
             inputs.tile->pixels.get() + std::size_t(y) * std::size_t(inputs.tile->pitch / 4);
-        x = std::min(width, inputs.tile->width);
-        std::copy_n(tileRow, x, row);
+        const int tiled = std::clamp(inputs.tile->width, from, to);
+        std::copy(tileRow + from, tileRow + tiled, row + from);
+        from = tiled;
     }
-    std::fill(row + x, row + width, 0xFF000000u | inputs.fillColor);
+    std::fill(row + from, row + to, 0xFF000000u | inputs.fillColor);
+}
+
+// What lies under column x of row y before the frame covers it.
+inline std::uint32_t backgroundAt(const PictureInputs& inputs, int y, int x)
+{
+    if (inputs.tile && y < inputs.tile->height && x < inputs.tile->width)
+        return inputs.tile->pixels[std::size_t(y) * std::size_t(inputs.tile->pitch / 4) + std::size_t(x)];
+    return 0xFF000000u | inputs.fillColor;
 }
 
 } // namespace
@@ -86,24 +102,42 @@ void ComposePicture(const PictureInputs& inputs, PlatformSurface& out)
         return;
     const std::size_t wordsPerRow = std::size_t(out.pitch) / 4;
     const FlcFrame* frame = inputs.frame && inputs.frame->indices && inputs.palette ? inputs.frame : nullptr;
-    std::array<IndexRule, 256> rules;
+    IndexRules rules;
     if (frame)
         rules = indexRules(inputs);
 
-    // The frame's columns firstColumn..lastColumn-1 lie on the picture.
+    // The frame's columns firstColumn..lastColumn-1 lie on the picture, at
+    // the picture's columns left..right-1.
     const int firstColumn = frame ? std::max(0, -inputs.left) : 0;
     const int lastColumn = frame ? std::min<int>(frame->width, out.width - inputs.left) : 0;
+    const int left = inputs.left + firstColumn;
+    const int right = inputs.left + lastColumn;
     for (int y = 0; y < out.height; ++y) {
         std::uint32_t* row = out.pixels.get() + std::size_t(y) * wordsPerRow;
-        drawBackgroundRow(inputs, y, row, out.width);
         const int frameRow = y - inputs.top;
-        if (!frame || frameRow < 0 || frameRow >= frame->height || firstColumn >= lastColumn)
+        if (!frame || frameRow < 0 || frameRow >= frame->height || firstColumn >= lastColumn) {
+            drawBackground(inputs, y, row, 0, out.width);
             continue;
+        }
+        // The frame reads the background where it lies instead of drawing
+        // it there first.
+        drawBackground(inputs, y, row, 0, left);
+        drawBackground(inputs, y, row, right, out.width);
         const std::uint8_t* from =
             frame->indices + std::size_t(frameRow) * std::size_t(frame->width) + std::size_t(firstColumn);
-        std::uint32_t* to = row + (inputs.left + firstColumn);
-        for (int x = 0; x < lastColumn - firstColumn; ++x)
-            to[x] = framePixel(rules[from[x]], to[x]);
+        if (inputs.tile && y < inputs.tile->height && right <= inputs.tile->width) {
+            const std::uint32_t* under =
+                inputs.tile->pixels.get() + std::size_t(y) * std::size_t(inputs.tile->pitch / 4) + left;
+            for (int x = 0; x < right - left; ++x)
+                row[left + x] = rules.apply(from[x], under[x]);
+        } else if (!inputs.tile || y >= inputs.tile->height) {
+            const std::uint32_t under = 0xFF000000u | inputs.fillColor;
+            for (int x = 0; x < right - left; ++x)
+                row[left + x] = rules.apply(from[x], under);
+        } else {
+            for (int x = 0; x < right - left; ++x)
+                row[left + x] = rules.apply(from[x], backgroundAt(inputs, y, left + x));
+        }
     }
 }
 
