@@ -55,6 +55,18 @@ bool writeOutWhenMissing(int resourceId, const std::string& file)
     return WriteBuiltInResource(resourceId, file);
 }
 
+// After a palette change: playing goes on in the new colours, or the player
+// is left unloaded when there was nothing to colour.
+int rebuildAndResume(CFlcPlayerCore& player)
+{
+    if (player.RebuildFrames() != kOk) {
+        player.Unload();
+        return 0;
+    }
+    player.StartTimer();
+    return 1;
+}
+
 } // namespace
 
 CFlcPlayerCore::CFlcPlayerCore(SettingsStore& settings, std::uint32_t faceColor)
@@ -203,6 +215,14 @@ int CFlcPlayerCore::SetAlphaBlend(bool on)
         colours.key = colorKey;
     m_settings.WriteProfileInt(kOptions, kAlphaBlend, on ? 1 : 0);
     return 1;
+}
+
+HResult CFlcPlayerCore::RebuildFrames()
+{
+    if (!loaded || frames.empty())
+        return kFail;
+    useDisplayColoursForAll();
+    return kOk;
 }
 
 // --- Playback ------------------------------------------------------------
@@ -448,7 +468,7 @@ int CFlcPlayerCore::ApplyCivPalette(const std::string* filePath)
     displayPalette = filePalette;
     if (filePath)
         std::copy_n(civ.palette.begin(), 64, displayPalette.begin());
-    return resumeWithNewColours();
+    return rebuildAndResume(*this);
 }
 
 int CFlcPlayerCore::LoadCivColorFromGame(int n)
@@ -520,19 +540,10 @@ int CFlcPlayerCore::ApplyPaletteChanges()
     filePalette = displayPalette;
     transparentColor = displayPalette[255].rgb();
     colorKey = ColorKey::single(alphaBlend ? transparentColor : kNeverAColor);
-    return resumeWithNewColours();
+    return rebuildAndResume(*this);
 }
 
-int CFlcPlayerCore::resumeWithNewColours()
-{
-    if (!loaded || frames.empty()) {
-        Unload();
-        return 0;
-    }
-    useDisplayColoursForAll();
-    StartTimer();
-    return 1;
-}
+
 
 void CFlcPlayerCore::SaveDirection()
 {

@@ -69,6 +69,10 @@ public:
     int LoadBackgroundImage(const std::string& filePath);
     void RestoreBackground();
     int SetAlphaBlend(bool on);
+    // After a change of the display palette: every frame is drawn through
+    // it from the next picture on. The frames keep their indices, so the
+    // file is neither decoded nor read again. kFail when nothing is loaded.
+    HResult RebuildFrames();
     std::uint32_t GetDefaultColor() const { return defaultColor; }
 
     // --- Playback --------------------------------------------------------
@@ -187,9 +191,6 @@ protected:
 
 private:
     CSurface* backBuffer() const;
-    // A palette change shows from the next picture on: the frames keep
-    // their indices, so nothing is decoded or read again.
-    int resumeWithNewColours();
 
     std::unique_ptr<CScreen> m_screen;
 };
