@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace kinetra {
 
@@ -112,6 +113,7 @@ void ComposePicture(const PictureInputs& inputs, PlatformSurface& out)
     const int lastColumn = frame ? std::min<int>(frame->width, out.width - inputs.left) : 0;
     const int left = inputs.left + firstColumn;
     const int right = inputs.left + lastColumn;
+    std::optional<PixelTable> overFill;
     for (int y = 0; y < out.height; ++y) {
         std::uint32_t* row = out.pixels.get() + std::size_t(y) * wordsPerRow;
         const int frameRow = y - inputs.top;
@@ -125,15 +127,21 @@ void ComposePicture(const PictureInputs& inputs, PlatformSurface& out)
         drawBackground(inputs, y, row, right, out.width);
         const std::uint8_t* from =
             frame->indices + std::size_t(frameRow) * std::size_t(frame->width) + std::size_t(firstColumn);
+        std::uint32_t* __restrict to = row + left;
         if (inputs.tile && y < inputs.tile->height && right <= inputs.tile->width) {
-            const std::uint32_t* under =
+            const std::uint32_t* __restrict under =
                 inputs.tile->pixels.get() + std::size_t(y) * std::size_t(inputs.tile->pitch / 4) + left;
             for (int x = 0; x < right - left; ++x)
-                row[left + x] = rules.apply(from[x], under[x]);
+                to[x] = rules.apply(from[x], under[x]);
         } else if (!inputs.tile || y >= inputs.tile->height) {
-            const std::uint32_t under = 0xFF000000u | inputs.fillColor;
+            // Over one colour every index always gives the same pixel.
+            if (!overFill) {
+                overFill.emplace();
+                for (int v = 0; v < 256; ++v)
+                    (*overFill)[std::size_t(v)] = rules.apply(std::uint8_t(v), 0xFF000000u | inputs.fillColor);
+            }
             for (int x = 0; x < right - left; ++x)
-                row[left + x] = rules.apply(from[x], under);
+                to[x] = (*overFill)[from[x]];
         } else {
             for (int x = 0; x < right - left; ++x)
                 row[left + x] = rules.apply(from[x], backgroundAt(inputs, y, left + x));
