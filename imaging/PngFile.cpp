@@ -25,6 +25,8 @@ struct ReadSession {
     bool tooLarge = false;
     // A 1-bit grey PNG reads with black at index 1.
     bool invertBits = false;
+    // Indices from here on are past the palette and read as 0.
+    int paletteEnd = 256;
     PngPicture picture;
     // The rows as libpng gives them, for a true-colour picture.
     std::vector<std::uint8_t> samples;
@@ -86,8 +88,9 @@ void useGreyRamp(PngPicture& picture, int colours)
     picture.paletteSize = colours;
 }
 
-void usePaletteOf(png_structp png, png_infop info, int depth, PngPicture& picture)
+void usePaletteOf(png_structp png, png_infop info, int depth, ReadSession& session)
 {
+    PngPicture& picture = session.picture;
     png_colorp colours = nullptr;
     int count = 0;
     png_get_PLTE(png, info, &colours, &count);
@@ -95,6 +98,8 @@ void usePaletteOf(png_structp png, png_infop info, int depth, PngPicture& pictur
     for (int i = 0; i < count; ++i)
         picture.palette[std::size_t(i)] = PaletteEntry::fromRgb(colours[i].red, colours[i].green, colours[i].blue);
     picture.paletteSize = count;
+    // A 1-bit palette's indices were never checked against it.
+    session.paletteEnd = depth == 1 ? 2 : count;
     // A 1-bit palette always had two colours, black then white filling in.
     if (depth == 1 && count < 2) {
         if (count == 0)
@@ -127,7 +132,7 @@ bool prepareRead(png_structp png, png_infop info, ReadSession& session)
     const bool grey = colourType == PNG_COLOR_TYPE_GRAY;
     if (colourType == PNG_COLOR_TYPE_PALETTE) {
         picture.kind = PngPicture::Kind::Indexed;
-        usePaletteOf(png, info, depth, picture);
+        usePaletteOf(png, info, depth, session);
         png_set_packing(png);
     } else if (grey && depth == 1) {
         picture.kind = PngPicture::Kind::Indexed;
@@ -138,14 +143,19 @@ bool prepareRead(png_structp png, png_infop info, ReadSession& session)
         png_set_packing(png);
     } else if (grey && (depth < 8 || (depth == 8 && transparency))) {
         picture.kind = PngPicture::Kind::Indexed;
-        useGreyRamp(picture, depth == 8 ? 256 : 1 << depth);
+        const int colours = depth == 8 ? 256 : 1 << depth;
+        useGreyRamp(picture, colours);
+        // The transparent grey, if any, has always read as black.
+        png_color_16p transparent = nullptr;
+        if (png_get_tRNS(png, info, nullptr, nullptr, &transparent) && transparent && transparent->gray < colours)
+            picture.palette[transparent->gray] = PaletteEntry::fromRgb(0, 0, 0);
         png_set_packing(png);
     } else if (grey && depth == 8) {
         picture.kind = PngPicture::Kind::Grey;
         useGreyRamp(picture, 256);
     } else {
-        // 16-bit samples stay 16-bit here; they are rounded to 8 bits below.
         picture.kind = PngPicture::Kind::TrueColour;
+        png_set_scale_16(png);
         png_set_expand(png);
         png_set_gray_to_rgb(png);
     }
@@ -178,29 +188,18 @@ bool runRead(png_structp png, png_infop info, ReadSession& session)
     return true;
 }
 
-// Rounds as sheets with 16-bit samples have always been read: x / 257 with
-// ties going up, where libpng's own scaling goes down.
-std::uint8_t sample8(const std::uint8_t* sample, bool wide)
-{
-    if (!wide)
-        return sample[0];
-    const unsigned value = (unsigned(sample[0]) << 8) | sample[1];
-    return std::uint8_t((value - (value >> 8) + 0x80) >> 8);
-}
-
-void samplesToArgb(ReadSession& session, int channels, bool wide)
+// Rows of 8-bit RGB or RGBA samples to 0xAARRGGBB.
+void samplesToArgb(ReadSession& session, int channels)
 {
     PngPicture& picture = session.picture;
     const std::size_t width = std::size_t(picture.width);
-    const std::size_t step = wide ? 2 : 1;
     picture.argb.resize(width * std::size_t(picture.height));
     std::uint32_t* out = picture.argb.data();
     for (const png_bytep row : session.rows) {
         const std::uint8_t* in = row;
-        for (std::size_t x = 0; x < width; ++x, in += step * std::size_t(channels)) {
-            const std::uint32_t alpha = channels == 4 ? sample8(in + 3 * step, wide) : 0xFF;
-            *out++ = (alpha << 24) | (std::uint32_t(sample8(in, wide)) << 16)
-                     | (std::uint32_t(sample8(in + step, wide)) << 8) | sample8(in + 2 * step, wide);
+        for (std::size_t x = 0; x < width; ++x, in += channels) {
+            const std::uint32_t alpha = channels == 4 ? in[3] : 0xFF;
+            *out++ = (alpha << 24) | (std::uint32_t(in[0]) << 16) | (std::uint32_t(in[1]) << 8) | in[2];
         }
     }
 }
@@ -444,12 +443,10 @@ std::optional<PngPicture> decodePng(std::span<const std::uint8_t> bytes, std::st
         }
 
         PngPicture& picture = session.picture;
-        const int depth = png_get_bit_depth(structs.png, structs.info);
         if (picture.kind == PngPicture::Kind::TrueColour)
-            samplesToArgb(session, png_get_channels(structs.png, structs.info), depth == 16);
-        else if (session.invertBits)
-            for (std::uint8_t& index : picture.indices.pixels)
-                index = index ? 0 : 1;
+            samplesToArgb(session, png_get_channels(structs.png, structs.info));
+        for (std::uint8_t& index : picture.indices.pixels)
+            index = session.invertBits ? (index ? 0 : 1) : index < session.paletteEnd ? index : 0;
         collectTexts(structs.png, structs.info, picture);
         return std::move(picture);
     } catch (const std::bad_alloc&) {

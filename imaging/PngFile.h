@@ -34,13 +34,16 @@ struct PngText {
 struct PngPicture {
     enum class Kind {
         // A palette PNG, or grey with fewer than 8 bits or a transparent grey:
-        // its indices and `paletteSize` colours (alpha dropped). A 1-bit grey
-        // PNG is black at index 1 and white at 0.
+        // its indices and `paletteSize` colours, alpha dropped. An index past
+        // the palette reads as 0; a 1-bit grey PNG is white at index 0 and
+        // black at 1; the transparent grey is black; in short, as Qt read
+        // them, so sheets read as they always have.
         Indexed,
         // 8-bit grey without transparency: the grey values as indices, with
         // the grey ramp as the palette.
         Grey,
-        // Anything else: 0xAARRGGBB pixels in `argb`.
+        // Anything else: 0xAARRGGBB pixels in `argb`, 16-bit samples rounded
+        // to 8 bits, a transparent colour given alpha 0.
         TrueColour,
     };
     int width = 0;
