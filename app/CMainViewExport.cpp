@@ -8,8 +8,8 @@
 #include "app/SettingNames.h"
 #include "imaging/AnimationExport.h"
 #include "imaging/CFlcPlayer.h"
-#include "imaging/ExportImage.h"
 #include "imaging/GifWriter.h"
+#include "imaging/PngFile.h"
 #include "res/Resource.h"
 #include "ui/CMainFrame.h"
 #include "uikit/CFileDialogX.h"
@@ -67,9 +67,14 @@ bool writeExport(int kind, const kinetra::ExportAnimation& animation, bool crop,
         reason = QString::fromStdString(error);
         return false;
     }
-    const QImage sheet =
-        kinetra::ExportPictureToImage(kinetra::BuildSpriteSheet(animation, kinetra::SheetCell(animation, crop)));
-    return !sheet.isNull() && kinetra::WritePngAtomically(sheet, path, &reason);
+    const kinetra::ExportPicture sheet = kinetra::BuildSpriteSheet(animation, kinetra::SheetCell(animation, crop));
+    if (sheet.width < 1 || sheet.height < 1)
+        return false;
+    std::string error;
+    if (kinetra::writeArgbPng(QFile::encodeName(path).toStdString(), sheet, kinetra::PngChannels::Rgba, error))
+        return true;
+    reason = QString::fromStdString(error);
+    return false;
 }
 
 } // namespace

@@ -107,7 +107,7 @@ bool writeStoryboardOf(const CFlcPlayer& player, const QString& path, std::optio
     }
     std::string problem;
     const auto storyboard = kinetra::makeStoryboard(player, *header, border, problem);
-    if (storyboard && kinetra::writeStoryboardFile(path, *storyboard, problem))
+    if (storyboard && kinetra::writeStoryboardFile(QFile::encodeName(path).toStdString(), *storyboard, problem))
         return true;
     reason = QString::fromStdString(problem);
     return false;
@@ -157,7 +157,7 @@ void CMainView::OnExportStoryboard()
         return;
 
     QString path = dialog.GetPathName();
-    if (!kinetra::storyboardFormatOf(path))
+    if (!kinetra::storyboardFormatOf(QFile::encodeName(path).toStdString()))
         path += u'.' + pictureExtension(dialog.GetFilterIndex());
     uWriteProfileString(kOptions, kExportDir, uGetPathName(path));
     uWriteProfileInt(kOptions, kExportFormat, kExportStoryboard);
@@ -190,7 +190,7 @@ void CMainView::OnFileNewFromStoryboard()
     };
 
     std::string problem;
-    const auto picture = kinetra::readStoryboardFile(sheetPath, problem);
+    const auto picture = kinetra::readStoryboardFile(QFile::encodeName(sheetPath).toStdString(), problem);
     if (!picture) {
         refuse(QString::fromStdString(problem));
         return;

@@ -47,7 +47,7 @@ int runBuild(const CommandContext& context)
         if (!readPaletteOption(args.value("--palette"), *palette, context.err))
             return kExitFailure;
     }
-    const auto picture = readStoryboardFile(QString::fromStdString(sheetPath), problem);
+    const auto picture = readStoryboardFile(sheetPath, problem);
     if (!picture)
         return context.failure('\'' + sheetPath + "'\n" + problem);
     if (picture->indexed && picture->paletteSize < 256 && !palette)

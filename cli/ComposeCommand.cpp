@@ -2,10 +2,8 @@
 #include "cli/PlayerOptions.h"
 
 #include "imaging/CFlcPlayerCore.h"
+#include "imaging/PngFile.h"
 #include "imaging/SettingsStore.h"
-
-#include <QImage>
-#include <QString>
 
 #include <algorithm>
 #include <array>
@@ -61,11 +59,20 @@ bool writePicture(const CSurface& backBuffer, int width, int height, const std::
     const PlatformSurface* memory = backBuffer.Memory();
     if (!memory || !memory->pixels)
         return false;
-    // The surface is laid out as Format_RGB32 already.
-    const QImage whole(reinterpret_cast<const uchar*>(memory->pixels.get()), memory->width, memory->height,
-                       memory->pitch, QImage::Format_RGB32);
-    return whole.copy(0, 0, std::min(width, memory->width), std::min(height, memory->height))
-        .save(QString::fromStdString(path), "PNG");
+    ExportPicture picture;
+    picture.width = std::min(width, memory->width);
+    picture.height = std::min(height, memory->height);
+    if (picture.width < 1 || picture.height < 1)
+        return false;
+    const auto rowWords = std::size_t(memory->pitch / 4);
+    picture.pixels.reserve(std::size_t(picture.width) * std::size_t(picture.height));
+    for (int y = 0; y < picture.height; ++y) {
+        const std::uint32_t* row = memory->pixels.get() + std::size_t(y) * rowWords;
+        picture.pixels.insert(picture.pixels.end(), row, row + picture.width);
+    }
+    // The surface's fourth byte is no alpha.
+    std::string error;
+    return writeArgbPng(path, picture, PngChannels::Rgb, error);
 }
 
 int runCompose(const CommandContext& context)

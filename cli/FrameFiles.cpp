@@ -1,7 +1,6 @@
 #include "cli/FrameFiles.h"
 
-#include <QImage>
-#include <QString>
+#include "imaging/PngFile.h"
 
 #include <cstdint>
 #include <fstream>
@@ -13,12 +12,13 @@ bool writeFramePng(const FlcFrame& frame, const Palette& palette, const std::str
 {
     if (!frame.indices || frame.width < 1 || frame.height < 1)
         return false;
-    // 32-bit pixels through the palette are laid out as Format_RGB32
-    // already, so QImage can read them in place.
-    const std::vector<std::uint32_t> pixels = framePixels(frame, palette);
-    const QImage image(reinterpret_cast<const uchar*>(pixels.data()), frame.width, frame.height, frame.width * 4,
-                       QImage::Format_RGB32);
-    return image.save(QString::fromStdString(path), "PNG");
+    // A frame through its palette is opaque.
+    ExportPicture picture;
+    picture.width = frame.width;
+    picture.height = frame.height;
+    picture.pixels = framePixels(frame, palette);
+    std::string error;
+    return writeArgbPng(path, picture, PngChannels::Rgb, error);
 }
 
 bool writeFramePgm(const FlcFrame& frame, const std::string& path)

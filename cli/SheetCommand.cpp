@@ -1,9 +1,7 @@
 #include "cli/Command.h"
 #include "cli/ExportBatch.h"
 
-#include "imaging/ExportImage.h"
-
-#include <QString>
+#include "imaging/PngFile.h"
 
 #include <array>
 #include <string>
@@ -21,12 +19,13 @@ bool writeSheet(const ExportAnimation& animation, bool crop, const std::string& 
         problem = "Cannot create the sprite sheet.";
         return false;
     }
-    const QImage sheet = ExportPictureToImage(BuildSpriteSheet(animation, SheetCell(animation, crop)));
-    if (sheet.isNull()) {
+    const ExportPicture sheet = BuildSpriteSheet(animation, SheetCell(animation, crop));
+    if (sheet.width < 1 || sheet.height < 1) {
         problem = "Cannot create the sprite sheet.";
         return false;
     }
-    if (!WritePngAtomically(sheet, QString::fromStdString(path))) {
+    std::string error;
+    if (!writeArgbPng(path, sheet, PngChannels::Rgba, error)) {
         problem = "Cannot write the file.";
         return false;
     }

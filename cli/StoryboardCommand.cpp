@@ -21,7 +21,7 @@ int runStoryboard(const CommandContext& context)
     const ParsedArguments& args = context.args;
     if (const auto problem = oneOperandProblem(args, "FILE", "--out SHEET.png or SHEET.pcx"))
         return context.usageError(*problem);
-    const QString out = QString::fromStdString(args.value("--out"));
+    const std::string& out = args.value("--out");
     if (!storyboardFormatOf(out))
         return context.usageError("--out names a .png or .pcx picture, not '" + args.value("--out") + "'");
     std::string problem;

@@ -3,7 +3,7 @@
 // The round trips a unit maker works in: an animation out to a storyboard
 // picture and back into a game FLC, and a game FLC out to one plain FLC per
 // direction and back. The picture files themselves are read and written by
-// the callers (PNG needs Qt); everything else is here.
+// StoryboardFile; everything else is here.
 
 #include "flc/CFlcAnimation.h"
 #include "imaging/Storyboard.h"

@@ -1,138 +1,79 @@
 #include "imaging/StoryboardFile.h"
 
 #include "flc/AtomicFile.h"
+#include "flc/FlcFrame.h"
 #include "flc/WholeFile.h"
 #include "imaging/CPcxImage.h"
-#include "imaging/ExportImage.h"
 #include "imaging/PcxWriter.h"
+#include "imaging/PngFile.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QImage>
-#include <QImageReader>
-
-#include <cstring>
+#include <algorithm>
+#include <array>
+#include <filesystem>
 
 namespace kinetra {
 
 namespace {
 
-std::string localPath(const QString& path)
+bool fileExists(const std::string& path)
 {
-    return QFile::encodeName(path).toStdString();
+    std::error_code error;
+    return std::filesystem::exists(path, error);
 }
 
-QString textKey()
+bool writePng(const std::string& path, const Storyboard& storyboard, const std::string& note)
 {
-    return QString::fromLatin1(kStoryboardTextKey.data(), qsizetype(kStoryboardTextKey.size()));
+    const std::array texts{PngText{std::string(kStoryboardTextKey), note}};
+    std::string error;
+    return writeIndexedPng(path, storyboard.sheet, storyboard.palette, texts, error);
 }
 
-QImage indexedImage(const Storyboard& storyboard)
-{
-    const IndexImage& sheet = storyboard.sheet;
-    QImage image(sheet.width, sheet.height, QImage::Format_Indexed8);
-    if (image.isNull())
-        return image;
-    QList<QRgb> colours;
-    colours.reserve(256);
-    for (const PaletteEntry& entry : storyboard.palette)
-        colours.push_back(qRgb(entry.red, entry.green, entry.blue));
-    image.setColorTable(colours);
-    for (int y = 0; y < sheet.height; ++y)
-        std::memcpy(image.scanLine(y), sheet.pixels.data() + std::size_t(y) * std::size_t(sheet.width),
-                    std::size_t(sheet.width));
-    return image;
-}
-
-bool writePng(const QString& path, const Storyboard& storyboard, const std::string& note)
-{
-    QImage image = indexedImage(storyboard);
-    if (image.isNull())
-        return false;
-    image.setText(textKey(),
-                  QString::fromStdString(note));
-    return WritePngAtomically(image, path);
-}
-
-bool writePcx(const QString& path, const Storyboard& storyboard)
+bool writePcx(const std::string& path, const Storyboard& storyboard)
 {
     const std::vector<std::uint8_t> bytes = encodePcx(storyboard.sheet, storyboard.palette);
-    return !bytes.empty() && writeFileAtomically(localPath(path), bytes);
+    return !bytes.empty() && writeFileAtomically(path, bytes);
 }
 
-// A palette PNG comes in as 8-bit indices; one of two colours as a bitmap,
-// which converts with its indices and colours kept. Qt writes a palette that
-// is exactly the grey ramp as a grey PNG, whose grey values are the indices.
-bool readIndexed(const QImage& loaded, bool hasNote, StoryboardPicture& picture)
+// A palette PNG comes in as indices, and so does a grey one of fewer than 8
+// bits. An 8-bit grey PNG is an indexed sheet whose palette was exactly the
+// grey ramp (and was written as grey) only where a note says it is a sheet;
+// otherwise it is a grey picture.
+bool readPng(const std::string& path, StoryboardPicture& picture, std::string& problem)
 {
-    QImage image;
-    if (loaded.format() == QImage::Format_Indexed8)
-        image = loaded;
-    else if (loaded.format() == QImage::Format_Mono || loaded.format() == QImage::Format_MonoLSB)
-        image = loaded.convertToFormat(QImage::Format_Indexed8);
-    else if (loaded.format() == QImage::Format_Grayscale8 && hasNote)
-        image = loaded;
-    else
+    auto png = readPngFile(path, problem);
+    if (!png)
         return false;
-
-    picture.indexed = true;
-    picture.indices = IndexImage(image.width(), image.height());
-    for (int y = 0; y < image.height(); ++y)
-        std::memcpy(picture.indices.row(y), image.constScanLine(y), std::size_t(image.width()));
-    if (image.format() == QImage::Format_Grayscale8) {
-        for (int i = 0; i < 256; ++i)
-            picture.palette[std::size_t(i)] = PaletteEntry::fromRgb(std::uint8_t(i), std::uint8_t(i), std::uint8_t(i));
-        picture.paletteSize = 256;
-        return true;
-    }
-    const QList<QRgb> colours = image.colorTable();
-    picture.paletteSize = int(std::min<qsizetype>(colours.size(), 256));
-    for (int i = 0; i < picture.paletteSize; ++i) {
-        const QRgb colour = colours[i];
-        picture.palette[std::size_t(i)] =
-            PaletteEntry::fromRgb(std::uint8_t(qRed(colour)), std::uint8_t(qGreen(colour)), std::uint8_t(qBlue(colour)));
-    }
-    return true;
-}
-
-bool readPng(const QString& path, StoryboardPicture& picture, std::string& problem)
-{
-    QImageReader reader(path);
-    reader.setAutoTransform(false);
-    const QImage loaded = reader.read();
-    if (loaded.isNull()) {
-        problem = "Cannot read the picture: " + reader.errorString().toStdString() + ".";
-        return false;
-    }
-    const QString note = loaded.text(textKey());
-    if (!note.isEmpty()) {
+    if (const std::string* note = png->text(kStoryboardTextKey); note && !note->empty()) {
         std::string noteProblem;
         // A text chunk that a paint program mangled is no reason to refuse
         // the sheet; the sidecar or the user's options may still do.
-        picture.note = readStoryboardNote(note.toStdString(), noteProblem);
+        picture.note = readStoryboardNote(*note, noteProblem);
     }
-    picture.width = loaded.width();
-    picture.height = loaded.height();
-    const bool hasNote = picture.note.has_value() || QFileInfo::exists(QString::fromStdString(storyboardNotePath(localPath(path))));
-    if (readIndexed(loaded, hasNote, picture))
+    picture.width = png->width;
+    picture.height = png->height;
+    const bool hasNote = picture.note.has_value() || fileExists(storyboardNotePath(path));
+    if (png->kind == PngPicture::Kind::Indexed || (png->kind == PngPicture::Kind::Grey && hasNote)) {
+        picture.indexed = true;
+        picture.indices = std::move(png->indices);
+        picture.palette = png->palette;
+        picture.paletteSize = png->paletteSize;
         return true;
-
-    const QImage argb = loaded.convertToFormat(QImage::Format_ARGB32);
-    if (argb.isNull()) {
-        problem = "Not enough memory for the picture.";
-        return false;
     }
-    const auto width = std::size_t(argb.width());
-    picture.argb.resize(width * std::size_t(argb.height()));
-    for (int y = 0; y < argb.height(); ++y)
-        std::memcpy(picture.argb.data() + std::size_t(y) * width, argb.constScanLine(y), width * sizeof(std::uint32_t));
+    if (png->kind == PngPicture::Kind::Grey) {
+        const PixelTable table = pixelTableOf(png->palette);
+        picture.argb.resize(png->indices.pixels.size());
+        std::transform(png->indices.pixels.begin(), png->indices.pixels.end(), picture.argb.begin(),
+                       [&table](std::uint8_t grey) { return table[grey]; });
+        return true;
+    }
+    picture.argb = std::move(png->argb);
     return true;
 }
 
-bool readPcx(const QString& path, StoryboardPicture& picture, std::string& problem)
+bool readPcx(const std::string& path, StoryboardPicture& picture, std::string& problem)
 {
     CPcxImage pcx;
-    if (pcx.Load(localPath(path)) != kOk) {
+    if (pcx.Load(path) != kOk) {
         problem = "Cannot read the picture: it is not an 8-bit PCX image.";
         return false;
     }
@@ -149,41 +90,50 @@ bool readPcx(const QString& path, StoryboardPicture& picture, std::string& probl
 
 } // namespace
 
-std::optional<StoryboardFormat> storyboardFormatOf(const QString& path)
+std::optional<StoryboardFormat> storyboardFormatOf(const std::string& path)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("png"))
+    // The extension is what follows the file name's last dot, in any case.
+    const std::size_t nameStart = path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1;
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < nameStart)
+        return std::nullopt;
+    std::string suffix = path.substr(dot + 1);
+    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    if (suffix == "png")
         return StoryboardFormat::Png;
-    if (suffix == QLatin1String("pcx"))
+    if (suffix == "pcx")
         return StoryboardFormat::Pcx;
     return std::nullopt;
 }
 
-bool writeStoryboardFile(const QString& path, const Storyboard& storyboard, std::string& problem)
+bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, std::string& problem)
 {
     const auto format = storyboardFormatOf(path);
     if (!format) {
         problem = "A storyboard is written as a .png or .pcx picture.";
         return false;
     }
-    const std::string notePath = storyboardNotePath(localPath(path));
+    const std::string notePath = storyboardNotePath(path);
     const std::string note = writeStoryboardNote(StoryboardNote{storyboard.layout.facts(), {}});
-    const bool hadNote = QFileInfo::exists(QFile::decodeName(notePath.c_str()));
+    const bool hadNote = fileExists(notePath);
     if (!writeFileAtomically(notePath, std::span(reinterpret_cast<const std::uint8_t*>(note.data()), note.size()))) {
         problem = "Cannot write the file '" + notePath + "'.";
         return false;
     }
     const bool written = *format == StoryboardFormat::Png ? writePng(path, storyboard, note) : writePcx(path, storyboard);
     if (!written) {
-        if (!hadNote)
-            QFile::remove(QFile::decodeName(notePath.c_str()));
-        problem = "Cannot write the file '" + localPath(path) + "'.";
+        if (!hadNote) {
+            std::error_code ignored;
+            std::filesystem::remove(notePath, ignored);
+        }
+        problem = "Cannot write the file '" + path + "'.";
         return false;
     }
     return true;
 }
 
-std::optional<StoryboardPicture> readStoryboardFile(const QString& path, std::string& problem)
+std::optional<StoryboardPicture> readStoryboardFile(const std::string& path, std::string& problem)
 {
     const auto format = storyboardFormatOf(path);
     if (!format) {
@@ -196,9 +146,9 @@ std::optional<StoryboardPicture> readStoryboardFile(const QString& path, std::st
         return std::nullopt;
 
     if (!picture.note) {
-        const std::string notePath = storyboardNotePath(localPath(path));
+        const std::string notePath = storyboardNotePath(path);
         std::vector<std::uint8_t> bytes;
-        if (QFileInfo::exists(QFile::decodeName(notePath.c_str()))) {
+        if (fileExists(notePath)) {
             if (!readWholeFile(notePath, bytes)) {
                 problem = "Cannot read the file '" + notePath + "'.";
                 return std::nullopt;

@@ -1,12 +1,10 @@
 #pragma once
 
-// Storyboard pictures on disk, for the window and kinetra-cli alike: PNG
-// through Qt's image reader and writer, PCX through the program's own, and
-// the layout note in a PNG text chunk and in the sidecar file beside either.
+// Storyboard pictures on disk, for the window and kinetra-cli alike: PNG and
+// PCX through the program's own readers and writers, and the layout note in
+// a PNG text chunk and in the sidecar file beside either.
 
 #include "imaging/StoryboardBuild.h"
-
-#include <QString>
 
 #include <optional>
 #include <string>
@@ -15,17 +13,17 @@ namespace kinetra {
 
 // The picture formats, by the file name's extension.
 enum class StoryboardFormat { Png, Pcx };
-std::optional<StoryboardFormat> storyboardFormatOf(const QString& path);
+std::optional<StoryboardFormat> storyboardFormatOf(const std::string& path);
 
 // Writes the sheet as an 8-bit indexed picture with `palette` as its colours
 // and the note with it: PNG (text chunk and sidecar) or PCX (sidecar). The
 // picture is written whole or not at all, and an existing sidecar replaced.
 // False, with the reason in `problem` and nothing left behind, on failure.
-bool writeStoryboardFile(const QString& path, const Storyboard& storyboard, std::string& problem);
+bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, std::string& problem);
 
 // Reads a storyboard picture and the note found with it: the PNG text chunk
 // first, else the sidecar. A sidecar that is there but cannot be read is a
 // failure. Nothing, with the reason in `problem`, on failure.
-std::optional<StoryboardPicture> readStoryboardFile(const QString& path, std::string& problem);
+std::optional<StoryboardPicture> readStoryboardFile(const std::string& path, std::string& problem);
 
 } // namespace kinetra

@@ -108,7 +108,7 @@ class CMainViewStoryboardTest : public QObject {
         Decoded unit(kSamples + QStringLiteral("unit.flc"));
         std::string problem;
         const auto storyboard = kinetra::makeStoryboard(unit.animation, unit.animation.header, std::nullopt, problem);
-        return storyboard && kinetra::writeStoryboardFile(file(name), *storyboard, problem) ? file(name) : QString();
+        return storyboard && kinetra::writeStoryboardFile(QFile::encodeName(file(name)).toStdString(), *storyboard, problem) ? file(name) : QString();
     }
 
 private slots:
@@ -167,7 +167,7 @@ private slots:
         std::string problem;
         const auto expected = kinetra::makeStoryboard(decoded.animation, decoded.animation.header,
                                                       border < 0 ? std::nullopt : std::optional(border), problem);
-        const auto written = kinetra::readStoryboardFile(file(sheet), problem);
+        const auto written = kinetra::readStoryboardFile(QFile::encodeName(file(sheet)).toStdString(), problem);
         QVERIFY2(expected && written && written->indexed && written->note, problem.c_str());
         QCOMPARE(QSize(written->width, written->height), QSize(expected->sheet.width, expected->sheet.height));
         QVERIFY(written->indices.pixels == expected->sheet.pixels);

@@ -1,0 +1,468 @@
+#include "imaging/PngFile.h"
+
+#include "flc/AtomicFile.h"
+#include "flc/WholeFile.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstring>
+#include <new>
+
+namespace kinetra {
+
+namespace {
+
+// libpng reports an error by a jump back to the function that set it. So that
+// the jump skips nothing with a destructor, everything such lives in these
+// sessions, made before libpng runs, and the functions libpng may jump out of
+// hold plain values only.
+struct ReadSession {
+    std::string error;
+    std::span<const std::uint8_t> bytes;
+    std::size_t offset = 0;
+    bool tooLarge = false;
+    // A 1-bit grey PNG reads with black at index 1.
+    bool invertBits = false;
+    // Indices from here on are past the palette and read as 0.
+    int paletteEnd = 256;
+    PngPicture picture;
+    // The rows as libpng gives them, for a true-colour picture.
+    std::vector<std::uint8_t> samples;
+    std::vector<png_bytep> rows;
+};
+
+struct WriteSession {
+    std::string error;
+    std::vector<std::uint8_t>& out;
+    std::vector<std::uint8_t> row;
+    std::vector<png_text> texts;
+};
+
+void onError(png_structp png, png_const_charp message)
+{
+    auto* error = static_cast<std::string*>(png_get_error_ptr(png));
+    try {
+        *error = message;
+    } catch (const std::bad_alloc&) {
+        error->clear();
+    }
+    png_longjmp(png, 1);
+}
+
+void onWarning(png_structp, png_const_charp) {}
+
+void readBytes(png_structp png, png_bytep out, std::size_t length)
+{
+    auto* session = static_cast<ReadSession*>(png_get_io_ptr(png));
+    if (length > session->bytes.size() - session->offset)
+        png_error(png, "the file ends early");
+    std::memcpy(out, session->bytes.data() + session->offset, length);
+    session->offset += length;
+}
+
+void writeBytes(png_structp png, png_bytep data, std::size_t length)
+{
+    auto* session = static_cast<WriteSession*>(png_get_io_ptr(png));
+    bool stored = true;
+    try {
+        session->out.insert(session->out.end(), data, data + length);
+    } catch (const std::bad_alloc&) {
+        stored = false;
+    }
+    if (!stored)
+        png_error(png, "out of memory");
+}
+
+void flushBytes(png_structp) {}
+
+// Grey PNGs read as indices get the ramp of their bit depth as colours,
+// which is how such sheets have always been read.
+void useGreyRamp(PngPicture& picture, int colours)
+{
+    for (int i = 0; i < colours; ++i) {
+        const auto grey = std::uint8_t(i * 255 / (colours - 1));
+        picture.palette[std::size_t(i)] = PaletteEntry::fromRgb(grey, grey, grey);
+    }
+    picture.paletteSize = colours;
+}
+
+void usePaletteOf(png_structp png, png_infop info, int depth, ReadSession& session)
+{
+    PngPicture& picture = session.picture;
+    png_colorp colours = nullptr;
+    int count = 0;
+    png_get_PLTE(png, info, &colours, &count);
+    count = std::clamp(count, 0, 256);
+    for (int i = 0; i < count; ++i)
+        picture.palette[std::size_t(i)] = PaletteEntry::fromRgb(colours[i].red, colours[i].green, colours[i].blue);
+    picture.paletteSize = count;
+    // A 1-bit palette's indices were never checked against it.
+    session.paletteEnd = depth == 1 ? 2 : count;
+    // A 1-bit palette always had two colours, black then white filling in.
+    if (depth == 1 && count < 2) {
+        if (count == 0)
+            picture.palette[0] = PaletteEntry::fromRgb(0, 0, 0);
+        picture.palette[1] = PaletteEntry::fromRgb(255, 255, 255);
+        picture.paletteSize = 2;
+    } else if (depth == 1) {
+        picture.paletteSize = 2;
+    }
+}
+
+// Reads the header, picks the picture's kind and libpng's transforms, and
+// makes room for the rows. False for a picture over the pixel ceiling.
+bool prepareRead(png_structp png, png_infop info, ReadSession& session)
+{
+    png_read_info(png, info);
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int depth = 0;
+    int colourType = 0;
+    png_get_IHDR(png, info, &width, &height, &depth, &colourType, nullptr, nullptr, nullptr);
+    if (std::uint64_t(width) * height > kMaxPngPixels) {
+        session.tooLarge = true;
+        return false;
+    }
+    PngPicture& picture = session.picture;
+    picture.width = int(width);
+    picture.height = int(height);
+    const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    const bool grey = colourType == PNG_COLOR_TYPE_GRAY;
+    if (colourType == PNG_COLOR_TYPE_PALETTE) {
+        picture.kind = PngPicture::Kind::Indexed;
+        usePaletteOf(png, info, depth, session);
+        png_set_packing(png);
+    } else if (grey && depth == 1) {
+        picture.kind = PngPicture::Kind::Indexed;
+        picture.palette[0] = PaletteEntry::fromRgb(255, 255, 255);
+        picture.palette[1] = PaletteEntry::fromRgb(0, 0, 0);
+        picture.paletteSize = 2;
+        session.invertBits = true;
+        png_set_packing(png);
+    } else if (grey && (depth < 8 || (depth == 8 && transparency))) {
+        picture.kind = PngPicture::Kind::Indexed;
+        const int colours = depth == 8 ? 256 : 1 << depth;
+        useGreyRamp(picture, colours);
+        // The transparent grey, if any, has always read as black.
+        png_color_16p transparent = nullptr;
+        if (png_get_tRNS(png, info, nullptr, nullptr, &transparent) && transparent && transparent->gray < colours)
+            picture.palette[transparent->gray] = PaletteEntry::fromRgb(0, 0, 0);
+        png_set_packing(png);
+    } else if (grey && depth == 8) {
+        picture.kind = PngPicture::Kind::Grey;
+        useGreyRamp(picture, 256);
+    } else {
+        picture.kind = PngPicture::Kind::TrueColour;
+        png_set_scale_16(png);
+        png_set_expand(png);
+        png_set_gray_to_rgb(png);
+    }
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+
+    session.rows.resize(height);
+    if (picture.kind == PngPicture::Kind::TrueColour) {
+        const std::size_t rowBytes = png_get_rowbytes(png, info);
+        session.samples.resize(rowBytes * height);
+        for (png_uint_32 y = 0; y < height; ++y)
+            session.rows[y] = session.samples.data() + rowBytes * y;
+    } else {
+        picture.indices = IndexImage(picture.width, picture.height);
+        for (png_uint_32 y = 0; y < height; ++y)
+            session.rows[y] = picture.indices.row(int(y));
+    }
+    return true;
+}
+
+// The only place libpng may jump back to while reading.
+bool runRead(png_structp png, png_infop info, ReadSession& session)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    if (!prepareRead(png, info, session))
+        return false;
+    png_read_image(png, session.rows.data());
+    png_read_end(png, info);
+    return true;
+}
+
+// Rows of 8-bit RGB or RGBA samples to 0xAARRGGBB.
+void samplesToArgb(ReadSession& session, int channels)
+{
+    PngPicture& picture = session.picture;
+    const std::size_t width = std::size_t(picture.width);
+    picture.argb.resize(width * std::size_t(picture.height));
+    std::uint32_t* out = picture.argb.data();
+    for (const png_bytep row : session.rows) {
+        const std::uint8_t* in = row;
+        for (std::size_t x = 0; x < width; ++x, in += channels) {
+            const std::uint32_t alpha = channels == 4 ? in[3] : 0xFF;
+            *out++ = (alpha << 24) | (std::uint32_t(in[0]) << 16) | (std::uint32_t(in[1]) << 8) | in[2];
+        }
+    }
+}
+
+std::string latin1ToUtf8(std::string_view text)
+{
+    std::string utf8;
+    utf8.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8.push_back(c);
+        } else {
+            utf8.push_back(char(0xC0 | (byte >> 6)));
+            utf8.push_back(char(0x80 | (byte & 0x3F)));
+        }
+    }
+    return utf8;
+}
+
+void collectTexts(png_structp png, png_infop info, PngPicture& picture)
+{
+    png_textp texts = nullptr;
+    const int count = png_get_text(png, info, &texts, nullptr);
+    for (int i = 0; i < count; ++i) {
+        const png_text& text = texts[i];
+        const bool international = text.compression >= PNG_ITXT_COMPRESSION_NONE;
+        const std::string_view value(text.text ? text.text : "",
+                                     text.text ? (international ? text.itxt_length : text.text_length) : 0);
+        picture.texts.push_back(
+            {latin1ToUtf8(text.key), international ? std::string(value) : latin1ToUtf8(value)});
+    }
+}
+
+struct ReadStructs {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    ~ReadStructs() { png_destroy_read_struct(&png, info ? &info : nullptr, nullptr); }
+};
+
+struct WriteStructs {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    ~WriteStructs() { png_destroy_write_struct(&png, info ? &info : nullptr); }
+};
+
+// What is encoded: indices with a palette and texts, or 32-bit pixels.
+struct EncodeJob {
+    int width = 0;
+    int height = 0;
+    const IndexImage* indices = nullptr;
+    const Palette* palette = nullptr;
+    const ExportPicture* picture = nullptr;
+    PngChannels channels = PngChannels::Rgba;
+};
+
+void encodeRows(png_structp png, png_infop info, const EncodeJob& job, WriteSession& session)
+{
+    // A sheet of one long row of frames may be wider than libpng's default
+    // limit; PNG's own is what counts.
+    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+    const bool rgba = job.channels == PngChannels::Rgba;
+    const int colourType = job.indices ? PNG_COLOR_TYPE_PALETTE : rgba ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
+    png_set_IHDR(png, info, png_uint_32(job.width), png_uint_32(job.height), 8, colourType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (job.palette) {
+        png_color colours[256];
+        for (std::size_t i = 0; i < 256; ++i)
+            colours[i] = png_color{(*job.palette)[i].red, (*job.palette)[i].green, (*job.palette)[i].blue};
+        png_set_PLTE(png, info, colours, 256);
+    }
+    if (!session.texts.empty())
+        png_set_text(png, info, session.texts.data(), int(session.texts.size()));
+    png_write_info(png, info);
+
+    const std::size_t width = std::size_t(job.width);
+    for (int y = 0; y < job.height; ++y) {
+        if (job.indices) {
+            png_write_row(png, job.indices->pixels.data() + std::size_t(y) * width);
+            continue;
+        }
+        const std::uint32_t* in = job.picture->pixels.data() + std::size_t(y) * width;
+        std::uint8_t* out = session.row.data();
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::uint32_t pixel = in[x];
+            *out++ = std::uint8_t(pixel >> 16);
+            *out++ = std::uint8_t(pixel >> 8);
+            *out++ = std::uint8_t(pixel);
+            if (rgba)
+                *out++ = std::uint8_t(pixel >> 24);
+        }
+        png_write_row(png, session.row.data());
+    }
+    png_write_end(png, nullptr);
+}
+
+// The only place libpng may jump back to while writing.
+bool runEncode(png_structp png, png_infop info, const EncodeJob& job, WriteSession& session)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    encodeRows(png, info, job, session);
+    return true;
+}
+
+bool encode(const EncodeJob& job, std::span<const PngText> texts, std::vector<std::uint8_t>& out, std::string& error)
+{
+    out.clear();
+    if (job.width < 1 || job.height < 1) {
+        error = "the picture is empty";
+        return false;
+    }
+    try {
+        WriteSession session{{}, out, {}, {}};
+        if (job.picture)
+            session.row.resize(std::size_t(job.width) * 4);
+        for (const PngText& text : texts) {
+            png_text chunk{};
+            chunk.compression = PNG_TEXT_COMPRESSION_NONE;
+            // libpng copies the text and never writes through these.
+            chunk.key = const_cast<char*>(text.key.c_str());
+            chunk.text = const_cast<char*>(text.value.c_str());
+            chunk.text_length = text.value.size();
+            session.texts.push_back(chunk);
+        }
+        WriteStructs structs;
+        structs.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &session.error, onError, onWarning);
+        if (structs.png)
+            structs.info = png_create_info_struct(structs.png);
+        if (!structs.info) {
+            error = "out of memory";
+            return false;
+        }
+        png_set_write_fn(structs.png, &session, writeBytes, flushBytes);
+        if (!runEncode(structs.png, structs.info, job, session)) {
+            error = session.error.empty() ? "libpng failed" : session.error;
+            out.clear();
+            return false;
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        error = "out of memory";
+        out.clear();
+        return false;
+    }
+}
+
+bool writeEncoded(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error)
+{
+    std::error_code written;
+    if (!writeFileAtomically(path, bytes, written)) {
+        error = "Cannot write the file: " + written.message() + ".";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+const std::string* PngPicture::text(std::string_view key) const
+{
+    const std::string* found = nullptr;
+    for (const PngText& text : texts)
+        if (text.key == key)
+            found = &text.value;
+    return found;
+}
+
+bool encodeArgbPng(const ExportPicture& picture, PngChannels channels, std::vector<std::uint8_t>& out,
+                   std::string& error)
+{
+    if (picture.width > 0 && picture.height > 0
+        && picture.pixels.size() < std::size_t(picture.width) * std::size_t(picture.height)) {
+        error = "the pixels do not fill the picture";
+        return false;
+    }
+    EncodeJob job;
+    job.width = picture.width;
+    job.height = picture.height;
+    job.picture = &picture;
+    job.channels = channels;
+    return encode(job, {}, out, error);
+}
+
+bool encodeIndexedPng(const IndexImage& image, const Palette& palette, std::span<const PngText> texts,
+                      std::vector<std::uint8_t>& out, std::string& error)
+{
+    if (image.width > 0 && image.height > 0 && image.pixels.size() < std::size_t(image.width) * std::size_t(image.height)) {
+        error = "the pixels do not fill the picture";
+        return false;
+    }
+    EncodeJob job;
+    job.width = image.width;
+    job.height = image.height;
+    job.indices = &image;
+    job.palette = &palette;
+    return encode(job, texts, out, error);
+}
+
+bool writeArgbPng(const std::string& path, const ExportPicture& picture, PngChannels channels, std::string& error)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!encodeArgbPng(picture, channels, bytes, error)) {
+        error = "Cannot encode the PNG: " + error + ".";
+        return false;
+    }
+    return writeEncoded(path, bytes, error);
+}
+
+bool writeIndexedPng(const std::string& path, const IndexImage& image, const Palette& palette,
+                     std::span<const PngText> texts, std::string& error)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!encodeIndexedPng(image, palette, texts, bytes, error)) {
+        error = "Cannot encode the PNG: " + error + ".";
+        return false;
+    }
+    return writeEncoded(path, bytes, error);
+}
+
+std::optional<PngPicture> decodePng(std::span<const std::uint8_t> bytes, std::string& problem)
+{
+    try {
+        ReadSession session;
+        session.bytes = bytes;
+        ReadStructs structs;
+        structs.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &session.error, onError, onWarning);
+        if (structs.png)
+            structs.info = png_create_info_struct(structs.png);
+        if (!structs.info) {
+            problem = "Not enough memory for the picture.";
+            return std::nullopt;
+        }
+        png_set_read_fn(structs.png, &session, readBytes);
+        if (!runRead(structs.png, structs.info, session)) {
+            if (session.tooLarge)
+                problem = "The picture is too large.";
+            else
+                problem = "Cannot read the picture: " + (session.error.empty() ? std::string("libpng failed") : session.error) + ".";
+            return std::nullopt;
+        }
+
+        PngPicture& picture = session.picture;
+        if (picture.kind == PngPicture::Kind::TrueColour)
+            samplesToArgb(session, png_get_channels(structs.png, structs.info));
+        for (std::uint8_t& index : picture.indices.pixels)
+            index = session.invertBits ? (index ? 0 : 1) : index < session.paletteEnd ? index : 0;
+        collectTexts(structs.png, structs.info, picture);
+        return std::move(picture);
+    } catch (const std::bad_alloc&) {
+        problem = "Not enough memory for the picture.";
+        return std::nullopt;
+    }
+}
+
+std::optional<PngPicture> readPngFile(const std::string& path, std::string& problem)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!readWholeFile(path, bytes)) {
+        problem = "Cannot read the picture: the file cannot be opened.";
+        return std::nullopt;
+    }
+    return decodePng(bytes, problem);
+}
+
+} // namespace kinetra
