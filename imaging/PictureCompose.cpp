@@ -15,6 +15,8 @@ constexpr int kLastShadow = 254;
 constexpr int kShadowStep = 12;
 constexpr int kLightStep = 4;
 constexpr std::uint32_t kColorMask = 0x00FFFFFFu;
+// The blend table runs from the first light to the last shadow in one piece.
+static_assert(kLastLight + 1 == kFirstShadow);
 
 // The channel values of a shadow or light pixel's blend, for every index
 // from the first light to the last shadow and every background value. The
