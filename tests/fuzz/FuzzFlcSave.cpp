@@ -72,14 +72,11 @@ void colourPlaces(const CFlcAnimation& animation, std::vector<bool>& colourBytes
 
 bool sameFrames(const CFlcAnimation& a, const CFlcAnimation& b)
 {
-    if (a.frames.size() != b.frames.size())
-        return false;
-    for (std::size_t i = 0; i < a.frames.size(); ++i) {
-        const std::size_t size = std::size_t(a.frames[i]->width) * std::size_t(a.frames[i]->height);
-        if (!std::equal(a.frames[i]->indices.get(), a.frames[i]->indices.get() + size, b.frames[i]->indices.get()))
-            return false;
-    }
-    return true;
+    return std::equal(a.frames.begin(), a.frames.end(), b.frames.begin(), b.frames.end(),
+                      [](const FlcFrame& x, const FlcFrame& y) {
+                          return x.width == y.width && x.height == y.height
+                              && std::ranges::equal(x.pixels(), y.pixels());
+                      });
 }
 
 } // namespace
