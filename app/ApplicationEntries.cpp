@@ -1,6 +1,6 @@
 #include "app/ApplicationEntries.h"
 
-#include "app/DesktopEntry.h"
+#include "installer/DesktopEntry.h"
 
 #include <QDir>
 #include <QDirIterator>

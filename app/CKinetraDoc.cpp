@@ -2,8 +2,8 @@
 
 #include "app/CKinetraApp.h"
 #include "app/SettingNames.h"
-#include "flc/AtomicFile.h"
 #include "flc/FlcHeader.h"
+#include "io/AtomicFile.h"
 #include "res/Resource.h"
 #include "ui/CFileFlcDlg.h"
 #include "ui/CMainFrame.h"

@@ -1,8 +1,8 @@
 #include "app/FileAssociation.h"
 
 #include "app/ApplicationEntries.h"
-#include "app/DesktopEntry.h"
 #include "app/MimeAppsList.h"
+#include "installer/DesktopEntry.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "cli/Command.h"
 #include "cli/StoryboardOptions.h"
 
-#include "flc/AtomicFile.h"
 #include "imaging/StoryboardFile.h"
+#include "io/AtomicFile.h"
 
 #include <filesystem>
 #include <ostream>

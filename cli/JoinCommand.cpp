@@ -2,9 +2,9 @@
 #include "cli/Command.h"
 #include "cli/StoryboardOptions.h"
 
-#include "flc/AtomicFile.h"
-#include "flc/WholeFile.h"
 #include "imaging/StoryboardBuild.h"
+#include "io/AtomicFile.h"
+#include "io/WholeFile.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,8 +1,8 @@
 #include "cli/CliAnimation.h"
 #include "cli/Command.h"
 
-#include "flc/AtomicFile.h"
 #include "imaging/StoryboardBuild.h"
+#include "io/AtomicFile.h"
 
 #include <array>
 #include <filesystem>

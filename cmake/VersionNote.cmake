@@ -1,4 +1,4 @@
-# The version note (flc/VersionNote.h): every shipped binary carries its
+# The version note (io/VersionNote.h): every shipped binary carries its
 # product version, a comments line and the copyright line in an ELF note.
 
 set(KINETRA_VERSION_COMMENTS "Linux build" CACHE STRING "The comments line of the version note")

@@ -1,9 +1,9 @@
 #include "flc/CFlcAnimation.h"
 
-#include "flc/ByteReader.h"
 #include "flc/Color256Layout.h"
 #include "flc/FlcChunks.h"
-#include "flc/WholeFile.h"
+#include "io/ByteReader.h"
+#include "io/WholeFile.h"
 
 #include <algorithm>
 #include <new>

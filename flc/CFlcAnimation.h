@@ -1,11 +1,11 @@
 #pragma once
 
+#include "flc/ColorKey.h"
 #include "flc/FlcFrame.h"
 #include "flc/FlcHeader.h"
 #include "flc/IndexImage.h"
 #include "flc/Palette.h"
 #include "flc/Result.h"
-#include "imaging/DrawDevice.h"
 
 #include <cstdint>
 #include <memory>

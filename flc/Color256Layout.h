@@ -1,6 +1,6 @@
 #pragma once
 
-#include "flc/ByteReader.h"
+#include "io/ByteReader.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "flc/ByteReader.h"
 #include "flc/IndexImage.h"
 #include "flc/Palette.h"
+#include "io/ByteReader.h"
 
 #include <cstdint>
 

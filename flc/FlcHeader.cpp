@@ -1,6 +1,6 @@
 #include "flc/FlcHeader.h"
 
-#include "flc/ByteReader.h"
+#include "io/ByteReader.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 #include "flc/CFlcAnimation.h"
 
-#include "flc/AtomicFile.h"
-#include "flc/ByteReader.h"
 #include "flc/Color256Layout.h"
 #include "flc/FlcChunks.h"
-#include "flc/WholeFile.h"
+#include "io/AtomicFile.h"
+#include "io/ByteReader.h"
+#include "io/WholeFile.h"
 
 #include <algorithm>
 #include <utility>

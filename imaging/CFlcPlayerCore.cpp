@@ -1,8 +1,8 @@
 #include "imaging/CFlcPlayerCore.h"
 
-#include "flc/AtomicFile.h"
 #include "flc/PlainFlcDefaults.h"
 #include "imaging/CPcxImage.h"
+#include "io/AtomicFile.h"
 #include "palette/BuiltInResources.h"
 #include "palette/CivPalettes.h"
 #include "palette/PaletteFiles.h"

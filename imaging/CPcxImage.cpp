@@ -1,7 +1,7 @@
 #include "imaging/CPcxImage.h"
 
-#include "flc/ByteReader.h"
-#include "flc/WholeFile.h"
+#include "io/ByteReader.h"
+#include "io/WholeFile.h"
 
 #include <algorithm>
 #include <new>

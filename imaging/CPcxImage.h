@@ -1,8 +1,8 @@
 #pragma once
 
-#include "flc/CSurface.h"
 #include "flc/Palette.h"
 #include "flc/Result.h"
+#include "imaging/CSurface.h"
 
 #include <array>
 #include <cstddef>

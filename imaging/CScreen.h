@@ -1,7 +1,7 @@
 #pragma once
 
-#include "flc/CSurface.h"
 #include "flc/Result.h"
+#include "imaging/CSurface.h"
 #include "imaging/DrawDevice.h"
 
 #include <functional>

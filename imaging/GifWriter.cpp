@@ -1,7 +1,7 @@
 #include "imaging/GifWriter.h"
 
-#include "flc/AtomicFile.h"
 #include "imaging/ColorQuantizer.h"
+#include "io/AtomicFile.h"
 
 #include <gif_lib.h>
 

@@ -1,7 +1,7 @@
 #include "imaging/PngFile.h"
 
-#include "flc/AtomicFile.h"
-#include "flc/WholeFile.h"
+#include "io/AtomicFile.h"
+#include "io/WholeFile.h"
 
 #include <png.h>
 

@@ -1,11 +1,11 @@
 #include "imaging/StoryboardFile.h"
 
-#include "flc/AtomicFile.h"
 #include "flc/FlcFrame.h"
-#include "flc/WholeFile.h"
 #include "imaging/CPcxImage.h"
 #include "imaging/PcxWriter.h"
 #include "imaging/PngFile.h"
+#include "io/AtomicFile.h"
+#include "io/WholeFile.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
 #include "installer/LibraryPlacement.h"
 
-#include "flc/AtomicFile.h"
-#include "flc/VersionNote.h"
-#include "flc/WholeFile.h"
 #include "installer/VersionCompare.h"
+#include "io/AtomicFile.h"
+#include "io/VersionNote.h"
+#include "io/WholeFile.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "installer/MenuFolder.h"
 
-#include "app/DesktopEntry.h"
+#include "installer/DesktopEntry.h"
 #include "installer/EntryFile.h"
 #include "installer/Shortcut.h"
 

@@ -1,6 +1,6 @@
 #include "installer/Shortcut.h"
 
-#include "app/DesktopEntry.h"
+#include "installer/DesktopEntry.h"
 #include "installer/EntryFile.h"
 
 #include <QDir>

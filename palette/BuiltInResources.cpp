@@ -1,6 +1,6 @@
 #include "palette/BuiltInResources.h"
 
-#include "flc/AtomicFile.h"
+#include "io/AtomicFile.h"
 #include "palette/EmbeddedResources.h"
 
 namespace kinetra {

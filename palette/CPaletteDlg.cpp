@@ -1,8 +1,8 @@
 #include "palette/CPaletteDlg.h"
 
 #include "palette/CColorTable.h"
-#include "ui/DialogIcons.h"
-#include "ui/KinetraIcons.h"
+#include "res/DialogIcons.h"
+#include "res/KinetraIcons.h"
 #include "uikit/CButtonX.h"
 #include "uikit/CEditX.h"
 #include "uikit/Colour.h"

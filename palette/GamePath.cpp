@@ -1,6 +1,6 @@
 #include "palette/GamePath.h"
 
-#include "flc/WholeFile.h"
+#include "io/WholeFile.h"
 #include "palette/AsciiCase.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "palette/PaletteFiles.h"
 
-#include "flc/ByteReader.h"
-#include "flc/WholeFile.h"
+#include "io/ByteReader.h"
+#include "io/WholeFile.h"
 #include "palette/AsciiCase.h"
 
 #include <charconv>

@@ -9,12 +9,12 @@
 
 #include "tools/GeneratorSupport.h"
 
-#include "flc/ByteReader.h"
 #include "flc/CFlcAnimation.h"
 #include "flc/FlcChunks.h"
 #include "flc/FlcHeader.h"
-#include "flc/WholeFile.h"
 #include "imaging/CScreen.h"
+#include "io/ByteReader.h"
+#include "io/WholeFile.h"
 
 #include <cstdio>
 #include <filesystem>

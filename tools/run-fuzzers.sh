@@ -11,7 +11,7 @@ build_dir="${KINETRA_BUILD_DIR:-$KINETRA_ROOT/build-fuzz}"
 fuzzers=(flc_load flc_save pcx_load palette_files)
 kinetra_install_packages
 CXX=clang++ cmake -S "$KINETRA_ROOT" -B "$build_dir" -G Ninja -DKINETRA_WERROR=ON \
-    -DKINETRA_SANITIZE=ON -DKINETRA_BUILD_FUZZERS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    -DKINETRA_SANITIZE=ON -DKINETRA_BUILD_FUZZERS=ON -DKINETRA_CORE_ONLY=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build_dir" --target "${fuzzers[@]/#/fuzz_}"
 
 data="$KINETRA_ROOT/tests/data"

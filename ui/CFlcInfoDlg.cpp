@@ -1,9 +1,9 @@
 #include "ui/CFlcInfoDlg.h"
 
 #include "imaging/CFlcPlayer.h"
+#include "res/DialogIcons.h"
+#include "res/KinetraIcons.h"
 #include "res/Resource.h"
-#include "ui/DialogIcons.h"
-#include "ui/KinetraIcons.h"
 #include "uikit/CButtonX.h"
 #include "uikit/CEditX.h"
 #include "uikit/Paths.h"

@@ -1,7 +1,7 @@
 #include "ui/CStoryboardLayoutDlg.h"
 
+#include "res/DialogIcons.h"
 #include "res/Resource.h"
-#include "ui/DialogIcons.h"
 #include "uikit/CButtonX.h"
 #include "uikit/StringTable.h"
 

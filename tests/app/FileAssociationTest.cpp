@@ -1,8 +1,8 @@
 #include "AppTestSupport.h"
-#include "app/DesktopEntry.h"
 #include "app/FileAssociation.h"
+#include "installer/DesktopEntry.h"
 #include "qtsupport/QtTestMain.h"
-#include "ui/KinetraIcons.h"
+#include "res/KinetraIcons.h"
 
 using kinetra::FileAssociation;
 using namespace kinetra::apptest;

@@ -1,4 +1,4 @@
-#include "flc/AtomicFile.h"
+#include "io/AtomicFile.h"
 
 #include "PlayerCoreFixture.h"
 

@@ -2,11 +2,11 @@
 // pixel: random images of awkward sizes, every image chunk type, sparse and
 // dense deltas, and the bundled samples.
 
-#include "flc/ByteReader.h"
 #include "flc/CFlcAnimation.h"
 #include "flc/FlcChunks.h"
-#include "imaging/CScreen.h"
 #include "flc/FlcEncoder.h"
+#include "imaging/CScreen.h"
+#include "io/ByteReader.h"
 
 #include <gtest/gtest.h>
 

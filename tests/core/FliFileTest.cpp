@@ -4,7 +4,7 @@
 #include "flc/CFlcAnimation.h"
 #include "flc/FlcChunks.h"
 #include "flc/FlcEncoder.h"
-#include "flc/WholeFile.h"
+#include "io/WholeFile.h"
 
 #include "TestSupport.h"
 

@@ -7,11 +7,11 @@
 
 #include "flc/CFlcAnimation.h"
 #include "flc/FlcEncoder.h"
-#include "flc/WholeFile.h"
 #include "imaging/CPcxImage.h"
 #include "imaging/PaletteMapping.h"
 #include "imaging/PcxWriter.h"
 #include "imaging/StoryboardBuild.h"
+#include "io/WholeFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "flc/CSurface.h"
 #include "imaging/CScreen.h"
+#include "imaging/CSurface.h"
 
 #include "TestSupport.h"
 

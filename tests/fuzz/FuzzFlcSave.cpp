@@ -6,7 +6,7 @@
 
 #include "flc/CFlcAnimation.h"
 #include "flc/FlcChunks.h"
-#include "flc/WholeFile.h"
+#include "io/WholeFile.h"
 
 #include <unistd.h>
 

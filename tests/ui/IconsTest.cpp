@@ -1,5 +1,5 @@
 #include "qtsupport/QtTestMain.h"
-#include "ui/KinetraIcons.h"
+#include "res/KinetraIcons.h"
 
 #include <QImage>
 #include <QPixmap>

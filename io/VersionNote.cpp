@@ -1,7 +1,7 @@
-#include "flc/VersionNote.h"
+#include "io/VersionNote.h"
 
-#include "flc/ByteReader.h"
-#include "flc/WholeFile.h"
+#include "io/ByteReader.h"
+#include "io/WholeFile.h"
 
 #include <elf.h>
 

@@ -1,4 +1,4 @@
-#include "ui/DialogIcons.h"
+#include "res/DialogIcons.h"
 
 #include <QPainter>
 #include <QPixmap>

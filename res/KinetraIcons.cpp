@@ -1,4 +1,4 @@
-#include "ui/KinetraIcons.h"
+#include "res/KinetraIcons.h"
 
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void initResourcesOnce()

@@ -1,4 +1,4 @@
-#include "flc/CSurface.h"
+#include "imaging/CSurface.h"
 
 #include "imaging/CScreen.h"
 

@@ -1,4 +1,4 @@
-#include "flc/WholeFile.h"
+#include "io/WholeFile.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "app/DesktopEntry.h"
+#include "installer/DesktopEntry.h"
 
 #include <QStringList>
 
