@@ -443,8 +443,9 @@ void CMainView::OnInitialUpdate()
     }
 
     m_nCivColor = 0;
+    // A file that cannot be read the player has reported; `loaded` says the rest.
     if (m_pDocument && !m_pDocument->GetLoadPath().isEmpty())
-        player.Load(m_pDocument->GetLoadPath());
+        (void)player.Load(m_pDocument->GetLoadPath());
 
     if (!player.loaded) {
         // Nothing to move through: the slider must not keep the last file's
@@ -761,8 +762,8 @@ int CMainView::OnColourSelected(unsigned colour, unsigned controlId)
 void CMainView::OnAlphaBlend()
 {
     CFlcPlayer& player = *m_wndPlayer;
-    if (player.loaded && !player.SetAlphaBlend(!player.alphaBlend))
-        OnInitialUpdate();
+    if (player.loaded)
+        player.SetAlphaBlend(!player.alphaBlend);
     m_checkAlpha->setChecked(player.alphaBlend);
     emit stateChanged();
 }
@@ -775,12 +776,12 @@ void CMainView::OnCivColorSelected()
     if (m_nCivColor == previous)
         return;
 
-    int applied = 0;
+    bool applied = false;
     switch (paletteSource().type) {
     case 0: applied = player.LoadCivColorFromGame(m_nCivColor); break;
     case 1: applied = player.LoadCivColorFromResources(m_nCivColor); break;
     case 2: applied = player.LoadCivColorFromFolder(m_nCivColor); break;
-    default: applied = 0; break;
+    default: applied = false; break;
     }
 
     if (!applied) {

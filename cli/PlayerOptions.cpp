@@ -115,11 +115,11 @@ bool applyCivColor(CFlcPlayerCore& player, const PaletteSourceRequest& request)
 {
     switch (request.source) {
     case kPaletteFromGame:
-        return player.LoadCivColorFromGame(request.civ) != 0;
+        return player.LoadCivColorFromGame(request.civ);
     case kPaletteBuiltIn:
-        return player.LoadCivColorFromResources(request.civ) != 0;
+        return player.LoadCivColorFromResources(request.civ);
     case kPaletteFromFolder:
-        return player.LoadCivColorFromFolder(request.civ) != 0;
+        return player.LoadCivColorFromFolder(request.civ);
     default:
         return false;
     }
@@ -181,7 +181,7 @@ bool applyBackground(CFlcPlayerCore& player, const Background& background)
         return true;
     case kBackgroundSea:
     case kBackgroundLand:
-        return player.SetImageBackground(background.type) != 0;
+        return player.SetImageBackground(background.type);
     default:
         player.SetDefaultBackground();
         return true;

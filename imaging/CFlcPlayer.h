@@ -41,8 +41,8 @@ public:
     using kinetra::CFlcPlayerCore::ExportPalette;
     using kinetra::CFlcPlayerCore::ImportPalette;
     using kinetra::CFlcPlayerCore::Save;
-    std::uint32_t ImportPalette(const QString& path);
-    std::uint32_t ExportPalette(const QString& path, int format);
+    [[nodiscard]] kinetra::PaletteFileResult ImportPalette(const QString& path);
+    [[nodiscard]] kinetra::PaletteFileResult ExportPalette(const QString& path, int format);
     kinetra::HResult Save(const QString& destination);
 
     // The game's folder ("Pal Type" 0) and the "Pal Dir" folder (2), as the

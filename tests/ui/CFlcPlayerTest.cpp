@@ -285,8 +285,8 @@ private slots:
         QVERIFY(player.Initialize());
         QCOMPARE(player.Load(kUnit), kinetra::kOk);
         // Neither folder holds a palette: the colouring fails, the file stays.
-        QCOMPARE(player.LoadCivColorFromFolder(5), 0);
-        QCOMPARE(player.LoadCivColorFromGame(5), 0);
+        QVERIFY(!player.LoadCivColorFromFolder(5));
+        QVERIFY(!player.LoadCivColorFromGame(5));
         QVERIFY(player.loaded);
 
         // The built-in palette, written out, then copied into both folders
