@@ -65,7 +65,7 @@ void BM_Tint(benchmark::State& state, const std::string& path)
     // first use of each writes its palette file out, which later tints skip.
     constexpr std::array<int, 2> kColourings{1, 2};
     for (int colouring : kColourings) {
-        if (!player.LoadCivColorFromResources(colouring)) {
+        if (!player.LoadCivColor(kPaletteBuiltIn, colouring)) {
             state.SkipWithError("cannot apply a colouring");
             return;
         }
@@ -73,7 +73,7 @@ void BM_Tint(benchmark::State& state, const std::string& path)
     std::size_t turn = 0;
     for (auto _ : state) {
         turn ^= 1;
-        if (!player.LoadCivColorFromResources(kColourings[turn])) {
+        if (!player.LoadCivColor(kPaletteBuiltIn, kColourings[turn])) {
             state.SkipWithError("cannot apply a colouring");
             return;
         }

@@ -26,8 +26,6 @@ const std::string kDirection = "Direction";
 const std::string kBgdType = "Bgd Type";
 const std::string kAlphaBlend = "AlphaBlend";
 
-// The key of a frame drawn whole: a colour that in practice never occurs.
-constexpr std::uint32_t kNeverAColor = 0x00000001;
 // A window timer never fires faster than this, whatever it is asked for.
 constexpr std::uint32_t kMinimumTimerInterval = 10;
 // No tick counts for more than this, however long the previous one took.
@@ -468,7 +466,7 @@ bool CFlcPlayerCore::ApplyCivPalette(const std::string* filePath)
     return rebuildAndResume(*this);
 }
 
-bool CFlcPlayerCore::LoadCivColorFromGame(int n)
+bool CFlcPlayerCore::loadCivColorFromGame(int n)
 {
     if (n == 0)
         return ApplyCivPalette(nullptr);
@@ -481,7 +479,7 @@ bool CFlcPlayerCore::LoadCivColorFromGame(int n)
     return ApplyCivPalette(&file);
 }
 
-bool CFlcPlayerCore::LoadCivColorFromResources(int n)
+bool CFlcPlayerCore::loadCivColorFromResources(int n)
 {
     if (n == 0)
         return ApplyCivPalette(nullptr);
@@ -495,7 +493,7 @@ bool CFlcPlayerCore::LoadCivColorFromResources(int n)
     return ApplyCivPalette(&file);
 }
 
-bool CFlcPlayerCore::LoadCivColorFromFolder(int n)
+bool CFlcPlayerCore::loadCivColorFromFolder(int n)
 {
     if (n == 0)
         return ApplyCivPalette(nullptr);
@@ -506,6 +504,16 @@ bool CFlcPlayerCore::LoadCivColorFromFolder(int n)
     if (file.empty())
         return false;
     return ApplyCivPalette(&file);
+}
+
+bool CFlcPlayerCore::LoadCivColor(PaletteSource source, int n)
+{
+    switch (source) {
+    case kPaletteFromGame: return loadCivColorFromGame(n);
+    case kPaletteBuiltIn: return loadCivColorFromResources(n);
+    case kPaletteFromFolder: return loadCivColorFromFolder(n);
+    }
+    return false;
 }
 
 // --- Palette files and edits ---------------------------------------------

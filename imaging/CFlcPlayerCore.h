@@ -10,6 +10,7 @@
 #include "imaging/CScreen.h"
 #include "imaging/PictureCompose.h"
 #include "imaging/SettingsStore.h"
+#include "palette/CivPalettes.h"
 
 #include <cstdint>
 #include <memory>
@@ -38,6 +39,9 @@ enum StepCommand : int { kStepFirst = 0, kStepPrevious = 1, kStepNext = 2, kStep
 
 // The picture is always this square for a game animation.
 inline constexpr int kCanvasSize = 240;
+// The range of the custom delay between frames, in milliseconds.
+inline constexpr int kMinimumCustomDelay = 10;
+inline constexpr int kMaximumCustomDelay = 500;
 // The interval of the player's timer in file-speed mode.
 inline constexpr std::uint32_t kTickInterval = 50;
 
@@ -82,7 +86,7 @@ public:
     // After a change of the display palette: every frame is drawn through
     // it from the next picture on. The frames keep their indices, so the
     // file is neither decoded nor read again. kFail when nothing is loaded.
-    [[nodiscard]] HResult RebuildFrames();
+    HResult RebuildFrames();
     std::uint32_t GetDefaultColor() const { return defaultColor; }
 
     // --- Playback --------------------------------------------------------
@@ -90,9 +94,9 @@ public:
     // Makes the player's screen (240 × 240 back buffer) for `window` and
     // reads the player's settings; false when the screen cannot be made.
     bool Initialize(CScreen::WindowHandle window = nullptr);
-    // 0 on success (and for an empty path), kFail when the file cannot be
+    // kOk on success (and for an empty path), kFail when the file cannot be
     // read (after OnInvalidDocument).
-    [[nodiscard]] HResult LoadFile(const std::string& filePath);
+    HResult LoadFile(const std::string& filePath);
     void Unload();
     void Play();
     void Stop();
@@ -127,9 +131,9 @@ public:
     // or unreadable, or when nothing is loaded (then the player is left
     // unloaded).
     [[nodiscard]] bool ApplyCivPalette(const std::string* filePath);
-    [[nodiscard]] bool LoadCivColorFromGame(int n);
-    [[nodiscard]] bool LoadCivColorFromResources(int n);
-    [[nodiscard]] bool LoadCivColorFromFolder(int n);
+    // Colouring n from `source`: the game's folder (GetGameFolder), the
+    // built-in set (written out to GetDataFolder) or GetPaletteFolder.
+    [[nodiscard]] bool LoadCivColor(PaletteSource source, int n);
 
     // --- Palette files and edits ----------------------------------------
 
@@ -173,8 +177,9 @@ public:
     int backgroundType = kBackgroundDefault;
 
     // Where the colourings and tiles come from when no window says so: the
-    // game's folder ("Pal Type" 0), the "Pal Dir" folder (2), and the
-    // per-user data folder that the built-in files are written out to.
+    // game's folder (kPaletteFromGame), the "Pal Dir" folder
+    // (kPaletteFromFolder), and the per-user data folder that the built-in
+    // files are written out to.
     std::string gameFolder;
     std::string paletteFolder;
     std::string dataFolder;
@@ -204,6 +209,9 @@ protected:
 
 private:
     CSurface* backBuffer() const;
+    bool loadCivColorFromGame(int n);
+    bool loadCivColorFromResources(int n);
+    bool loadCivColorFromFolder(int n);
 
     std::unique_ptr<CScreen> m_screen;
 };

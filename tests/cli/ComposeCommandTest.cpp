@@ -263,7 +263,7 @@ TEST_F(CliCompose, CivColourTintsTheCivilizationPixels)
     }
     EXPECT_GT(tinted, 0);
     expectSamePicture(*picture, corePicture(fixture.path, {.prepare = [](CFlcPlayerCore& player) {
-                                                               ASSERT_TRUE(player.LoadCivColorFromResources(5));
+                                                               ASSERT_TRUE(player.LoadCivColor(kPaletteBuiltIn, 5));
                                                                player.currentFrame = 4;
                                                            }}));
 }

@@ -120,7 +120,7 @@ TEST_F(PlayerPaletteTest, InvalidImportLeavesEverythingAsItWas)
 
 TEST_F(PlayerPaletteTest, ExportWritesTheTintedDisplayPaletteUnderTheFormatsName)
 {
-    ASSERT_TRUE(player.LoadCivColorFromResources(5));
+    ASSERT_TRUE(player.LoadCivColor(kPaletteBuiltIn, 5));
     const Palette display = player.displayPalette;
     ASSERT_NE(display, player.filePalette);
 

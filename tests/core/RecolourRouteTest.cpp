@@ -75,9 +75,9 @@ struct RecolourCase {
 };
 
 const RecolourCase kRecolourCases[] = {
-    {"civilization 5", [](CFlcPlayerCore& player) { return player.LoadCivColorFromResources(5); }},
+    {"civilization 5", [](CFlcPlayerCore& player) { return player.LoadCivColor(kPaletteBuiltIn, 5); }},
     {"civilization 5, then the file's own",
-     [](CFlcPlayerCore& player) { return player.LoadCivColorFromResources(5) && player.LoadCivColorFromResources(0); }},
+     [](CFlcPlayerCore& player) { return player.LoadCivColor(kPaletteBuiltIn, 5) && player.LoadCivColor(kPaletteBuiltIn, 0); }},
     {"edited palette", [](CFlcPlayerCore& player) {
          for (int i : {0, 64, 100, 224, 230, 240, 250, 255})
              player.displayPalette[std::size_t(i)] = PaletteEntry::fromRgb(std::uint8_t(i), 40, std::uint8_t(255 - i));
