@@ -46,7 +46,8 @@ public:
     kinetra::HResult Save(const QString& destination);
 
     // The game's folder (kPaletteFromGame) and the "Pal Dir" folder
-    // (kPaletteFromFolder), as the owner knows them; without one the core's own fields are used.
+    // (kPaletteFromFolder), as the owner knows them; without one the core's
+    // own fields are used.
     void SetFolderSources(FolderSource gameFolder, FolderSource paletteFolder);
 
     // Replaces the millisecond clock (a monotonic one by default); an empty
