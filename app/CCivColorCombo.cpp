@@ -1,5 +1,6 @@
 #include "app/CCivColorCombo.h"
 
+#include "palette/CivPalettes.h"
 #include "uikit/Colour.h"
 
 #include <QAbstractItemView>
@@ -7,6 +8,8 @@
 #include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 #include <QStylePainter>
+
+#include <cstdio>
 
 namespace {
 
@@ -40,41 +43,17 @@ private:
 
 } // namespace
 
-std::array<CCivColorCombo::Entry, CCivColorCombo::kEntryCount> CCivColorCombo::civColorTable = {{
-    {rgb(0, 0, 0), "Default"},
-    {rgb(233, 233, 233), "Civ Color 1"},
-    {rgb(231, 12, 12), "Civ Color 2"},
-    {rgb(255, 142, 5), "Civ Color 3"},
-    {rgb(235, 235, 5), "Civ Color 4"},
-    {rgb(11, 120, 10), "Civ Color 5"},
-    {rgb(31, 219, 219), "Civ Color 6"},
-    {rgb(57, 100, 252), "Civ Color 7"},
-    {rgb(255, 79, 242), "Civ Color 8"},
-    {rgb(125, 1, 156), "Civ Color 9"},
-    {rgb(144, 107, 11), "Civ Color 10"},
-    {rgb(121, 225, 3), "Civ Color 11"},
-    {rgb(152, 11, 10), "Civ Color 12"},
-    {rgb(151, 151, 151), "Civ Color 13"},
-    {rgb(3, 41, 148), "Civ Color 14"},
-    {rgb(18, 137, 154), "Civ Color 15"},
-    {rgb(248, 197, 255), "Civ Color 16"},
-    {rgb(64, 64, 64), "Civ Color 17"},
-    {rgb(195, 3, 255), "Civ Color 18"},
-    {rgb(210, 183, 0), "Civ Color 19"},
-    {rgb(131, 0, 255), "Civ Color 20"},
-    {rgb(175, 219, 237), "Civ Color 21"},
-    {rgb(118, 137, 57), "Civ Color 22"},
-    {rgb(255, 195, 0), "Civ Color 23"},
-    {rgb(255, 112, 0), "Civ Color 24"},
-    {rgb(198, 215, 153), "Civ Color 25"},
-    {rgb(119, 255, 176), "Civ Color 26"},
-    {rgb(194, 201, 72), "Civ Color 27"},
-    {rgb(178, 137, 82), "Civ Color 28"},
-    {rgb(111, 86, 10), "Civ Color 29"},
-    {rgb(73, 93, 48), "Civ Color 30"},
-    {rgb(255, 200, 255), "Civ Color 31"},
-    {rgb(199, 172, 237), "Civ Color 32"},
-}};
+std::array<CCivColorCombo::Entry, CCivColorCombo::kEntryCount> CCivColorCombo::civColorTable = [] {
+    std::array<Entry, kEntryCount> table{};
+    table[0] = {rgb(0, 0, 0), "Default"};
+    for (int n = 1; n < kEntryCount; ++n) {
+        const kinetra::PaletteEntry civ = kinetra::kCivColors[std::size_t(n - 1)];
+        Entry& entry = table[std::size_t(n)];
+        entry.color = rgb(civ.red, civ.green, civ.blue);
+        std::snprintf(entry.name, sizeof entry.name, "Civ Color %d", n);
+    }
+    return table;
+}();
 
 CCivColorCombo::CCivColorCombo(QWidget* parent) : QComboBox(parent)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "palette/CivPalettes.h"
+
 #include <QComboBox>
 #include <QStyle>
 
@@ -12,7 +14,7 @@ class CCivColorCombo : public QComboBox {
     Q_OBJECT
 
 public:
-    static constexpr int kEntryCount = 33;
+    static constexpr int kEntryCount = kinetra::kCivColorCount + 1;
 
     struct Entry {
         unsigned color; // 0x00BBGGRR

@@ -245,7 +245,7 @@ void CKinetraApp::LoadSettings()
     m_nMaxMRU = uGetProfileInt(kOptions, kMaxMRU, kDefaultMaxMRU);
     m_bLoadDoc = uGetProfileInt(kOptions, kLoadDoc, 0) != 0;
     m_bCheckFileType = uGetProfileInt(kOptions, kCheckFileType, 1) != 0;
-    m_nPalType = uGetProfileInt(kOptions, kPalType, 0);
+    m_nPalType = uGetProfileInt(kOptions, kPalType, kinetra::kPaletteFromGame);
     m_strPalDir = uGetProfileString(kOptions, kPalDir);
     if (m_nMaxMRU < kMinMaxMRU || m_nMaxMRU > kMaxMaxMRU)
         m_nMaxMRU = kDefaultMaxMRU;

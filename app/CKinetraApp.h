@@ -1,5 +1,6 @@
 #pragma once
 
+#include "palette/CivPalettes.h"
 #include "uikit/CMruFileManager.h"
 
 #include <QObject>
@@ -79,7 +80,7 @@ public:
     bool m_bLoadDoc = false;
     bool m_bStartingUp = true;
     bool m_bCheckFileType = true;
-    int m_nPalType = 0;
+    int m_nPalType = kinetra::kPaletteFromGame; // as stored, perhaps none of them
     QString m_strPalDir;
 
     // The menu looks read at start-up ("Menu" section) and handed to

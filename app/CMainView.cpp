@@ -91,26 +91,26 @@ QString commandTip(unsigned commandId)
 
 // Where the civilization palettes come from: the application's settings
 // cache, or the profile itself when the view runs without an application.
-struct PaletteSource {
-    int type = 0;
+struct PaletteSourceSetting {
+    int type = kinetra::kPaletteFromGame; // as stored, perhaps none of them
     bool gamePathFound = false;
     QString folder;
 };
 
-PaletteSource paletteSource()
+PaletteSourceSetting paletteSource()
 {
     using namespace kinetra::settings;
     if (const CKinetraApp* app = theApp())
         return {app->m_nPalType, app->m_bGamePath, app->GetPalDir()};
-    return {uGetProfileInt(kOptions, kPalType, 0), false, uGetProfileString(kOptions, kPalDir)};
+    return {uGetProfileInt(kOptions, kPalType, kinetra::kPaletteFromGame), false, uGetProfileString(kOptions, kPalDir)};
 }
 
-bool paletteSourceAvailable(const PaletteSource& source)
+bool paletteSourceAvailable(const PaletteSourceSetting& source)
 {
     switch (source.type) {
-    case 0: return source.gamePathFound;
-    case 1: return true;
-    case 2: return !source.folder.isEmpty() && QDir(source.folder).exists();
+    case kinetra::kPaletteFromGame: return source.gamePathFound;
+    case kinetra::kPaletteBuiltIn: return true;
+    case kinetra::kPaletteFromFolder: return !source.folder.isEmpty() && QDir(source.folder).exists();
     default: return false;
     }
 }
@@ -370,7 +370,7 @@ void CMainView::setupSliders()
     const QSignalBlocker frameBlock(m_sliderFrame);
     const QSignalBlocker delayBlock(m_sliderDelay);
     m_sliderFrame->setRange(0, 0);
-    m_sliderDelay->setRange(10, 500);
+    m_sliderDelay->setRange(kinetra::kMinimumCustomDelay, kinetra::kMaximumCustomDelay);
     m_sliderDelay->setTickInterval(100);
     m_sliderDelay->setTickPosition(QSlider::TicksBelow);
     m_sliderDelay->setSingleStep(10);
@@ -443,8 +443,9 @@ void CMainView::OnInitialUpdate()
     }
 
     m_nCivColor = 0;
+    // A file that cannot be read the player has reported; `loaded` says the rest.
     if (m_pDocument && !m_pDocument->GetLoadPath().isEmpty())
-        player.Load(m_pDocument->GetLoadPath());
+        (void)player.Load(m_pDocument->GetLoadPath());
 
     if (!player.loaded) {
         // Nothing to move through: the slider must not keep the last file's
@@ -761,8 +762,8 @@ int CMainView::OnColourSelected(unsigned colour, unsigned controlId)
 void CMainView::OnAlphaBlend()
 {
     CFlcPlayer& player = *m_wndPlayer;
-    if (player.loaded && !player.SetAlphaBlend(!player.alphaBlend))
-        OnInitialUpdate();
+    if (player.loaded)
+        player.SetAlphaBlend(!player.alphaBlend);
     m_checkAlpha->setChecked(player.alphaBlend);
     emit stateChanged();
 }
@@ -775,13 +776,7 @@ void CMainView::OnCivColorSelected()
     if (m_nCivColor == previous)
         return;
 
-    int applied = 0;
-    switch (paletteSource().type) {
-    case 0: applied = player.LoadCivColorFromGame(m_nCivColor); break;
-    case 1: applied = player.LoadCivColorFromResources(m_nCivColor); break;
-    case 2: applied = player.LoadCivColorFromFolder(m_nCivColor); break;
-    default: applied = 0; break;
-    }
+    const bool applied = player.LoadCivColor(kinetra::PaletteSource(paletteSource().type), m_nCivColor);
 
     if (!applied) {
         m_nCivColor = previous;

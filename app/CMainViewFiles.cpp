@@ -87,7 +87,7 @@ void CMainView::OnImportPalette()
     rememberPaletteChoice(dialog, kPalFilterImp, dialog.GetPathName());
 
     const QString path = dialog.GetPathName();
-    if (player.ImportPalette(path) != 1) {
+    if (player.ImportPalette(path) != kinetra::PaletteFileResult::Done) {
         // Back to the file's own palette.
         OnInitialUpdate();
         uMessageBox(uFormatString(IDS_PALETTE_IMPORT_INVALID, path), MB_OK, this);
@@ -121,7 +121,7 @@ void CMainView::OnExportPalette()
     if (path != chosen && QFileInfo::exists(path)
         && uMessageBox(uFormatString(IDS_PALETTE_REPLACE, path), MB_YESNO | MB_ICONEXCLAMATION, this) != IDYES)
         return;
-    if (player.ExportPalette(chosen, format) == 1) {
+    if (player.ExportPalette(chosen, format) == kinetra::PaletteFileResult::Done) {
         rememberPaletteChoice(dialog, kPalFilterExp, path);
         uMessageBox(uLoadString(IDS_PALETTE_EXPORTED), MB_OK, this);
     } else {

@@ -65,7 +65,7 @@ void BM_Tint(benchmark::State& state, const std::string& path)
     // first use of each writes its palette file out, which later tints skip.
     constexpr std::array<int, 2> kColourings{1, 2};
     for (int colouring : kColourings) {
-        if (player.LoadCivColorFromResources(colouring) == 0) {
+        if (!player.LoadCivColor(kPaletteBuiltIn, colouring)) {
             state.SkipWithError("cannot apply a colouring");
             return;
         }
@@ -73,7 +73,7 @@ void BM_Tint(benchmark::State& state, const std::string& path)
     std::size_t turn = 0;
     for (auto _ : state) {
         turn ^= 1;
-        if (player.LoadCivColorFromResources(kColourings[turn]) == 0) {
+        if (!player.LoadCivColor(kPaletteBuiltIn, kColourings[turn])) {
             state.SkipWithError("cannot apply a colouring");
             return;
         }
@@ -95,14 +95,14 @@ void BM_Tick(benchmark::State& state, const std::string& path, bool overSea)
     }
     CFlcPlayerCore& player = loaded.player();
     // Over a tile, the background costs a keyed blit rather than a fill.
-    if (overSea && player.SetImageBackground(kBackgroundSea) == 0) {
+    if (overSea && !player.SetImageBackground(kBackgroundSea)) {
         state.SkipWithError("cannot set the sea tile");
         return;
     }
     player.SetAlphaBlend(true);
     player.Step(kStepFirst);
     for (auto _ : state) {
-        if (player.Tick() == 0) {
+        if (!player.Tick()) {
             state.SkipWithError("nothing to draw");
             return;
         }

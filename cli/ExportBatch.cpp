@@ -66,7 +66,8 @@ std::optional<std::string> readExportRequest(const ParsedArguments& args, Export
     if (args.has("--delay")) {
         const auto delay = parseInt(args.value("--delay"), kMinimumCustomDelay, kMaximumCustomDelay);
         if (!delay)
-            return "--delay takes milliseconds from 10 to 500, not '" + args.value("--delay") + "'";
+            return "--delay takes milliseconds from " + std::to_string(kMinimumCustomDelay) + " to "
+                + std::to_string(kMaximumCustomDelay) + ", not '" + args.value("--delay") + "'";
         request.delayMs = std::uint32_t(*delay);
     }
     request.transparent = args.has("--transparent");

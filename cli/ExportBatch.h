@@ -30,10 +30,6 @@ inline constexpr std::array kExportOptions = joinOptions(
                 kPictureOptions),
     kPaletteSourceOptions);
 
-// The window's custom delays, for --delay.
-inline constexpr int kMinimumCustomDelay = 10;
-inline constexpr int kMaximumCustomDelay = 500;
-
 struct ExportRequest {
     std::vector<std::string> files;
     std::string outFile; // --out: the one FILE's output

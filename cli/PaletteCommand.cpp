@@ -86,7 +86,7 @@ int runExport(const CommandContext& context)
     if (palette.civ >= 0 && !player.IsPlainFlc() && !applyCivColor(player, palette))
         return context.failure("Cannot get civilization specified palette.");
 
-    if (player.ExportPalette(out, static_cast<int>(format)) != 1)
+    if (player.ExportPalette(out, static_cast<int>(format)) != PaletteFileResult::Done)
         return context.failure('\'' + out + "'\nCannot export palette to the file.");
     context.out << palettePathForFormat(out, format) << '\n';
     return kExitOk;
@@ -114,7 +114,7 @@ int runImport(const CommandContext& context)
         return context.failure("Cannot create the player.");
     if (!player.open(file))
         return kExitFailure;
-    if (player.ImportPalette(paletteFile) != 1)
+    if (player.ImportPalette(paletteFile) != PaletteFileResult::Done)
         return context.failure('\'' + paletteFile + "'\nCould not import the color table because it's not a valid file.");
     if (player.Save(out) != kOk)
         return context.failure('\'' + out + "'\nCannot save the file.");

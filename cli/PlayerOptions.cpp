@@ -86,7 +86,7 @@ std::optional<std::string> readPaletteSource(const ParsedArguments& args, Palett
         const auto source = parseInt(args.value("--pal-type"), kPaletteFromGame, kPaletteFromFolder);
         if (!source)
             return "--pal-type takes 0, 1 or 2, not '" + args.value("--pal-type") + "'";
-        request.source = *source;
+        request.source = PaletteSource(*source);
     }
     request.paletteFolder = args.value("--pal-dir");
     request.gameFolder = args.value("--game-dir");
@@ -113,16 +113,7 @@ void usePaletteFolders(CFlcPlayerCore& player, const PaletteSourceRequest& reque
 
 bool applyCivColor(CFlcPlayerCore& player, const PaletteSourceRequest& request)
 {
-    switch (request.source) {
-    case kPaletteFromGame:
-        return player.LoadCivColorFromGame(request.civ) != 0;
-    case kPaletteBuiltIn:
-        return player.LoadCivColorFromResources(request.civ) != 0;
-    case kPaletteFromFolder:
-        return player.LoadCivColorFromFolder(request.civ) != 0;
-    default:
-        return false;
-    }
+    return player.LoadCivColor(request.source, request.civ);
 }
 
 std::optional<Background> parseBackground(const std::string& text)
@@ -181,7 +172,7 @@ bool applyBackground(CFlcPlayerCore& player, const Background& background)
         return true;
     case kBackgroundSea:
     case kBackgroundLand:
-        return player.SetImageBackground(background.type) != 0;
+        return player.SetImageBackground(background.type);
     default:
         player.SetDefaultBackground();
         return true;

@@ -47,9 +47,6 @@ private:
 // A whole decimal number in [low, high], nothing else.
 std::optional<int> parseInt(const std::string& text, int low, int high);
 
-// The palette sources of the "Pal Type" setting.
-enum PaletteSource : int { kPaletteFromGame = 0, kPaletteBuiltIn = 1, kPaletteFromFolder = 2 };
-
 // --civ, --pal-type, --pal-dir and --game-dir.
 inline constexpr std::array kPaletteSourceOptions{
     OptionSpec{.name = "--civ", .takesValue = true},
@@ -73,7 +70,7 @@ inline constexpr std::array kPaletteSourceOptions{
 
 struct PaletteSourceRequest {
     int civ = -1; // none asked for
-    int source = kPaletteBuiltIn;
+    PaletteSource source = kPaletteBuiltIn;
     std::string paletteFolder;
     std::string gameFolder;
 };

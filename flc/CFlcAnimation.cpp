@@ -13,7 +13,6 @@ namespace kinetra {
 
 namespace {
 
-constexpr std::uint32_t kNeverAColor = 0x00000001;
 // An FLI header's speed counts 1/70 s.
 constexpr std::uint32_t kFliTicksPerSecond = 70;
 

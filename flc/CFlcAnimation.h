@@ -17,6 +17,9 @@
 
 namespace kinetra {
 
+// The key of a frame drawn whole: a colour that in practice never occurs.
+inline constexpr std::uint32_t kNeverAColor = 0x00000001;
+
 // The animation model of one open FLC file: its header, every frame decoded
 // once into 8-bit indices (drawn through the display palette when shown),
 // the two palettes and where the palette chunks lie in the file.

@@ -5,9 +5,10 @@
 namespace kinetra {
 
 // The model, screen and PCX operations answer with these two values; the
-// caller picks the message to show.
-using HResult = std::uint32_t;
-inline constexpr HResult kOk = 0;
-inline constexpr HResult kFail = 0x80004005u;
+// caller picks the message to show. Scoped, so that a failure (non-zero) can
+// never pass for a true condition.
+enum class [[nodiscard]] HResult : std::uint32_t { Ok = 0, Fail = 0x80004005u };
+inline constexpr HResult kOk = HResult::Ok;
+inline constexpr HResult kFail = HResult::Fail;
 
 } // namespace kinetra

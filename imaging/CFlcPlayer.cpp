@@ -88,15 +88,15 @@ void CFlcPlayer::Unload()
     emit stateChanged();
 }
 
-std::uint32_t CFlcPlayer::ImportPalette(const QString& path)
+kinetra::PaletteFileResult CFlcPlayer::ImportPalette(const QString& path)
 {
     const WaitCursor wait;
-    const std::uint32_t result = ImportPalette(localPath(path));
+    const kinetra::PaletteFileResult result = ImportPalette(localPath(path));
     emit stateChanged();
     return result;
 }
 
-std::uint32_t CFlcPlayer::ExportPalette(const QString& path, int format)
+kinetra::PaletteFileResult CFlcPlayer::ExportPalette(const QString& path, int format)
 {
     return ExportPalette(localPath(path), format);
 }

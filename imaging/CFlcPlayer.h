@@ -31,8 +31,8 @@ public:
     // becomes the program's, and reads the player's settings; false when
     // the screen cannot be made.
     bool Initialize();
-    // Opens path and starts playing: 0 on success, 0x80004005 when the file
-    // cannot be read (after message 61207), 0 for an empty path.
+    // Opens path and starts playing: kOk on success, kFail when the file
+    // cannot be read (after message 61207), kOk for an empty path.
     virtual kinetra::HResult Load(const QString& path);
     void Unload();
 
@@ -41,12 +41,13 @@ public:
     using kinetra::CFlcPlayerCore::ExportPalette;
     using kinetra::CFlcPlayerCore::ImportPalette;
     using kinetra::CFlcPlayerCore::Save;
-    std::uint32_t ImportPalette(const QString& path);
-    std::uint32_t ExportPalette(const QString& path, int format);
+    [[nodiscard]] kinetra::PaletteFileResult ImportPalette(const QString& path);
+    [[nodiscard]] kinetra::PaletteFileResult ExportPalette(const QString& path, int format);
     kinetra::HResult Save(const QString& destination);
 
-    // The game's folder ("Pal Type" 0) and the "Pal Dir" folder (2), as the
-    // owner knows them; without one the core's own fields are used.
+    // The game's folder (kPaletteFromGame) and the "Pal Dir" folder
+    // (kPaletteFromFolder), as the owner knows them; without one the core's
+    // own fields are used.
     void SetFolderSources(FolderSource gameFolder, FolderSource paletteFolder);
 
     // Replaces the millisecond clock (a monotonic one by default); an empty

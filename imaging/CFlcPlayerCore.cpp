@@ -26,8 +26,6 @@ const std::string kDirection = "Direction";
 const std::string kBgdType = "Bgd Type";
 const std::string kAlphaBlend = "AlphaBlend";
 
-// The key of a frame drawn whole: a colour that in practice never occurs.
-constexpr std::uint32_t kNeverAColor = 0x00000001;
 // A window timer never fires faster than this, whatever it is asked for.
 constexpr std::uint32_t kMinimumTimerInterval = 10;
 // No tick counts for more than this, however long the previous one took.
@@ -57,14 +55,14 @@ bool writeOutWhenMissing(int resourceId, const std::string& file)
 
 // After a palette change: playing goes on in the new colours, or the player
 // is left unloaded when there was nothing to colour.
-int rebuildAndResume(CFlcPlayerCore& player)
+bool rebuildAndResume(CFlcPlayerCore& player)
 {
     if (player.RebuildFrames() != kOk) {
         player.Unload();
-        return 0;
+        return false;
     }
     player.StartTimer();
-    return 1;
+    return true;
 }
 
 } // namespace
@@ -127,15 +125,15 @@ PictureInputs CFlcPlayerCore::PictureOf(int frame) const
     return picture;
 }
 
-int CFlcPlayerCore::SetDefaultBackground()
+bool CFlcPlayerCore::SetDefaultBackground()
 {
     backgroundImage.reset();
     backgroundType = kBackgroundDefault;
     fillColor = FillColorFromRef(defaultColor);
-    return m_settings.WriteProfileInt(kOptions, kBgdType, kBackgroundDefault) ? 1 : 0;
+    return m_settings.WriteProfileInt(kOptions, kBgdType, kBackgroundDefault);
 }
 
-int CFlcPlayerCore::SetCustomBackground(std::uint32_t colorRef)
+bool CFlcPlayerCore::SetCustomBackground(std::uint32_t colorRef)
 {
     backgroundImage.reset();
     customColor = colorRef;
@@ -143,45 +141,43 @@ int CFlcPlayerCore::SetCustomBackground(std::uint32_t colorRef)
     fillColor = FillColorFromRef(colorRef);
     const bool typeWritten = m_settings.WriteProfileInt(kOptions, kBgdType, kBackgroundCustom);
     const bool colorWritten = m_settings.WriteProfileInt(kOptions, kCustomColor, static_cast<int>(colorRef));
-    return typeWritten && colorWritten ? 1 : 0;
+    return typeWritten && colorWritten;
 }
 
-int CFlcPlayerCore::SetImageBackground(int kind)
+bool CFlcPlayerCore::SetImageBackground(int kind)
 {
     if (kind != kBackgroundSea && kind != kBackgroundLand)
-        return 0;
+        return false;
     const std::string folder = GetDataFolder();
     if (folder.empty())
-        return 0;
+        return false;
     const std::string file = joinPath(folder, kind == kBackgroundSea ? "Sea.pcx" : "Land.pcx");
     if (!writeOutWhenMissing(kind == kBackgroundSea ? kResourceSea : kResourceLand, file))
-        return 0;
-
-    const int result = LoadBackgroundImage(file);
-    if (result != 0) {
-        backgroundType = kind;
-        m_settings.WriteProfileInt(kOptions, kBgdType, kind);
-    }
-    return result;
+        return false;
+    if (!LoadBackgroundImage(file))
+        return false;
+    backgroundType = kind;
+    m_settings.WriteProfileInt(kOptions, kBgdType, kind);
+    return true;
 }
 
-int CFlcPlayerCore::LoadBackgroundImage(const std::string& filePath)
+bool CFlcPlayerCore::LoadBackgroundImage(const std::string& filePath)
 {
     backgroundImage.reset();
     std::error_code error;
     if (!fs::exists(filePath, error))
-        return 0;
+        return false;
     CPcxImage image;
     if (image.Load(filePath) != kOk)
-        return 0;
+        return false;
     if (!m_screen || !m_screen->m_lpDD)
-        return 0;
+        return false;
     auto tile = std::unique_ptr<CSurface>(new (std::nothrow) CSurface);
     if (!tile || tile->CreateOn(*m_screen->m_lpDD, kCanvasSize, kCanvasSize) != kOk
         || image.DrawToSurface(*tile) != kOk)
-        return 0;
+        return false;
     backgroundImage = std::move(tile);
-    return 1;
+    return true;
 }
 
 void CFlcPlayerCore::RestoreBackground()
@@ -192,7 +188,8 @@ void CFlcPlayerCore::RestoreBackground()
         break;
     case kBackgroundSea:
     case kBackgroundLand:
-        SetImageBackground(backgroundType);
+        // A tile that cannot be had leaves the plain colour.
+        (void)SetImageBackground(backgroundType);
         break;
     default:
         SetDefaultBackground();
@@ -200,10 +197,10 @@ void CFlcPlayerCore::RestoreBackground()
     }
 }
 
-int CFlcPlayerCore::SetAlphaBlend(bool on)
+void CFlcPlayerCore::SetAlphaBlend(bool on)
 {
     if (on == alphaBlend)
-        return 1;
+        return;
     alphaBlend = on;
     if (on) {
         colorKey = ColorKey::single(transparentColor);
@@ -214,7 +211,6 @@ int CFlcPlayerCore::SetAlphaBlend(bool on)
     for (FrameColours& colours : earlierColours)
         colours.key = colorKey;
     m_settings.WriteProfileInt(kOptions, kAlphaBlend, on ? 1 : 0);
-    return 1;
 }
 
 HResult CFlcPlayerCore::RebuildFrames()
@@ -230,9 +226,8 @@ HResult CFlcPlayerCore::RebuildFrames()
 bool CFlcPlayerCore::Initialize(CScreen::WindowHandle window)
 {
     auto screen = std::unique_ptr<CScreen>(new (std::nothrow) CScreen);
-    if (!screen || screen->Create(window) != kOk)
+    if (!screen || screen->Create(window) != kOk || screen->Initialize(kCanvasSize, kCanvasSize) != kOk)
         return false;
-    screen->Initialize(kCanvasSize, kCanvasSize);
     m_screen = std::move(screen);
 
     customColor = static_cast<std::uint32_t>(
@@ -400,14 +395,14 @@ void CFlcPlayerCore::StopTimer()
 
 void CFlcPlayerCore::OnTimer()
 {
-    if (Tick() == 0)
+    if (!Tick())
         Stop();
 }
 
-int CFlcPlayerCore::Tick()
+bool CFlcPlayerCore::Tick()
 {
     if (!loaded)
-        return 0;
+        return false;
     if (playing && !paused) {
         thisTick = GetTickCount();
         elapsedSeconds = float(thisTick - lastTick) * 0.001f;
@@ -421,8 +416,8 @@ int CFlcPlayerCore::Tick()
     else
         ComposeFrame();
     if (m_screen)
-        m_screen->Present();
-    return 1;
+        (void)m_screen->Present();
+    return true;
 }
 
 void CFlcPlayerCore::Advance(float milliseconds)
@@ -455,13 +450,13 @@ void CFlcPlayerCore::ResetRange()
 
 // --- Civilization colourings ---------------------------------------------
 
-int CFlcPlayerCore::ApplyCivPalette(const std::string* filePath)
+bool CFlcPlayerCore::ApplyCivPalette(const std::string* filePath)
 {
     CPcxImage civ;
     if (filePath) {
         std::error_code error;
         if (!fs::exists(*filePath, error) || civ.Load(*filePath) != kOk)
-            return 0;
+            return false;
     }
 
     // From the file's colours every time, so colourings never accumulate.
@@ -471,71 +466,83 @@ int CFlcPlayerCore::ApplyCivPalette(const std::string* filePath)
     return rebuildAndResume(*this);
 }
 
-int CFlcPlayerCore::LoadCivColorFromGame(int n)
+bool CFlcPlayerCore::loadCivColorFromGame(int n)
 {
     if (n == 0)
         return ApplyCivPalette(nullptr);
     const std::string name = CivPaletteFileName(n);
     if (name.empty())
-        return 0;
+        return false;
     const std::string file = FindFileIgnoringCase(GetGameFolder(), "Art/Units/Palettes/" + name);
     if (file.empty())
-        return 0;
+        return false;
     return ApplyCivPalette(&file);
 }
 
-int CFlcPlayerCore::LoadCivColorFromResources(int n)
+bool CFlcPlayerCore::loadCivColorFromResources(int n)
 {
     if (n == 0)
         return ApplyCivPalette(nullptr);
     const std::string name = CivPaletteFileName(n);
     const std::string folder = GetDataFolder();
     if (name.empty() || folder.empty())
-        return 0;
+        return false;
     const std::string file = joinPath(joinPath(folder, "Palettes"), name);
     if (!writeOutWhenMissing(kResourceCivPaletteFirst + n - 1, file))
-        return 0;
+        return false;
     return ApplyCivPalette(&file);
 }
 
-int CFlcPlayerCore::LoadCivColorFromFolder(int n)
+bool CFlcPlayerCore::loadCivColorFromFolder(int n)
 {
     if (n == 0)
         return ApplyCivPalette(nullptr);
     const std::string name = CivPaletteFileName(n);
     if (name.empty())
-        return 0;
+        return false;
     const std::string file = FindFileIgnoringCase(GetPaletteFolder(), name);
     if (file.empty())
-        return 0;
+        return false;
     return ApplyCivPalette(&file);
+}
+
+bool CFlcPlayerCore::LoadCivColor(PaletteSource source, int n)
+{
+    switch (source) {
+    case kPaletteFromGame: return loadCivColorFromGame(n);
+    case kPaletteBuiltIn: return loadCivColorFromResources(n);
+    case kPaletteFromFolder: return loadCivColorFromFolder(n);
+    }
+    return false;
 }
 
 // --- Palette files and edits ---------------------------------------------
 
-std::uint32_t CFlcPlayerCore::ImportPalette(const std::string& filePath)
+PaletteFileResult CFlcPlayerCore::ImportPalette(const std::string& filePath)
 {
     if (filePath.empty())
-        return kFail;
+        return PaletteFileResult::Failed;
     const std::optional<Palette> palette = readPaletteFile(filePath);
     if (!palette)
-        return 0;
+        return PaletteFileResult::Invalid;
     displayPalette = *palette;
-    return static_cast<std::uint32_t>(ApplyPaletteChanges());
+    return ApplyPaletteChanges() ? PaletteFileResult::Done : PaletteFileResult::Invalid;
 }
 
-std::uint32_t CFlcPlayerCore::ExportPalette(const std::string& filePath, int format)
+PaletteFileResult CFlcPlayerCore::ExportPalette(const std::string& filePath, int format)
 {
     if (filePath.empty())
-        return kFail;
+        return PaletteFileResult::Failed;
     if (format < int(PaletteFormat::Act) || format > int(PaletteFormat::Jasc))
-        return 0;
+        return PaletteFileResult::Invalid;
     const auto paletteFormat = static_cast<PaletteFormat>(format);
     const std::vector<std::uint8_t> bytes = encodePalette(displayPalette, paletteFormat);
-    return writeFileAtomically(palettePathForFormat(filePath, paletteFormat), bytes, writeError) ? 1 : kFail;
+    return writeFileAtomically(palettePathForFormat(filePath, paletteFormat), bytes, writeError)
+        ? PaletteFileResult::Done
+        : PaletteFileResult::Failed;
 }
 
-int CFlcPlayerCore::ApplyPaletteChanges()
+bool CFlcPlayerCore::ApplyPaletteChanges()
 {
     filePalette = displayPalette;
     transparentColor = displayPalette[255].rgb();

@@ -10,6 +10,7 @@
 #include "imaging/CScreen.h"
 #include "imaging/PictureCompose.h"
 #include "imaging/SettingsStore.h"
+#include "palette/CivPalettes.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,11 +27,21 @@ enum BackgroundType : int {
     kBackgroundLand = 3,
 };
 
+// What came of reading or writing a palette file.
+enum class [[nodiscard]] PaletteFileResult {
+    Done,
+    Invalid, // a file or format the player does not take
+    Failed,  // no path, or the file cannot be written
+};
+
 // Commands of Step.
 enum StepCommand : int { kStepFirst = 0, kStepPrevious = 1, kStepNext = 2, kStepLast = 3 };
 
 // The picture is always this square for a game animation.
 inline constexpr int kCanvasSize = 240;
+// The range of the custom delay between frames, in milliseconds.
+inline constexpr int kMinimumCustomDelay = 10;
+inline constexpr int kMaximumCustomDelay = 500;
 // The interval of the player's timer in file-speed mode.
 inline constexpr std::uint32_t kTickInterval = 50;
 
@@ -62,13 +73,16 @@ public:
     // into the player and holds while nothing is loaded, unloaded or
     // re-coloured.
     PictureInputs PictureOf(int frame) const;
-    int SetDefaultBackground();
-    int SetCustomBackground(std::uint32_t colorRef);
-    // kind 2 sea, 3 land; nonzero when the tile is in place.
-    int SetImageBackground(int kind);
-    int LoadBackgroundImage(const std::string& filePath);
+    // The background changes either way; false when the setting could not
+    // be stored.
+    bool SetDefaultBackground();
+    bool SetCustomBackground(std::uint32_t colorRef);
+    // kind kBackgroundSea or kBackgroundLand; true when the tile is in place.
+    [[nodiscard]] bool SetImageBackground(int kind);
+    [[nodiscard]] bool LoadBackgroundImage(const std::string& filePath);
     void RestoreBackground();
-    int SetAlphaBlend(bool on);
+    // Cannot fail: it only changes the colour key and the setting.
+    void SetAlphaBlend(bool on);
     // After a change of the display palette: every frame is drawn through
     // it from the next picture on. The frames keep their indices, so the
     // file is neither decoded nor read again. kFail when nothing is loaded.
@@ -80,7 +94,7 @@ public:
     // Makes the player's screen (240 × 240 back buffer) for `window` and
     // reads the player's settings; false when the screen cannot be made.
     bool Initialize(CScreen::WindowHandle window = nullptr);
-    // 0 on success (and for an empty path), kFail when the file cannot be
+    // kOk on success (and for an empty path), kFail when the file cannot be
     // read (after OnInvalidDocument).
     HResult LoadFile(const std::string& filePath);
     void Unload();
@@ -100,9 +114,9 @@ public:
     // The timer's message: ticks, and stops when the tick reports nothing
     // to draw.
     void OnTimer();
-    // Advances by the elapsed time, then draws and presents; 0 when not
+    // Advances by the elapsed time, then draws and presents; false when not
     // loaded.
-    int Tick();
+    bool Tick();
     void Advance(float milliseconds);
     void ResetRange();
     bool UsesFileSpeed() const { return useFileSpeed; }
@@ -113,25 +127,28 @@ public:
 
     // --- Civilization colourings (n = 0 the file's own colours) ----------
 
-    int ApplyCivPalette(const std::string* filePath);
-    int LoadCivColorFromGame(int n);
-    int LoadCivColorFromResources(int n);
-    int LoadCivColorFromFolder(int n);
+    // True when the colouring is in force; false when its file is missing
+    // or unreadable, or when nothing is loaded (then the player is left
+    // unloaded).
+    [[nodiscard]] bool ApplyCivPalette(const std::string* filePath);
+    // Colouring n from `source`: the game's folder (GetGameFolder), the
+    // built-in set (written out to GetDataFolder) or GetPaletteFolder.
+    [[nodiscard]] bool LoadCivColor(PaletteSource source, int n);
 
     // --- Palette files and edits ----------------------------------------
 
     // Reads an .act or .pal file into the display palette and applies it:
-    // 1 when applied; 0 when the file is missing, of another extension, not
-    // valid, or cannot be applied; kFail for an empty path.
-    std::uint32_t ImportPalette(const std::string& filePath);
+    // Done when applied; Invalid when the file is missing, of another
+    // extension, not valid, or cannot be applied; Failed for an empty path.
+    [[nodiscard]] PaletteFileResult ImportPalette(const std::string& filePath);
     // Writes the display palette in `format` (1 .act, 2 RIFF .pal, 3 JASC
     // .pal) to filePath with its extension replaced by the format's (see
-    // palettePathForFormat): 1 when written, kFail for an empty path or a
-    // file that cannot be written, 0 for another format.
-    std::uint32_t ExportPalette(const std::string& filePath, int format);
-    // Makes the display palette the file palette: 1, or 0 (and unloaded)
-    // when nothing is loaded.
-    int ApplyPaletteChanges();
+    // palettePathForFormat): Done when written, Failed for an empty path or
+    // a file that cannot be written, Invalid for another format.
+    [[nodiscard]] PaletteFileResult ExportPalette(const std::string& filePath, int format);
+    // Makes the display palette the file palette: true, or false (and
+    // unloaded) when nothing is loaded.
+    [[nodiscard]] bool ApplyPaletteChanges();
 
     // Writes the "Direction" setting; the widget calls it when destroyed.
     void SaveDirection();
@@ -160,8 +177,9 @@ public:
     int backgroundType = kBackgroundDefault;
 
     // Where the colourings and tiles come from when no window says so: the
-    // game's folder ("Pal Type" 0), the "Pal Dir" folder (2), and the
-    // per-user data folder that the built-in files are written out to.
+    // game's folder (kPaletteFromGame), the "Pal Dir" folder
+    // (kPaletteFromFolder), and the per-user data folder that the built-in
+    // files are written out to.
     std::string gameFolder;
     std::string paletteFolder;
     std::string dataFolder;
@@ -191,6 +209,9 @@ protected:
 
 private:
     CSurface* backBuffer() const;
+    bool loadCivColorFromGame(int n);
+    bool loadCivColorFromResources(int n);
+    bool loadCivColorFromFolder(int n);
 
     std::unique_ptr<CScreen> m_screen;
 };

@@ -6,6 +6,7 @@
 #include "tools/GeneratorSupport.h"
 #include "flc/IndexImage.h"
 #include "flc/Palette.h"
+#include "palette/CivPalettes.h"
 
 #include <algorithm>
 #include <array>
@@ -285,16 +286,6 @@ IndexImage landImage()
 
 // --- the civilization palettes ------------------------------------------------
 
-// The colour that stands for each civilization (colourings 1 to 32).
-constexpr std::array<Rgb, 32> kCivColors{{
-    {233, 233, 233}, {231, 12, 12},   {255, 142, 5},   {235, 235, 5},   {11, 120, 10},   {31, 219, 219},
-    {57, 100, 252},  {255, 79, 242},  {125, 1, 156},   {144, 107, 11},  {121, 225, 3},   {152, 11, 10},
-    {151, 151, 151}, {3, 41, 148},    {18, 137, 154},  {248, 197, 255}, {64, 64, 64},    {195, 3, 255},
-    {210, 183, 0},   {131, 0, 255},   {175, 219, 237}, {118, 137, 57},  {255, 195, 0},   {255, 112, 0},
-    {198, 215, 153}, {119, 255, 176}, {194, 201, 72},  {178, 137, 82},  {111, 86, 10},   {73, 93, 48},
-    {255, 200, 255}, {199, 172, 237},
-}};
-
 constexpr int kCivRampLength = 64;
 // The civilization's own colour sits at this entry; below it the ramp
 // darkens, above it it lightens toward a pale tint that keeps the hue.
@@ -346,10 +337,11 @@ int main(int argc, char** argv)
 
     bool ok = writeFile(tiles / "Sea.pcx", tilePcx(seaImage(), seaPalette()))
         && writeFile(tiles / "Land.pcx", tilePcx(landImage(), landPalette()));
-    for (std::size_t k = 0; ok && k < kCivColors.size(); ++k) {
-        char name[16];
+    for (std::size_t k = 0; ok && k < kinetra::kCivColors.size(); ++k) {
+        char name[32];
         std::snprintf(name, sizeof name, "ntp%02zu.pcx", k);
-        ok = writeFile(palettes / name, civPalettePcx(kCivColors[k]));
+        const kinetra::PaletteEntry civ = kinetra::kCivColors[k];
+        ok = writeFile(palettes / name, civPalettePcx(Rgb{double(civ.red), double(civ.green), double(civ.blue)}));
     }
     if (!ok) {
         std::fprintf(stderr, "make_resources: cannot write into %s\n", dir.string().c_str());

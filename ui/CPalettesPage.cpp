@@ -21,11 +21,11 @@ CPalettesPage::CPalettesPage(QWidget* parent) : COptionsPage(parent)
 
     addGroup(IDC_PALETTES_GROUP, IDS_PAL_GROUP, QRect(7, 4, 216, 150));
     m_sourceGroup = new QButtonGroup(this);
-    m_sourceGroup->addButton(addRadioButton(IDC_FROM_GAME, IDS_PAL_FROM_GAME, QRect(14, 18, 204, 12)), kFromGame);
+    m_sourceGroup->addButton(addRadioButton(IDC_FROM_GAME, IDS_PAL_FROM_GAME, QRect(14, 18, 204, 12)), kinetra::kPaletteFromGame);
     m_sourceGroup->addButton(addRadioButton(IDC_FROM_RESOURCES, IDS_PAL_FROM_RESOURCES, QRect(14, 32, 204, 12)),
-                             kFromResources);
+                             kinetra::kPaletteBuiltIn);
     m_sourceGroup->addButton(addRadioButton(IDC_FROM_FOLDER, IDS_PAL_FROM_FOLDER, QRect(14, 46, 204, 12)),
-                             kFromFolder);
+                             kinetra::kPaletteFromFolder);
 
     m_editPalDir = new CEditX(this);
     m_editPalDir->setReadOnly(true);
@@ -53,7 +53,7 @@ CPalettesPage::CPalettesPage(QWidget* parent) : COptionsPage(parent)
 bool CPalettesPage::OnInitDialog()
 {
     setPalDir(uGetProfileString(kOptions, kPalDir));
-    m_nPalType = uGetProfileInt(kOptions, kPalType, kFromGame);
+    m_nPalType = uGetProfileInt(kOptions, kPalType, kinetra::kPaletteFromGame);
     if (QAbstractButton* radio = m_sourceGroup->button(m_nPalType))
         radio->setChecked(true);
     updateFolderButtons();
@@ -69,7 +69,7 @@ void CPalettesPage::setPalDir(const QString& folder)
 
 void CPalettesPage::updateFolderButtons()
 {
-    const bool fromFolder = m_sourceGroup->checkedId() == kFromFolder;
+    const bool fromFolder = m_sourceGroup->checkedId() == kinetra::kPaletteFromFolder;
     m_btnBrowse->setEnabled(fromFolder);
     m_btnDelete->setEnabled(fromFolder);
 }
@@ -100,6 +100,6 @@ void CPalettesPage::Apply()
 void CPalettesPage::SetDefaults()
 {
     // The folder stays: choosing the folder source again finds it there.
-    m_sourceGroup->button(kFromGame)->setChecked(true);
+    m_sourceGroup->button(kinetra::kPaletteFromGame)->setChecked(true);
     updateFolderButtons();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "palette/CivPalettes.h"
 #include "ui/COptionsPage.h"
 
 class CButtonX;
@@ -21,9 +22,6 @@ public:
         IDC_FROM_FOLDER = 1066,
         IDC_PALETTES_GROUP = 1500,
     };
-    // "Pal Type": the game's folder, the built-in set, the chosen folder.
-    enum : int { kFromGame = 0, kFromResources = 1, kFromFolder = 2 };
-
     explicit CPalettesPage(QWidget* parent = nullptr);
 
     void Apply() override;
@@ -48,5 +46,5 @@ private:
     CButtonX* m_btnDelete = nullptr;
     QString m_strPalDir;
     // "Pal Type" as read, kept when no radio is chosen.
-    int m_nPalType = kFromGame;
+    int m_nPalType = kinetra::kPaletteFromGame;
 };

@@ -3,6 +3,8 @@
 // What the application-shell tests share: the per-user folders that
 // KINETRA_QTEST_MAIN set up, emptied between cases, and small files.
 
+#include "flc/FlcHeader.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -58,7 +60,7 @@ inline QByteArray readFile(const QString& path)
 
 // Enough of an FLC header for the document's checks: the magic number at
 // offset 4 (or another value), little-endian.
-inline QByteArray flcHeaderBytes(quint16 magic = 0xAF12)
+inline QByteArray flcHeaderBytes(quint16 magic = kinetra::kFlcMagic)
 {
     QByteArray bytes(128, '\0');
     bytes[4] = char(magic & 0xff);

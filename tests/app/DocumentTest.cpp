@@ -46,7 +46,7 @@ private slots:
         }
         // The older FLI files open too.
         const QString fli = m_files->path() + "/old.FLI";
-        QVERIFY(writeFile(fli, flcHeaderBytes(0xAF11)));
+        QVERIFY(writeFile(fli, flcHeaderBytes(kinetra::kFliMagic)));
         QVERIFY(doc.OnOpenDocument(fli));
         QVERIFY(recorder.requests.isEmpty());
     }

@@ -234,7 +234,7 @@ TEST_F(CliCompose, SeaBackgroundIsTheBuiltInTileWrittenOut)
     for (const auto& [x, y] : {std::pair{0, 0}, std::pair{239, 0}, std::pair{120, 200}, std::pair{239, 239}})
         EXPECT_EQ(picture->at(x, y), rgbOf(tile.palette[tile.pixels[std::size_t(y) * 240 + std::size_t(x)]]));
     expectSamePicture(*picture, corePicture(fixture.path, {.prepare = [](CFlcPlayerCore& player) {
-                                                               ASSERT_NE(player.SetImageBackground(kBackgroundSea), 0);
+                                                               ASSERT_TRUE(player.SetImageBackground(kBackgroundSea));
                                                            }}));
 }
 
@@ -263,7 +263,7 @@ TEST_F(CliCompose, CivColourTintsTheCivilizationPixels)
     }
     EXPECT_GT(tinted, 0);
     expectSamePicture(*picture, corePicture(fixture.path, {.prepare = [](CFlcPlayerCore& player) {
-                                                               ASSERT_NE(player.LoadCivColorFromResources(5), 0);
+                                                               ASSERT_TRUE(player.LoadCivColor(kPaletteBuiltIn, 5));
                                                                player.currentFrame = 4;
                                                            }}));
 }

@@ -60,7 +60,7 @@ protected:
 TEST_F(ExportTest, EveryFrameIsWhatComposeDrawsForIt)
 {
     loadSample(kUnitSample);
-    ASSERT_NE(player.SetImageBackground(kBackgroundSea), 0);
+    ASSERT_TRUE(player.SetImageBackground(kBackgroundSea));
     player.SetDirection(1);
     const ExportAnimation animation = render();
     ASSERT_EQ(animation.frames.size(), 10u);
@@ -78,7 +78,7 @@ TEST_F(ExportTest, EveryFrameIsWhatComposeDrawsForIt)
 TEST_F(ExportTest, ThePlayerIsLeftExactlyAsItWas)
 {
     loadSample(kUnitSample);
-    ASSERT_NE(player.SetImageBackground(kBackgroundLand), 0);
+    ASSERT_TRUE(player.SetImageBackground(kBackgroundLand));
     player.Play();
     for (int i = 0; i < 7; ++i)
         player.tickAfter(30);
@@ -221,7 +221,7 @@ TEST_F(ExportTest, TransparentSampleOverAnyBackgroundGivesTheSamePictures)
     player.SetDirection(6);
     player.SetCustomBackground(colorRef(30, 60, 90));
     const ExportAnimation overColour = render(true);
-    ASSERT_NE(player.SetImageBackground(kBackgroundSea), 0);
+    ASSERT_TRUE(player.SetImageBackground(kBackgroundSea));
     const ExportAnimation overSea = render(true);
     ASSERT_EQ(overColour.frames.size(), overSea.frames.size());
     for (std::size_t k = 0; k < overSea.frames.size(); ++k)

@@ -171,7 +171,7 @@ protected:
 TEST_F(CivColorTest, BuiltInPaletteIsWrittenOutOnFirstUseAndApplied)
 {
     ASSERT_FALSE(std::filesystem::exists(data / "Palettes"));
-    EXPECT_EQ(player.LoadCivColorFromResources(5), 1);
+    EXPECT_TRUE(player.LoadCivColor(kPaletteBuiltIn, 5));
 
     const auto builtIn = BuiltInResource(kResourceCivPaletteFirst + 4);
     EXPECT_EQ(builtIn.size(), 900u);
@@ -189,20 +189,20 @@ TEST_F(CivColorTest, PaletteFileTheUserReplacedIsUsedUnchanged)
 {
     const std::vector<std::uint8_t> replacement = tinyPcx(rampPalette(40));
     writeFile(paletteFile(5), replacement);
-    EXPECT_EQ(player.LoadCivColorFromResources(5), 1);
+    EXPECT_TRUE(player.LoadCivColor(kPaletteBuiltIn, 5));
     EXPECT_EQ(readFile(paletteFile(5)), replacement);
     EXPECT_EQ(civEntries(player.displayPalette), civEntries(rampPalette(40)));
 }
 
 TEST_F(CivColorTest, ColouringsReplaceEachOtherAndDefaultRestoresTheFile)
 {
-    ASSERT_EQ(player.LoadCivColorFromResources(3), 1);
+    ASSERT_TRUE(player.LoadCivColor(kPaletteBuiltIn, 3));
     player.displayPalette[100] = PaletteEntry::fromRgb(1, 1, 1); // an edit never applied to the file
-    ASSERT_EQ(player.LoadCivColorFromResources(7), 1);
+    ASSERT_TRUE(player.LoadCivColor(kPaletteBuiltIn, 7));
     EXPECT_EQ(civEntries(player.displayPalette), civEntries(builtInPalette(7)));
     EXPECT_EQ(otherEntries(player.displayPalette), otherEntries(player.filePalette));
 
-    ASSERT_EQ(player.LoadCivColorFromResources(0), 1);
+    ASSERT_TRUE(player.LoadCivColor(kPaletteBuiltIn, 0));
     EXPECT_EQ(player.displayPalette, player.filePalette);
     player.tickAfter(50);
     EXPECT_EQ(pixel(0, 0), player.filePalette[6].rgb());
@@ -213,7 +213,7 @@ TEST_F(CivColorTest, ColouringKeepsTheFramePlaying)
     player.SetDirection(3);
     player.tickAfter(50);
     ASSERT_EQ(player.currentFrame, 5);
-    ASSERT_EQ(player.LoadCivColorFromResources(2), 1);
+    ASSERT_TRUE(player.LoadCivColor(kPaletteBuiltIn, 2));
     EXPECT_EQ(player.currentFrame, 5);
     EXPECT_EQ(player.rangeStart, 4);
     EXPECT_EQ(player.rangeEnd, 6);
@@ -225,17 +225,17 @@ TEST_F(CivColorTest, GameFolderIsSearchedWithoutRegardToCase)
     TempFolder game;
     writeFile(game / "ART/units/PALETTES/Ntp02.PCX", tinyPcx(rampPalette(9)));
     player.gameFolder = game.path();
-    EXPECT_EQ(player.LoadCivColorFromGame(3), 1);
+    EXPECT_TRUE(player.LoadCivColor(kPaletteFromGame, 3));
     EXPECT_EQ(civEntries(player.displayPalette), civEntries(rampPalette(9)));
 
     const Palette before = player.displayPalette;
-    EXPECT_EQ(player.LoadCivColorFromGame(4), 0);
+    EXPECT_FALSE(player.LoadCivColor(kPaletteFromGame, 4));
     EXPECT_EQ(player.displayPalette, before);
     EXPECT_TRUE(player.loaded);
 
     player.gameFolder.clear();
-    EXPECT_EQ(player.LoadCivColorFromGame(3), 0);
-    EXPECT_EQ(player.LoadCivColorFromGame(0), 1);
+    EXPECT_FALSE(player.LoadCivColor(kPaletteFromGame, 3));
+    EXPECT_TRUE(player.LoadCivColor(kPaletteFromGame, 0));
     EXPECT_EQ(player.displayPalette, player.filePalette);
 }
 
@@ -244,20 +244,30 @@ TEST_F(CivColorTest, ChosenFolderIsSearchedWithoutRegardToCase)
     TempFolder folder;
     writeFile(folder / "NTP31.pcx", tinyPcx(rampPalette(77)));
     player.paletteFolder = folder.path();
-    EXPECT_EQ(player.LoadCivColorFromFolder(32), 1);
+    EXPECT_TRUE(player.LoadCivColor(kPaletteFromFolder, 32));
     EXPECT_EQ(civEntries(player.displayPalette), civEntries(rampPalette(77)));
-    EXPECT_EQ(player.LoadCivColorFromFolder(31), 0);
-    EXPECT_EQ(player.LoadCivColorFromFolder(33), 0);
-    EXPECT_EQ(player.LoadCivColorFromFolder(0), 1);
+    EXPECT_FALSE(player.LoadCivColor(kPaletteFromFolder, 31));
+    EXPECT_FALSE(player.LoadCivColor(kPaletteFromFolder, 33));
+    EXPECT_TRUE(player.LoadCivColor(kPaletteFromFolder, 0));
     EXPECT_EQ(player.displayPalette, player.filePalette);
+}
+
+TEST_F(CivColorTest, SourceTheSettingDoesNotNameIsRefused)
+{
+    const Palette before = player.displayPalette;
+    for (const int stored : {-1, 3})
+        for (const int n : {0, 5})
+            EXPECT_FALSE(player.LoadCivColor(PaletteSource(stored), n)) << stored << ' ' << n;
+    EXPECT_EQ(player.displayPalette, before);
+    EXPECT_TRUE(player.loaded);
 }
 
 TEST_F(CivColorTest, FileThatIsNotAPictureChangesNothing)
 {
     writeFile(paletteFile(1), {'n', 'o', 'p', 'e'});
-    ASSERT_EQ(player.LoadCivColorFromResources(4), 1);
+    ASSERT_TRUE(player.LoadCivColor(kPaletteBuiltIn, 4));
     const Palette before = player.displayPalette;
-    EXPECT_EQ(player.LoadCivColorFromResources(1), 0);
+    EXPECT_FALSE(player.LoadCivColor(kPaletteBuiltIn, 1));
     EXPECT_EQ(player.displayPalette, before);
     EXPECT_TRUE(player.loaded);
     EXPECT_EQ(player.frames.size(), 16u);
@@ -266,7 +276,7 @@ TEST_F(CivColorTest, FileThatIsNotAPictureChangesNothing)
 TEST_F(CivColorTest, PictureWithoutAPaletteGivesBlackCivilizationColours)
 {
     TempFile plain(tinyPcx(std::nullopt), ".pcx");
-    EXPECT_EQ(player.ApplyCivPalette(&plain.path()), 1);
+    EXPECT_TRUE(player.ApplyCivPalette(&plain.path()));
     EXPECT_EQ(civEntries(player.displayPalette), std::vector<PaletteEntry>(kCivEntries));
     EXPECT_EQ(otherEntries(player.displayPalette), otherEntries(player.filePalette));
 }
@@ -276,7 +286,7 @@ TEST_F(CivColorTest, PalettesFolderThatCannotBeMadeFails)
     writeFile(data / "blocker", {0});
     player.dataFolder = (data / "blocker").string();
     const Palette before = player.displayPalette;
-    EXPECT_EQ(player.LoadCivColorFromResources(5), 0);
+    EXPECT_FALSE(player.LoadCivColor(kPaletteBuiltIn, 5));
     EXPECT_EQ(player.displayPalette, before);
     EXPECT_TRUE(player.loaded);
 }
@@ -284,14 +294,14 @@ TEST_F(CivColorTest, PalettesFolderThatCannotBeMadeFails)
 TEST_F(CivColorTest, TintReadsNotTheAnimationAgain)
 {
     player.path = (data / "gone.flc").string();
-    EXPECT_EQ(player.LoadCivColorFromResources(2), 1);
+    EXPECT_TRUE(player.LoadCivColor(kPaletteBuiltIn, 2));
     EXPECT_TRUE(player.loaded);
     EXPECT_TRUE(player.timerRunning);
     EXPECT_EQ(player.frames.size(), 16u);
     EXPECT_TRUE(player.invalidDocuments.empty());
 
     player.Unload();
-    EXPECT_EQ(player.LoadCivColorFromResources(0), 0);
+    EXPECT_FALSE(player.LoadCivColor(kPaletteBuiltIn, 0));
 }
 
 } // namespace

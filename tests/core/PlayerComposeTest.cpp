@@ -88,7 +88,7 @@ TEST_F(ComposeTest, BlendingOffDrawsEveryIndexInItsColourOverTheDefaultColour)
     player.SetCustomBackground(colorRef(100, 100, 100));
     ASSERT_EQ(settings.option("Bgd Type"), kBackgroundCustom);
 
-    EXPECT_EQ(player.SetAlphaBlend(false), 1);
+    player.SetAlphaBlend(false);
     EXPECT_EQ(player.backgroundType, kBackgroundDefault);
     EXPECT_EQ(settings.option("Bgd Type"), kBackgroundDefault);
     EXPECT_EQ(settings.option("AlphaBlend"), 0);
@@ -99,7 +99,7 @@ TEST_F(ComposeTest, BlendingOffDrawsEveryIndexInItsColourOverTheDefaultColour)
     EXPECT_EQ(pixel(0, 0), face);
 
     // On again: the key is back, the background stays the default colour.
-    EXPECT_EQ(player.SetAlphaBlend(true), 1);
+    player.SetAlphaBlend(true);
     EXPECT_EQ(settings.option("AlphaBlend"), 1);
     compose();
     EXPECT_EQ(pixel(kLeft + 5, kTop), face);
@@ -111,7 +111,7 @@ TEST_F(ComposeTest, SettingTheBlendingInForceWritesNothing)
     loadSampler();
     const int writes = settings.writes;
     const ColorKey key = player.colorKey;
-    EXPECT_EQ(player.SetAlphaBlend(true), 1);
+    player.SetAlphaBlend(true);
     EXPECT_EQ(settings.writes, writes);
     EXPECT_EQ(player.colorKey, key);
 }
@@ -240,7 +240,7 @@ TEST_F(ComposeTest, WithoutAScreenNothingIsDrawnAndNothingBreaks)
     bare.currentFrame = 7;
     bare.DrawBackground();
     bare.ComposeFrame();
-    EXPECT_EQ(bare.Tick(), 1);
+    EXPECT_TRUE(bare.Tick());
     EXPECT_EQ(bare.currentFrame, 0);
 }
 
@@ -268,7 +268,7 @@ protected:
 TEST_F(BackgroundTest, MissingTileIsWrittenOutThenDrawn)
 {
     ASSERT_FALSE(std::filesystem::exists(data / "Sea.pcx"));
-    EXPECT_NE(player.SetImageBackground(kBackgroundSea), 0);
+    EXPECT_TRUE(player.SetImageBackground(kBackgroundSea));
     const auto sea = BuiltInResource(kResourceSea);
     EXPECT_EQ(readFile(data / "Sea.pcx"), std::vector<std::uint8_t>(sea.begin(), sea.end()));
     EXPECT_EQ(player.backgroundType, kBackgroundSea);
@@ -276,7 +276,7 @@ TEST_F(BackgroundTest, MissingTileIsWrittenOutThenDrawn)
     player.DrawBackground();
     expectTile(kResourceSea);
 
-    EXPECT_NE(player.SetImageBackground(kBackgroundLand), 0);
+    EXPECT_TRUE(player.SetImageBackground(kBackgroundLand));
     EXPECT_TRUE(std::filesystem::exists(data / "Land.pcx"));
     player.DrawBackground();
     expectTile(kResourceLand);
@@ -287,7 +287,7 @@ TEST_F(BackgroundTest, TileTheUserReplacedIsUsedUnchanged)
     const auto land = BuiltInResource(kResourceLand);
     const std::vector<std::uint8_t> replacement(land.begin(), land.end());
     writeFile(data / "Sea.pcx", replacement);
-    EXPECT_NE(player.SetImageBackground(kBackgroundSea), 0);
+    EXPECT_TRUE(player.SetImageBackground(kBackgroundSea));
     EXPECT_EQ(readFile(data / "Sea.pcx"), replacement);
     player.DrawBackground();
     expectTile(kResourceLand);
@@ -297,15 +297,15 @@ TEST_F(BackgroundTest, TileThatIsNotAPictureFailsAndKeepsTheOldColourAndType)
 {
     writeFile(data / "Sea.pcx", {'n', 'o', 't', ' ', 'a', ' ', 'p', 'c', 'x'});
     player.SetCustomBackground(colorRef(1, 2, 3));
-    EXPECT_EQ(player.SetImageBackground(kBackgroundSea), 0);
+    EXPECT_FALSE(player.SetImageBackground(kBackgroundSea));
     EXPECT_EQ(player.backgroundImage, nullptr);
     EXPECT_EQ(player.fillColor, rgb(1, 2, 3));
     EXPECT_EQ(player.backgroundType, kBackgroundCustom);
     EXPECT_EQ(settings.option("Bgd Type"), kBackgroundCustom);
 
     // A tile in place before is dropped all the same.
-    ASSERT_NE(player.SetImageBackground(kBackgroundLand), 0);
-    EXPECT_EQ(player.SetImageBackground(kBackgroundSea), 0);
+    ASSERT_TRUE(player.SetImageBackground(kBackgroundLand));
+    EXPECT_FALSE(player.SetImageBackground(kBackgroundSea));
     EXPECT_EQ(player.backgroundImage, nullptr);
     EXPECT_EQ(player.backgroundType, kBackgroundLand);
     player.DrawBackground();
@@ -315,23 +315,23 @@ TEST_F(BackgroundTest, TileThatIsNotAPictureFailsAndKeepsTheOldColourAndType)
 TEST_F(BackgroundTest, OnlySeaAndLandAreTiles)
 {
     const int writes = settings.writes;
-    EXPECT_EQ(player.SetImageBackground(kBackgroundCustom), 0);
-    EXPECT_EQ(player.SetImageBackground(4), 0);
+    EXPECT_FALSE(player.SetImageBackground(kBackgroundCustom));
+    EXPECT_FALSE(player.SetImageBackground(4));
     EXPECT_EQ(settings.writes, writes);
     EXPECT_TRUE(std::filesystem::is_empty(data.path()));
 }
 
 TEST_F(BackgroundTest, ColourBackgroundsDropTheTileAndStoreTheirChoice)
 {
-    ASSERT_NE(player.SetImageBackground(kBackgroundLand), 0);
-    EXPECT_NE(player.SetCustomBackground(colorRef(10, 20, 30)), 0);
+    ASSERT_TRUE(player.SetImageBackground(kBackgroundLand));
+    EXPECT_TRUE(player.SetCustomBackground(colorRef(10, 20, 30)));
     EXPECT_EQ(player.backgroundImage, nullptr);
     EXPECT_EQ(settings.option("Custom Color"), int(colorRef(10, 20, 30)));
     EXPECT_EQ(settings.option("Bgd Type"), kBackgroundCustom);
     player.DrawBackground();
     EXPECT_EQ(pixel(239, 239), rgb(10, 20, 30));
 
-    EXPECT_NE(player.SetDefaultBackground(), 0);
+    EXPECT_TRUE(player.SetDefaultBackground());
     EXPECT_EQ(settings.option("Bgd Type"), kBackgroundDefault);
     player.DrawBackground();
     EXPECT_EQ(pixel(0, 0), rgb(0xD4, 0xD0, 0xC8));

@@ -56,7 +56,7 @@ TEST_F(PlaybackTest, UnreadableFileIsReportedAndLeavesNothingLoaded)
     EXPECT_EQ(player.invalidDocuments, std::vector<std::string>{garbage.path()});
     EXPECT_FALSE(player.loaded);
     EXPECT_TRUE(player.frames.empty());
-    EXPECT_EQ(player.Tick(), 0);
+    EXPECT_FALSE(player.Tick());
 
     EXPECT_EQ(player.LoadFile(""), kOk);
     EXPECT_EQ(player.invalidDocuments.size(), 1u);
@@ -332,7 +332,7 @@ TEST_F(PlaybackTest, PaletteChangeKeepsTheRangeTheFrameAndPlaying)
     ASSERT_EQ(player.currentFrame, 13);
 
     player.displayPalette[64 + 13] = PaletteEntry::fromRgb(1, 2, 3);
-    EXPECT_EQ(player.ApplyPaletteChanges(), 1);
+    EXPECT_TRUE(player.ApplyPaletteChanges());
     EXPECT_EQ(player.currentFrame, 13);
     EXPECT_EQ(player.rangeStart, 10);
     EXPECT_EQ(player.rangeEnd, 20);
@@ -347,7 +347,7 @@ TEST_F(PlaybackTest, PaletteChangeKeepsAPlainFilesSingleDirection)
     IndexImage a = solidImage(4, 4, 70);
     IndexImage b = solidImage(4, 4, 71);
     ASSERT_EQ(load(encoder::buildPlainFlc(distinctPalette(), {a, b, a}, 0)), kOk);
-    ASSERT_EQ(player.ApplyPaletteChanges(), 1);
+    ASSERT_TRUE(player.ApplyPaletteChanges());
     EXPECT_EQ(player.header.framesPerDirection, 3);
     EXPECT_EQ(player.header.directions, 1);
     EXPECT_EQ(player.header.speed, 10u);

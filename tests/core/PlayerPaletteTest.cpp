@@ -67,9 +67,9 @@ TEST_F(PlayerPaletteTest, ImportOfEachFormatBecomesTheFilesPaletteAndIsDrawn)
     for (const auto& [name, format] : files) {
         SCOPED_TRACE(name);
         player.displayPalette = distinctPalette();
-        ASSERT_EQ(player.ApplyPaletteChanges(), 1);
+        ASSERT_TRUE(player.ApplyPaletteChanges());
 
-        EXPECT_EQ(player.ImportPalette(write(name, encodePalette(palette, format))), 1u);
+        EXPECT_EQ(player.ImportPalette(write(name, encodePalette(palette, format))), PaletteFileResult::Done);
         EXPECT_EQ(player.filePalette, palette);
         EXPECT_EQ(player.displayPalette, palette);
         EXPECT_TRUE(player.loaded);
@@ -84,7 +84,7 @@ TEST_F(PlayerPaletteTest, ImportOfEachFormatBecomesTheFilesPaletteAndIsDrawn)
 TEST_F(PlayerPaletteTest, ImportOfAShortPaletteZeroesTheRest)
 {
     const std::string text = "JASC-PAL\n0100\n1\n9 8 7\n";
-    EXPECT_EQ(player.ImportPalette(write("short.pal", Bytes(text.begin(), text.end()))), 1u);
+    EXPECT_EQ(player.ImportPalette(write("short.pal", Bytes(text.begin(), text.end()))), PaletteFileResult::Done);
     EXPECT_EQ(player.filePalette[0], PaletteEntry::fromRgb(9, 8, 7));
     for (int i = 1; i < 256; ++i)
         EXPECT_EQ(player.filePalette[std::size_t(i)], PaletteEntry{}) << i;
@@ -106,13 +106,13 @@ TEST_F(PlayerPaletteTest, InvalidImportLeavesEverythingAsItWas)
     };
     for (const std::string& file : invalid) {
         SCOPED_TRACE(file);
-        EXPECT_EQ(player.ImportPalette(file), 0u);
+        EXPECT_EQ(player.ImportPalette(file), PaletteFileResult::Invalid);
         EXPECT_EQ(player.filePalette, distinctPalette());
         EXPECT_EQ(player.displayPalette, display);
         EXPECT_TRUE(player.loaded);
         EXPECT_EQ(player.frames.size(), 16u);
     }
-    EXPECT_EQ(player.ImportPalette(""), kFail);
+    EXPECT_EQ(player.ImportPalette(""), PaletteFileResult::Failed);
     EXPECT_EQ(player.filePalette, distinctPalette());
 }
 
@@ -120,13 +120,13 @@ TEST_F(PlayerPaletteTest, InvalidImportLeavesEverythingAsItWas)
 
 TEST_F(PlayerPaletteTest, ExportWritesTheTintedDisplayPaletteUnderTheFormatsName)
 {
-    ASSERT_EQ(player.LoadCivColorFromResources(5), 1);
+    ASSERT_TRUE(player.LoadCivColor(kPaletteBuiltIn, 5));
     const Palette display = player.displayPalette;
     ASSERT_NE(display, player.filePalette);
 
-    EXPECT_EQ(player.ExportPalette((folder / "sprite.jpeg").string(), 1), 1u);
-    EXPECT_EQ(player.ExportPalette((folder / "riff").string(), 2), 1u);
-    EXPECT_EQ(player.ExportPalette((folder / "jasc.txt").string(), 3), 1u);
+    EXPECT_EQ(player.ExportPalette((folder / "sprite.jpeg").string(), 1), PaletteFileResult::Done);
+    EXPECT_EQ(player.ExportPalette((folder / "riff").string(), 2), PaletteFileResult::Done);
+    EXPECT_EQ(player.ExportPalette((folder / "jasc.txt").string(), 3), PaletteFileResult::Done);
     EXPECT_EQ(folderContents(), (std::vector<std::string>{"jasc.pal", "riff.pal", "sprite.act"}));
 
     const Bytes act = readFile(folder / "sprite.act");
@@ -142,16 +142,16 @@ TEST_F(PlayerPaletteTest, ExportWritesTheTintedDisplayPaletteUnderTheFormatsName
 TEST_F(PlayerPaletteTest, ExportReplacesAnOlderFile)
 {
     write("old.act", Bytes(5, 1));
-    EXPECT_EQ(player.ExportPalette((folder / "old.act").string(), 1), 1u);
+    EXPECT_EQ(player.ExportPalette((folder / "old.act").string(), 1), PaletteFileResult::Done);
     EXPECT_EQ(readFile(folder / "old.act"), encodePalette(player.displayPalette, PaletteFormat::Act));
 }
 
 TEST_F(PlayerPaletteTest, ExportRefusalsWriteNothing)
 {
     for (int format : {0, 4, -1})
-        EXPECT_EQ(player.ExportPalette((folder / "none.act").string(), format), 0u) << format;
-    EXPECT_EQ(player.ExportPalette("", 1), kFail);
-    EXPECT_EQ(player.ExportPalette((folder / "no" / "such" / "out.act").string(), 1), kFail);
+        EXPECT_EQ(player.ExportPalette((folder / "none.act").string(), format), PaletteFileResult::Invalid) << format;
+    EXPECT_EQ(player.ExportPalette("", 1), PaletteFileResult::Failed);
+    EXPECT_EQ(player.ExportPalette((folder / "no" / "such" / "out.act").string(), 1), PaletteFileResult::Failed);
     EXPECT_TRUE(folderContents().empty());
 }
 
@@ -161,7 +161,7 @@ TEST_F(PlayerPaletteTest, ApplyTakesTheKeyFromEntry255)
 {
     player.displayPalette[255] = PaletteEntry::fromRgb(1, 2, 3);
     player.displayPalette[64] = PaletteEntry::fromRgb(1, 2, 3);
-    EXPECT_EQ(player.ApplyPaletteChanges(), 1);
+    EXPECT_TRUE(player.ApplyPaletteChanges());
     EXPECT_EQ(player.filePalette, player.displayPalette);
     EXPECT_EQ(player.transparentColor, rgb(1, 2, 3));
     EXPECT_EQ(player.colorKey, ColorKey::single(rgb(1, 2, 3)));
@@ -175,9 +175,9 @@ TEST_F(PlayerPaletteTest, ApplyTakesTheKeyFromEntry255)
 
 TEST_F(PlayerPaletteTest, ApplyWithoutBlendingKeysOnAColourThatNeverOccurs)
 {
-    ASSERT_EQ(player.SetAlphaBlend(false), 1);
+    player.SetAlphaBlend(false);
     player.displayPalette[255] = PaletteEntry::fromRgb(9, 9, 9);
-    EXPECT_EQ(player.ApplyPaletteChanges(), 1);
+    EXPECT_TRUE(player.ApplyPaletteChanges());
     EXPECT_EQ(player.transparentColor, rgb(9, 9, 9));
     EXPECT_EQ(player.colorKey, ColorKey::single(0x00000001));
 }
@@ -186,7 +186,7 @@ TEST_F(PlayerPaletteTest, ApplyNeedsNotTheFileAgain)
 {
     std::filesystem::remove(player.path);
     player.displayPalette[64] = PaletteEntry::fromRgb(5, 5, 5);
-    EXPECT_EQ(player.ApplyPaletteChanges(), 1);
+    EXPECT_TRUE(player.ApplyPaletteChanges());
     EXPECT_TRUE(player.loaded);
     EXPECT_TRUE(player.invalidDocuments.empty());
     player.Step(kStepFirst);
@@ -195,8 +195,8 @@ TEST_F(PlayerPaletteTest, ApplyNeedsNotTheFileAgain)
 
     // Nothing loaded: nothing to apply to.
     player.Unload();
-    EXPECT_EQ(player.ApplyPaletteChanges(), 0);
-    EXPECT_EQ(player.ImportPalette(write("good.act", encodePalette(importedPalette(), PaletteFormat::Act))), 0u);
+    EXPECT_FALSE(player.ApplyPaletteChanges());
+    EXPECT_EQ(player.ImportPalette(write("good.act", encodePalette(importedPalette(), PaletteFormat::Act))), PaletteFileResult::Invalid);
 }
 
 } // namespace

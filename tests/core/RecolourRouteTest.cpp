@@ -71,13 +71,13 @@ Picture decodedRoutePicture(const CFlcPlayerCore& player, const CFlcAnimation& d
 
 struct RecolourCase {
     const char* name;
-    int (*recolour)(CFlcPlayerCore& player);
+    bool (*recolour)(CFlcPlayerCore& player);
 };
 
 const RecolourCase kRecolourCases[] = {
-    {"civilization 5", [](CFlcPlayerCore& player) { return player.LoadCivColorFromResources(5); }},
+    {"civilization 5", [](CFlcPlayerCore& player) { return player.LoadCivColor(kPaletteBuiltIn, 5); }},
     {"civilization 5, then the file's own",
-     [](CFlcPlayerCore& player) { return player.LoadCivColorFromResources(5) & player.LoadCivColorFromResources(0); }},
+     [](CFlcPlayerCore& player) { return player.LoadCivColor(kPaletteBuiltIn, 5) && player.LoadCivColor(kPaletteBuiltIn, 0); }},
     {"edited palette", [](CFlcPlayerCore& player) {
          for (int i : {0, 64, 100, 224, 230, 240, 250, 255})
              player.displayPalette[std::size_t(i)] = PaletteEntry::fromRgb(std::uint8_t(i), 40, std::uint8_t(255 - i));
@@ -120,13 +120,13 @@ TEST_F(RecolourRouteTest, PicturesAfterARecolourAreThoseOfDecodingAgain)
                 const std::string what = std::string(recolour.name) + (blend ? ", blended" : ", unblended")
                     + (background == kBackgroundSea ? ", over the sea" : ", over a colour");
                 ASSERT_EQ(player.LoadFile(unit), kOk);
-                ASSERT_EQ(player.SetAlphaBlend(blend), 1);
+                player.SetAlphaBlend(blend);
                 if (background == kBackgroundSea) {
-                    ASSERT_NE(player.SetImageBackground(kBackgroundSea), 0);
+                    ASSERT_TRUE(player.SetImageBackground(kBackgroundSea));
                 } else {
                     player.SetCustomBackground(colorRef(90, 120, 150));
                 }
-                ASSERT_EQ(recolour.recolour(player), 1) << what;
+                ASSERT_TRUE(recolour.recolour(player)) << what;
                 expectEveryFrameAsDecoded(what);
             }
         }
@@ -137,7 +137,7 @@ TEST_F(RecolourRouteTest, EveryIndexBlendsAsDecodedAfterAnEdit)
 {
     ASSERT_EQ(loadGame(everyIndexGame()), kOk);
     player.SetCustomBackground(colorRef(90, 120, 150));
-    ASSERT_EQ(kRecolourCases[2].recolour(player), 1);
+    ASSERT_TRUE(kRecolourCases[2].recolour(player));
     expectEveryFrameAsDecoded("every index");
 }
 

@@ -5,6 +5,7 @@
 #include "imaging/CScreen.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -20,8 +21,10 @@ class ScopedScreen {
 public:
     ScopedScreen()
     {
-        m_screen.Create(nullptr);
-        m_screen.Initialize(240, 240);
+        // Without it no surface can be made, and every test would fail far
+        // from the cause.
+        if (m_screen.Create(nullptr) != kOk || m_screen.Initialize(240, 240) != kOk)
+            std::abort();
         g_pScreen = &m_screen;
     }
     ~ScopedScreen() { g_pScreen = nullptr; }

@@ -285,13 +285,13 @@ private slots:
         QVERIFY(player.Initialize());
         QCOMPARE(player.Load(kUnit), kinetra::kOk);
         // Neither folder holds a palette: the colouring fails, the file stays.
-        QCOMPARE(player.LoadCivColorFromFolder(5), 0);
-        QCOMPARE(player.LoadCivColorFromGame(5), 0);
+        QVERIFY(!player.LoadCivColor(kinetra::kPaletteFromFolder, 5));
+        QVERIFY(!player.LoadCivColor(kinetra::kPaletteFromGame, 5));
         QVERIFY(player.loaded);
 
         // The built-in palette, written out, then copied into both folders
         // (the game's in other letter case, as Windows copies have it).
-        QVERIFY(player.LoadCivColorFromResources(5));
+        QVERIFY(player.LoadCivColor(kinetra::kPaletteBuiltIn, 5));
         const QString builtIn = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Halvorek/Kinetra/Palettes/ntp04.pcx");
         QVERIFY(QFile::exists(builtIn));
         QVERIFY(QFile::copy(builtIn, palDir.filePath(QStringLiteral("ntp04.pcx"))));
@@ -299,12 +299,12 @@ private slots:
         QVERIFY(QFile::copy(builtIn, gameDir.filePath(QStringLiteral("Art/Units/Palettes/NTP04.PCX"))));
 
         const kinetra::PaletteEntry green = kinetra::PaletteEntry::fromRgb(11, 120, 10);
-        QVERIFY(player.LoadCivColorFromFolder(0));
+        QVERIFY(player.LoadCivColor(kinetra::kPaletteFromFolder, 0));
         QVERIFY(player.displayPalette[6] != green);
-        QVERIFY(player.LoadCivColorFromFolder(5));
+        QVERIFY(player.LoadCivColor(kinetra::kPaletteFromFolder, 5));
         QCOMPARE(player.displayPalette[6], green);
-        QVERIFY(player.LoadCivColorFromGame(0));
-        QVERIFY(player.LoadCivColorFromGame(5));
+        QVERIFY(player.LoadCivColor(kinetra::kPaletteFromGame, 0));
+        QVERIFY(player.LoadCivColor(kinetra::kPaletteFromGame, 5));
         QCOMPARE(player.displayPalette[6], green);
         QVERIFY(player.loaded);
     }
