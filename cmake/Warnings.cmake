@@ -9,5 +9,5 @@ endfunction()
 # core); Qt's own headers would bury the Qt targets under it.
 function(kinetra_core_warnings target)
   kinetra_warnings(${target})
-  target_compile_options(${target} PRIVATE -Wshadow -Wconversion -Wold-style-cast -Wnon-virtual-dtor -Wsign-conversion)
+  target_compile_options(${target} PRIVATE -Wshadow -Wconversion -Wold-style-cast -Wnon-virtual-dtor)
 endfunction()
