@@ -37,7 +37,7 @@ public:
     static constexpr int kMaxImageChunksPerFrame = 16;
 
     CFlcAnimation();
-    ~CFlcAnimation();
+    virtual ~CFlcAnimation();
     CFlcAnimation(const CFlcAnimation&) = delete;
     CFlcAnimation& operator=(const CFlcAnimation&) = delete;
 

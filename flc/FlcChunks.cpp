@@ -169,8 +169,8 @@ bool decodePalettePackets(ByteReader& in, Palette& palette, Widen widen)
         auto triples = in.bytes(3 * std::size_t(count));
         if (!in.ok())
             return false;
-        for (int i = 0; i < count; ++i)
-            palette[std::size_t(first + i)] =
+        for (std::size_t i = 0; i < std::size_t(count); ++i)
+            palette[std::size_t(first) + i] =
                 PaletteEntry::fromRgb(widen(triples[3 * i]), widen(triples[3 * i + 1]), widen(triples[3 * i + 2]));
     }
     return in.ok();

@@ -9,7 +9,7 @@ namespace kinetra {
 
 namespace {
 
-int channel(std::uint32_t rgb, int c)
+int channel(std::uint32_t rgb, std::size_t c)
 {
     return int((rgb >> (16 - 8 * c)) & 0xFF); // 0 red, 1 green, 2 blue
 }
@@ -21,10 +21,10 @@ struct ColorBox {
     std::array<int, 3> low{};
     std::array<int, 3> high{};
 
-    int widestChannel() const
+    std::size_t widestChannel() const
     {
-        int widest = 0;
-        for (int c = 1; c < 3; ++c) {
+        std::size_t widest = 0;
+        for (std::size_t c = 1; c < 3; ++c) {
             if (high[c] - low[c] > high[widest] - low[widest])
                 widest = c;
         }
@@ -37,7 +37,7 @@ ColorBox makeBox(const std::vector<ColorCount>& colors, std::size_t begin, std::
 {
     ColorBox box{begin, end, {255, 255, 255}, {0, 0, 0}};
     for (std::size_t i = begin; i < end; ++i) {
-        for (int c = 0; c < 3; ++c) {
+        for (std::size_t c = 0; c < 3; ++c) {
             box.low[c] = std::min(box.low[c], channel(colors[i].rgb, c));
             box.high[c] = std::max(box.high[c], channel(colors[i].rgb, c));
         }
@@ -49,7 +49,7 @@ ColorBox makeBox(const std::vector<ColorCount>& colors, std::size_t begin, std::
 // one colour on each side.
 std::pair<ColorBox, ColorBox> splitBox(std::vector<ColorCount>& colors, const ColorBox& box)
 {
-    const int c = box.widestChannel();
+    const std::size_t c = box.widestChannel();
     const auto first = colors.begin() + std::ptrdiff_t(box.begin);
     const auto last = colors.begin() + std::ptrdiff_t(box.end);
     // The whole colour breaks ties, so the order never depends on the sort.
@@ -78,13 +78,13 @@ std::uint32_t meanColor(const std::vector<ColorCount>& colors, const ColorBox& b
     std::uint64_t total = 0;
     for (std::size_t i = box.begin; i < box.end; ++i) {
         const std::uint64_t weight = std::max<std::uint64_t>(colors[i].count, 1);
-        for (int c = 0; c < 3; ++c)
-            sums[std::size_t(c)] += weight * std::uint64_t(channel(colors[i].rgb, c));
+        for (std::size_t c = 0; c < 3; ++c)
+            sums[c] += weight * std::uint64_t(channel(colors[i].rgb, c));
         total += weight;
     }
     std::uint32_t rgb = 0;
-    for (int c = 0; c < 3; ++c) {
-        const std::uint64_t mean = (sums[std::size_t(c)] + total / 2) / total;
+    for (std::size_t c = 0; c < 3; ++c) {
+        const std::uint64_t mean = (sums[c] + total / 2) / total;
         rgb |= std::uint32_t(std::min<std::uint64_t>(mean, 255)) << (16 - 8 * c);
     }
     return rgb;
@@ -136,7 +136,7 @@ std::uint8_t NearestColorMap::indexOf(std::uint32_t rgb)
     int bestDistance = std::numeric_limits<int>::max();
     for (std::size_t i = 0; i < m_palette.size() && i < 256; ++i) {
         int distance = 0;
-        for (int c = 0; c < 3; ++c) {
+        for (std::size_t c = 0; c < 3; ++c) {
             const int d = channel(rgb, c) - channel(m_palette[i], c);
             distance += d * d;
         }

@@ -9,14 +9,11 @@
 #include <string>
 #include <vector>
 
-#include <functional>
-
-#include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace kinetra;
+using kinetra::test::asUnprivilegedUser;
 using kinetra::test::namesIn;
 using kinetra::test::readFile;
 using kinetra::test::TempFolder;
@@ -107,23 +104,6 @@ TEST(AtomicFile, ReplacedFileKeepsItsModeAndIsSwappedNotOverwritten)
         EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"anim.flc", "link"}));
         std::filesystem::remove(link);
     }
-}
-
-// Runs `check` as an unprivileged user, for the permission cases that root
-// would walk through: in a child that gives up root when the suite runs as
-// root, else right here. Returns whether `check` held.
-bool asUnprivilegedUser(const std::function<bool()>& check)
-{
-    if (::geteuid() != 0)
-        return check();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        constexpr gid_t kNobody = 65534;
-        const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
-        ::_exit(dropped && check() ? 0 : 1);
-    }
-    int status = 0;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 TEST(AtomicFile, ReadOnlyDestinationIsRefused)

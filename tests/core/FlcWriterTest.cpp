@@ -304,14 +304,19 @@ TEST_F(FlcWriterTest, UnwritableDestinationsFailAndLeaveNoTemporaryFile)
     EXPECT_EQ(animation.Save((folder / "taken.flc").string()), kFail);
     EXPECT_TRUE(std::filesystem::is_empty(folder / "taken.flc"));
 
-    if (::geteuid() != 0) { // root writes read-only files regardless
-        const auto locked = folder / "locked.flc";
-        writeFile(locked, Bytes(10, 7));
-        ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
-        EXPECT_EQ(animation.Save(locked.string()), kFail);
-        EXPECT_EQ(readFile(locked), Bytes(10, 7));
-        std::filesystem::remove(locked);
-    }
+    // Open to anyone but the read-only destination, so that only its own
+    // mode can refuse the unprivileged save.
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(source.c_str(), 0644), 0);
+    const auto locked = folder / "locked.flc";
+    writeFile(locked, Bytes(10, 7));
+    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+    EXPECT_TRUE(asUnprivilegedUser([&] {
+        return animation.Save(locked.string()) == kFail && animation.writeError == std::errc::permission_denied
+            && animation.path == source;
+    }));
+    EXPECT_EQ(readFile(locked), Bytes(10, 7));
+    std::filesystem::remove(locked);
 
     EXPECT_EQ(animation.path, source);
     expectSameBytes(readFile(source), original);

@@ -1,6 +1,7 @@
 #pragma once
 
-// Shared by the core tests: a headless screen and temporary files.
+// Shared by the core tests: a headless screen, temporary files and a way
+// to run a check without root's rights.
 
 #include "imaging/CScreen.h"
 
@@ -8,9 +9,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace kinetra::test {
@@ -59,5 +63,23 @@ public:
 private:
     std::string m_path;
 };
+
+// Runs `check` as an unprivileged user, for the permission cases that root
+// would walk through: in a child that gives up root when the suite runs as
+// root, else right here. Returns whether `check` held. What `check` touches
+// must be open to others, and its effects on memory stay in the child.
+inline bool asUnprivilegedUser(const std::function<bool()>& check)
+{
+    if (::geteuid() != 0)
+        return check();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        constexpr gid_t kNobody = 65534;
+        const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
+        ::_exit(dropped && check() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 } // namespace kinetra::test
