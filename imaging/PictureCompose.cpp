@@ -9,6 +9,7 @@ namespace kinetra {
 namespace {
 
 constexpr int kFirstLight = 224;
+constexpr int kLastLight = 239;
 constexpr int kFirstShadow = 240;
 constexpr int kLastShadow = 254;
 constexpr int kShadowStep = 12;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Holds every #include "..." of the source folders to the layers of
-# docs/ARCHITECTURE.md. CMake cannot: all targets include from the
-# repository root, so any folder's headers are reachable from any other.
+# docs/ARCHITECTURE.md. The build stops a core library from reaching a
+# higher folder (cmake/Layers.cmake); the targets above the core include
+# from the repository root, and this check covers them and everything else.
 # Prints each offending line and exits 1 when there is one.
 #   tools/check-layers.sh [ROOT]   (default: this repository)
 set -euo pipefail

@@ -62,9 +62,9 @@ protected:
 TEST_F(PlayerPaletteTest, ImportOfEachFormatBecomesTheFilesPaletteAndIsDrawn)
 {
     const Palette palette = importedPalette();
-    const std::pair<std::string, PaletteFormat> files[] = {
+    const std::pair<std::string, PaletteFormat> formats[] = {
         {"in.act", PaletteFormat::Act}, {"riff.pal", PaletteFormat::Riff}, {"jasc.PAL", PaletteFormat::Jasc}};
-    for (const auto& [name, format] : files) {
+    for (const auto& [name, format] : formats) {
         SCOPED_TRACE(name);
         player.displayPalette = distinctPalette();
         ASSERT_TRUE(player.ApplyPaletteChanges());
