@@ -71,7 +71,11 @@ void setFramesPerDirection(QDialog& dialog, int frames)
 // A file as it holds its animation, decoded through the window's screen.
 struct Decoded {
     kinetra::CFlcAnimation animation;
-    explicit Decoded(const QString& path) { animation.Load(QFile::encodeName(path).toStdString(), true); }
+    bool loaded = false; // a missing file decodes to no frames
+    explicit Decoded(const QString& path)
+        : loaded(animation.Load(QFile::encodeName(path).toStdString(), true) == kinetra::kOk)
+    {
+    }
     std::vector<kinetra::IndexImage> frames() const { return kinetra::animationFrames(animation); }
 };
 
@@ -164,6 +168,7 @@ private slots:
         QCOMPARE(uGetProfileInt(kOptions, QStringLiteral("StoryboardBorder"), -1), border >= 0 ? 1 : 0);
 
         Decoded decoded(source);
+        QVERIFY(decoded.loaded);
         std::string problem;
         const auto expected = kinetra::makeStoryboard(decoded.animation, decoded.animation.header,
                                                       border < 0 ? std::nullopt : std::optional(border), problem);
