@@ -65,7 +65,7 @@ std::optional<ParsedArguments> parseArguments(std::span<const std::string> args,
     return parsed;
 }
 
-std::optional<std::string> oneOperandProblem(const ParsedArguments& args, std::string_view operand,
+[[nodiscard]] OptionProblem oneOperandProblem(const ParsedArguments& args, std::string_view operand,
                                              std::string_view required)
 {
     if (args.positional.empty())

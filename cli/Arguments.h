@@ -11,6 +11,11 @@
 
 namespace kinetra::cli {
 
+// What checking a command's options found: nothing when they are usable,
+// else the message for the user. The functions returning it are
+// [[nodiscard]].
+using OptionProblem = std::optional<std::string>;
+
 // An option a command accepts, named with its dashes ("--out"), perhaps
 // also by a short alias ("-j"); either way it is recorded under its name.
 struct OptionSpec {
@@ -44,7 +49,7 @@ constexpr std::array<OptionSpec, Own + Shared> joinOptions(const std::array<Opti
 // What is wrong with a command line that takes exactly one operand (named
 // `operand` in the message, such as "FILE") and the option `required`
 // (with its value's name, such as "--out UNIT.flc"); nothing when it is right.
-std::optional<std::string> oneOperandProblem(const ParsedArguments& args, std::string_view operand,
+[[nodiscard]] OptionProblem oneOperandProblem(const ParsedArguments& args, std::string_view operand,
                                              std::string_view required);
 
 // Splits a command's arguments into options and positional ones. Options may

@@ -32,7 +32,7 @@ struct ComposeRequest {
 };
 
 // Fills `request`; on a problem returns the text for the usage error.
-std::optional<std::string> readRequest(const ParsedArguments& args, ComposeRequest& request)
+[[nodiscard]] OptionProblem readRequest(const ParsedArguments& args, ComposeRequest& request)
 {
     if (args.positional.empty())
         return "missing FILE";

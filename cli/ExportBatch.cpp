@@ -50,7 +50,7 @@ bool renderFile(const std::string& file, const ExportRequest& request, ExportAni
 
 } // namespace
 
-std::optional<std::string> readExportRequest(const ParsedArguments& args, ExportRequest& request)
+[[nodiscard]] OptionProblem readExportRequest(const ParsedArguments& args, ExportRequest& request)
 {
     request.files = args.positional;
     if (request.files.empty())

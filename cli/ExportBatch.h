@@ -42,7 +42,7 @@ struct ExportRequest {
 
 // Fills `request` (--delay only where the command accepts it); on a problem
 // returns the text for the usage error.
-std::optional<std::string> readExportRequest(const ParsedArguments& args, ExportRequest& request);
+[[nodiscard]] OptionProblem readExportRequest(const ParsedArguments& args, ExportRequest& request);
 
 // Writes one file's animation to `path`; false after the reason in `problem`.
 using ExportWriter =

@@ -32,7 +32,7 @@ std::optional<PaletteFormat> parseFormat(const std::string& text)
 
 // The options share one list, so an option of the other action gets past
 // the parser and is refused here.
-std::optional<std::string> foreignOption(const ParsedArguments& args, std::span<const OptionSpec> foreign,
+[[nodiscard]] OptionProblem foreignOption(const ParsedArguments& args, std::span<const OptionSpec> foreign,
                                          std::string_view action)
 {
     for (const OptionSpec& option : foreign) {
@@ -43,7 +43,7 @@ std::optional<std::string> foreignOption(const ParsedArguments& args, std::span<
 }
 
 // The positional arguments after the action: exactly FILE and one more.
-std::optional<std::string> checkOperands(const ParsedArguments& args, std::string_view second)
+[[nodiscard]] OptionProblem checkOperands(const ParsedArguments& args, std::string_view second)
 {
     if (args.positional.size() < 2)
         return "missing FILE";

@@ -117,7 +117,7 @@ private:
 
 } // namespace
 
-std::optional<std::string> readJobCount(const ParsedArguments& args, unsigned& workers)
+[[nodiscard]] OptionProblem readJobCount(const ParsedArguments& args, unsigned& workers)
 {
     if (!args.has(kJobsOption.name)) {
         workers = std::max(std::thread::hardware_concurrency(), 1u);

@@ -24,7 +24,7 @@ inline constexpr OptionSpec kJobsOption{.name = "--jobs", .takesValue = true, .a
 
 // Reads kJobsOption into `workers`, the number of cores when it is absent;
 // on a problem returns the text for the usage error.
-std::optional<std::string> readJobCount(const ParsedArguments& args, unsigned& workers);
+[[nodiscard]] OptionProblem readJobCount(const ParsedArguments& args, unsigned& workers);
 
 // What one file's job reports: its text, printed after the file's "[i/n] "
 // on the output stream when it succeeded, else on the error stream.

@@ -74,7 +74,7 @@ std::optional<int> parseInt(const std::string& text, int low, int high)
     return value;
 }
 
-std::optional<std::string> readPaletteSource(const ParsedArguments& args, PaletteSourceRequest& request)
+[[nodiscard]] OptionProblem readPaletteSource(const ParsedArguments& args, PaletteSourceRequest& request)
 {
     if (args.has("--civ")) {
         const auto civ = parseInt(args.value("--civ"), 0, kCivColorCount);
@@ -137,7 +137,7 @@ std::optional<Background> parseBackground(const std::string& text)
     return Background{kBackgroundCustom, (blue << 16) | (green << 8) | red};
 }
 
-std::optional<std::string> readPictureRequest(const ParsedArguments& args, PictureRequest& request)
+[[nodiscard]] OptionProblem readPictureRequest(const ParsedArguments& args, PictureRequest& request)
 {
     if (args.has("--direction")) {
         const auto direction = parseInt(args.value("--direction"), 0, 8);
@@ -181,7 +181,7 @@ bool applyBackground(CFlcPlayerCore& player, const Background& background)
 
 } // namespace
 
-std::optional<std::string> applyPictureOptions(CFlcPlayerCore& player, const PictureRequest& request)
+[[nodiscard]] OptionProblem applyPictureOptions(CFlcPlayerCore& player, const PictureRequest& request)
 {
     if (player.IsPlainFlc())
         return std::nullopt;

@@ -77,7 +77,7 @@ struct PaletteSourceRequest {
 
 // Reads kPaletteSourceOptions into `request`; on a problem returns the text
 // for the usage error.
-std::optional<std::string> readPaletteSource(const ParsedArguments& args, PaletteSourceRequest& request);
+[[nodiscard]] OptionProblem readPaletteSource(const ParsedArguments& args, PaletteSourceRequest& request);
 
 // Points the player at the palette files: the built-in ones where the window
 // writes them out (so files the user replaced there are used here too), and
@@ -125,7 +125,7 @@ struct PictureRequest {
 
 // Reads kPictureOptions and kPaletteSourceOptions into `request`; on a
 // problem returns the text for the usage error.
-std::optional<std::string> readPictureRequest(const ParsedArguments& args, PictureRequest& request);
+[[nodiscard]] OptionProblem readPictureRequest(const ParsedArguments& args, PictureRequest& request);
 
 // The settings the player reads at Initialize, as the window's player reads
 // the user's: the direction and blending.
@@ -134,6 +134,6 @@ void seedPictureSettings(SettingsStore& settings, const PictureRequest& request)
 // The colouring and background of a loaded game animation; a plain FLC is
 // left as it is, as the window offers it neither. On failure returns the
 // program's message.
-std::optional<std::string> applyPictureOptions(CFlcPlayerCore& player, const PictureRequest& request);
+[[nodiscard]] OptionProblem applyPictureOptions(CFlcPlayerCore& player, const PictureRequest& request);
 
 } // namespace kinetra::cli
