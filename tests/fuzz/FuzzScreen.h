@@ -2,6 +2,8 @@
 
 #include "imaging/CScreen.h"
 
+#include <cstdlib>
+
 namespace kinetra::fuzz {
 
 // The program-wide screen that picture surfaces are made through, made once
@@ -10,8 +12,8 @@ inline void ensureScreen()
 {
     static CScreen* screen = [] {
         auto* made = new CScreen;
-        made->Create(nullptr);
-        made->Initialize(240, 240);
+        if (made->Create(nullptr) != kOk || made->Initialize(240, 240) != kOk)
+            std::abort(); // no screen: nothing the fuzzer reaches would be drawn
         g_pScreen = made;
         return made;
     }();
