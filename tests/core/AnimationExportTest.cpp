@@ -10,8 +10,8 @@ using namespace kinetra::test;
 namespace {
 
 constexpr std::uint32_t kOpaque = 0xFF000000u;
-const std::string kUnitSample = std::string(KINETRA_SAMPLES_DIR) + "/unit.flc";
-const std::string kPlainSample = std::string(KINETRA_SAMPLES_DIR) + "/plain.flc";
+const std::string kUnitSample = std::string(KINETRA_SAMPLES_DIR "/unit.flc");
+const std::string kPlainSample = std::string(KINETRA_SAMPLES_DIR "/plain.flc");
 
 std::uint8_t alphaOf(std::uint32_t pixel)
 {

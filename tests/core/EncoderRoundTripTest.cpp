@@ -386,7 +386,7 @@ class BundledSamples : public ::testing::Test {};
 TEST_F(BundledSamples, UnitHasEightyFramesInEightDirections)
 {
     CFlcAnimation animation;
-    ASSERT_EQ(animation.Load(std::string(KINETRA_SAMPLES_DIR) + "/unit.flc", true), kOk);
+    ASSERT_EQ(animation.Load(std::string(KINETRA_SAMPLES_DIR "/unit.flc"), true), kOk);
     EXPECT_EQ(animation.frames.size(), 80u);
     EXPECT_EQ(animation.header.frames, 80);
     EXPECT_EQ(animation.header.directions, 8);
@@ -416,7 +416,7 @@ TEST_F(BundledSamples, UnitHasEightyFramesInEightDirections)
 TEST_F(BundledSamples, PlainHasItsTwelveFrames)
 {
     CFlcAnimation animation;
-    ASSERT_EQ(animation.Load(std::string(KINETRA_SAMPLES_DIR) + "/plain.flc", true), kOk);
+    ASSERT_EQ(animation.Load(std::string(KINETRA_SAMPLES_DIR "/plain.flc"), true), kOk);
     EXPECT_EQ(animation.header.framesPerDirection, 0);
     EXPECT_EQ(animation.header.frames, 12);
     EXPECT_EQ(animation.frames.size(), 12u);

@@ -16,7 +16,7 @@ using namespace kinetra::test;
 namespace {
 
 constexpr std::uint32_t kOpaque = 0xFF000000u;
-const std::string kUnitSample = std::string(KINETRA_SAMPLES_DIR) + "/unit.flc";
+const std::string kUnitSample = std::string(KINETRA_SAMPLES_DIR "/unit.flc");
 
 // What giflib reads back: each frame's pixels as 0xFF000000 | RGB through
 // the colour table, 0 where the frame's transparent index is.

@@ -113,7 +113,7 @@ protected:
 
 TEST_F(RecolourRouteTest, PicturesAfterARecolourAreThoseOfDecodingAgain)
 {
-    const std::string unit = std::string(KINETRA_SAMPLES_DIR) + "/unit.flc";
+    const std::string unit = std::string(KINETRA_SAMPLES_DIR "/unit.flc");
     for (const RecolourCase& recolour : kRecolourCases) {
         for (const bool blend : {true, false}) {
             for (const int background : {int(kBackgroundSea), int(kBackgroundCustom)}) {

@@ -160,7 +160,7 @@ TEST_F(StoryboardTest, SamplesRebuildToTheSameBytes)
     for (const char* name : {"unit.flc", "plain.flc"}) {
         SCOPED_TRACE(name);
         std::vector<std::uint8_t> original;
-        ASSERT_TRUE(readWholeFile(std::string(KINETRA_SAMPLES_DIR) + "/" + name, original));
+        ASSERT_TRUE(readWholeFile((std::filesystem::path(KINETRA_SAMPLES_DIR) / name).string(), original));
         CFlcAnimation source;
         ASSERT_EQ(source.LoadFromMemory(original, true), kOk);
         std::string problem;
