@@ -62,26 +62,35 @@ std::uint32_t unblend(std::uint32_t overBlack, std::uint32_t overWhite)
 ExportPicture renderFrame(const CFlcPlayerCore& player, PlatformSurface& scratch, int frame,
                           const ExportOptions& options)
 {
+    if (options.transparent)
+        return ComposeWithoutBackground(player.PictureOf(frame), scratch);
     ExportPicture picture;
     picture.width = scratch.width;
     picture.height = scratch.height;
-    if (!options.transparent) {
-        composeInto(player, frame, std::nullopt, scratch);
-        readPicture(scratch, picture);
-        return picture;
-    }
-
-    ExportPicture overWhite = picture;
-    composeInto(player, frame, kBlack, scratch);
+    composeInto(player, frame, std::nullopt, scratch);
     readPicture(scratch, picture);
-    composeInto(player, frame, kWhite, scratch);
+    return picture;
+}
+
+} // namespace
+
+ExportPicture ComposeWithoutBackground(PictureInputs inputs, PlatformSurface& scratch)
+{
+    ExportPicture picture;
+    picture.width = scratch.width;
+    picture.height = scratch.height;
+    ExportPicture overWhite = picture;
+    inputs.tile = nullptr;
+    inputs.fillColor = kBlack;
+    ComposePicture(inputs, scratch);
+    readPicture(scratch, picture);
+    inputs.fillColor = kWhite;
+    ComposePicture(inputs, scratch);
     readPicture(scratch, overWhite);
     for (std::size_t i = 0; i < picture.pixels.size(); ++i)
         picture.pixels[i] = unblend(picture.pixels[i], overWhite.pixels[i]);
     return picture;
 }
-
-} // namespace
 
 ExportResult RenderAnimation(const CFlcPlayerCore& player, const ExportOptions& options, const ExportProgress& progress,
                              ExportAnimation& out)
