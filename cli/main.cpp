@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <iostream>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace {
 
 using kinetra::cli::Command;
+
+constexpr std::string_view kCompletionSwitch = "--complete";
 
 void printProgramUsage(std::ostream& stream)
 {
@@ -30,6 +33,29 @@ const Command* findCommand(std::string_view name)
             return command;
     }
     return nullptr;
+}
+
+// What the bash completion asks at completion time, so that its lists never
+// drift from the table: with no command, the command names; with one, its
+// options. One a line; not in the usage, people have --help.
+int printCompletions(std::span<const std::string> args)
+{
+    using namespace kinetra::cli;
+    if (args.empty()) {
+        for (const Command* command : allCommands())
+            std::cout << command->name << '\n';
+        return kExitOk;
+    }
+    const Command* command = findCommand(args[0]);
+    if (!command || args.size() > 1)
+        return kExitUsage;
+    for (const OptionSpec& option : command->options) {
+        std::cout << option.name << '\n';
+        if (!option.alias.empty())
+            std::cout << option.alias << '\n';
+    }
+    std::cout << "-h\n--help\n";
+    return kExitOk;
 }
 
 int runCommand(const Command& command, const std::vector<std::string>& args)
@@ -63,6 +89,8 @@ int main(int argc, char* argv[])
         printProgramUsage(std::cout);
         return kExitOk;
     }
+    if (args[0] == kCompletionSwitch)
+        return printCompletions(std::span(args).subspan(1));
     const Command* command = findCommand(args[0]);
     if (!command) {
         std::cerr << "kinetra-cli: unknown command '" << args[0] << "'\n\n";

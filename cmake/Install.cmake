@@ -30,6 +30,11 @@ install(FILES ${PROJECT_SOURCE_DIR}/res/icons/kinetra.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/cli/kinetra-cli.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# kinetra-cli's bash completion, and its thumbnails for file managers.
+include(${CMAKE_CURRENT_LIST_DIR}/BashCompletionDir.cmake)
+install(FILES ${PROJECT_SOURCE_DIR}/cli/kinetra-cli.bash-completion RENAME kinetra-cli
+        DESTINATION ${KINETRA_BASH_COMPLETION_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/res/kinetra.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 
 # The release folder: Kinetra, libArdenkit.so and InstallKinetra side by
 # side, and a tarball of it. It is an install component of its own, left out

@@ -4,11 +4,12 @@
 # them.
 #
 #   cmake -DBUILD_DIR=... -DPREFIX=... -DBINDIR=bin -DLIBDIR=lib
-#         -DDATADIR=share -DMANDIR=share/man -P CheckInstall.cmake
+#         -DDATADIR=share -DMANDIR=share/man
+#         -DCOMPLETIONSDIR=share/bash-completion/completions -P CheckInstall.cmake
 
 cmake_minimum_required(VERSION 3.25)
 
-foreach(variable BUILD_DIR PREFIX BINDIR LIBDIR DATADIR MANDIR)
+foreach(variable BUILD_DIR PREFIX BINDIR LIBDIR DATADIR MANDIR COMPLETIONSDIR)
   if(NOT DEFINED ${variable} OR "${${variable}}" STREQUAL "")
     message(FATAL_ERROR "CheckInstall.cmake needs -D${variable}=...")
   endif()
@@ -34,7 +35,9 @@ set(expected
   "${LIBDIR}/libArdenkit.so"
   "${DATADIR}/applications/kinetra.desktop"
   "${DATADIR}/icons/hicolor/scalable/apps/kinetra.svg"
-  "${MANDIR}/man1/kinetra-cli.1")
+  "${MANDIR}/man1/kinetra-cli.1"
+  "${COMPLETIONSDIR}/kinetra-cli"
+  "${DATADIR}/thumbnailers/kinetra.thumbnailer")
 list(SORT expected)
 file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE "${PREFIX}" "${PREFIX}/*")
 list(SORT installed)
