@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <memory>
 #include <new>
-#include <optional>
 #include <utility>
 
 namespace kinetra {
@@ -14,19 +13,6 @@ constexpr std::uint32_t kAlphaMask = 0xFF000000u;
 constexpr std::uint32_t kColorMask = 0x00FFFFFFu;
 constexpr std::uint32_t kBlack = 0x00000000u;
 constexpr std::uint32_t kWhite = 0x00FFFFFFu;
-
-// The picture of `frame` as the player would show it, or over a plain
-// colour instead of its background.
-void composeInto(const CFlcPlayerCore& player, int frame, std::optional<std::uint32_t> fill,
-                 PlatformSurface& scratch)
-{
-    PictureInputs inputs = player.PictureOf(frame);
-    if (fill) {
-        inputs.tile = nullptr;
-        inputs.fillColor = *fill;
-    }
-    ComposePicture(inputs, scratch);
-}
 
 // The scratch picture, opaque.
 void readPicture(const PlatformSurface& scratch, ExportPicture& picture)
@@ -67,7 +53,7 @@ ExportPicture renderFrame(const CFlcPlayerCore& player, PlatformSurface& scratch
     ExportPicture picture;
     picture.width = scratch.width;
     picture.height = scratch.height;
-    composeInto(player, frame, std::nullopt, scratch);
+    ComposePicture(player.PictureOf(frame), scratch);
     readPicture(scratch, picture);
     return picture;
 }
