@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -85,23 +86,6 @@ TEST_F(CliThumbnail, UnitShowsItsFirstSouthWestFrameCutAndEnlarged)
         const auto picture = thumbnail(kSample, c.size);
         ASSERT_TRUE(picture) << c.size;
         EXPECT_EQ(firstDifference(*picture, enlarged(*expected, c.scale)), "") << "size " << c.size;
-    }
-}
-
-TEST_F(CliThumbnail, UnitLargerThanTheSizeIsShrunkKeepingItsAspect)
-{
-    const auto expected = croppedFirstFrame(kSample, 1, kSampleFramesPerDirection);
-    ASSERT_TRUE(expected);
-    for (const int size : {64, 42, 1}) {
-        const auto picture = thumbnail(kSample, size);
-        ASSERT_TRUE(picture) << size;
-        EXPECT_EQ(picture->height, size);
-        EXPECT_EQ(picture->width, std::max(1, 44 * size / 84)) << size;
-        // Nearest neighbour: every pixel is one of the picture's.
-        for (int y = 0; y < picture->height; ++y) {
-            const int from = y * 84 / picture->height;
-            EXPECT_EQ(picture->at(0, y), expected->at(0, from)) << size << " row " << y;
-        }
     }
 }
 
@@ -260,6 +244,40 @@ TEST_F(CliThumbnail, DamagedFilesFollowThePlayer)
         }
     }
     EXPECT_EQ(checked, 135 + 47);
+}
+
+// The file managers' entry runs this very command: its Exec line, with the
+// size, input and output put in as a file manager does, makes the thumbnail.
+TEST_F(CliThumbnail, ThumbnailerEntryRunsTheCommand)
+{
+    std::ifstream entry(KINETRA_SAMPLES_DIR "/../kinetra.thumbnailer");
+    ASSERT_TRUE(entry);
+    std::map<std::string, std::string> keys;
+    std::string line;
+    std::getline(entry, line);
+    EXPECT_EQ(line, "[Thumbnailer Entry]");
+    while (std::getline(entry, line)) {
+        const std::size_t equals = line.find('=');
+        ASSERT_NE(equals, std::string::npos) << line;
+        keys[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    EXPECT_EQ(keys["TryExec"], "kinetra-cli");
+    EXPECT_EQ(keys["MimeType"], "video/x-flic;");
+
+    const std::string out = dir.file("entry.png");
+    std::vector<std::string> args;
+    std::istringstream exec(keys["Exec"]);
+    std::string word;
+    exec >> word;
+    EXPECT_EQ(word, "kinetra-cli");
+    const std::map<std::string, std::string> fields{{"%s", "128"}, {"%i", kSample}, {"%o", out}};
+    while (exec >> word)
+        args.push_back(fields.count(word) ? fields.at(word) : word);
+    const CliResult result = runCli(args);
+    ASSERT_EQ(result.status, 0) << result.err;
+    const auto picture = readPng(out);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->height, 84); // the sample's cut, 1 ×
 }
 
 } // namespace
