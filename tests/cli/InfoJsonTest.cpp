@@ -77,18 +77,6 @@ TEST(CliInfoJson, HeaderFramesAndDirectionsMatchTheDecodedFile)
         expectJsonMatchesTheFile(c);
 }
 
-TEST(CliInfoJson, PlainFileKeepsTheZerosItHolds)
-{
-    TempDir dir;
-    const CliResult result = runCli({"info", "--json", writePlainFixture(dir, "zeros.flc", 6, 0)});
-    ASSERT_EQ(result.status, 0) << result.err;
-    const auto info = nlohmann::json::parse(result.out);
-    EXPECT_EQ(info.at("speed_ms"), 0);
-    EXPECT_EQ(info.at("frames_per_direction"), 0);
-    EXPECT_EQ(info.at("decoded_frames"), 6);
-    EXPECT_EQ(info.at("file"), "zeros.flc");
-}
-
 TEST(CliInfoJson, DirectionsCountOnlyTheDecodedFrames)
 {
     TempDir dir;
