@@ -28,7 +28,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/res/kinetra.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/res/icons/kinetra.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${PROJECT_SOURCE_DIR}/cli/kinetra-cli.1
+install(FILES ${PROJECT_SOURCE_DIR}/app/Kinetra.1 ${PROJECT_SOURCE_DIR}/cli/kinetra-cli.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The release folder: Kinetra, libArdenkit.so and InstallKinetra side by
@@ -45,6 +45,8 @@ install(TARGETS Ardenkit LIBRARY DESTINATION . COMPONENT release EXCLUDE_FROM_AL
 if(TARGET InstallKinetra)
   install(TARGETS InstallKinetra RUNTIME DESTINATION . COMPONENT release EXCLUDE_FROM_ALL)
 endif()
+install(FILES ${PROJECT_SOURCE_DIR}/app/Kinetra.1 ${PROJECT_SOURCE_DIR}/installer/InstallKinetra.1
+        DESTINATION . COMPONENT release EXCLUDE_FROM_ALL)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/ReleaseReadme.txt.in
                ${PROJECT_BINARY_DIR}/generated/ReleaseReadme.txt @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/generated/ReleaseReadme.txt RENAME README.txt
