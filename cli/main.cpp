@@ -1,4 +1,5 @@
 #include "cli/Command.h"
+#include "io/VersionNote.h"
 
 #include <algorithm>
 #include <iostream>
@@ -23,7 +24,8 @@ void printProgramUsage(std::ostream& stream)
         stream << "  " << name << command->summary << '\n';
     }
     stream << "\n"
-              "Run 'kinetra-cli COMMAND --help' for the arguments of a command.\n";
+              "Run 'kinetra-cli COMMAND --help' for the arguments of a command,\n"
+              "'kinetra-cli --version' for the version.\n";
 }
 
 const Command* findCommand(std::string_view name)
@@ -87,6 +89,10 @@ int main(int argc, char* argv[])
     }
     if (args[0] == "-h" || args[0] == "--help") {
         printProgramUsage(std::cout);
+        return kExitOk;
+    }
+    if (args[0] == "--version") {
+        std::cout << kinetra::RunningVersionText("kinetra-cli");
         return kExitOk;
     }
     if (args[0] == kCompletionSwitch)

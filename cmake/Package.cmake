@@ -16,7 +16,7 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Kinetra developers <kinetra@localhost>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Kinetra developers <maintainers@users.noreply.c-seed-f6ac4036.example>")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The Qt libraries come from dpkg-shlibdeps (package dpkg-dev). The SVG

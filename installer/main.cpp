@@ -9,6 +9,7 @@
 #include "installer/ProgramStart.h"
 #include "installer/ShellFolders.h"
 #include "installer/Shortcut.h"
+#include "io/VersionNote.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -111,8 +113,22 @@ void writeLog(const std::string& path, const std::string& text)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    // Asking is not installing: these two change nothing.
+    const std::string_view first = argc > 1 ? argv[1] : "";
+    if (first == "--version") {
+        std::fputs(kinetra::RunningVersionText("InstallKinetra").c_str(), stdout);
+        return 0;
+    }
+    if (first == "-h" || first == "--help") {
+        std::fputs("Usage: InstallKinetra [--help | --version]\n"
+                   "Finishes the unpacked Kinetra folder it lies in: the menu entry, the desktop\n"
+                   "launcher, the UI-kit library and the .flc file association.\n",
+                   stdout);
+        return 0;
+    }
+
     Console console;
     console.Print(InstallerString::StartingInstallation);
 

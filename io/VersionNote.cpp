@@ -273,4 +273,19 @@ bool ReadVersionNote(const std::string& file, VersionInfo& out)
     return ReadVersionNoteFromMemory(bytes, out);
 }
 
+std::string RunningVersionText(std::string_view programName)
+{
+    std::string text(programName);
+    VersionInfo note;
+    if (!ReadVersionNote("/proc/self/exe", note))
+        return text.append(" (no version note)\n");
+    text.append(" ").append(note.productVersion);
+    if (!note.comments.empty())
+        text.append(" (").append(note.comments).append(")");
+    text.append("\n");
+    if (!note.legalCopyright.empty())
+        text.append(note.legalCopyright).append("\n");
+    return text;
+}
+
 } // namespace kinetra

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace kinetra {
 
@@ -27,5 +28,10 @@ inline constexpr std::uint32_t kVersionNoteType = 0x4B56; // "KV"
 // ELF file, is cut short anywhere, or carries no well-formed note.
 bool ReadVersionNote(const std::string& file, VersionInfo& out);
 bool ReadVersionNoteFromMemory(std::span<const std::uint8_t> file, VersionInfo& out);
+
+// What `--version` prints, from the running program's own note
+// (/proc/self/exe): "NAME VERSION (COMMENTS)" and the copyright line, each
+// ending in a newline. "NAME (no version note)" when the note is unreadable.
+std::string RunningVersionText(std::string_view programName);
 
 } // namespace kinetra

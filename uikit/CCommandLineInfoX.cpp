@@ -32,6 +32,10 @@ void CCommandLineInfoX::ParseCommandLine(const QStringList& arguments)
                 m_bHelp = true;
                 continue;
             }
+            if (argument == QLatin1String("--version")) {
+                m_bVersion = true;
+                continue;
+            }
             if (argument.size() > 1 && argument.startsWith(QLatin1Char('-'))) {
                 if (m_strUnknown.isEmpty())
                     m_strUnknown = argument;
@@ -55,5 +59,6 @@ QString CCommandLineInfoX::HelpText()
         "  --unregister    remove that registration\n"
         "  -s, --silent    show no message after --register or --unregister\n"
         "  /i              the installer's run: register silently and clean up\n"
-        "  -h, --help      show this text\n");
+        "  -h, --help      show this text\n"
+        "  --version       show the version\n");
 }

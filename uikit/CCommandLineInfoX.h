@@ -10,6 +10,7 @@
 //   --silent        no message after either
 //   /i              the installer's post-install run (registers, cleans up)
 //   --help          the switches
+//   --version       the program's version
 class CCommandLineInfoX {
 public:
     enum ShellCommand { FileNew = 0, FileOpen = 1, FileNothing = 2 };
@@ -25,6 +26,7 @@ public:
     bool m_bSilent = false;
     bool m_bInstall = false;
     bool m_bHelp = false;
+    bool m_bVersion = false;
     // An unknown switch, for the usage message; empty when all were known.
     QString m_strUnknown;
 };

@@ -3,13 +3,14 @@
 # and programs that start from the prefix with the library installed beside
 # them.
 #
-#   cmake -DBUILD_DIR=... -DPREFIX=... -DBINDIR=bin -DLIBDIR=lib
-#         -DDATADIR=share -DMANDIR=share/man
+#   cmake -DBUILD_DIR=... -DPREFIX=... -DBINDIR=bin -DLIBDIR=lib/ARCH/kinetra
+#         -DDATADIR=share -DMANDIR=share/man -DSOURCE_DIR=...
 #         -DCOMPLETIONSDIR=share/bash-completion/completions -P CheckInstall.cmake
+# LIBDIR is the UI kit's private folder.
 
 cmake_minimum_required(VERSION 3.25)
 
-foreach(variable BUILD_DIR PREFIX BINDIR LIBDIR DATADIR MANDIR COMPLETIONSDIR)
+foreach(variable BUILD_DIR PREFIX BINDIR LIBDIR DATADIR MANDIR SOURCE_DIR COMPLETIONSDIR)
   if(NOT DEFINED ${variable} OR "${${variable}}" STREQUAL "")
     message(FATAL_ERROR "CheckInstall.cmake needs -D${variable}=...")
   endif()
@@ -33,9 +34,13 @@ set(expected
   "${BINDIR}/Kinetra"
   "${BINDIR}/kinetra-cli"
   "${LIBDIR}/libArdenkit.so"
-  "${DATADIR}/applications/kinetra.desktop"
+  "${DATADIR}/applications/org.halvorek.kinetra.desktop"
+  "${DATADIR}/doc/kinetra/changelog.gz"
+  "${DATADIR}/doc/kinetra/copyright"
   "${DATADIR}/icons/hicolor/scalable/apps/kinetra.svg"
-  "${MANDIR}/man1/kinetra-cli.1"
+  "${DATADIR}/metainfo/org.halvorek.kinetra.metainfo.xml"
+  "${MANDIR}/man1/Kinetra.1.gz"
+  "${MANDIR}/man1/kinetra-cli.1.gz"
   "${COMPLETIONSDIR}/kinetra-cli"
   "${DATADIR}/thumbnailers/kinetra.thumbnailer")
 list(SORT expected)
@@ -47,10 +52,10 @@ if(NOT installed STREQUAL expected)
   fail("installed files differ\nexpected:\n  ${shown_expected}\ninstalled:\n  ${shown_installed}")
 endif()
 
-# The desktop entry and the manual page, where the checking tools exist.
+# The desktop entry and the manual pages, where the checking tools exist.
 find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
 if(DESKTOP_FILE_VALIDATE)
-  execute_process(COMMAND "${DESKTOP_FILE_VALIDATE}" "${PREFIX}/${DATADIR}/applications/kinetra.desktop"
+  execute_process(COMMAND "${DESKTOP_FILE_VALIDATE}" "${PREFIX}/${DATADIR}/applications/org.halvorek.kinetra.desktop"
                   RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
   if(NOT result EQUAL 0 OR NOT output STREQUAL "")
     fail("desktop-file-validate: ${output}")
@@ -60,17 +65,20 @@ else()
 endif()
 find_program(GROFF groff)
 if(GROFF)
-  execute_process(COMMAND "${GROFF}" -man -ww -z -t "${PREFIX}/${MANDIR}/man1/kinetra-cli.1"
-                  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
-  if(NOT result EQUAL 0 OR NOT output STREQUAL "")
-    fail("groff warns about the manual page: ${output}")
-  endif()
+  foreach(page app/Kinetra.1 cli/kinetra-cli.1 installer/InstallKinetra.1)
+    execute_process(COMMAND "${GROFF}" -man -ww -z -t "${SOURCE_DIR}/${page}"
+                    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    if(NOT result EQUAL 0 OR NOT output STREQUAL "")
+      fail("groff warns about ${page}: ${output}")
+    endif()
+  endforeach()
 else()
   message(STATUS "groff not found: manual page not checked")
 endif()
 
 # Kinetra's RUNPATH: a dynamic tag that LD_LIBRARY_PATH overrides, which
-# reaches the prefix's library folder from the program's own.
+# reaches the kit's private folder from the program's own, and nothing else
+# (no system folder a stray copy could come from).
 find_program(READELF NAMES readelf REQUIRED)
 execute_process(COMMAND "${READELF}" -d "${PREFIX}/${BINDIR}/Kinetra"
                 RESULT_VARIABLE result OUTPUT_VARIABLE dynamic ERROR_VARIABLE dynamic)
@@ -86,18 +94,9 @@ if(dynamic MATCHES "\\(RUNPATH\\)[^\n]*\\[([^]\n]*)\\]")
 else()
   fail("Kinetra has no RUNPATH:\n${dynamic}")
 endif()
-string(REPLACE ":" ";" runpath_entries "${runpath}")
-foreach(entry "$ORIGIN" "$ORIGIN/../lib" "/usr/local/lib")
-  if(NOT entry IN_LIST runpath_entries)
-    fail("Kinetra's RUNPATH '${runpath}' lacks ${entry}")
-  endif()
-endforeach()
-foreach(entry ${runpath_entries})
-  string(FIND "${entry}" "${BUILD_DIR}" build_dir_at)
-  if(entry STREQUAL "" OR build_dir_at EQUAL 0)
-    fail("Kinetra's RUNPATH '${runpath}' holds the build tree or the current folder")
-  endif()
-endforeach()
+if(NOT runpath STREQUAL "$ORIGIN/../${LIBDIR}")
+  fail("Kinetra's RUNPATH is '${runpath}', not '$ORIGIN/../${LIBDIR}'")
+endif()
 
 # The loader resolves the kit to the prefix's copy (the program is not run).
 execute_process(COMMAND "${CMAKE_COMMAND}" -E env --unset=LD_LIBRARY_PATH LD_TRACE_LOADED_OBJECTS=1
