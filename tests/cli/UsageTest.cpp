@@ -68,11 +68,19 @@ TEST(CliUsage, CompletionListsEveryCommandOfTheUsageAndEachOnesOptions)
     std::size_t at = usage.out.find("Commands:\n");
     for (std::size_t start = 0, end = 0; (end = commands.out.find('\n', start)) != std::string::npos; start = end + 1) {
         const std::string name = commands.out.substr(start, end - start);
+        if (name.front() == '-') {
+            // A switch of the program's own: it answers, and well.
+            const CliResult answer = runCli({name});
+            EXPECT_EQ(answer.status, 0) << name;
+            EXPECT_FALSE(answer.out.empty()) << name;
+            continue;
+        }
         at = usage.out.find("\n  " + name, at);
         EXPECT_NE(at, std::string::npos) << name;
         ++names;
     }
     EXPECT_EQ(names, 12u);
+    EXPECT_NE(commands.out.find("\n--version\n"), std::string::npos);
     EXPECT_NE(commands.out.find("thumbnail\n"), std::string::npos);
 
     struct Case {

@@ -31,7 +31,8 @@ expect()
 expect "thumbnail" kinetra-cli th
 expect "sheet split storyboard" kinetra-cli s
 expect "build compose frames gif info join palette recolor sheet split storyboard thumbnail" kinetra-cli ""
-expect "--help -h" kinetra-cli -
+expect "--help --version -h" kinetra-cli -
+expect "--version" kinetra-cli --v
 expect "--help --size -h -s" kinetra-cli thumbnail -
 expect "--help --json" kinetra-cli info --
 expect "--jobs" kinetra-cli recolor a.flc --j
