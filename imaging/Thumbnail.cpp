@@ -118,7 +118,7 @@ ExportPicture gamePicture(const CFlcPlayerCore& player)
 template <typename PixelAt>
 ExportPicture scaledToFit(int width, int height, int side, const PixelAt& pixelAt)
 {
-    if (side < 1 || width < 1 || height < 1)
+    if (side < 1 || side > kMaxThumbnailSide || width < 1 || height < 1)
         return {};
     const int longer = std::max(width, height);
     ExportPicture out;

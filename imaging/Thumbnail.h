@@ -33,7 +33,7 @@ ExportPicture ThumbnailPicture(const CFlcPlayerCore& player);
 // `picture` scaled, without smoothing, by the largest whole multiple that
 // fits a side × side square, or, when even 1 × does not fit, shrunk
 // (nearest neighbour) to fit with its aspect kept. Empty for an empty
-// picture or a side below 1.
+// picture or a side outside 1 to kMaxThumbnailSide.
 ExportPicture FitToSquare(const ExportPicture& picture, int side);
 
 // ThumbnailPicture fitted to a side × side square. A plain frame is scaled

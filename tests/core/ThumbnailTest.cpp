@@ -41,6 +41,7 @@ TEST(ThumbnailFit, WholeMultipleThatFitsOrShrunkKeepingTheAspect)
              Case{2, 1, 1, 1, 1},     // never below one pixel
              Case{1, 1, 4096, 4096, 4096},
              Case{5, 5, 0, 0, 0},     // nothing for no side
+             Case{1, 1, kMaxThumbnailSide + 1, 0, 0},
          }) {
         const ExportPicture out = FitToSquare(numberedPicture(c.width, c.height), c.side);
         EXPECT_EQ(out.width, c.outWidth) << c.width << 'x' << c.height << " in " << c.side;
