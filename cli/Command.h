@@ -55,5 +55,6 @@ extern const Command kStoryboardCommand;
 extern const Command kBuildCommand;
 extern const Command kSplitCommand;
 extern const Command kJoinCommand;
+extern const Command kThumbnailCommand;
 
 } // namespace kinetra::cli

@@ -2,13 +2,17 @@
 #include "io/VersionNote.h"
 
 #include <algorithm>
+#include <array>
 #include <iostream>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace {
 
 using kinetra::cli::Command;
+
+constexpr std::string_view kCompletionSwitch = "--complete";
 
 void printProgramUsage(std::ostream& stream)
 {
@@ -32,6 +36,35 @@ const Command* findCommand(std::string_view name)
             return command;
     }
     return nullptr;
+}
+
+// The program's own switches, which stand where a command would.
+constexpr std::array<std::string_view, 3> kProgramSwitches{"-h", "--help", "--version"};
+
+// What the bash completion asks at completion time, so that its lists never
+// drift from the table: with no command, the command names and the
+// program's switches; with one, its options. One a line; not in the usage,
+// people have --help.
+int printCompletions(std::span<const std::string> args)
+{
+    using namespace kinetra::cli;
+    if (args.empty()) {
+        for (const Command* command : allCommands())
+            std::cout << command->name << '\n';
+        for (const std::string_view programSwitch : kProgramSwitches)
+            std::cout << programSwitch << '\n';
+        return kExitOk;
+    }
+    const Command* command = findCommand(args[0]);
+    if (!command || args.size() > 1)
+        return kExitUsage;
+    for (const OptionSpec& option : command->options) {
+        std::cout << option.name << '\n';
+        if (!option.alias.empty())
+            std::cout << option.alias << '\n';
+    }
+    std::cout << "-h\n--help\n";
+    return kExitOk;
 }
 
 int runCommand(const Command& command, const std::vector<std::string>& args)
@@ -61,14 +94,16 @@ int main(int argc, char* argv[])
         printProgramUsage(std::cerr);
         return kExitUsage;
     }
-    if (args[0] == "-h" || args[0] == "--help") {
+    if (args[0] == kProgramSwitches[0] || args[0] == kProgramSwitches[1]) {
         printProgramUsage(std::cout);
         return kExitOk;
     }
-    if (args[0] == "--version") {
+    if (args[0] == kProgramSwitches[2]) {
         std::cout << kinetra::RunningVersionText("kinetra-cli");
         return kExitOk;
     }
+    if (args[0] == kCompletionSwitch)
+        return printCompletions(std::span(args).subspan(1));
     const Command* command = findCommand(args[0]);
     if (!command) {
         std::cerr << "kinetra-cli: unknown command '" << args[0] << "'\n\n";

@@ -69,6 +69,11 @@ install(FILES ${PROJECT_SOURCE_DIR}/res/icons/kinetra.svg
 install(FILES ${kinetra_compressed_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright ${kinetra_changelog}
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/kinetra)
+# kinetra-cli's bash completion, and its thumbnails for file managers.
+include(${CMAKE_CURRENT_LIST_DIR}/BashCompletionDir.cmake)
+install(FILES ${PROJECT_SOURCE_DIR}/cli/kinetra-cli.bash-completion RENAME kinetra-cli
+        DESTINATION ${KINETRA_BASH_COMPLETION_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/res/kinetra.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 
 # The release folder: Kinetra, libArdenkit.so and InstallKinetra side by
 # side, and a tarball of it. It is an install component of its own, left out

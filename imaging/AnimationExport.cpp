@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <memory>
 #include <new>
-#include <optional>
 #include <utility>
 
 namespace kinetra {
@@ -14,19 +13,6 @@ constexpr std::uint32_t kAlphaMask = 0xFF000000u;
 constexpr std::uint32_t kColorMask = 0x00FFFFFFu;
 constexpr std::uint32_t kBlack = 0x00000000u;
 constexpr std::uint32_t kWhite = 0x00FFFFFFu;
-
-// The picture of `frame` as the player would show it, or over a plain
-// colour instead of its background.
-void composeInto(const CFlcPlayerCore& player, int frame, std::optional<std::uint32_t> fill,
-                 PlatformSurface& scratch)
-{
-    PictureInputs inputs = player.PictureOf(frame);
-    if (fill) {
-        inputs.tile = nullptr;
-        inputs.fillColor = *fill;
-    }
-    ComposePicture(inputs, scratch);
-}
 
 // The scratch picture, opaque.
 void readPicture(const PlatformSurface& scratch, ExportPicture& picture)
@@ -62,26 +48,35 @@ std::uint32_t unblend(std::uint32_t overBlack, std::uint32_t overWhite)
 ExportPicture renderFrame(const CFlcPlayerCore& player, PlatformSurface& scratch, int frame,
                           const ExportOptions& options)
 {
+    if (options.transparent)
+        return ComposeWithoutBackground(player.PictureOf(frame), scratch);
     ExportPicture picture;
     picture.width = scratch.width;
     picture.height = scratch.height;
-    if (!options.transparent) {
-        composeInto(player, frame, std::nullopt, scratch);
-        readPicture(scratch, picture);
-        return picture;
-    }
-
-    ExportPicture overWhite = picture;
-    composeInto(player, frame, kBlack, scratch);
+    ComposePicture(player.PictureOf(frame), scratch);
     readPicture(scratch, picture);
-    composeInto(player, frame, kWhite, scratch);
+    return picture;
+}
+
+} // namespace
+
+ExportPicture ComposeWithoutBackground(PictureInputs inputs, PlatformSurface& scratch)
+{
+    ExportPicture picture;
+    picture.width = scratch.width;
+    picture.height = scratch.height;
+    ExportPicture overWhite = picture;
+    inputs.tile = nullptr;
+    inputs.fillColor = kBlack;
+    ComposePicture(inputs, scratch);
+    readPicture(scratch, picture);
+    inputs.fillColor = kWhite;
+    ComposePicture(inputs, scratch);
     readPicture(scratch, overWhite);
     for (std::size_t i = 0; i < picture.pixels.size(); ++i)
         picture.pixels[i] = unblend(picture.pixels[i], overWhite.pixels[i]);
     return picture;
 }
-
-} // namespace
 
 ExportResult RenderAnimation(const CFlcPlayerCore& player, const ExportOptions& options, const ExportProgress& progress,
                              ExportAnimation& out)

@@ -48,6 +48,12 @@ using ExportProgress = std::function<bool(int done, int total)>;
 ExportResult RenderAnimation(const CFlcPlayerCore& player, const ExportOptions& options, const ExportProgress& progress,
                              ExportAnimation& out);
 
+// The picture `inputs` make, less their background: composed over black and
+// over white, each pixel gets the alpha by which the background shows through
+// it (0 where the key lets it show, partial under shadow and light pixels).
+// `scratch` gives the size and is drawn over.
+ExportPicture ComposeWithoutBackground(PictureInputs inputs, PlatformSurface& scratch);
+
 // The union of the frames' bounding boxes of pixels that differ from fully
 // transparent (transparent export) or from the first frame's corner colour
 // (opaque export); the whole picture when nothing differs.

@@ -57,6 +57,45 @@ TEST(CliUsage, WrongCommandLinesExitWithTwoAndUsageOnStderr)
     }
 }
 
+// The bash completion asks the program for its commands and their options.
+TEST(CliUsage, CompletionListsEveryCommandOfTheUsageAndEachOnesOptions)
+{
+    const CliResult commands = runCli({"--complete"});
+    ASSERT_EQ(commands.status, 0);
+    // Each name starts a line of the usage's command list, in that order.
+    const CliResult usage = runCli({"--help"});
+    std::size_t names = 0;
+    std::size_t at = usage.out.find("Commands:\n");
+    for (std::size_t start = 0, end = 0; (end = commands.out.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string name = commands.out.substr(start, end - start);
+        if (name.front() == '-') {
+            // A switch of the program's own: it answers, and well.
+            const CliResult answer = runCli({name});
+            EXPECT_EQ(answer.status, 0) << name;
+            EXPECT_FALSE(answer.out.empty()) << name;
+            continue;
+        }
+        at = usage.out.find("\n  " + name, at);
+        EXPECT_NE(at, std::string::npos) << name;
+        ++names;
+    }
+    EXPECT_EQ(names, 12u);
+    EXPECT_NE(commands.out.find("\n--version\n"), std::string::npos);
+    EXPECT_NE(commands.out.find("thumbnail\n"), std::string::npos);
+
+    struct Case {
+        const char* command;
+        const char* options;
+    };
+    for (const Case& c : {Case{"info", "--json\n-h\n--help\n"}, Case{"thumbnail", "--size\n-s\n-h\n--help\n"},
+                          Case{"split", "--out-dir\n-h\n--help\n"}}) {
+        const CliResult options = runCli({"--complete", c.command});
+        EXPECT_EQ(options.status, 0) << c.command;
+        EXPECT_EQ(options.out, c.options) << c.command;
+    }
+    EXPECT_EQ(runCli({"--complete", "play"}).status, 2);
+}
+
 TEST(CliUsage, UnknownCommandIsNamed)
 {
     const CliResult result = runCli({"play"});

@@ -4,12 +4,13 @@
 # them.
 #
 #   cmake -DBUILD_DIR=... -DPREFIX=... -DBINDIR=bin -DLIBDIR=lib/ARCH/kinetra
-#         -DDATADIR=share -DMANDIR=share/man -DSOURCE_DIR=... -P CheckInstall.cmake
+#         -DDATADIR=share -DMANDIR=share/man -DSOURCE_DIR=...
+#         -DCOMPLETIONSDIR=share/bash-completion/completions -P CheckInstall.cmake
 # LIBDIR is the UI kit's private folder.
 
 cmake_minimum_required(VERSION 3.25)
 
-foreach(variable BUILD_DIR PREFIX BINDIR LIBDIR DATADIR MANDIR SOURCE_DIR)
+foreach(variable BUILD_DIR PREFIX BINDIR LIBDIR DATADIR MANDIR SOURCE_DIR COMPLETIONSDIR)
   if(NOT DEFINED ${variable} OR "${${variable}}" STREQUAL "")
     message(FATAL_ERROR "CheckInstall.cmake needs -D${variable}=...")
   endif()
@@ -39,7 +40,9 @@ set(expected
   "${DATADIR}/icons/hicolor/scalable/apps/kinetra.svg"
   "${DATADIR}/metainfo/org.halvorek.kinetra.metainfo.xml"
   "${MANDIR}/man1/Kinetra.1.gz"
-  "${MANDIR}/man1/kinetra-cli.1.gz")
+  "${MANDIR}/man1/kinetra-cli.1.gz"
+  "${COMPLETIONSDIR}/kinetra-cli"
+  "${DATADIR}/thumbnailers/kinetra.thumbnailer")
 list(SORT expected)
 file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE "${PREFIX}" "${PREFIX}/*")
 list(SORT installed)
