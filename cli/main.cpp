@@ -21,7 +21,7 @@ void printProgramUsage(std::ostream& stream)
               "Commands:\n";
     for (const Command* command : kinetra::cli::allCommands()) {
         std::string name(command->name);
-        name.resize(std::max<std::size_t>(name.size(), 10), ' ');
+        name.resize(std::max<std::size_t>(name.size() + 2, 12), ' ');
         stream << "  " << name << command->summary << '\n';
     }
     stream << "\n"
