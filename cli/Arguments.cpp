@@ -33,8 +33,8 @@ std::optional<ParsedArguments> parseArguments(std::span<const std::string> args,
 
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const auto option = std::find_if(known.begin(), known.end(), [&](const OptionSpec& spec) {
-            return spec.name == name || (!spec.alias.empty() && spec.alias == name);
+        const auto option = std::find_if(known.begin(), known.end(), [&](const OptionSpec& candidate) {
+            return candidate.name == name || (!candidate.alias.empty() && candidate.alias == name);
         });
         if (option == known.end()) {
             error = "unknown option '" + name + "'";
