@@ -73,7 +73,7 @@ std::optional<QString> refusal(const QString& path)
     if (magic.size() != 2)
         return invalid;
     const auto value = quint16(quint8(magic[0]) | quint8(magic[1]) << 8);
-    if (value != kinetra::kFlcMagic && value != kinetra::kFliMagic)
+    if (!kinetra::IsFlcOrFliMagic(value))
         return invalid;
     return std::nullopt;
 }

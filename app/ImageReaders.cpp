@@ -24,7 +24,7 @@ bool isFlc(const QByteArray& data, const QString&)
         return false;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
     const auto magic = std::uint16_t(bytes[4] | (bytes[5] << 8));
-    return magic == kinetra::kFlcMagic || magic == kinetra::kFliMagic;
+    return kinetra::IsFlcOrFliMagic(magic);
 }
 
 bool isPcx(const QByteArray& data, const QString& path)

@@ -78,7 +78,7 @@ int runThumbnail(const CommandContext& context)
         return context.failure("kinetra-cli thumbnail: " + oneLine(playerMessage.str()));
     // The player reads any header; a file manager hands over whatever bears
     // the type, and only real FLC and FLI files get a thumbnail.
-    if (player.header.magic != kFlcMagic && player.header.magic != kFliMagic) {
+    if (!IsFlcOrFliMagic(player.header.magic)) {
         std::ostringstream problem;
         problem << "not an FLC or FLI animation (its magic number is 0x" << std::hex << std::uppercase
                 << player.header.magic << ", not 0xAF12 or 0xAF11).";

@@ -9,6 +9,8 @@ namespace kinetra {
 inline constexpr std::uint16_t kFlcMagic = 0xAF12;
 // The older FLI files: 320 × 200 in their day, the speed in 1/70 s.
 inline constexpr std::uint16_t kFliMagic = 0xAF11;
+// The magic numbers Kinetra takes a file by: FLC or FLI.
+constexpr bool IsFlcOrFliMagic(std::uint16_t magic) { return magic == kFlcMagic || magic == kFliMagic; }
 inline constexpr std::size_t kFlcHeaderSize = 128;
 // The standard FLIC fields fill the first 88 bytes; the game's extension lives
 // in the 40 bytes behind them.

@@ -44,28 +44,6 @@ void growByVisible(ExportRect& box, const ExportPicture& picture, const ExportRe
     }
 }
 
-// The `box` part (canvas coordinates) of `picture` placed at `at`; what lies
-// beyond the picture stays transparent.
-ExportPicture cut(const ExportPicture& picture, const ExportRect& at, const ExportRect& box)
-{
-    ExportPicture out;
-    out.width = box.width;
-    out.height = box.height;
-    out.pixels.assign(std::size_t(box.width) * std::size_t(box.height), 0);
-    for (int y = 0; y < box.height; ++y) {
-        const int sy = box.y + y - at.y;
-        if (sy < 0 || sy >= picture.height)
-            continue;
-        for (int x = 0; x < box.width; ++x) {
-            const int sx = box.x + x - at.x;
-            if (sx >= 0 && sx < picture.width)
-                out.pixels[std::size_t(y) * std::size_t(box.width) + std::size_t(x)] =
-                    picture.pixels[std::size_t(sy) * std::size_t(picture.width) + std::size_t(sx)];
-        }
-    }
-    return out;
-}
-
 ExportPicture plainPicture(const CFlcPlayerCore& player)
 {
     const FlcFrame& frame = player.frames.front();
@@ -110,7 +88,13 @@ ExportPicture gamePicture(const CFlcPlayerCore& player)
     }
     if (box.width == 0)
         box = {0, 0, kCanvasSize, kCanvasSize};
-    return cut(firstPicture, firstAt, box);
+    // The box, in the first picture's own coordinates, as a one-cell sheet:
+    // what lies beyond the picture stays transparent.
+    const ExportRect cell{box.x - firstAt.x, box.y - firstAt.y, box.width, box.height};
+    ExportAnimation firstOnly;
+    firstOnly.frames.push_back(std::move(firstPicture));
+    firstOnly.framesPerRow = 1;
+    return BuildSpriteSheet(firstOnly, cell);
 }
 
 // A width × height picture, whose pixel (x, y) `pixelAt` gives, scaled as
