@@ -230,18 +230,6 @@ TEST_F(ExportTest, TransparentSampleOverAnyBackgroundGivesTheSamePictures)
     EXPECT_EQ(overSea.frames[0].pixels.front(), 0u);
 }
 
-// Two 4 × 3 frames at (30, 40): frame 0 draws only its top-left pixel,
-// frame 1 only its bottom-right one.
-encoder::GameAnimation cornerFrames()
-{
-    encoder::GameAnimation game = numberedGame(1, 2, 50, 4, 3);
-    game.leftOffset = 30;
-    game.topOffset = 40;
-    game.images = {solidImage(4, 3, 255), solidImage(4, 3, 255)};
-    game.images[0].pixels.front() = 100;
-    game.images[1].pixels.back() = 101;
-    return game;
-}
 
 TEST_F(ExportTest, BoundingBoxIsTheUnionOfWhatTheFramesDraw)
 {

@@ -185,6 +185,19 @@ inline encoder::GameAnimation numberedGame(int directions, int framesPerDirectio
     return game;
 }
 
+// Two 4 × 3 frames at (30, 40): frame 0 draws only its top-left pixel,
+// frame 1 only its bottom-right one.
+inline encoder::GameAnimation cornerFrames()
+{
+    encoder::GameAnimation game = numberedGame(1, 2, 50, 4, 3);
+    game.leftOffset = 30;
+    game.topOffset = 40;
+    game.images = {solidImage(4, 3, 255), solidImage(4, 3, 255)};
+    game.images[0].pixels.front() = 100;
+    game.images[1].pixels.back() = 101;
+    return game;
+}
+
 // A player made and initialised the way the window does it, with its
 // built-in files going to a folder of the test's own.
 class PlayerCoreTest : public ::testing::Test {

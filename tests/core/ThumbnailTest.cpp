@@ -87,15 +87,7 @@ TEST_F(ThumbnailTest, UnitIsCutToWhatShowsWithShadowsTranslucent)
 
 TEST_F(ThumbnailTest, CutIsTheUnionOverTheRangeAndTheFirstFrameIsShown)
 {
-    // Two 4 × 3 frames: the first draws only its top-left pixel, the second
-    // only its bottom-right one.
-    encoder::GameAnimation game = numberedGame(1, 2, 50, 4, 3);
-    game.leftOffset = 30;
-    game.topOffset = 40;
-    game.images = {solidImage(4, 3, 255), solidImage(4, 3, 255)};
-    game.images[0].pixels.front() = 100;
-    game.images[1].pixels.back() = 101;
-    ASSERT_EQ(loadGame(game), kOk);
+    ASSERT_EQ(loadGame(cornerFrames()), kOk);
     player.Stop();
 
     const ExportPicture picture = ThumbnailPicture(player);
