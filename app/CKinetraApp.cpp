@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -45,12 +46,12 @@ const QString kInstallerName = QStringLiteral("InstallKinetra");
 const QByteArray kShellOpenMessage = QByteArray::number(WM_SHELL_OPEN_FILE);
 const QByteArray kRaiseMessage = QByteArrayLiteral("raise");
 const QByteArray kHandledReply = QByteArrayLiteral("1");
+// Sent by the instance as soon as it has a later start's line, before it
+// handles it: from then on the start waits without a bound, since the
+// instance may be asking the user something.
+const QByteArray kAcceptedReply = QByteArrayLiteral("accepted");
 
 constexpr int kConnectTimeoutMs = 2000;
-// How long a later start tries to reach the running instance and waits for
-// its answer: a busy instance (one showing a message) gets this long before
-// the start gives up and says so.
-constexpr qint64 kHandOverTimeoutMs = 10000;
 // Between two tries while the instance holds its lock but does not listen
 // yet (it is still starting).
 constexpr int kHandOverRetryMs = 50;
@@ -60,8 +61,6 @@ constexpr int kMaxMaxMRU = 16;
 constexpr int kDefaultMaxMRU = 4;
 
 constexpr int kInstallerRetryMs = 300;
-// An installer file that can never be deleted must not keep the run alive.
-constexpr qint64 kInstallerGiveUpMs = 10000;
 
 void printText(std::FILE* stream, const QString& text)
 {
@@ -139,6 +138,12 @@ QString CKinetraApp::ProgramPath() const
     return uGetModuleFileName();
 }
 
+bool CKinetraApp::HasDisplay() const
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
 QString CKinetraApp::InstanceSocketName()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
@@ -182,7 +187,12 @@ bool CKinetraApp::InitInstance(const QStringList& arguments)
         case HandOver::Handed:
             return false;
         case HandOver::NoAnswer:
-            uMessageBox(uLoadString(IDS_INSTANCE_NO_ANSWER), MB_ICONEXCLAMATION);
+            // The running window may be always on top; without a screen
+            // nobody would see a box that waits for ever.
+            if (HasDisplay())
+                uMessageBox(uLoadString(IDS_INSTANCE_NO_ANSWER), MB_ICONEXCLAMATION | MB_TOPMOST);
+            else
+                printText(stderr, uLoadString(IDS_INSTANCE_NO_ANSWER) + u'\n');
             m_nExitCode = 1;
             return false;
         case HandOver::NoInstance:
@@ -350,7 +360,7 @@ CKinetraApp::HandOver CKinetraApp::handOverToRunningInstance(const QString& file
     const QString name = InstanceSocketName();
     QElapsedTimer waited;
     waited.start();
-    const auto remaining = [&waited] { return std::max<qint64>(0, kHandOverTimeoutMs - waited.elapsed()); };
+    const auto remaining = [this, &waited] { return std::max<qint64>(0, m_nHandOverBoundMs - waited.elapsed()); };
     for (;;) {
         QLocalSocket socket;
         socket.connectToServer(name);
@@ -384,10 +394,23 @@ bool CKinetraApp::sendHandOver(QLocalSocket& socket, const QString& fileName,
     socket.waitForBytesWritten(int(remaining()));
 
     // Wait until the running instance has handled it, as a sent (not
-    // posted) window message would; its answer itself carries nothing.
-    while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState && remaining() > 0)
-        socket.waitForReadyRead(int(remaining()));
-    return socket.canReadLine();
+    // posted) window message would. Once it has accepted the line, the
+    // bound no longer applies: it may be asking a question about it.
+    bool accepted = false;
+    for (;;) {
+        while (socket.canReadLine()) {
+            const QByteArray reply = socket.readLine().trimmed();
+            if (reply == kAcceptedReply)
+                accepted = true;
+            else
+                return true;
+        }
+        if (socket.state() != QLocalSocket::ConnectedState)
+            return accepted; // it took the file, then ended
+        if (!accepted && remaining() == 0)
+            return false;
+        socket.waitForReadyRead(accepted ? -1 : int(remaining()));
+    }
 }
 
 void CKinetraApp::listenForSecondStarts()
@@ -427,6 +450,10 @@ void CKinetraApp::listenForSecondStarts()
 
 void CKinetraApp::onSecondStartMessage(QLocalSocket* socket)
 {
+    if (socket->canReadLine()) {
+        socket->write(kAcceptedReply + '\n');
+        socket->flush();
+    }
     // One hand-over at a time: opening a file may show a message, whose
     // event loop would otherwise start the next one inside this one.
     m_pendingHandOvers.append(socket);
@@ -470,7 +497,8 @@ void CKinetraApp::cleanUpAfterInstall()
         const QFileInfo info(installer);
         if (!info.exists() && !info.isSymLink())
             break;
-        if (QFile::remove(installer) || waited.elapsed() >= kInstallerGiveUpMs)
+        // An installer file that can never be deleted must not keep the run alive.
+        if (QFile::remove(installer) || waited.elapsed() >= m_nInstallerGiveUpMs)
             break;
         QThread::msleep(kInstallerRetryMs);
     }

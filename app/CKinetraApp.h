@@ -89,10 +89,20 @@ public:
     int m_nMenuSelectDisableMode = 1;
     int m_nMenuXpBlending = 1;
 
+    // How long a later start waits for the running instance to accept its
+    // file (the question the instance may then ask is not counted), and how
+    // long the post-install run keeps retrying the installer's deletion.
+    // Tests shorten them.
+    qint64 m_nHandOverBoundMs = 10000;
+    qint64 m_nInstallerGiveUpMs = 10000;
+
 protected:
     // The program's own file: the desktop entry runs it, and the
     // post-install clean-up looks for the installer beside it.
     virtual QString ProgramPath() const;
+    // A screen a message box can be seen on (not the offscreen or minimal
+    // platform).
+    virtual bool HasDisplay() const;
 
 private:
     // OpenDocumentFile; `refused` tells a file that cannot be opened from a

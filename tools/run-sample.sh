@@ -9,7 +9,7 @@ kinetra_setup "$build_dir"
 
 sample="$KINETRA_ROOT/res/samples/unit.flc"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    exec "$build_dir/Kinetra" "$sample"
+    exec "$build_dir/app/Kinetra" "$sample"
 fi
 echo "No display: showing the sample with kinetra-cli (run this under xvfb-run or on a desktop for the window)."
 "$build_dir/cli/kinetra-cli" info "$sample"

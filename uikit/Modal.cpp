@@ -45,6 +45,8 @@ QMessageBox::Icon iconOf(unsigned type)
 int showMessageBox(const ModalRequest& request)
 {
     QMessageBox box(request.parent);
+    if (request.type & MB_TOPMOST)
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.setWindowTitle(messageBoxTitle());
     box.setIcon(iconOf(request.type));
     // The string table keeps the Windows line breaks.

@@ -21,6 +21,8 @@ enum : unsigned {
     MB_ICONQUESTION = 0x20,
     MB_ICONEXCLAMATION = 0x30,
     MB_ICONINFORMATION = 0x40,
+    // Above every other window, an always-on-top one of another program too.
+    MB_TOPMOST = 0x40000,
 };
 
 // Answers of message boxes and dialogs.

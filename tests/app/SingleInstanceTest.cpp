@@ -10,10 +10,16 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QProcess>
+#include <QSemaphore>
+#include <QTemporaryFile>
+#include <QThread>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include <signal.h>
@@ -86,9 +92,42 @@ QString ask(const QByteArray& message)
     if (!socket.waitForConnected(2000))
         return QStringLiteral("(no connection)");
     socket.write(message + '\n');
-    if (!QTest::qWaitFor([&] { return socket.canReadLine(); }, 10000))
-        return QStringLiteral("(no answer)");
-    return QString::fromUtf8(socket.readLine().trimmed());
+    for (;;) {
+        if (!QTest::qWaitFor([&] { return socket.canReadLine(); }, 10000))
+            return QStringLiteral("(no answer)");
+        const QString reply = QString::fromUtf8(socket.readLine().trimmed());
+        if (reply != QLatin1String("accepted"))
+            return reply;
+    }
+}
+
+// A start whose hand-over bound is short, on a screen or without one.
+class BoundedStart : public CKinetraApp {
+public:
+    explicit BoundedStart(bool display) : m_display(display) { m_nHandOverBoundMs = 500; }
+
+protected:
+    bool HasDisplay() const override { return m_display; }
+
+private:
+    bool m_display;
+};
+
+// Everything written to stderr while `run` runs.
+QByteArray capturedStderr(const std::function<void()>& run)
+{
+    QTemporaryFile file;
+    if (!file.open())
+        return "(no capture file)";
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(file.handle(), STDERR_FILENO);
+    run();
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    file.seek(0);
+    return file.readAll();
 }
 
 } // namespace
@@ -239,7 +278,7 @@ private slots:
     {
         // Another start holds the lock and is still starting: its socket
         // (a file nobody answers on yet) stays, and this start, given up
-        // waiting, says so instead of taking over.
+        // waiting, says so above every window instead of taking over.
         uWriteProfileInt("Options", "Multi Instances", 0);
         QLockFile lock(CKinetraApp::InstanceSocketName() + ".lock");
         QVERIFY(lock.tryLock(0));
@@ -247,12 +286,63 @@ private slots:
         kinetra::test::ModalRecorder modal;
         QElapsedTimer timer;
         timer.start();
-        CKinetraApp app;
+        BoundedStart app(true);
         QVERIFY(!app.InitInstance({}));
-        QVERIFY2(timer.elapsed() >= 9000 && timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY2(timer.elapsed() >= 450 && timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(app.ExitCode(), 1);
         QCOMPARE(modal.texts(), QStringList{uLoadString(IDS_INSTANCE_NO_ANSWER)});
+        QCOMPARE(modal.requests[0].type, unsigned(MB_ICONEXCLAMATION | MB_TOPMOST));
         QVERIFY(QFileInfo::exists(CKinetraApp::InstanceSocketName()));
+
+        // Without a screen the same words go to stderr, and no box waits.
+        kinetra::test::ModalRecorder none;
+        BoundedStart headless(false);
+        bool started = true;
+        const QByteArray said = capturedStderr([&] { started = headless.InitInstance({}); });
+        QVERIFY(!started);
+        QCOMPARE(headless.ExitCode(), 1);
+        QVERIFY(none.requests.isEmpty());
+        QCOMPARE(QString::fromLocal8Bit(said).trimmed(), uLoadString(IDS_INSTANCE_NO_ANSWER));
+    }
+
+    void aQuestionInTheRunningWindowIsNoTimeout()
+    {
+        // The instance accepts the file at once, then asks its user
+        // something for longer than the bound: the start waits for it.
+        uWriteProfileInt("Options", "Multi Instances", 0);
+        QSemaphore listening;
+        QByteArray received;
+        std::thread instance([&listening, &received] {
+            QLocalServer server;
+            QLocalServer::removeServer(CKinetraApp::InstanceSocketName());
+            server.listen(CKinetraApp::InstanceSocketName());
+            listening.release();
+            if (!server.waitForNewConnection(10000))
+                return;
+            QLocalSocket* socket = server.nextPendingConnection();
+            while (!socket->canReadLine() && socket->waitForReadyRead(10000)) {
+            }
+            received = socket->readLine().trimmed();
+            socket->write("accepted\n");
+            socket->waitForBytesWritten(1000);
+            QThread::msleep(1500);
+            socket->write("1\n");
+            socket->waitForBytesWritten(1000);
+            socket->waitForDisconnected(10000);
+        });
+        listening.acquire();
+        kinetra::test::ModalRecorder modal;
+        QElapsedTimer timer;
+        timer.start();
+        BoundedStart app(true);
+        const bool started = app.InitInstance({});
+        const qint64 elapsed = timer.elapsed();
+        instance.join();
+        QVERIFY(!started);
+        QCOMPARE(app.ExitCode(), 0);
+        QVERIFY(modal.requests.isEmpty());
+        QCOMPARE(received, QByteArray("raise"));
+        QVERIFY2(elapsed >= 1400, qPrintable(QString::number(elapsed)));
     }
 
     void tenStartsAtOnceWithNoInstanceLeaveOneWindow()

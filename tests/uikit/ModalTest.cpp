@@ -25,6 +25,7 @@ struct SeenBox {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    bool onTop = false;
 };
 
 // Reads the box that is up, then presses `press` on it.
@@ -40,6 +41,7 @@ void answerNextBox(SeenBox& seen, QMessageBox::StandardButton press)
         seen.text = box->text();
         seen.icon = box->icon();
         seen.buttons = box->standardButtons();
+        seen.onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
         box->button(press)->click();
     });
 }
@@ -132,6 +134,7 @@ private slots:
         QCOMPARE(seen.text, QStringLiteral("first\nsecond"));
         QCOMPARE(seen.icon, QMessageBox::Critical);
         QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QVERIFY(!seen.onTop);
     }
 
     void realBoxButtonSetsAndIcons()
@@ -156,6 +159,12 @@ private slots:
         answerNextBox(seen, QMessageBox::Ok);
         QCOMPARE(uMessageBox(QStringLiteral("x")), IDOK);
         QCOMPARE(seen.icon, QMessageBox::NoIcon);
+
+        // A box another program's always-on-top window must not hide.
+        answerNextBox(seen, QMessageBox::Ok);
+        QCOMPARE(uMessageBox(QStringLiteral("x"), MB_ICONEXCLAMATION | MB_TOPMOST), IDOK);
+        QCOMPARE(seen.icon, QMessageBox::Warning);
+        QVERIFY(seen.onTop);
         restoreGuard();
     }
 
