@@ -10,6 +10,7 @@
 #include "imaging/CFlcPlayer.h"
 #include "imaging/GifWriter.h"
 #include "imaging/PngFile.h"
+#include "io/AtomicFile.h"
 #include "res/Resource.h"
 #include "ui/CMainFrame.h"
 #include "uikit/CFileDialogX.h"
@@ -24,6 +25,9 @@
 #include <QProgressDialog>
 #include <QStatusBar>
 #include <QVBoxLayout>
+
+#include <system_error>
+#include <vector>
 
 using namespace kinetra::settings;
 
@@ -57,12 +61,14 @@ ExportChoices makeChoicesPanel(int kind)
     return choices;
 }
 
-// False, with the reason when one is known, when the file cannot be made.
-bool writeExport(int kind, const kinetra::ExportAnimation& animation, bool crop, const QString& path, QString& reason)
+// The bytes of the export's file; false, with the reason when one is known,
+// when they cannot be made.
+bool encodeExport(int kind, const kinetra::ExportAnimation& animation, bool crop, std::vector<std::uint8_t>& bytes,
+                  QString& reason)
 {
+    std::string error;
     if (kind == kExportGif) {
-        std::string error;
-        if (kinetra::WriteAnimatedGif(animation, QFile::encodeName(path).toStdString(), error))
+        if (kinetra::EncodeAnimatedGif(animation, bytes, error))
             return true;
         reason = QString::fromStdString(error);
         return false;
@@ -70,8 +76,7 @@ bool writeExport(int kind, const kinetra::ExportAnimation& animation, bool crop,
     const kinetra::ExportPicture sheet = kinetra::BuildSpriteSheet(animation, kinetra::SheetCell(animation, crop));
     if (sheet.width < 1 || sheet.height < 1)
         return false;
-    std::string error;
-    if (kinetra::writeArgbPng(QFile::encodeName(path).toStdString(), sheet, kinetra::PngChannels::Rgba, error))
+    if (kinetra::encodeArgbPng(sheet, kinetra::PngChannels::Rgba, bytes, error))
         return true;
     reason = QString::fromStdString(error);
     return false;
@@ -150,9 +155,15 @@ void CMainView::exportAnimation(int kind)
         return;
 
     QString reason;
+    std::vector<std::uint8_t> bytes;
     if (rendered != kinetra::ExportResult::Ok || animation.frames.empty()
-        || !writeExport(kind, animation, crop, path, reason)) {
+        || !encodeExport(kind, animation, crop, bytes, reason)) {
         uMessageBox(withReason(uFormatString(IDS_EXPORT_FAILED, path), reason), MB_OK | MB_ICONSTOP, this);
+        return;
+    }
+    std::error_code written;
+    if (!kinetra::writeFileAtomically(QFile::encodeName(path).toStdString(), bytes, written)) {
+        uMessageBox(cannotWriteMessage(path, written), MB_OK | MB_ICONSTOP, this);
         return;
     }
     if (CMainFrame* frame = mainFrame())

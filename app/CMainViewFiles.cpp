@@ -36,6 +36,29 @@ void setPaletteDialogStart(CFileDialogX& dialog, const QString& filterKey)
         dialog.SetInitialDir(last);
 }
 
+// The export filter's format: 1 Adobe Color Table, 2 RIFF, 3 JASC.
+kinetra::PaletteFormat exportFormatOf(const CFileDialogX& dialog)
+{
+    return kinetra::PaletteFormat(
+        std::clamp(dialog.GetFilterIndex(), int(kinetra::PaletteFormat::Act), int(kinetra::PaletteFormat::Jasc)));
+}
+
+// The export proposes the animation's own name with the chosen format's
+// extension, in the folder of the last palette file or else the
+// animation's. (Qt's save dialog gives the name the extension of a format
+// chosen later.)
+void proposePaletteExport(CFileDialogX& dialog, const QString& animationPath)
+{
+    const QFileInfo animation(animationPath);
+    const QString last = uGetProfileString(kOptions, kPaletteFile);
+    const QString folder = !last.isEmpty() && uIsFileExist(last) ? uGetPathName(last) : animation.absolutePath();
+    if (uIsDirExist(folder))
+        dialog.setDirectory(folder);
+    if (!animation.completeBaseName().isEmpty())
+        dialog.selectFile(animation.completeBaseName() + u'.'
+                          + QLatin1String(kinetra::paletteFileExtension(exportFormatOf(dialog))));
+}
+
 // `path`: the file read or written, which for an export may have another
 // extension than the name typed.
 void rememberPaletteChoice(const CFileDialogX& dialog, const QString& filterKey, const QString& path)
@@ -108,24 +131,27 @@ void CMainView::OnExportPalette()
     CFileDialogX dialog(false, QString(), QString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                         uLoadString(IDS_PALETTE_EXPORT_FILTER));
     dialog.setWindowTitle(uLoadString(IDS_PALETTE_EXPORT_TITLE));
-    setPaletteDialogStart(dialog, kPalFilterExp);
+    dialog.SetFilterIndex(uGetProfileInt(kOptions, kPalFilterExp, 1));
+    proposePaletteExport(dialog, m_pDocument ? m_pDocument->GetProposedPath() : QString());
     if (dialog.DoModal() != IDOK)
         return;
 
     // The format's extension replaces the one typed, so the file written may
     // not be the one the dialog asked about.
     const QString chosen = dialog.GetPathName();
-    const int format = std::clamp(dialog.GetFilterIndex(), int(kinetra::PaletteFormat::Act), int(kinetra::PaletteFormat::Jasc));
-    const QString path = QFile::decodeName(
-        kinetra::palettePathForFormat(QFile::encodeName(chosen).toStdString(), kinetra::PaletteFormat(format)).c_str());
+    const kinetra::PaletteFormat format = exportFormatOf(dialog);
+    const QString path =
+        QFile::decodeName(kinetra::palettePathForFormat(QFile::encodeName(chosen).toStdString(), format).c_str());
     if (path != chosen && QFileInfo::exists(path)
         && uMessageBox(uFormatString(IDS_PALETTE_REPLACE, path), MB_YESNO | MB_ICONEXCLAMATION, this) != IDYES)
         return;
-    if (player.ExportPalette(chosen, format) == kinetra::PaletteFileResult::Done) {
+    if (player.ExportPalette(chosen, int(format)) == kinetra::PaletteFileResult::Done) {
         rememberPaletteChoice(dialog, kPalFilterExp, path);
-        uMessageBox(uLoadString(IDS_PALETTE_EXPORTED), MB_OK, this);
+        uMessageBox(uFormatString(IDS_PALETTE_EXPORTED, path), MB_OK, this);
+    } else if (player.writeError) {
+        uMessageBox(cannotWriteMessage(path, player.writeError), MB_OK, this);
     } else {
-        uMessageBox(withReason(uFormatString(IDS_PALETTE_EXPORT_FAILED, path), player.writeError), MB_OK, this);
+        uMessageBox(uFormatString(IDS_PALETTE_EXPORT_FAILED, path), MB_OK, this);
     }
 }
 
@@ -133,8 +159,10 @@ bool CMainView::saveAnimation(const QString& path)
 {
     if (m_wndPlayer->Save(path) == kinetra::kOk)
         return true;
-    uMessageBox(withReason(uFormatString(IDS_CANNOT_SAVE_FILE, path), m_wndPlayer->writeError), MB_OK | MB_ICONSTOP,
-                this);
+    // A file changed on disk since it was read is refused before any write.
+    const std::error_code& written = m_wndPlayer->writeError;
+    uMessageBox(written ? cannotWriteMessage(path, written) : uFormatString(IDS_CANNOT_SAVE_FILE, path),
+                MB_OK | MB_ICONSTOP, this);
     return false;
 }
 

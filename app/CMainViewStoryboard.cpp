@@ -4,6 +4,7 @@
 
 #include "app/CKinetraDoc.h"
 #include "app/CMainView.h"
+#include "app/ErrorReason.h"
 #include "app/ImageReaders.h"
 #include "app/SettingNames.h"
 #include "imaging/CFlcPlayer.h"
@@ -96,20 +97,23 @@ std::optional<kinetra::FlcHeader> fileHeaderOf(const std::string& path)
                                                                                             kinetra::kFlcHeaderSize));
 }
 
-// Writes the loaded animation's storyboard; false, with the reason, when it
-// cannot be made or written.
-bool writeStoryboardOf(const CFlcPlayer& player, const QString& path, std::optional<int> border, QString& reason)
+// Writes the loaded animation's storyboard; false, with the message to show,
+// when it cannot be made or written.
+bool writeStoryboardOf(const CFlcPlayer& player, const QString& path, std::optional<int> border, QString& message)
 {
     const auto header = fileHeaderOf(player.path);
     if (!header) {
-        reason = uLoadString(IDS_STORYBOARD_HEADER_UNREADABLE);
+        message = uFormatString(IDS_STORYBOARD_EXPORT_FAILED, path, uLoadString(IDS_STORYBOARD_HEADER_UNREADABLE));
         return false;
     }
     std::string problem;
+    std::optional<kinetra::WriteFailure> refused;
     const auto storyboard = kinetra::makeStoryboard(player, *header, border, problem);
-    if (storyboard && kinetra::writeStoryboardFile(QFile::encodeName(path).toStdString(), *storyboard, problem))
+    if (storyboard
+        && kinetra::writeStoryboardFile(QFile::encodeName(path).toStdString(), *storyboard, problem, refused))
         return true;
-    reason = QString::fromStdString(problem);
+    message = refused ? cannotWriteMessage(QFile::decodeName(refused->path.c_str()), refused->error)
+                      : uFormatString(IDS_STORYBOARD_EXPORT_FAILED, path, QString::fromStdString(problem));
     return false;
 }
 
@@ -164,9 +168,9 @@ void CMainView::OnExportStoryboard()
     uWriteProfileInt(kOptions, kStoryboardBorder, choice.border->isChecked() ? 1 : 0);
     uWriteProfileInt(kOptions, kStoryboardBorderIndex, choice.index->value());
 
-    QString reason;
-    if (!writeStoryboardOf(player, path, choice.chosen(), reason)) {
-        uMessageBox(uFormatString(IDS_STORYBOARD_EXPORT_FAILED, path, reason), MB_OK | MB_ICONSTOP, this);
+    QString message;
+    if (!writeStoryboardOf(player, path, choice.chosen(), message)) {
+        uMessageBox(message, MB_OK | MB_ICONSTOP, this);
         return;
     }
     if (CMainFrame* frame = mainFrame())

@@ -3,6 +3,7 @@
 
 #include "imaging/StoryboardFile.h"
 #include "io/AtomicFile.h"
+#include "io/WriteFailure.h"
 
 #include <filesystem>
 #include <ostream>
@@ -56,8 +57,9 @@ int runBuild(const CommandContext& context)
     const auto build = buildFromStoryboard(*picture, *overrides, palette, problem);
     if (!build)
         return context.failure('\'' + sheetPath + "'\n" + problem);
-    if (!writeFileAtomically(out, build->file))
-        return context.failure('\'' + out + "'\nCannot write the file.");
+    std::error_code written;
+    if (!writeFileAtomically(out, build->file, written))
+        return context.failure(cannotWriteMessage(out, written));
 
     const StoryboardLayout& layout = build->layout;
     context.out << out << ": " << layout.directions << " x " << layout.framesPerDirection << " frames of "

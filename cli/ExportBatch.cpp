@@ -2,6 +2,8 @@
 
 #include "cli/ParallelFiles.h"
 #include "imaging/SettingsStore.h"
+#include "io/AtomicFile.h"
+#include "io/WriteFailure.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -77,7 +79,7 @@ bool renderFile(const std::string& file, const ExportRequest& request, ExportAni
 }
 
 int runExportBatch(const CommandContext& context, const ExportRequest& request, std::string_view extension,
-                   const ExportWriter& write)
+                   const ExportEncoder& encode)
 {
     if (!request.outDir.empty()) {
         std::error_code error;
@@ -101,9 +103,14 @@ int runExportBatch(const CommandContext& context, const ExportRequest& request, 
         if (std::find(writtenBefore.begin(), writtenBefore.end(), out) != writtenBefore.end()) {
             problems << '\'' << file << "'\nAn earlier file was written to '" << out << "'; it is not overwritten.\n";
         } else if (renderFile(file, request, animation, problems)) {
-            if (write(animation, out, problem))
+            std::vector<std::uint8_t> bytes;
+            std::error_code written;
+            if (!encode(animation, bytes, problem))
+                problems << '\'' << out << "'\n" << problem << '\n';
+            else if (!writeFileAtomically(out, bytes, written))
+                problems << cannotWriteMessage(out, written) << '\n';
+            else
                 return writtenReport(file, out);
-            problems << '\'' << out << "'\n" << problem << '\n';
         }
         return FileReport{.succeeded = false, .text = problems.str()};
     };

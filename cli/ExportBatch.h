@@ -44,17 +44,18 @@ struct ExportRequest {
 // returns the text for the usage error.
 [[nodiscard]] OptionProblem readExportRequest(const ParsedArguments& args, ExportRequest& request);
 
-// Writes one file's animation to `path`; false after the reason in `problem`.
-using ExportWriter =
-    std::function<bool(const ExportAnimation& animation, const std::string& path, std::string& problem)>;
+// The bytes of one file's output made from its animation; false after the
+// reason in `problem`.
+using ExportEncoder =
+    std::function<bool(const ExportAnimation& animation, std::vector<std::uint8_t>& bytes, std::string& problem)>;
 
-// Renders every file of the request and hands it to `write`, to DIR/<name
-// without extension>`extension` or to --out, request.workers files at once.
-// One "[i/n] NAME -> PATH" line per file written on the output stream; a
-// file that fails has its message on the error stream after the same "[i/n]"
-// and the others go on; both in input order. The exit status: 1 when any
-// failed. `write` may be called from several threads at once.
+// Renders every file of the request, encodes it and writes the bytes to
+// DIR/<name without extension>`extension` or to --out, request.workers files
+// at once. One "[i/n] NAME -> PATH" line per file written on the output
+// stream; a file that fails has its message on the error stream after the
+// same "[i/n]" and the others go on; both in input order. The exit status: 1
+// when any failed. `encode` may be called from several threads at once.
 int runExportBatch(const CommandContext& context, const ExportRequest& request, std::string_view extension,
-                   const ExportWriter& write);
+                   const ExportEncoder& encode);
 
 } // namespace kinetra::cli

@@ -18,7 +18,13 @@ int runGif(const CommandContext& context)
     ExportRequest request;
     if (const auto problem = readExportRequest(context.args, request))
         return context.usageError(*problem);
-    return runExportBatch(context, request, ".gif", WriteAnimatedGif);
+    return runExportBatch(context, request, ".gif",
+                          [](const ExportAnimation& animation, std::vector<std::uint8_t>& bytes, std::string& problem) {
+                              if (EncodeAnimatedGif(animation, bytes, problem))
+                                  return true;
+                              problem = "Cannot encode the GIF: " + problem;
+                              return false;
+                          });
 }
 
 } // namespace

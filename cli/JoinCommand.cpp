@@ -5,6 +5,7 @@
 #include "imaging/StoryboardBuild.h"
 #include "io/AtomicFile.h"
 #include "io/WholeFile.h"
+#include "io/WriteFailure.h"
 
 #include <filesystem>
 #include <memory>
@@ -77,8 +78,9 @@ int runJoin(const CommandContext& context)
     const auto joined = joinDirections(directions, facts, problem);
     if (!joined)
         return context.failure('\'' + folder.string() + "'\n" + problem);
-    if (!writeFileAtomically(out, *joined))
-        return context.failure('\'' + out + "'\nCannot write the file.");
+    std::error_code written;
+    if (!writeFileAtomically(out, *joined, written))
+        return context.failure(cannotWriteMessage(out, written));
     context.out << out << ": " << directions.size() << " x " << directions.front()->frames.size() << " frames, "
                 << joined->size() << " bytes\n";
     return kExitOk;

@@ -1,6 +1,7 @@
 #include "cli/Command.h"
 #include "cli/PlayerOptions.h"
 
+#include "io/WriteFailure.h"
 #include "palette/PaletteFiles.h"
 
 #include <array>
@@ -86,9 +87,14 @@ int runExport(const CommandContext& context)
     if (palette.civ >= 0 && !player.IsPlainFlc() && !applyCivColor(player, palette))
         return context.failure("Cannot get civilization specified palette.");
 
-    if (player.ExportPalette(out, static_cast<int>(format)) != PaletteFileResult::Done)
-        return context.failure('\'' + out + "'\nCannot export palette to the file.");
-    context.out << palettePathForFormat(out, format) << '\n';
+    // The format's extension replaces the one given: the file named in
+    // either message is the one written.
+    const std::string written = palettePathForFormat(out, format);
+    if (player.ExportPalette(out, static_cast<int>(format)) != PaletteFileResult::Done) {
+        return context.failure(player.writeError ? cannotWriteMessage(written, player.writeError)
+                                                 : '\'' + out + "'\nCannot export palette to the file.");
+    }
+    context.out << written << '\n';
     return kExitOk;
 }
 
@@ -117,7 +123,7 @@ int runImport(const CommandContext& context)
     if (player.ImportPalette(paletteFile) != PaletteFileResult::Done)
         return context.failure('\'' + paletteFile + "'\nCould not import the color table because it's not a valid file.");
     if (player.Save(out) != kOk)
-        return context.failure('\'' + out + "'\nCannot save the file.");
+        return context.failure(player.saveFailure(out));
     context.out << out << '\n';
     return kExitOk;
 }
@@ -162,10 +168,11 @@ constexpr Command kPaletteCommand{
              "  --out NEW.flc     import: the FLC file to write (required)\n"
              "  -h, --help        show this help\n"
              "\n"
-             "Failures end with status 1 and the program's message: 'Cannot export\n"
-             "palette to the file.', 'Could not import the color table because it's not\n"
-             "a valid file.', 'Cannot save the file.' or 'Cannot get civilization\n"
-             "specified palette.'.\n",
+             "Failures end with status 1 and the program's message: 'Cannot write the\n"
+             "file 'PATH': REASON.' with the system's reason for a file that cannot be\n"
+             "written, 'Could not import the color table because it's not a valid\n"
+             "file.', 'Cannot save the file.' for a FILE changed since it was read, or\n"
+             "'Cannot get civilization specified palette.'.\n",
     .options = kPaletteOptions,
     .run = runPalette,
 };

@@ -1,5 +1,6 @@
 #include "cli/PlayerOptions.h"
 
+#include "io/WriteFailure.h"
 #include "palette/CivPalettes.h"
 #include "palette/GamePath.h"
 
@@ -57,6 +58,11 @@ bool HeadlessPlayer::open(const std::string& filePath)
     if (reportUnopenableFile(m_err, filePath))
         return false;
     return LoadFile(filePath) == kOk && loaded;
+}
+
+std::string HeadlessPlayer::saveFailure(const std::string& destination) const
+{
+    return writeError ? cannotWriteMessage(destination, writeError) : '\'' + destination + "'\nCannot save the file.";
 }
 
 void HeadlessPlayer::OnInvalidDocument(const std::string& filePath)

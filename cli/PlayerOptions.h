@@ -37,6 +37,11 @@ public:
     // itself takes for "nothing to load").
     bool open(const std::string& filePath);
 
+    // Why the last Save to `destination` failed, in the program's words: the
+    // failed write's sentence, or "'PATH'\nCannot save the file." for a file
+    // refused before any write (one changed on disk since it was read, ...).
+    std::string saveFailure(const std::string& destination) const;
+
 protected:
     void OnInvalidDocument(const std::string& filePath) override;
 

@@ -52,8 +52,10 @@ bool recolorFile(const std::string& file, const fs::path& out, const PaletteSour
     }
     if (!applyCivColor(player, palette))
         return refuse(file, "Cannot get civilization specified palette.");
-    if (player.Save(out.string()) != kOk)
-        return refuse(out.string(), "Cannot save the file.");
+    if (player.Save(out.string()) != kOk) {
+        problems << player.saveFailure(out.string()) << '\n';
+        return false;
+    }
     return true;
 }
 

@@ -13,7 +13,7 @@ namespace {
 constexpr std::array kSheetOptions =
     joinOptions(std::array{OptionSpec{.name = "--crop", .takesValue = false}}, kExportOptions);
 
-bool writeSheet(const ExportAnimation& animation, bool crop, const std::string& path, std::string& problem)
+bool encodeSheet(const ExportAnimation& animation, bool crop, std::vector<std::uint8_t>& bytes, std::string& problem)
 {
     if (animation.frames.empty()) {
         problem = "Cannot create the sprite sheet.";
@@ -25,8 +25,8 @@ bool writeSheet(const ExportAnimation& animation, bool crop, const std::string& 
         return false;
     }
     std::string error;
-    if (!writeArgbPng(path, sheet, PngChannels::Rgba, error)) {
-        problem = "Cannot write the file.";
+    if (!encodeArgbPng(sheet, PngChannels::Rgba, bytes, error)) {
+        problem = "Cannot encode the PNG: " + error + ".";
         return false;
     }
     return true;
@@ -39,9 +39,8 @@ int runSheet(const CommandContext& context)
         return context.usageError(*problem);
     const bool crop = context.args.has("--crop");
     return runExportBatch(context, request, ".png",
-                          [crop](const ExportAnimation& animation, const std::string& path, std::string& problem) {
-                              return writeSheet(animation, crop, path, problem);
-                          });
+                          [crop](const ExportAnimation& animation, std::vector<std::uint8_t>& bytes,
+                                 std::string& problem) { return encodeSheet(animation, crop, bytes, problem); });
 }
 
 } // namespace

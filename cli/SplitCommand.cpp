@@ -3,9 +3,11 @@
 
 #include "imaging/StoryboardBuild.h"
 #include "io/AtomicFile.h"
+#include "io/WriteFailure.h"
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
 namespace kinetra::cli {
@@ -23,9 +25,13 @@ std::string directionFileName(const std::string& stem, int direction, int direct
     return name + ".flc";
 }
 
-bool writeBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes)
+// Nothing when the file is written, else the sentence that says why not.
+std::optional<std::string> writeBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes)
 {
-    return writeFileAtomically(path.string(), bytes);
+    std::error_code error;
+    if (writeFileAtomically(path.string(), bytes, error))
+        return std::nullopt;
+    return cannotWriteMessage(path.string(), error);
 }
 
 int runSplit(const CommandContext& context)
@@ -64,13 +70,14 @@ int runSplit(const CommandContext& context)
 
     for (std::size_t d = 0; d < split->directionFiles.size(); ++d) {
         const std::filesystem::path path = folder / note.directionFiles[d];
-        if (!writeBytes(path, split->directionFiles[d]))
-            return context.failure('\'' + path.string() + "'\nCannot write the file.");
+        if (const auto refused = writeBytes(path, split->directionFiles[d]))
+            return context.failure(*refused);
         context.out << path.string() << '\n';
     }
     const std::string text = writeStoryboardNote(note);
-    if (!writeBytes(notePath, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())))
-        return context.failure('\'' + notePath.string() + "'\nCannot write the file.");
+    const auto noteBytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    if (const auto refused = writeBytes(notePath, noteBytes))
+        return context.failure(*refused);
     context.out << notePath.string() << '\n';
     return kExitOk;
 }

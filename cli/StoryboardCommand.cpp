@@ -35,7 +35,8 @@ int runStoryboard(const CommandContext& context)
     const auto storyboard = makeStoryboard(animation.animation(), animation.fileHeader(), border, problem);
     if (!storyboard)
         return context.failure('\'' + args.positional[0] + "'\n" + problem);
-    if (!writeStoryboardFile(out, *storyboard, problem))
+    std::optional<WriteFailure> refused;
+    if (!writeStoryboardFile(out, *storyboard, problem, refused))
         return context.failure(problem);
 
     const StoryboardLayout& layout = storyboard->layout;

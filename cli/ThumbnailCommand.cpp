@@ -4,11 +4,15 @@
 #include "imaging/PngFile.h"
 #include "imaging/SettingsStore.h"
 #include "imaging/Thumbnail.h"
+#include "io/AtomicFile.h"
+#include "io/WriteFailure.h"
 
 #include <array>
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <system_error>
+#include <vector>
 
 namespace kinetra::cli {
 
@@ -90,9 +94,13 @@ int runThumbnail(const CommandContext& context)
     const ExportPicture thumbnail = MakeThumbnail(player, request.side);
     if (thumbnail.pixels.empty())
         return fileFailure(context, request.input, "no picture can be made of it.");
+    std::vector<std::uint8_t> bytes;
     std::string error;
-    if (!writeArgbPng(request.output, thumbnail, PngChannels::Rgba, error))
-        return fileFailure(context, request.output, error);
+    if (!encodeArgbPng(thumbnail, PngChannels::Rgba, bytes, error))
+        return fileFailure(context, request.output, "cannot encode the PNG: " + error + ".");
+    std::error_code written;
+    if (!writeFileAtomically(request.output, bytes, written))
+        return context.failure("kinetra-cli thumbnail: " + cannotWriteMessage(request.output, written));
     return kExitOk;
 }
 

@@ -531,6 +531,7 @@ PaletteFileResult CFlcPlayerCore::ImportPalette(const std::string& filePath)
 
 PaletteFileResult CFlcPlayerCore::ExportPalette(const std::string& filePath, int format)
 {
+    writeError.clear();
     if (filePath.empty())
         return PaletteFileResult::Failed;
     if (format < int(PaletteFormat::Act) || format > int(PaletteFormat::Jasc))

@@ -1,7 +1,6 @@
 #include "imaging/GifWriter.h"
 
 #include "imaging/ColorQuantizer.h"
-#include "io/AtomicFile.h"
 
 #include <gif_lib.h>
 
@@ -289,21 +288,6 @@ bool EncodeAnimatedGif(const ExportAnimation& animation, std::vector<std::uint8_
         return false;
     }
     out = std::move(bytes);
-    return true;
-}
-
-bool WriteAnimatedGif(const ExportAnimation& animation, const std::string& filePath, std::string& error)
-{
-    std::vector<std::uint8_t> bytes;
-    if (!EncodeAnimatedGif(animation, bytes, error)) {
-        error = "Cannot encode the GIF: " + error;
-        return false;
-    }
-    std::error_code written;
-    if (!writeFileAtomically(filePath, bytes, written)) {
-        error = "Cannot write the file: " + written.message() + ".";
-        return false;
-    }
     return true;
 }
 

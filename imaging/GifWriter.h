@@ -17,8 +17,4 @@ namespace kinetra {
 // False (with a reason in `error`) when encoding fails.
 bool EncodeAnimatedGif(const ExportAnimation& animation, std::vector<std::uint8_t>& out, std::string& error);
 
-// Encodes and writes the GIF to filePath in one step (nothing is left behind
-// on failure); false with a reason in `error`.
-bool WriteAnimatedGif(const ExportAnimation& animation, const std::string& filePath, std::string& error);
-
 } // namespace kinetra

@@ -2,6 +2,7 @@
 
 #include "io/AtomicFile.h"
 #include "io/WholeFile.h"
+#include "io/WriteFailure.h"
 
 #include <png.h>
 
@@ -347,16 +348,6 @@ bool encode(const EncodeJob& job, std::span<const PngText> texts, std::vector<st
     }
 }
 
-bool writeEncoded(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error)
-{
-    std::error_code written;
-    if (!writeFileAtomically(path, bytes, written)) {
-        error = "Cannot write the file: " + written.message() + ".";
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 const std::string* PngPicture::text(std::string_view key) const
@@ -406,18 +397,12 @@ bool writeArgbPng(const std::string& path, const ExportPicture& picture, PngChan
         error = "Cannot encode the PNG: " + error + ".";
         return false;
     }
-    return writeEncoded(path, bytes, error);
-}
-
-bool writeIndexedPng(const std::string& path, const IndexImage& image, const Palette& palette,
-                     std::span<const PngText> texts, std::string& error)
-{
-    std::vector<std::uint8_t> bytes;
-    if (!encodeIndexedPng(image, palette, texts, bytes, error)) {
-        error = "Cannot encode the PNG: " + error + ".";
+    std::error_code written;
+    if (!writeFileAtomically(path, bytes, written)) {
+        error = cannotWriteMessage(path, written);
         return false;
     }
-    return writeEncoded(path, bytes, error);
+    return true;
 }
 
 std::optional<PngPicture> decodePng(std::span<const std::uint8_t> bytes, std::string& problem)

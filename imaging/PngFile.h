@@ -70,10 +70,8 @@ bool encodeIndexedPng(const IndexImage& image, const Palette& palette, std::span
                       std::vector<std::uint8_t>& out, std::string& error);
 
 // Encodes and writes in one step, nothing left behind on failure; false with
-// a sentence saying why in `error` (the system's reason when writing failed).
+// a sentence saying why in `error` (cannotWriteMessage when writing failed).
 bool writeArgbPng(const std::string& path, const ExportPicture& picture, PngChannels channels, std::string& error);
-bool writeIndexedPng(const std::string& path, const IndexImage& image, const Palette& palette,
-                     std::span<const PngText> texts, std::string& error);
 
 // Nothing, with a sentence saying why in `problem`, for bytes that are not a
 // whole PNG, a picture over kMaxPngPixels, or when memory runs out.

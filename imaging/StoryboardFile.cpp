@@ -6,6 +6,7 @@
 #include "imaging/PngFile.h"
 #include "io/AtomicFile.h"
 #include "io/WholeFile.h"
+#include "io/WriteFailure.h"
 
 #include <algorithm>
 #include <array>
@@ -21,17 +22,22 @@ bool fileExists(const std::string& path)
     return std::filesystem::exists(path, error);
 }
 
-bool writePng(const std::string& path, const Storyboard& storyboard, const std::string& note)
+// The picture's bytes: PNG with the note in a text chunk, or PCX.
+bool encodePicture(StoryboardFormat format, const Storyboard& storyboard, const std::string& note,
+                   std::vector<std::uint8_t>& bytes, std::string& problem)
 {
+    if (format == StoryboardFormat::Pcx) {
+        bytes = encodePcx(storyboard.sheet, storyboard.palette);
+        if (bytes.empty())
+            problem = "Cannot encode the PCX: a PCX picture is at most 65535 pixels wide and high.";
+        return !bytes.empty();
+    }
     const std::array texts{PngText{std::string(kStoryboardTextKey), note}};
     std::string error;
-    return writeIndexedPng(path, storyboard.sheet, storyboard.palette, texts, error);
-}
-
-bool writePcx(const std::string& path, const Storyboard& storyboard)
-{
-    const std::vector<std::uint8_t> bytes = encodePcx(storyboard.sheet, storyboard.palette);
-    return !bytes.empty() && writeFileAtomically(path, bytes);
+    if (encodeIndexedPng(storyboard.sheet, storyboard.palette, texts, bytes, error))
+        return true;
+    problem = "Cannot encode the PNG: " + error + ".";
+    return false;
 }
 
 // A palette PNG comes in as indices, and so does a grey one of fewer than 8
@@ -107,8 +113,10 @@ std::optional<StoryboardFormat> storyboardFormatOf(const std::string& path)
     return std::nullopt;
 }
 
-bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, std::string& problem)
+bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, std::string& problem,
+                         std::optional<WriteFailure>& refused)
 {
+    refused.reset();
     const auto format = storyboardFormatOf(path);
     if (!format) {
         problem = "A storyboard is written as a .png or .pcx picture.";
@@ -116,19 +124,28 @@ bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, 
     }
     const std::string notePath = storyboardNotePath(path);
     const std::string note = writeStoryboardNote(StoryboardNote{storyboard.layout.facts(), {}});
-    const bool hadNote = fileExists(notePath);
-    if (!writeFileAtomically(notePath, std::span(reinterpret_cast<const std::uint8_t*>(note.data()), note.size()))) {
-        problem = "Cannot write the file '" + notePath + "'.";
+    std::vector<std::uint8_t> picture;
+    if (!encodePicture(*format, storyboard, note, picture, problem))
         return false;
-    }
-    const bool written = *format == StoryboardFormat::Png ? writePng(path, storyboard, note) : writePcx(path, storyboard);
-    if (!written) {
-        if (!hadNote) {
+    const auto refuse = [&](const std::string& file, const std::error_code& error) {
+        refused = WriteFailure{file, error};
+        problem = cannotWriteMessage(*refused);
+        return false;
+    };
+
+    // The picture goes first: it is what was asked for, and a folder that
+    // takes no file refuses it under its own name rather than the note's.
+    const bool hadPicture = fileExists(path);
+    std::error_code error;
+    if (!writeFileAtomically(path, picture, error))
+        return refuse(path, error);
+    if (!writeFileAtomically(notePath, std::span(reinterpret_cast<const std::uint8_t*>(note.data()), note.size()),
+                             error)) {
+        if (!hadPicture) {
             std::error_code ignored;
-            std::filesystem::remove(notePath, ignored);
+            std::filesystem::remove(path, ignored);
         }
-        problem = "Cannot write the file '" + path + "'.";
-        return false;
+        return refuse(notePath, error);
     }
     return true;
 }

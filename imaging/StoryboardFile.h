@@ -5,6 +5,7 @@
 // a PNG text chunk and in the sidecar file beside either.
 
 #include "imaging/StoryboardBuild.h"
+#include "io/WriteFailure.h"
 
 #include <optional>
 #include <string>
@@ -17,9 +18,13 @@ std::optional<StoryboardFormat> storyboardFormatOf(const std::string& path);
 
 // Writes the sheet as an 8-bit indexed picture with `palette` as its colours
 // and the note with it: PNG (text chunk and sidecar) or PCX (sidecar). The
-// picture is written whole or not at all, and an existing sidecar replaced.
-// False, with the reason in `problem` and nothing left behind, on failure.
-bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, std::string& problem);
+// picture is written whole or not at all, then the sidecar, an existing one
+// replaced. False, with the reason in `problem`, on failure; a new picture
+// whose sidecar failed is removed again. A file the system would not write
+// is in `refused` as well (`problem` is then its cannotWriteMessage), for a
+// window that words the sentence itself.
+bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, std::string& problem,
+                         std::optional<WriteFailure>& refused);
 
 // Reads a storyboard picture and the note found with it: the PNG text chunk
 // first, else the sidecar. A sidecar that is there but cannot be read is a

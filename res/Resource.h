@@ -119,6 +119,7 @@ enum : unsigned {
     IDS_FLI_FILTER = 61298,       // Save As of an FLI file
     IDS_ASK_SAVE_CHANGES = 61299,
     IDS_PALETTE_REPLACE = 61300,
+    IDS_CANNOT_WRITE_FILE = 61301, // every failed write, with the system's reason
     // Texts the platform framework brought with it: its file errors before a
     // document is validated, and the usage complaint.
     IDS_FILE_ACCESS_FAILED = 61729,

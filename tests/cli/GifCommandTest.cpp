@@ -261,7 +261,7 @@ TEST_F(CliGif, AFailedWriteLeavesNoFile)
     result = runCli({"gif", kSample, "--direction", "1", "--out", inMissingFolder});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "[1/1] '" + inMissingFolder + "'\nCannot write the file: No such file or directory.\n");
+    EXPECT_EQ(result.err, "[1/1] Cannot write the file '" + inMissingFolder + "': No such file or directory.\n");
     EXPECT_FALSE(fs::exists(dir.path() / "missing"));
 
     const std::string underAFile = notAFolder + "/unit.gif";

@@ -129,7 +129,7 @@ TEST_F(CliPalette, ExportFailuresUseTheProgramsMessages)
     const std::string unwritable = dir.file("no-such-folder/out.act");
     CliResult result = runCli({"palette", "export", fixture.path, unwritable});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "'" + unwritable + "'\nCannot export palette to the file.\n");
+    EXPECT_EQ(result.err, "Cannot write the file '" + unwritable + "': No such file or directory.\n");
     EXPECT_TRUE(result.out.empty());
 
     const std::string broken = dir.file("broken.flc");
@@ -206,7 +206,7 @@ TEST_F(CliPalette, ImportThatCannotSaveSaysSo)
     const std::string out = dir.file("no-such-folder/new.flc");
     const CliResult result = runCli({"palette", "import", fixture.path, dir.file("new.act"), "--out", out});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "'" + out + "'\nCannot save the file.\n");
+    EXPECT_EQ(result.err, "Cannot write the file '" + out + "': No such file or directory.\n");
 }
 
 TEST_F(CliPalette, WrongCommandLinesAreUsageErrors)

@@ -165,7 +165,8 @@ TEST_F(CliSheet, SeveralFilesAndFailures)
     EXPECT_EQ(fileBytes(notAFolder), std::vector<std::uint8_t>{'x'});
     const CliResult missing = runCli({"sheet", kSample, "--out", dir.file("missing/unit.png")});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "[1/1] '" + dir.file("missing/unit.png") + "'\nCannot write the file.\n");
+    EXPECT_EQ(missing.err,
+              "[1/1] Cannot write the file '" + dir.file("missing/unit.png") + "': No such file or directory.\n");
     EXPECT_FALSE(fs::exists(dir.path() / "missing"));
     fs::create_directories(dir.path() / "taken.png");
     EXPECT_EQ(runCli({"sheet", kSample, "--direction", "1", "--out", dir.file("taken.png")}).status, 1);

@@ -185,7 +185,7 @@ TEST(PngFile, WritesWholeOrNotAtAll)
     const auto folder = std::filesystem::temp_directory_path() / "kinetra-png-missing-folder";
     const std::string path = (folder / "sheet.png").string();
     EXPECT_FALSE(kinetra::writeArgbPng(path, picture, PngChannels::Rgba, error));
-    EXPECT_EQ(error, "Cannot write the file: No such file or directory.");
+    EXPECT_EQ(error, "Cannot write the file '" + path + "': No such file or directory.");
     EXPECT_FALSE(std::filesystem::exists(folder));
 
     const kinetra::test::TempFile file({}, ".png");

@@ -1,6 +1,7 @@
 #include "app/CKinetraApp.h"
 #include "app/CKinetraDoc.h"
 #include "app/CMainView.h"
+#include "app/ErrorReason.h"
 #include "imaging/AnimationExport.h"
 #include "imaging/CFlcPlayer.h"
 #include "qtsupport/QtTestMain.h"
@@ -21,7 +22,9 @@
 
 #include <gif_lib.h>
 
+#include <cerrno>
 #include <memory>
+#include <system_error>
 
 namespace {
 
@@ -265,10 +268,22 @@ private slots:
         ExportAnswer answer;
         answer.choice = file(QStringLiteral("missing/walk.gif"));
         m_frame->Action(ID_EXPORT_GIF)->trigger();
-        // The system's reason follows the message.
-        QCOMPARE(answer.messages, QStringList{uFormatString(IDS_EXPORT_FAILED, answer.choice)
-                                              + QStringLiteral("\r\nCannot write the file: No such file or directory.")});
+        // The system's reason, in kinetra-cli's words.
+        QCOMPARE(answer.messages, QStringList{QStringLiteral("Cannot write the file '%1': No such file or directory.")
+                                                  .arg(answer.choice)});
         QVERIFY(!QFile::exists(answer.choice));
+    }
+
+    // The window's sentence comes from its string table, in the words
+    // kinetra-cli prints.
+    void aFailedWriteReadsAsOnTheCommandLine()
+    {
+        const QString path = file(QStringLiteral("folder/walk.gif"));
+        for (const int code : {ENOENT, ENOTDIR, EACCES, EROFS, 0}) {
+            const std::error_code error = code ? std::error_code(code, std::generic_category()) : std::error_code();
+            QCOMPARE(cannotWriteMessage(path, error),
+                     QString::fromStdString(kinetra::cannotWriteMessage(QFile::encodeName(path).toStdString(), error)));
+        }
     }
 
     void exportNeedsALoadedFile()

@@ -69,16 +69,20 @@ kinetra::Palette paletteOfFile(const QString& path)
     return animation.filePalette;
 }
 
-// Answers the file dialogs with a chosen path and filter index and every
-// message box with OK, recording both.
+// Answers the file dialogs with a chosen path (or, with acceptProposal, the
+// one the dialog proposes) and filter index and every message box with OK,
+// recording both.
 struct FileDialogAnswer {
     QString choice;
+    bool acceptProposal = false;
     int filterIndex = 0;
     QStringList messages;
     QList<unsigned> messageTypes;
     QString dialogTitle;
     int shownFilterIndex = 0;
     QString shownFolder;
+    QString proposed; // before the filter index is chosen
+    QString named;    // when the dialog is answered
     int dialogs = 0;
     // How every message box is answered.
     int messageAnswer = IDOK;
@@ -98,11 +102,14 @@ struct FileDialogAnswer {
             dialogTitle = dialog->windowTitle();
             shownFilterIndex = dialog->GetFilterIndex();
             shownFolder = dialog->directory().absolutePath();
-            if (choice.isEmpty())
+            proposed = dialog->GetPathName();
+            if (choice.isEmpty() && !acceptProposal)
                 return int(IDCANCEL);
             if (filterIndex > 0)
                 dialog->SetFilterIndex(filterIndex);
-            dialog->selectFile(choice);
+            if (!choice.isEmpty())
+                dialog->selectFile(choice);
+            named = dialog->GetPathName();
             return int(IDOK);
         });
     }
@@ -270,11 +277,54 @@ private slots:
         answer.filterIndex = 3;
         m_frame->Action(ID_PALETTE_EXPORT)->trigger();
         QCOMPARE(answer.dialogTitle, QStringLiteral("Select Palette file to export"));
-        QCOMPARE(answer.messages, QStringList{QStringLiteral("Palette is successfully exported.")});
+        QCOMPARE(answer.messages, QStringList{QStringLiteral("'%1'\r\nPalette is successfully exported.")
+                                                  .arg(file(QStringLiteral("sprite.pal")))});
         const QByteArray jasc = readAll(file(QStringLiteral("sprite.pal")));
         QVERIFY(jasc.startsWith("JASC-PAL\r\n0100\r\n256\r\n"));
         QVERIFY(!QFile::exists(file(QStringLiteral("sprite.jpeg"))));
         QCOMPARE(uGetProfileInt(kOptions, QStringLiteral("PalFilterExp"), 0), 3);
+    }
+
+    // The last palette file read was the animation itself; the export
+    // proposes the animation's name with the format's extension, and the
+    // name follows a format chosen in the dialog.
+    void exportProposesTheAnimationsNameWithTheFormatsExtension_data()
+    {
+        QTest::addColumn<int>("lastFilter");
+        QTest::addColumn<int>("chosenFilter");
+        QTest::addColumn<QString>("proposed");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("starts");
+        QTest::newRow("Adobe Color Table") << 1 << 0 << "unit.act" << "unit.act" << QByteArray();
+        QTest::newRow("RIFF") << 2 << 0 << "unit.pal" << "unit.pal" << QByteArray("RIFF");
+        QTest::newRow("Adobe, then JASC chosen") << 1 << 3 << "unit.act" << "unit.pal" << QByteArray("JASC-PAL");
+        QTest::newRow("JASC, then Adobe chosen") << 3 << 1 << "unit.pal" << "unit.act" << QByteArray();
+    }
+
+    void exportProposesTheAnimationsNameWithTheFormatsExtension()
+    {
+        QFETCH(int, lastFilter);
+        QFETCH(int, chosenFilter);
+        QFETCH(QString, proposed);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, starts);
+        uWriteProfileString(kOptions, QStringLiteral("PalDir"), m_unit);
+        uWriteProfileInt(kOptions, QStringLiteral("PalFilterExp"), lastFilter);
+        const QByteArray unit = readAll(m_unit);
+        FileDialogAnswer answer;
+        answer.acceptProposal = true;
+        answer.filterIndex = chosenFilter;
+        m_frame->Action(ID_PALETTE_EXPORT)->trigger();
+        QCOMPARE(answer.proposed, file(proposed));
+        QCOMPARE(answer.named, file(written));
+        // No question about replacing a file: the one proposed is new.
+        QCOMPARE(answer.messages, QStringList{QStringLiteral("'%1'\r\nPalette is successfully exported.")
+                                                  .arg(file(written))});
+        const QByteArray palette = readAll(file(written));
+        QCOMPARE(palette.size() == 768, starts.isEmpty());
+        QVERIFY(palette.startsWith(starts));
+        QCOMPARE(readAll(m_unit), unit);
+        QCOMPARE(uGetProfileString(kOptions, QStringLiteral("PalDir")), file(written));
     }
 
     void exportIntoAMissingFolderSaysSo()
@@ -284,8 +334,8 @@ private slots:
         answer.choice = target;
         m_frame->Action(ID_PALETTE_EXPORT)->trigger();
         QCOMPARE(answer.messages.size(), 1);
-        QCOMPARE(answer.messages.first(), uFormatString(IDS_PALETTE_EXPORT_FAILED, target)
-                                              + QStringLiteral("\r\nNo such file or directory."));
+        QCOMPARE(answer.messages.first(),
+                 QStringLiteral("Cannot write the file '%1': No such file or directory.").arg(target));
         QVERIFY(!QFile::exists(target));
     }
 
@@ -316,7 +366,7 @@ private slots:
         m_frame->Action(ID_FILE_SAVE_AS)->trigger();
         // The system's reason follows the message.
         QCOMPARE(answer.messages,
-                 QStringList{uFormatString(IDS_CANNOT_SAVE_FILE, target) + QStringLiteral("\r\nNo such file or directory.")});
+                 QStringList{QStringLiteral("Cannot write the file '%1': No such file or directory.").arg(target)});
         QCOMPARE(answer.messageTypes.value(0), unsigned(MB_OK | MB_ICONSTOP));
         QCOMPARE(m_doc->GetPathName(), m_unit);
         QCOMPARE(m_doc->GetTitle(), QStringLiteral("unit.flc"));

@@ -111,8 +111,13 @@ class CMainViewStoryboardTest : public QObject {
     {
         Decoded unit(kSamples + QStringLiteral("unit.flc"));
         std::string problem;
+        std::optional<kinetra::WriteFailure> refused;
         const auto storyboard = kinetra::makeStoryboard(unit.animation, unit.animation.header, std::nullopt, problem);
-        return storyboard && kinetra::writeStoryboardFile(QFile::encodeName(file(name)).toStdString(), *storyboard, problem) ? file(name) : QString();
+        return storyboard
+                && kinetra::writeStoryboardFile(QFile::encodeName(file(name)).toStdString(), *storyboard, problem,
+                                                refused)
+            ? file(name)
+            : QString();
     }
 
 private slots:
@@ -179,6 +184,23 @@ private slots:
         QVERIFY(written->palette == expected->palette);
         QCOMPARE(kinetra::writeStoryboardNote(*written->note),
                  kinetra::writeStoryboardNote(kinetra::StoryboardNote{expected->layout.facts(), {}}));
+    }
+
+    // A folder that takes no file: the message names the picture, not the
+    // note beside it, with the system's reason, and nothing is left.
+    void aFailedExportNamesThePictureAndWhy()
+    {
+        QFile plain(file(QStringLiteral("plain")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QString sheet = file(QStringLiteral("plain/unit.png"));
+        Answers answers;
+        answers.files = {sheet};
+        frame().Action(ID_EXPORT_STORYBOARD)->trigger();
+        QCOMPARE(answers.messages.size(), 1);
+        QCOMPARE(answers.messages[0].text, QStringLiteral("Cannot write the file '%1': Not a directory.").arg(sheet));
+        QCOMPARE(answers.messages[0].type, unsigned(MB_OK | MB_ICONSTOP));
+        QCOMPARE(plain.size(), 0);
     }
 
     void newFromStoryboardPlaysUnsavedUntilSavedAs()
