@@ -171,17 +171,22 @@ HResult CFlcAnimation::decode(std::span<const std::uint8_t> file, bool readPalet
         if (in.remaining() < kFrameChunkHeaderSize)
             break; // the end of the file ends the reading
         const std::size_t chunkStart = in.position();
-        const std::uint32_t chunkSize = in.u32();
+        std::size_t chunkSize = in.u32();
         const std::uint16_t chunkType = in.u16();
         const std::uint16_t subChunks = in.u16();
         in.skip(8);
         if (chunkSize < kFrameChunkHeaderSize) {
-            // An empty frame chunk that gives no size stays where its header
-            // ended; anything else this short (zero padding at the end of a
-            // file, say) ends the reading as the end of the file does.
-            if (chunkType == kChunkFrame && subChunks == 0)
+            // Anything this short but an empty frame chunk (zero padding at
+            // the end of a file, say) ends the reading as the end of the
+            // file does.
+            if (chunkType != kChunkFrame || subChunks != 0)
+                break;
+            // An empty frame chunk that gives no size ends with its header.
+            // In a plain file it holds the picture for a frame, as any empty
+            // frame chunk does; game units pass over it.
+            if (!plain)
                 continue;
-            break;
+            chunkSize = kFrameChunkHeaderSize;
         }
         if (chunkType != kChunkFrame) {
             // Passed over; it does not count towards the frames.

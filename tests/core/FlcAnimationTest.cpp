@@ -318,6 +318,52 @@ TEST_F(FlcAnimationTest, ShortChunkSizesEndTheReadingOrAreStepped)
     EXPECT_EQ(load(tiny), kFail);
 }
 
+// An empty frame chunk whose size field is below its own header's 16 bytes
+// ends with its header. In a plain file it holds the picture for one frame,
+// as an empty frame chunk of the right size does; game units pass over it.
+TEST_F(FlcAnimationTest, EmptyFrameChunksOfTooSmallASizeHoldThePictureInPlainFiles)
+{
+    struct Case {
+        const char* what;
+        int framesPerDirection;
+        std::vector<int> frames;   // the frame chunks: an image's value, or 0 for an empty chunk
+        std::uint32_t emptySize;   // the size field of every empty chunk
+        std::uint16_t emptyCount;  // and its sub-chunk count
+        std::vector<int> expected; // the frames' values
+    };
+    const Case cases[] = {
+        {"size 0 between two frames", 0, {1, 0, 2}, 0, 0, {1, 1, 2}},
+        {"size 8", 0, {1, 0, 2}, 8, 0, {1, 1, 2}},
+        {"size 15", 0, {1, 0, 2}, 15, 0, {1, 1, 2}},
+        {"size 16, the header's own", 0, {1, 0, 2}, 16, 0, {1, 1, 2}},
+        {"two in a row, and one at the end", 0, {1, 0, 0, 2, 0}, 0, 0, {1, 1, 1, 2, 2}},
+        {"before any picture: nothing to hold", 0, {0, 1, 2}, 0, 0, {1, 2}},
+        {"a game unit passes over it", 1, {1, 0, 2}, 0, 0, {1, 2}},
+        {"a chunk this short that promises sub-chunks ends the reading", 0, {1, 0, 2}, 0, 1, {1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto b = builder(2, 2, int(c.frames.size()), c.framesPerDirection);
+        std::vector<std::size_t> emptyAt;
+        std::size_t at = kFlcHeaderSize;
+        for (const int value : c.frames) {
+            const Bytes chunk = value == 0 ? Bytes{} : fliCopyChunk(solid(2, 2, std::uint8_t(value)));
+            b.addFrame(value == 0 ? std::vector<Bytes>{} : std::vector<Bytes>{chunk});
+            if (value == 0)
+                emptyAt.push_back(at);
+            at += kFrameChunkHeaderSize + chunk.size();
+        }
+        Bytes file = b.build();
+        for (const std::size_t chunk : emptyAt) {
+            for (std::size_t i = 0; i < 4; ++i)
+                file[chunk + i] = std::uint8_t(c.emptySize >> (8 * i));
+            file[chunk + 6] = std::uint8_t(c.emptyCount);
+        }
+        ASSERT_EQ(load(file), kOk);
+        EXPECT_EQ(frameValues(animation), c.expected);
+    }
+}
+
 TEST_F(FlcAnimationTest, EveryTruncationLoadsOrFails)
 {
     GameAnimation game;
