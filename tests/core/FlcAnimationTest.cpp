@@ -364,6 +364,42 @@ TEST_F(FlcAnimationTest, EmptyFrameChunksOfTooSmallASizeHoldThePictureInPlainFil
     }
 }
 
+// A plain file's palette chunk goes by its own size and places its packets
+// as the published format says; a game unit's is read as the game reads it.
+TEST_F(FlcAnimationTest, PaletteChunksOfPlainFilesEndWhereTheirSizeSays)
+{
+    // Entry 5 at skip 5, then entry 7 two on from where that packet ended.
+    const Bytes twoColours =
+        rawSubChunk(kChunkColor256, {2, 0, 5, 1, 10, 20, 30, 1, 1, 40, 50, 60});
+    IndexImage changed = solid(2, 2, 5);
+    changed.pixels[3] = 7;
+    const auto fileOf = [&](int framesPerDirection) {
+        auto b = builder(2, 2, 3, framesPerDirection);
+        b.addFrame({color256Chunk(greyRamp()), fliCopyChunk(solid(2, 2, 5))});
+        b.addFrame({twoColours, deltaFlcChunk(solid(2, 2, 5), changed)});
+        b.addFrame({deltaFlcChunk(changed, solid(2, 2, 9))});
+        return b.build();
+    };
+
+    ASSERT_EQ(load(fileOf(0)), kOk);
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{5, 5, 9}));
+    EXPECT_EQ(animation.frames[1].indices[3], 7) << "the delta behind the palette chunk";
+    EXPECT_EQ(animation.filePalette[5], PaletteEntry::fromRgb(10, 20, 30));
+    EXPECT_EQ(animation.filePalette[7], PaletteEntry::fromRgb(40, 50, 60));
+    EXPECT_EQ(animation.filePalette[1], greyRamp()[1]);
+    EXPECT_EQ(animation.paletteReading, PacketReading::kPublished);
+
+    // The game takes every palette chunk as 778 bytes: here they run on over
+    // the delta and the next frame, so the file ends inside them.
+    EXPECT_EQ(load(fileOf(3)), kFail);
+    Bytes longer = fileOf(3);
+    longer.resize(longer.size() + 800, 0);
+    ASSERT_EQ(load(longer), kOk);
+    EXPECT_EQ(animation.filePalette[1], PaletteEntry::fromRgb(40, 50, 60)) << "the skip byte is the index";
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{5})) << "what the 778 bytes run over is not read";
+    EXPECT_EQ(animation.paletteReading, PacketReading::kGameUnit);
+}
+
 TEST_F(FlcAnimationTest, EveryTruncationLoadsOrFails)
 {
     GameAnimation game;
