@@ -150,6 +150,7 @@ HResult CFlcAnimation::decode(std::span<const std::uint8_t> file, bool readPalet
     // frame is set aside, and a frame chunk without an image holds the
     // picture before it. Game units keep their cycles of key frames.
     const bool plain = header.framesPerDirection == 0;
+    paletteReading = plain ? PacketReading::kPublished : PacketReading::kGameUnit;
     const std::uint64_t pixelsPerFrame = std::uint64_t(width) * std::uint64_t(height);
     // Every frame a game unit keeps may come with a key frame set aside.
     const std::uint64_t framesAtMost =
@@ -171,17 +172,22 @@ HResult CFlcAnimation::decode(std::span<const std::uint8_t> file, bool readPalet
         if (in.remaining() < kFrameChunkHeaderSize)
             break; // the end of the file ends the reading
         const std::size_t chunkStart = in.position();
-        const std::uint32_t chunkSize = in.u32();
+        std::size_t chunkSize = in.u32();
         const std::uint16_t chunkType = in.u16();
         const std::uint16_t subChunks = in.u16();
         in.skip(8);
         if (chunkSize < kFrameChunkHeaderSize) {
-            // An empty frame chunk that gives no size stays where its header
-            // ended; anything else this short (zero padding at the end of a
-            // file, say) ends the reading as the end of the file does.
-            if (chunkType == kChunkFrame && subChunks == 0)
+            // Anything this short but an empty frame chunk (zero padding at
+            // the end of a file, say) ends the reading as the end of the
+            // file does.
+            if (chunkType != kChunkFrame || subChunks != 0)
+                break;
+            // An empty frame chunk that gives no size ends with its header.
+            // In a plain file it holds the picture for a frame, as any empty
+            // frame chunk does; game units pass over it.
+            if (!plain)
                 continue;
-            break;
+            chunkSize = kFrameChunkHeaderSize;
         }
         if (chunkType != kChunkFrame) {
             // Passed over; it does not count towards the frames.
@@ -201,13 +207,28 @@ HResult CFlcAnimation::decode(std::span<const std::uint8_t> file, bool readPalet
             const std::uint16_t subType = in.u16();
 
             if (subType == kChunkColor256 || subType == kChunkColor64) {
-                if (readPaletteChunk(file, subStart, subType, chunkEnd, readPalette) != kOk)
+                // A game unit's COLOR_256 chunk is taken as one full packet
+                // whatever its size field says, as the game takes it. Every
+                // other palette chunk ends where its size says; in a game
+                // unit (FLI files never are one) a COLOR_64 chunk's packets
+                // may still run on to the end of the frame.
+                const bool wholePacket = !plain && subType == kChunkColor256;
+                if (!wholePacket && subSize < kSubChunkHeaderSize)
                     return kFail;
-                // A COLOR_256 chunk is taken as one full packet whatever its
-                // size field says; a COLOR_64 chunk by its size.
-                if (subType == kChunkColor64 && subSize < kSubChunkHeaderSize)
+                const std::size_t size = wholePacket ? kColor256ChunkSize : subSize;
+                std::size_t dataEnd = chunkEnd;
+                if (wholePacket) {
+                    if (file.size() - subStart < size)
+                        return kFail;
+                    dataEnd = subStart + size;
+                } else if (plain) {
+                    dataEnd = std::min(subStart + size, chunkEnd);
+                }
+                const std::size_t dataStart = subStart + kSubChunkHeaderSize;
+                if (readPaletteChunk(file.subspan(dataStart, dataEnd - dataStart), dataStart, subType, readPalette)
+                    != kOk)
                     return kFail;
-                in.seek(subStart + (subType == kChunkColor256 ? kColor256ChunkSize : subSize));
+                in.seek(subStart + size);
                 continue;
             }
             // BLACK alone never moves by its size, so only it may give none.
@@ -253,21 +274,15 @@ HResult CFlcAnimation::decode(std::span<const std::uint8_t> file, bool readPalet
     return kOk;
 }
 
-HResult CFlcAnimation::readPaletteChunk(std::span<const std::uint8_t> file, std::size_t chunkStart, std::uint16_t type,
-                                        std::size_t dataEnd, bool readPalette)
+HResult CFlcAnimation::readPaletteChunk(std::span<const std::uint8_t> data, std::size_t dataStart, std::uint16_t type,
+                                        bool readPalette)
 {
-    const std::size_t dataStart = chunkStart + kSubChunkHeaderSize;
-    if (type == kChunkColor256) {
-        if (file.size() - chunkStart < kColor256ChunkSize)
-            return kFail;
-        dataEnd = chunkStart + kColor256ChunkSize;
-    }
-    const auto data = file.subspan(dataStart, dataEnd - dataStart);
     // Recorded with or without the colours: Save writes the display palette
     // back through this layout.
     ByteReader walk(data);
     std::vector<std::uint8_t> layout;
-    if (!readColor256Layout(walk, layout))
+    std::vector<PalettePacket> packets;
+    if (!readColor256Layout(walk, paletteReading, layout, packets))
         return kFail;
     paletteOffsets.push_back(static_cast<std::uint32_t>(dataStart));
     paletteLayouts.push_back(std::move(layout));
@@ -275,7 +290,8 @@ HResult CFlcAnimation::readPaletteChunk(std::span<const std::uint8_t> file, std:
     Palette next = filePalette;
     if (readPalette) {
         ByteReader colours(data);
-        if (!(type == kChunkColor256 ? decodeColor256(colours, next) : decodeColor64(colours, next)))
+        if (!(type == kChunkColor256 ? decodeColor256(colours, next, paletteReading)
+                                     : decodeColor64(colours, next, paletteReading)))
             return kFail;
     }
     const Palette& nextDisplay = readPalette ? next : displayPalette;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "flc/Color256Layout.h"
 #include "flc/ColorKey.h"
 #include "flc/FlcFrame.h"
 #include "flc/FlcHeader.h"
@@ -94,6 +95,10 @@ public:
     // For each entry of paletteOffsets, the chunk's type: COLOR_256, or
     // COLOR_64 in FLI files, whose colours are 6-bit.
     std::vector<std::uint16_t> paletteChunkTypes;
+    // How the last load placed the palette packets' colours: as the game
+    // does for its units, as the published format says for other files.
+    // Save writes the colours back to the same places.
+    PacketReading paletteReading = PacketReading::kGameUnit;
     bool alphaBlend = true;
     // The pixel ceiling of a load; the fuzz targets lower it to stay fast.
     std::uint64_t maxTotalPixels = kMaxTotalPixels;
@@ -107,8 +112,8 @@ private:
 
     bool decodesLikeThis(std::span<const std::uint8_t> file) const;
     HResult decode(std::span<const std::uint8_t> file, bool readPalette);
-    HResult readPaletteChunk(std::span<const std::uint8_t> file, std::size_t chunkStart, std::uint16_t type,
-                             std::size_t dataEnd, bool readPalette);
+    HResult readPaletteChunk(std::span<const std::uint8_t> data, std::size_t dataStart, std::uint16_t type,
+                             bool readPalette);
     HResult addFrame(bool keyFrame);
     void keepColoursOfEarlierFrames(const Palette& nextDisplay, ColorKey nextKey);
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace kinetra {
 
@@ -151,41 +152,37 @@ namespace {
 // The packets both palette chunks share; `widen` turns a stored colour value
 // into an 8-bit one.
 template <typename Widen>
-bool decodePalettePackets(ByteReader& in, Palette& palette, Widen widen)
+bool decodePalettePackets(ByteReader& in, Palette& palette, PacketReading reading, Widen widen)
 {
-    const int packets = in.u16();
-    for (int packet = 0; packet < packets; ++packet) {
-        const int index = in.u8();
-        int count = in.u8();
-        if (!in.ok())
+    ByteReader colours = in;
+    std::vector<std::uint8_t> layout;
+    std::vector<PalettePacket> packets;
+    if (!readColor256Layout(in, reading, layout, packets))
+        return false;
+    if (!std::ranges::all_of(packets, &PalettePacket::fitsPalette))
+        return false;
+    for (const PalettePacket& packet : packets) {
+        colours.seek(packet.coloursAt);
+        const auto triples = colours.bytes(3 * packet.count);
+        if (!colours.ok())
             return false;
-        int first = index;
-        if (count == 0) {
-            first = 0;
-            count = 256;
-        }
-        if (first + count > 256)
-            return false;
-        auto triples = in.bytes(3 * std::size_t(count));
-        if (!in.ok())
-            return false;
-        for (std::size_t i = 0; i < std::size_t(count); ++i)
-            palette[std::size_t(first) + i] =
+        for (std::size_t i = 0; i < packet.count; ++i)
+            palette[packet.firstEntry + i] =
                 PaletteEntry::fromRgb(widen(triples[3 * i]), widen(triples[3 * i + 1]), widen(triples[3 * i + 2]));
     }
-    return in.ok();
+    return true;
 }
 
 } // namespace
 
-bool decodeColor256(ByteReader& in, Palette& palette)
+bool decodeColor256(ByteReader& in, Palette& palette, PacketReading reading)
 {
-    return decodePalettePackets(in, palette, [](std::uint8_t value) { return value; });
+    return decodePalettePackets(in, palette, reading, [](std::uint8_t value) { return value; });
 }
 
-bool decodeColor64(ByteReader& in, Palette& palette)
+bool decodeColor64(ByteReader& in, Palette& palette, PacketReading reading)
 {
-    return decodePalettePackets(in, palette, [](std::uint8_t value) {
+    return decodePalettePackets(in, palette, reading, [](std::uint8_t value) {
         const auto sixBits = std::uint8_t(value & 0x3F);
         return std::uint8_t((sixBits << 2) | (sixBits >> 4));
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "flc/Color256Layout.h"
 #include "flc/IndexImage.h"
 #include "flc/Palette.h"
 #include "io/ByteReader.h"
@@ -24,8 +25,9 @@ enum FlcChunkType : std::uint16_t {
 
 inline constexpr std::size_t kFrameChunkHeaderSize = 16;
 inline constexpr std::size_t kSubChunkHeaderSize = 6;
-// Every palette chunk is taken as one full packet of 256 colours, whatever
-// its size field says: 6 header + 2 packet count + 2 packet head + 768.
+// A game unit's COLOR_256 chunk is taken as one full packet of 256 colours,
+// whatever its size field says: 6 header + 2 packet count + 2 packet head +
+// 768.
 inline constexpr std::size_t kColor256ChunkSize = 778;
 
 // Each decoder reads only from `in` (the chunk's data behind its 6-byte
@@ -43,12 +45,12 @@ bool decodeDeltaFli(ByteReader& in, IndexView image);
 bool decodeFliCopy(ByteReader& in, IndexView image);
 void decodeBlack(IndexView image);
 
-// COLOR_256: packets of colours placed at their skip byte's index; a count
-// of 0 stands for all 256. Colours that would land past entry 255 fail.
-bool decodeColor256(ByteReader& in, Palette& palette);
+// COLOR_256: packets of colours placed as `reading` says (Color256Layout.h).
+// Colours that would land past entry 255 fail, and then no entry changes.
+bool decodeColor256(ByteReader& in, Palette& palette, PacketReading reading);
 // COLOR_64, the FLI palette: the same packets with 6-bit colour values,
 // widened to 8 bits as (v << 2) | (v >> 4).
-bool decodeColor64(ByteReader& in, Palette& palette);
+bool decodeColor64(ByteReader& in, Palette& palette, PacketReading reading);
 // An 8-bit colour value as COLOR_64 stores it.
 constexpr std::uint8_t toColor64(std::uint8_t value) { return std::uint8_t(value >> 2); }
 

@@ -18,50 +18,51 @@ constexpr std::size_t kColor256DataSize = kColor256ChunkSize - kSubChunkHeaderSi
 // Writes `palette` into the colour bytes of the palette chunk (COLOR_256,
 // or COLOR_64 with 6-bit colours) whose data begins at `offset` in `file`,
 // after checking that the chunk is still the one the load found there: a
-// header of its type in front and the packet layout recorded then. Nothing
-// but colour bytes changes. False when the file no longer matches or a
-// packet reaches past entry 255.
+// header of its type in front and the packet layout recorded then. Each
+// packet's colours go where `reading` places them, and nothing but colour
+// bytes changes. False when the file no longer matches or a packet reaches
+// past entry 255.
 bool writePaletteChunk(std::vector<std::uint8_t>& file, std::size_t offset, std::uint16_t type,
-    const std::vector<std::uint8_t>& recordedLayout, const Palette& palette)
+    PacketReading reading, const std::vector<std::uint8_t>& recordedLayout, const Palette& palette)
 {
     if (offset < kSubChunkHeaderSize || offset > file.size())
         return false;
     ByteReader header(std::span<const std::uint8_t>(file).subspan(offset - kSubChunkHeaderSize, kSubChunkHeaderSize));
-    header.u32(); // the size is not trusted by the reader either
+    const std::uint32_t chunkSize = header.u32();
     if (header.u16() != type || (type != kChunkColor256 && type != kChunkColor64))
         return false;
 
-    // The same bytes the load walked: a COLOR_256 chunk counted as 778 bytes.
-    const std::size_t dataSize = type == kChunkColor256 ? kColor256DataSize : file.size() - offset;
+    // The same bytes the load walked: a game unit's COLOR_256 chunk counted
+    // as 778 bytes and its COLOR_64 chunk running on (the recorded layout
+    // says where its packets end); any other palette chunk by its size.
+    std::size_t dataSize = file.size() - offset;
+    if (reading == PacketReading::kPublished) {
+        if (chunkSize < kSubChunkHeaderSize)
+            return false;
+        dataSize = chunkSize - kSubChunkHeaderSize;
+    } else if (type == kChunkColor256) {
+        dataSize = kColor256DataSize;
+    }
     ByteReader data(std::span<const std::uint8_t>(file).subspan(offset, std::min(dataSize, file.size() - offset)));
     std::vector<std::uint8_t> layout;
-    if (!readColor256Layout(data, layout) || layout != recordedLayout)
+    std::vector<PalettePacket> packets;
+    if (!readColor256Layout(data, reading, layout, packets) || layout != recordedLayout)
         return false;
 
-    std::size_t at = offset + 2;
-    for (std::size_t packet = 2; packet + 1 < layout.size(); packet += 2) {
-        // As the reader places them: the skip byte is the first index, and a
-        // count of 0 is the whole palette from index 0.
-        std::size_t index = layout[packet];
-        std::size_t count = layout[packet + 1];
-        if (count == 0) {
-            index = 0;
-            count = palette.size();
-        }
-        if (index + count > palette.size())
+    const auto stored = [type](std::uint8_t value) { return type == kChunkColor64 ? toColor64(value) : value; };
+    for (const PalettePacket& packet : packets) {
+        if (!packet.fitsPalette())
             return false;
-        at += 2;
-        if (at > file.size() || 3 * count > file.size() - at)
+        const std::size_t at = offset + packet.coloursAt;
+        if (at > file.size() || 3 * packet.count > file.size() - at)
             return false; // the walk above rules this out; the write is checked anyway
-        const std::span<std::uint8_t> colours = std::span<std::uint8_t>(file).subspan(at, 3 * count);
-        const auto stored = [type](std::uint8_t value) { return type == kChunkColor64 ? toColor64(value) : value; };
-        for (std::size_t i = 0; i < count; ++i) {
-            const PaletteEntry& entry = palette[index + i];
+        const std::span<std::uint8_t> colours = std::span<std::uint8_t>(file).subspan(at, 3 * packet.count);
+        for (std::size_t i = 0; i < packet.count; ++i) {
+            const PaletteEntry& entry = palette[packet.firstEntry + i];
             colours[3 * i] = stored(entry.red);
             colours[3 * i + 1] = stored(entry.green);
             colours[3 * i + 2] = stored(entry.blue);
         }
-        at += 3 * count;
     }
     return true;
 }
@@ -82,7 +83,7 @@ bool CFlcAnimation::decodesLikeThis(std::span<const std::uint8_t> file) const
     check.alphaBlend = alphaBlend;
     return check.LoadFromMemory(file, true) == kOk && sameIndices(check.frames, frames)
         && check.paletteOffsets == paletteOffsets && check.paletteLayouts == paletteLayouts
-        && check.paletteChunkTypes == paletteChunkTypes;
+        && check.paletteChunkTypes == paletteChunkTypes && check.paletteReading == paletteReading;
 }
 
 HResult CFlcAnimation::Save(const std::string& destination)
@@ -98,8 +99,8 @@ HResult CFlcAnimation::Save(const std::string& destination)
         if (!readWholeFile(path, copy))
             return kFail;
         for (std::size_t chunk = 0; chunk < paletteOffsets.size(); ++chunk) {
-            if (!writePaletteChunk(copy, paletteOffsets[chunk], paletteChunkTypes[chunk], paletteLayouts[chunk],
-                                   displayPalette))
+            if (!writePaletteChunk(copy, paletteOffsets[chunk], paletteChunkTypes[chunk], paletteReading,
+                                   paletteLayouts[chunk], displayPalette))
                 return kFail;
         }
         // A palette's packets may reach over bytes the reader took for

@@ -21,7 +21,7 @@ for fuzzer in "${fuzzers[@]}"; do
     corpus="$build_dir/corpus-$fuzzer"
     mkdir -p "$corpus"
     case "$fuzzer" in
-        flc_*) seeds=("$KINETRA_ROOT/res/samples" "$data/hostile" "$data/corrupt") ;;
+        flc_*) seeds=("$KINETRA_ROOT/res/samples" "$data/hostile" "$data/corrupt" "$data/partial-palette") ;;
         pcx_load) seeds=("$KINETRA_ROOT/res/palettes" "$KINETRA_ROOT/res/tiles") ;;
         palette_files) seeds=("$data/palettes") ;;
     esac

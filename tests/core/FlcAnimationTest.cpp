@@ -318,6 +318,88 @@ TEST_F(FlcAnimationTest, ShortChunkSizesEndTheReadingOrAreStepped)
     EXPECT_EQ(load(tiny), kFail);
 }
 
+// An empty frame chunk whose size field is below its own header's 16 bytes
+// ends with its header. In a plain file it holds the picture for one frame,
+// as an empty frame chunk of the right size does; game units pass over it.
+TEST_F(FlcAnimationTest, EmptyFrameChunksOfTooSmallASizeHoldThePictureInPlainFiles)
+{
+    struct Case {
+        const char* what;
+        int framesPerDirection;
+        std::vector<int> frames;   // the frame chunks: an image's value, or 0 for an empty chunk
+        std::uint32_t emptySize;   // the size field of every empty chunk
+        std::uint16_t emptyCount;  // and its sub-chunk count
+        std::vector<int> expected; // the frames' values
+    };
+    const Case cases[] = {
+        {"size 0 between two frames", 0, {1, 0, 2}, 0, 0, {1, 1, 2}},
+        {"size 8", 0, {1, 0, 2}, 8, 0, {1, 1, 2}},
+        {"size 15", 0, {1, 0, 2}, 15, 0, {1, 1, 2}},
+        {"size 16, the header's own", 0, {1, 0, 2}, 16, 0, {1, 1, 2}},
+        {"two in a row, and one at the end", 0, {1, 0, 0, 2, 0}, 0, 0, {1, 1, 1, 2, 2}},
+        {"before any picture: nothing to hold", 0, {0, 1, 2}, 0, 0, {1, 2}},
+        {"a game unit passes over it", 1, {1, 0, 2}, 0, 0, {1, 2}},
+        {"a chunk this short that promises sub-chunks ends the reading", 0, {1, 0, 2}, 0, 1, {1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto b = builder(2, 2, int(c.frames.size()), c.framesPerDirection);
+        std::vector<std::size_t> emptyAt;
+        std::size_t at = kFlcHeaderSize;
+        for (const int value : c.frames) {
+            const Bytes chunk = value == 0 ? Bytes{} : fliCopyChunk(solid(2, 2, std::uint8_t(value)));
+            b.addFrame(value == 0 ? std::vector<Bytes>{} : std::vector<Bytes>{chunk});
+            if (value == 0)
+                emptyAt.push_back(at);
+            at += kFrameChunkHeaderSize + chunk.size();
+        }
+        Bytes file = b.build();
+        for (const std::size_t chunk : emptyAt) {
+            for (std::size_t i = 0; i < 4; ++i)
+                file[chunk + i] = std::uint8_t(c.emptySize >> (8 * i));
+            file[chunk + 6] = std::uint8_t(c.emptyCount);
+        }
+        ASSERT_EQ(load(file), kOk);
+        EXPECT_EQ(frameValues(animation), c.expected);
+    }
+}
+
+// A plain file's palette chunk goes by its own size and places its packets
+// as the published format says; a game unit's is read as the game reads it.
+TEST_F(FlcAnimationTest, PaletteChunksOfPlainFilesEndWhereTheirSizeSays)
+{
+    // Entry 5 at skip 5, then entry 7 two on from where that packet ended.
+    const Bytes twoColours =
+        rawSubChunk(kChunkColor256, {2, 0, 5, 1, 10, 20, 30, 1, 1, 40, 50, 60});
+    IndexImage changed = solid(2, 2, 5);
+    changed.pixels[3] = 7;
+    const auto fileOf = [&](int framesPerDirection) {
+        auto b = builder(2, 2, 3, framesPerDirection);
+        b.addFrame({color256Chunk(greyRamp()), fliCopyChunk(solid(2, 2, 5))});
+        b.addFrame({twoColours, deltaFlcChunk(solid(2, 2, 5), changed)});
+        b.addFrame({deltaFlcChunk(changed, solid(2, 2, 9))});
+        return b.build();
+    };
+
+    ASSERT_EQ(load(fileOf(0)), kOk);
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{5, 5, 9}));
+    EXPECT_EQ(animation.frames[1].indices[3], 7) << "the delta behind the palette chunk";
+    EXPECT_EQ(animation.filePalette[5], PaletteEntry::fromRgb(10, 20, 30));
+    EXPECT_EQ(animation.filePalette[7], PaletteEntry::fromRgb(40, 50, 60));
+    EXPECT_EQ(animation.filePalette[1], greyRamp()[1]);
+    EXPECT_EQ(animation.paletteReading, PacketReading::kPublished);
+
+    // The game takes every palette chunk as 778 bytes: here they run on over
+    // the delta and the next frame, so the file ends inside them.
+    EXPECT_EQ(load(fileOf(3)), kFail);
+    Bytes longer = fileOf(3);
+    longer.resize(longer.size() + 800, 0);
+    ASSERT_EQ(load(longer), kOk);
+    EXPECT_EQ(animation.filePalette[1], PaletteEntry::fromRgb(40, 50, 60)) << "the skip byte is the index";
+    EXPECT_EQ(frameValues(animation), (std::vector<int>{5})) << "what the 778 bytes run over is not read";
+    EXPECT_EQ(animation.paletteReading, PacketReading::kGameUnit);
+}
+
 TEST_F(FlcAnimationTest, EveryTruncationLoadsOrFails)
 {
     GameAnimation game;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 using namespace kinetra;
@@ -173,7 +174,7 @@ TEST(Color256Test, CountZeroFillsEveryEntryFromZero)
     }
     Palette palette{};
     ByteReader in(data);
-    ASSERT_TRUE(decodeColor256(in, palette));
+    ASSERT_TRUE(decodeColor256(in, palette, PacketReading::kGameUnit));
     EXPECT_EQ(palette[0], PaletteEntry::fromRgb(0, 255, 0x40));
     EXPECT_EQ(palette[255], PaletteEntry::fromRgb(255, 0, 0x40));
     EXPECT_EQ(palette[255].rgb(), 0x00FF0040u);
@@ -184,7 +185,7 @@ TEST(Color256Test, SkipByteIsTheStartIndexOfEachPacket)
     Palette palette{};
     const Bytes data{0x02, 0x00, 0x10, 0x01, 1, 2, 3, 0x08, 0x02, 4, 5, 6, 7, 8, 9};
     ByteReader in(data);
-    ASSERT_TRUE(decodeColor256(in, palette));
+    ASSERT_TRUE(decodeColor256(in, palette, PacketReading::kGameUnit));
     EXPECT_EQ(palette[0x10], PaletteEntry::fromRgb(1, 2, 3));
     EXPECT_EQ(palette[8], PaletteEntry::fromRgb(4, 5, 6));
     EXPECT_EQ(palette[9], PaletteEntry::fromRgb(7, 8, 9));
@@ -195,10 +196,82 @@ TEST(Color256Test, RefusesColoursPastTheLastEntryAndShortData)
     Palette palette{};
     Bytes pastEnd{0x01, 0x00, 0xFF, 0x02, 1, 2, 3, 4, 5, 6};
     ByteReader in(pastEnd);
-    EXPECT_FALSE(decodeColor256(in, palette));
+    EXPECT_FALSE(decodeColor256(in, palette, PacketReading::kGameUnit));
     EXPECT_EQ(palette[255], PaletteEntry{});
 
     Bytes shortData{0x01, 0x00, 0x00, 0x00, 1, 2, 3};
     ByteReader shortIn(shortData);
-    EXPECT_FALSE(decodeColor256(shortIn, palette));
+    EXPECT_FALSE(decodeColor256(shortIn, palette, PacketReading::kGameUnit));
+}
+
+// The same packets read both ways: as the game takes its units' palettes,
+// and as the published format (and FLIC players) take other files'.
+TEST(Color256Test, PacketsLandWhereTheirReadingPlacesThem)
+{
+    using Entries = std::vector<std::pair<std::size_t, PaletteEntry>>;
+    constexpr auto kGame = PacketReading::kGameUnit;
+    constexpr auto kPublished = PacketReading::kPublished;
+    constexpr auto rgb = PaletteEntry::fromRgb;
+    struct Case {
+        const char* what;
+        PacketReading reading;
+        Bytes data;
+        bool ok;
+        Entries set; // every entry that is not zero afterwards
+    };
+    const Case cases[] = {
+        {"one colour at skip 5", kPublished, {1, 0, 5, 1, 10, 20, 30}, true, {{5, rgb(10, 20, 30)}}},
+        {"the second skip counts on from the first packet's end", kPublished,
+         {2, 0, 2, 1, 1, 2, 3, 3, 2, 4, 5, 6, 7, 8, 9}, true,
+         {{2, rgb(1, 2, 3)}, {6, rgb(4, 5, 6)}, {7, rgb(7, 8, 9)}}},
+        {"the same packets, each skip an index", kGame, {2, 0, 2, 1, 1, 2, 3, 3, 2, 4, 5, 6, 7, 8, 9}, true,
+         {{2, rgb(1, 2, 3)}, {3, rgb(4, 5, 6)}, {4, rgb(7, 8, 9)}}},
+        {"two packets of skip 0 fill entries 0 and 1", kPublished, {2, 0, 0, 1, 1, 2, 3, 0, 1, 4, 5, 6}, true,
+         {{0, rgb(1, 2, 3)}, {1, rgb(4, 5, 6)}}},
+        {"a packet cut short by the chunk's end is not read, nor any behind it", kPublished,
+         {3, 0, 0, 1, 1, 2, 3, 0, 2, 4, 5, 6}, true, {{0, rgb(1, 2, 3)}}},
+        {"more packets promised than the chunk holds", kPublished, {9, 0, 4, 1, 1, 2, 3, 0}, true,
+         {{4, rgb(1, 2, 3)}}},
+        {"a game unit's packet cut short fails", kGame, {2, 0, 0, 1, 1, 2, 3, 0, 2, 4, 5, 6}, false, {}},
+        {"a count word cut short fails", kPublished, {1}, false, {}},
+        {"counting on past entry 255 fails, and no entry changes", kPublished,
+         {2, 0, 254, 1, 1, 2, 3, 1, 1, 4, 5, 6}, false, {}},
+        {"the same packets as indices fit", kGame, {2, 0, 254, 1, 1, 2, 3, 1, 1, 4, 5, 6}, true,
+         {{254, rgb(1, 2, 3)}, {1, rgb(4, 5, 6)}}},
+    };
+    for (const Case& c : cases) {
+        Palette palette{};
+        ByteReader in(c.data);
+        EXPECT_EQ(decodeColor256(in, palette, c.reading), c.ok) << c.what;
+        Palette expected{};
+        for (const auto& [entry, colour] : c.set)
+            expected[entry] = colour;
+        EXPECT_EQ(palette, expected) << c.what;
+    }
+
+    // A count of 0 is 256 colours from where the skips have got to: from
+    // entry 0 they fit, from any later one they run past entry 255.
+    Bytes whole{1, 0, 0, 0};
+    for (int i = 0; i < 256; ++i)
+        whole.insert(whole.end(), {std::uint8_t(i), 0, 0});
+    Palette palette{};
+    ByteReader fromZero(whole);
+    ASSERT_TRUE(decodeColor256(fromZero, palette, kPublished));
+    EXPECT_EQ(palette[200], rgb(200, 0, 0));
+    whole[2] = 1;
+    ByteReader fromOne(whole);
+    EXPECT_FALSE(decodeColor256(fromOne, palette, kPublished));
+    ByteReader asGameUnit(whole);
+    EXPECT_TRUE(decodeColor256(asGameUnit, palette, kGame)) << "a game unit's count of 0 starts at entry 0";
+}
+
+TEST(Color64Test, PublishedPacketsCountOnAndWidenTheirSixBits)
+{
+    const Bytes data{2, 0, 1, 1, 63, 0, 32, 2, 1, 1, 2, 3};
+    Palette palette{};
+    ByteReader in(data);
+    ASSERT_TRUE(decodeColor64(in, palette, PacketReading::kPublished));
+    EXPECT_EQ(palette[1], PaletteEntry::fromRgb(255, 0, 130));
+    EXPECT_EQ(palette[4], PaletteEntry::fromRgb(4, 8, 12));
+    EXPECT_EQ(palette[2], PaletteEntry{});
 }

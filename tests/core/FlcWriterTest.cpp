@@ -73,14 +73,20 @@ Bytes threeFrameFile(const std::vector<Bytes>& palettes)
     return b.build();
 }
 
-// The file after writing `palette` at `offset` for the packets given.
-Bytes withColours(Bytes file, std::size_t offset, const std::vector<std::pair<int, int>>& packets, const Palette& palette)
+// The file after writing `palette` at `offset` for the packets given, each
+// skip the index its packet starts at (as the game reads its units) or, with
+// `countOn`, counted from where the previous packet ended (the published
+// format, for other files).
+Bytes withColours(Bytes file, std::size_t offset, const std::vector<std::pair<int, int>>& packets, const Palette& palette,
+                  bool countOn = false)
 {
     std::size_t at = offset + 2;
+    int next = 0;
     for (const auto& [skip, count] : packets) {
         at += 2;
-        const int first = count == 0 ? 0 : skip;
+        const int first = countOn ? next + skip : count == 0 ? 0 : skip;
         const int colours = count == 0 ? 256 : count;
+        next = first + colours;
         for (int i = first; i < first + colours; ++i) {
             const PaletteEntry& entry = palette[std::size_t(i)];
             file[at++] = entry.red;
@@ -254,9 +260,12 @@ TEST_F(FlcWriterTest, PacketsRunningPastTheLastEntryFailWithoutWriting)
     EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"over.flc"}));
 }
 
-// A damaged file whose palette chunk the reader takes as 778 bytes though its
-// frame ends after 14 of them: the next frame chunk lies among the colours.
-// Writing colours there would break that frame, so the save refuses.
+// A damaged plain file whose palette chunk claims 778 bytes though its frame
+// ends after 14 of them: the next frame chunk lies where the colours would
+// be. The load reads the chunk up to the frame's end, where no packet fits;
+// the save, which knows only the chunk's own size, finds one running over
+// the next frame. Writing those colours would break that frame, so the save
+// refuses.
 TEST_F(FlcWriterTest, ColoursOverOtherChunksAreNotWritten)
 {
     FlcBuilder b(4, 4);
@@ -270,12 +279,67 @@ TEST_F(FlcWriterTest, ColoursOverOtherChunksAreNotWritten)
     const Bytes file = b.build();
     const std::string path = loadFile("overlap.flc", file);
     ASSERT_EQ(animation.frames.size(), 3u);
+    EXPECT_EQ(animation.paletteLayouts[0], (Bytes{1, 0}));
 
     animation.displayPalette = savedPalette();
     EXPECT_EQ(animation.Save((folder / "copy.flc").string()), kFail);
     EXPECT_EQ(animation.Save(path), kFail);
     expectSameBytes(readFile(path), file);
     EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"overlap.flc"}));
+}
+
+// Other programs' files update a few entries at a time, each skip counting
+// on from the previous packet. Save writes each packet's own entries into
+// its own colour bytes, and reading the file back gives them where the
+// display palette has them.
+TEST_F(FlcWriterTest, PlainFilesPacketsTakeTheEntriesTheyCover)
+{
+    const std::vector<std::pair<int, int>> first{{2, 2}, {3, 1}, {0, 2}}; // entries 2, 3, 7, 8, 9
+    const std::vector<std::pair<int, int>> second{{255, 1}};
+    // Each chunk as long as its packets, padded to an even size.
+    const auto chunkOf = [](const std::vector<std::pair<int, int>>& packets) {
+        Bytes data = packetData(packets, distinctPalette());
+        std::size_t used = 2;
+        for (const auto& [skip, count] : packets)
+            used += 2 + 3 * std::size_t(count);
+        data.resize(used);
+        return rawSubChunk(kChunkColor256, data);
+    };
+    IndexImage pattern(4, 2);
+    pattern.pixels = {2, 3, 7, 8, 9, 255, 0, 1};
+    FlcBuilder b(4, 2);
+    b.header.frames = 3;
+    b.header.speed = 40;
+    b.addFrame({chunkOf(first), fliCopyChunk(pattern)});
+    b.addFrame({deltaFlcChunk(pattern, solidImage(4, 2, 7))});
+    b.addFrame({chunkOf(second), deltaFlcChunk(solidImage(4, 2, 7), pattern)});
+    const Bytes original = b.build();
+    loadFile("plain.flc", original);
+    ASSERT_EQ(animation.paletteOffsets.size(), 2u);
+    EXPECT_EQ(animation.paletteLayouts[0], (Bytes{3, 0, 2, 2, 3, 1, 0, 2}));
+
+    animation.displayPalette = savedPalette();
+    const std::string copy = (folder / "copy.flc").string();
+    ASSERT_EQ(animation.Save(copy), kOk);
+    Bytes expected = withColours(original, animation.paletteOffsets[0], first, savedPalette(), true);
+    expected = withColours(expected, animation.paletteOffsets[1], second, savedPalette(), true);
+    const Bytes saved = readFile(copy);
+    expectSameBytes(saved, expected);
+    // Only colour bytes moved: the first chunk's 15 and the second's 3.
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < saved.size(); ++i)
+        changed += saved[i] != original[i];
+    EXPECT_GT(changed, 9u);
+    EXPECT_LE(changed, 18u);
+
+    CFlcAnimation reloaded;
+    ASSERT_EQ(reloaded.Load(copy, true), kOk);
+    for (std::size_t entry = 0; entry < 256; ++entry) {
+        const bool covered = entry == 2 || entry == 3 || (entry >= 7 && entry <= 9) || entry == 255;
+        EXPECT_EQ(reloaded.filePalette[entry], covered ? savedPalette()[entry] : PaletteEntry{}) << entry;
+    }
+    ASSERT_EQ(reloaded.frames.size(), 3u);
+    EXPECT_TRUE(std::ranges::equal(reloaded.frames[2].pixels(), pattern.pixels));
 }
 
 TEST_F(FlcWriterTest, NothingToWriteFailsAtOnce)

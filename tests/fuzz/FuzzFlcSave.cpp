@@ -6,6 +6,7 @@
 
 #include "flc/CFlcAnimation.h"
 #include "flc/FlcChunks.h"
+#include "flc/FlcHeader.h"
 #include "io/WholeFile.h"
 
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,20 +49,29 @@ Palette savedPalette()
     return palette;
 }
 
+// Whether the file's palette packets follow the published format, each skip
+// counting on from the previous packet's end: plain files (no game
+// extension) and every FLI file. Game units take each skip as the index.
+bool publishedPackets(const std::uint8_t* data)
+{
+    const FlcHeader header = FlcHeader::parse(std::span<const std::uint8_t, kFlcHeaderSize>(data, kFlcHeaderSize));
+    return header.magic == kFliMagic || header.framesPerDirection == 0;
+}
+
 // The file bytes that hold colours, and the palette entries they set, as
 // the load's recorded packet layouts say.
-void colourPlaces(const CFlcAnimation& animation, std::vector<bool>& colourBytes, std::vector<bool>& entries)
+void colourPlaces(const CFlcAnimation& animation, bool published, std::vector<bool>& colourBytes,
+                  std::vector<bool>& entries)
 {
     for (std::size_t chunk = 0; chunk < animation.paletteOffsets.size(); ++chunk) {
         const std::vector<std::uint8_t>& layout = animation.paletteLayouts[chunk];
         std::size_t at = animation.paletteOffsets[chunk] + 2;
+        std::size_t next = 0;
         for (std::size_t packet = 2; packet + 1 < layout.size(); packet += 2) {
-            std::size_t first = layout[packet];
-            std::size_t count = layout[packet + 1];
-            if (count == 0) {
-                first = 0;
-                count = 256;
-            }
+            const std::size_t skip = layout[packet];
+            const std::size_t count = layout[packet + 1] == 0 ? 256 : layout[packet + 1];
+            const std::size_t first = published ? next + skip : layout[packet + 1] == 0 ? 0 : skip;
+            next = first + count;
             at += 2;
             for (std::size_t i = 0; i < 3 * count && at + i < colourBytes.size(); ++i)
                 colourBytes[at + i] = true;
@@ -102,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     std::vector<bool> colourBytes(size, false);
     std::vector<bool> entries(256, false);
-    colourPlaces(animation, colourBytes, entries);
+    colourPlaces(animation, publishedPackets(data), colourBytes, entries);
     for (std::size_t i = 0; i < size; ++i) {
         if (!colourBytes[i] && written[i] != data[i])
             std::abort();
