@@ -520,7 +520,7 @@ void CMainView::UpdateFrameCounter()
     const CFlcPlayer& player = *m_wndPlayer;
     if (player.loaded) {
         m_strCurFrame = QString::number(player.currentFrame - player.rangeStart);
-        m_strLastFrame = QString::number(player.rangeEnd - player.rangeStart);
+        m_strLastFrame = QString::number(player.LastPosition());
     } else {
         m_strCurFrame = QStringLiteral("0");
         m_strLastFrame = QStringLiteral("0");
@@ -533,7 +533,7 @@ void CMainView::UpdateFrameSlider()
 {
     const CFlcPlayer& player = *m_wndPlayer;
     m_bSettingSliders = true;
-    m_sliderFrame->setMaximum(player.rangeEnd - player.rangeStart);
+    m_sliderFrame->setMaximum(player.LastPosition());
     m_sliderFrame->setValue(player.currentFrame - player.rangeStart);
     m_bSettingSliders = false;
 }
@@ -658,7 +658,7 @@ void CMainView::OnTimer(int timerId)
         return;
     CFlcPlayer& player = *m_wndPlayer;
     player.Step(m_bBackWind ? kinetra::kStepPrevious : kinetra::kStepNext);
-    if (player.currentFrame <= player.rangeStart || player.currentFrame >= player.rangeEnd)
+    if (player.currentFrame <= player.rangeStart || player.currentFrame >= player.RangeLastFrame())
         StopWinding();
 }
 

@@ -95,7 +95,7 @@ int runCompose(const CommandContext& context)
 
     player.SetDirection(request.picture.direction);
     player.Stop();
-    const int lastPosition = player.rangeEnd - player.rangeStart;
+    const int lastPosition = player.LastPosition();
     if (request.frame > lastPosition) {
         return context.usageError("--frame " + std::to_string(request.frame) + " is beyond the range of direction "
                                   + std::to_string(player.direction) + ", which has frames 0 to "
@@ -136,9 +136,8 @@ constexpr Command kComposeCommand{
              "as the player's window does.\n"
              "\n"
              "Options:\n"
-             "  --frame N         frame of the chosen direction, counted from 0; N may\n"
-             "                    also be the range's length, the player's last step\n"
-             "                    position (required)\n"
+             "  --frame N         frame of the chosen direction, from 0 to its count - 1\n"
+             "                    (required)\n"
              "  --out PICTURE     PNG file to write (required)\n"
              KINETRA_CLI_PICTURE_HELP
              KINETRA_CLI_PALETTE_SOURCE_HELP

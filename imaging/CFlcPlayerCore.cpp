@@ -339,10 +339,10 @@ void CFlcPlayerCore::Step(int command)
         currentFrame = std::max(currentFrame - 1, rangeStart);
         break;
     case kStepNext:
-        currentFrame = std::min(currentFrame + 1, rangeEnd);
+        currentFrame = std::min(currentFrame + 1, RangeLastFrame());
         break;
     case kStepLast:
-        currentFrame = rangeEnd;
+        currentFrame = RangeLastFrame();
         break;
     default:
         break;
@@ -356,7 +356,7 @@ void CFlcPlayerCore::SeekFrame(int position)
 {
     if (!loaded)
         return;
-    currentFrame = rangeStart + position;
+    currentFrame = rangeStart + std::clamp(position, 0, LastPosition());
 }
 
 int CFlcPlayerCore::SetDirection(int d)

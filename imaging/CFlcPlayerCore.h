@@ -12,6 +12,7 @@
 #include "imaging/SettingsStore.h"
 #include "palette/CivPalettes.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -102,9 +103,11 @@ public:
     void Stop();
     // Holds or releases the frame while playing; does nothing when stopped.
     void Pause();
+    // First, Previous, Next and Last keep to the range: Last is its last
+    // frame, and Next stops there.
     void Step(int command);
-    // Shows frame `position` of the current range (what the position
-    // slider does).
+    // Shows frame `position` of the current range, 0 to LastPosition()
+    // (what the position slider does); other positions are held to it.
     void SeekFrame(int position);
     int SetDirection(int d);
     void SetDelayMode(bool fileSpeed);
@@ -119,6 +122,11 @@ public:
     bool Tick();
     void Advance(float milliseconds);
     void ResetRange();
+    // The range ends before rangeEnd, which is the next direction's first
+    // frame: its last frame, and that frame's position counted from
+    // rangeStart (0 for an empty range).
+    int RangeLastFrame() const { return std::max(rangeStart, rangeEnd - 1); }
+    int LastPosition() const { return RangeLastFrame() - rangeStart; }
     bool UsesFileSpeed() const { return useFileSpeed; }
     bool IsPlainFlc() const { return plainFlc; }
     // The screen made by Initialize (null before): the window sets its

@@ -199,7 +199,8 @@ private slots:
         QCOMPARE(slider(IDC_DELAY_SLIDER)->minimum(), 10);
         QCOMPARE(slider(IDC_DELAY_SLIDER)->maximum(), 500);
         QCOMPARE(slider(IDC_DELAY_SLIDER)->tickInterval(), 100);
-        QCOMPARE(text(IDC_LAST_FRAME), QStringLiteral("80"));
+        // Positions run from 0 to the last frame's, 79.
+        QCOMPARE(text(IDC_LAST_FRAME), QStringLiteral("79"));
         QCOMPARE(combo()->currentIndex(), 0);
         QCOMPARE(combo()->count(), 33);
     }
@@ -328,7 +329,7 @@ private slots:
         QCOMPARE(player().rangeEnd, 20);
         QVERIFY(checked(IDC_DIR_S));
         QVERIFY(!checked(IDC_DIR_ALL));
-        QCOMPARE(text(IDC_LAST_FRAME), QStringLiteral("10"));
+        QCOMPARE(text(IDC_LAST_FRAME), QStringLiteral("9"));
 
         // The compass button does the same.
         qobject_cast<QAbstractButton*>(control(IDC_DIR_W))->click();
@@ -339,10 +340,13 @@ private slots:
 
         m_frame->Action(ID_FLC_STOP)->trigger();
         QCOMPARE(player().currentFrame, 10);
+        // Last is S's own last frame, and Next stays in S.
         m_frame->Action(ID_FLC_LAST)->trigger();
-        QCOMPARE(player().currentFrame, 20);
-        QCOMPARE(text(IDC_CUR_FRAME), QStringLiteral("10"));
-        QCOMPARE(slider(IDC_FRAME_SLIDER)->value(), 10);
+        QCOMPARE(player().currentFrame, 19);
+        QCOMPARE(text(IDC_CUR_FRAME), QStringLiteral("9"));
+        QCOMPARE(slider(IDC_FRAME_SLIDER)->value(), 9);
+        m_frame->Action(ID_FLC_NEXT)->trigger();
+        QCOMPARE(player().currentFrame, 19);
         m_frame->Action(ID_FLC_FIRST)->trigger();
         QCOMPARE(player().currentFrame, 10);
         m_frame->Action(ID_FLC_NEXT)->trigger();
@@ -373,8 +377,8 @@ private slots:
             view().OnTimer(CMainView::kWindingTimer);
             ++ticks;
         }
-        QCOMPARE(ticks, 10);
-        QCOMPARE(player().currentFrame, 20);
+        QCOMPARE(ticks, 9);
+        QCOMPARE(player().currentFrame, 19);
         QVERIFY(!view().m_bForwardWind && !view().m_bBackWind);
         QVERIFY(!m_frame->Action(ID_FLC_FORWARD)->isChecked());
         QVERIFY(!checked(IDC_FORWARD));
@@ -383,7 +387,7 @@ private slots:
         m_frame->Action(ID_FLC_FORWARD)->trigger();
         view().OnTimer(CMainView::kWindingTimer);
         QVERIFY(!view().m_bForwardWind);
-        QCOMPARE(player().currentFrame, 20);
+        QCOMPARE(player().currentFrame, 19);
 
         // Back winding runs down to the range start; switching it on
         // switches forward winding off.
@@ -395,7 +399,7 @@ private slots:
             view().OnTimer(CMainView::kWindingTimer);
             ++ticks;
         }
-        QCOMPARE(ticks, 10);
+        QCOMPARE(ticks, 9);
         QCOMPARE(player().currentFrame, 10);
         QVERIFY(!view().m_bBackWind && !view().m_bForwardWind);
 
@@ -412,7 +416,7 @@ private slots:
         m_frame->Action(ID_FLC_STOP)->trigger();
         m_frame->Action(ID_FLC_FORWARD)->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!view().m_bForwardWind, 5000);
-        QCOMPARE(player().currentFrame, 20);
+        QCOMPARE(player().currentFrame, 19);
     }
 
     void playAndStepsStopWinding()
@@ -441,7 +445,8 @@ private slots:
         m_frame->Action(ID_FLC_STOP)->trigger();
         QSlider* frames = slider(IDC_FRAME_SLIDER);
         QCOMPARE(frames->minimum(), 0);
-        QCOMPARE(frames->maximum(), 10);
+        // The slider's right end is S's last frame, not SE's first.
+        QCOMPARE(frames->maximum(), 9);
 
         // The thumb moves the frame while it is dragged.
         frames->setSliderDown(true);
