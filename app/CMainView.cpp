@@ -105,10 +105,23 @@ PaletteSourceSetting paletteSource()
     return {uGetProfileInt(kOptions, kPalType, kinetra::kPaletteFromGame), false, uGetProfileString(kOptions, kPalDir)};
 }
 
+// The game's palettes while no game is found are the program's own: the
+// list works on a first start, and the setting still names the game, whose
+// palettes take over once it is found.
+bool standsInForTheGame(const PaletteSourceSetting& source)
+{
+    return source.type == kinetra::kPaletteFromGame && !source.gamePathFound;
+}
+
+kinetra::PaletteSource sourceInUse(const PaletteSourceSetting& source)
+{
+    return standsInForTheGame(source) ? kinetra::kPaletteBuiltIn : kinetra::PaletteSource(source.type);
+}
+
 bool paletteSourceAvailable(const PaletteSourceSetting& source)
 {
     switch (source.type) {
-    case kinetra::kPaletteFromGame: return source.gamePathFound;
+    case kinetra::kPaletteFromGame:
     case kinetra::kPaletteBuiltIn: return true;
     case kinetra::kPaletteFromFolder: return !source.folder.isEmpty() && QDir(source.folder).exists();
     default: return false;
@@ -502,7 +515,9 @@ void CMainView::UpdateControls()
     m_checkAlpha->setEnabled(loaded && !player.IsPlainFlc());
     if (loaded)
         m_checkAlpha->setChecked(player.alphaBlend);
-    m_comboCivColor->setEnabled(loaded && !player.IsPlainFlc() && paletteSourceAvailable(paletteSource()));
+    const PaletteSourceSetting source = paletteSource();
+    m_comboCivColor->setEnabled(loaded && !player.IsPlainFlc() && paletteSourceAvailable(source));
+    m_comboCivColor->setToolTip(standsInForTheGame(source) ? uLoadString(IDS_CIV_COLOR_BUILT_IN_TIP) : QString());
     m_btnPalette->setEnabled(loaded);
 
     const bool eightDirections = player.header.directions == 8;
@@ -776,7 +791,7 @@ void CMainView::OnCivColorSelected()
     if (m_nCivColor == previous)
         return;
 
-    const bool applied = player.LoadCivColor(kinetra::PaletteSource(paletteSource().type), m_nCivColor);
+    const bool applied = player.LoadCivColor(sourceInUse(paletteSource()), m_nCivColor);
 
     if (!applied) {
         m_nCivColor = previous;

@@ -119,6 +119,9 @@ enum : unsigned {
     IDS_FLI_FILTER = 61298,       // Save As of an FLI file
     IDS_ASK_SAVE_CHANGES = 61299,
     IDS_PALETTE_REPLACE = 61300,
+    // The colour list's tooltip while "Pal Type" names the game but none
+    // was found.
+    IDS_CIV_COLOR_BUILT_IN_TIP = 61310,
     // Texts the platform framework brought with it: its file errors before a
     // document is validated, and the usage complaint.
     IDS_FILE_ACCESS_FAILED = 61729,

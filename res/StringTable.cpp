@@ -86,6 +86,7 @@ void RegisterKinetraStrings()
         {IDS_COLOR_CUSTOM, "Custom"},
         {IDS_SAVE_FLC_AS, "Save FLC as"},
         {IDS_NO_CIV_PALETTE, "Cannot get civilization specified palette."},
+        {IDS_CIV_COLOR_BUILT_IN_TIP, "The game was not found: using Kinetra's own civilization palettes."},
         {IDS_CANNOT_APPLY_PALETTE, "Cannot apply palette changes."},
         {IDS_PALETTE_IMPORT_FILTER,
          "All avaliable formats (.act, .pal)|*.act;*.pal|Adobe Color Table (.act)|*.act|Microsoft Palette "

@@ -6,6 +6,7 @@
 #include "qtsupport/QtTestMain.h"
 #include "res/Resource.h"
 #include "flc/FlcEncoder.h"
+#include "imaging/PcxWriter.h"
 #include "ui/CMainFrame.h"
 #include "uikit/CButtonST.h"
 #include "uikit/CColourPopupXP.h"
@@ -18,6 +19,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSlider>
@@ -211,10 +214,11 @@ private slots:
         m_app->m_nPalType = 0;
         m_app->m_bGamePath = false;
         view().UpdateControls();
-        QVERIFY(!enabled(IDC_CIV_COLOR));
+        QVERIFY(enabled(IDC_CIV_COLOR));
         m_app->m_bGamePath = true;
         view().UpdateControls();
         QVERIFY(enabled(IDC_CIV_COLOR));
+        QVERIFY(combo()->toolTip().isEmpty());
         QTemporaryDir folder;
         m_app->m_nPalType = 2;
         m_app->m_strPalDir = folder.path() + QStringLiteral("/missing");
@@ -226,6 +230,45 @@ private slots:
         m_app->m_nPalType = 3;
         view().UpdateControls();
         QVERIFY(!enabled(IDC_CIV_COLOR));
+    }
+
+    void withoutTheGameTheColoursAreKinetrasOwnUntilItIsFound()
+    {
+        uWriteProfileInt(kOptions, QStringLiteral("Pal Type"), 0);
+        m_app->LoadSettings();
+        m_app->m_bGamePath = false;
+        open(kSample);
+        QCOMPARE(m_app->m_nPalType, 0);
+        QVERIFY(enabled(IDC_CIV_COLOR));
+        QCOMPARE(combo()->toolTip(), QStringLiteral("The game was not found: using Kinetra's own civilization palettes."));
+
+        // Colouring 5 of the built-in set, as --pal-type 1 gives it.
+        kinetra::test::ModalRecorder boxes;
+        chooseCivColor(5);
+        QVERIFY(boxes.requests.isEmpty());
+        QCOMPARE(view().m_nCivColor, 5);
+        QCOMPARE(player().displayPalette[6], kinetra::PaletteEntry::fromRgb(11, 120, 10));
+        QCOMPARE(uGetProfileInt(kOptions, QStringLiteral("Pal Type"), -1), 0);
+
+        // A game found later has its own colouring 5 used again.
+        QTemporaryDir game;
+        QVERIFY(QDir().mkpath(game.filePath(QStringLiteral("Art/Units/Palettes"))));
+        kinetra::Palette gameColours{};
+        gameColours[6] = kinetra::PaletteEntry::fromRgb(1, 2, 3);
+        const std::vector<std::uint8_t> pcx = kinetra::encodePcx(kinetra::IndexImage(1, 1), gameColours);
+        QFile file(game.filePath(QStringLiteral("Art/Units/Palettes/ntp04.pcx")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(reinterpret_cast<const char*>(pcx.data()), qint64(pcx.size())), qint64(pcx.size()));
+        file.close();
+        m_app->m_strGamePath = game.path();
+        m_app->m_bGamePath = true;
+        view().UpdateControls();
+        QVERIFY(combo()->toolTip().isEmpty());
+        chooseCivColor(0);
+        chooseCivColor(5);
+        QVERIFY(boxes.requests.isEmpty());
+        QCOMPARE(player().displayPalette[6], kinetra::PaletteEntry::fromRgb(1, 2, 3));
+        QCOMPARE(uGetProfileInt(kOptions, QStringLiteral("Pal Type"), -1), 0);
     }
 
     void plainFileLeavesOnlyAllAndNoColours()
