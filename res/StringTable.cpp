@@ -50,7 +50,8 @@ void RegisterKinetraStrings()
 
         {IDS_OPEN_FLC_TITLE, "Open FLC file"},
         {IDS_FLC_FILTER, "Vorenth FLC files (*.flc)|*.flc||"},
-        {IDS_FLIC_OPEN_FILTER, "FLIC animations (*.flc *.fli)|*.flc;*.fli|Vorenth FLC files (*.flc)|*.flc|FLI files (*.fli)|*.fli||"},
+        {IDS_FLIC_OPEN_FILTER, "FLIC animations (*.flc *.fli)|*.flc;*.fli|Vorenth FLC files (*.flc)|*.flc|FLI files (*.fli)|*.fli|"
+                               "FLIC cels (*.cel)|*.cel|All files (*)|*||"},
         {IDS_FLI_FILTER, "FLI files (*.fli)|*.fli||"},
         {IDS_ASK_SAVE_CHANGES, "Save changes to '%s'?"},
         {IDS_PALETTE_REPLACE, "'%s' already exists.\r\nDo you want to replace it?"},
