@@ -57,7 +57,8 @@ private:
     int m_baseY;
 };
 
-// The picture keeps the size of the screen's back buffer.
+// The picture area holds at least a game animation's canvas; a larger
+// plain file's picture widens it.
 constexpr int kPictureSize = 240;
 
 struct DirectionButton {
@@ -142,6 +143,10 @@ CMainView::CMainView(CKinetraDoc* document, QWidget* parent) : QWidget(parent), 
     connect(m_wndPlayer, &CFlcPlayer::stateChanged, this, &CMainView::stateChanged);
     connect(m_wndPlayer, &CFlcPlayer::frameNumbersChanged, this, &CMainView::UpdateFrameCounter);
     connect(m_wndPlayer, &CFlcPlayer::positionSliderChanged, this, &CMainView::UpdateFrameSlider);
+    // The form, and the main frame with it, follow the picture's size.
+    connect(m_wndPlayer, &CFlcPlayer::pictureResized, this, [this] {
+        m_pPictureArea->setFixedSize(m_wndPlayer->size().expandedTo(QSize(kPictureSize, kPictureSize)));
+    });
 
     m_windingTimer.setInterval(kWindingInterval);
     connect(&m_windingTimer, &QTimer::timeout, this, [this] { OnTimer(kWindingTimer); });

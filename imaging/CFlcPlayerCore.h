@@ -38,7 +38,8 @@ enum class [[nodiscard]] PaletteFileResult {
 // Commands of Step.
 enum StepCommand : int { kStepFirst = 0, kStepPrevious = 1, kStepNext = 2, kStepLast = 3 };
 
-// The picture is always this square for a game animation.
+// The picture is always this square for a game animation; a plain FLC's
+// is the file's own size.
 inline constexpr int kCanvasSize = 240;
 // The range of the custom delay between frames, in milliseconds.
 inline constexpr int kMinimumCustomDelay = 10;
@@ -89,6 +90,11 @@ public:
     // file is neither decoded nor read again. kFail when nothing is loaded.
     HResult RebuildFrames();
     std::uint32_t GetDefaultColor() const { return defaultColor; }
+    // The size of the picture, and of the back buffer once a file is
+    // loaded: the 240 × 240 canvas of a game animation (or of nothing), a
+    // plain FLC's own width × height.
+    int PictureWidth() const;
+    int PictureHeight() const;
 
     // --- Playback --------------------------------------------------------
 
@@ -96,7 +102,8 @@ public:
     // reads the player's settings; false when the screen cannot be made.
     bool Initialize(CScreen::WindowHandle window = nullptr);
     // kOk on success (and for an empty path), kFail when the file cannot be
-    // read (after OnInvalidDocument).
+    // read or its picture cannot be had (after OnInvalidDocument). The back
+    // buffer takes the picture's size.
     HResult LoadFile(const std::string& filePath);
     void Unload();
     void Play();
@@ -203,7 +210,7 @@ protected:
     // The frame numbers changed; the position slider should follow.
     virtual void OnShowFrameNumbers() {}
     virtual void OnSetPositionSlider() {}
-    // The window takes the picture's size.
+    // The picture is width × height now: the window shows it whole.
     virtual void OnResizeCanvas(int width, int height) { (void)width; (void)height; }
     // The file cannot be read: the window shows "'%s'\r\nInvalid or
     // unsupported document format.".
@@ -217,6 +224,8 @@ protected:
 
 private:
     CSurface* backBuffer() const;
+    // The back buffer in the picture's size; false when it cannot be made.
+    bool sizeBackBuffer(int width, int height);
     bool loadCivColorFromGame(int n);
     bool loadCivColorFromResources(int n);
     bool loadCivColorFromFolder(int n);

@@ -1,6 +1,7 @@
 #include "CliFixtures.h"
 #include "CliRunner.h"
 
+#include "flc/FlcEncoder.h"
 #include "imaging/CFlcPlayerCore.h"
 #include "imaging/CPcxImage.h"
 #include "imaging/SettingsStore.h"
@@ -341,6 +342,25 @@ TEST_F(CliCompose, PlainFlcKeepsItsOwnSizeOverBlack)
     EXPECT_EQ(picture->width, 20);
     EXPECT_EQ(picture->height, 10);
     expectSamePicture(*picture, corePicture(plain, {.prepare = showFrame(2)}, 20, 10));
+}
+
+TEST_F(CliCompose, PlainFlcLargerThanTheCanvasIsComposedWhole)
+{
+    // 320 × 200, its last column and last row of colours of their own.
+    IndexImage image = patternImage(320, 200, 3);
+    for (int y = 0; y < 200; ++y)
+        image.row(y)[319] = 20;
+    for (int x = 0; x < 320; ++x)
+        image.row(199)[x] = 30;
+    const std::string plain = dir.file("wide.fli");
+    writeBytes(plain, encoder::buildPlainFlc(distinctPalette(), {image}, 50));
+    const auto picture = compose(plain, {"--frame", "0"});
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 320);
+    EXPECT_EQ(picture->height, 200);
+    EXPECT_EQ(picture->at(319, 0), rgbOf(distinctPalette()[20]));
+    EXPECT_EQ(picture->at(0, 199), rgbOf(distinctPalette()[30]));
+    expectSamePicture(*picture, corePicture(plain, {.prepare = showFrame(0)}, 320, 200));
 }
 
 TEST_F(CliCompose, FrameOutsideTheRangeIsAUsageError)

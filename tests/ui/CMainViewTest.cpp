@@ -47,6 +47,13 @@ const int kFileControls[] = {
 
 const int kCompass[] = {IDC_DIR_W, IDC_DIR_SW, IDC_DIR_SE, IDC_DIR_S, IDC_DIR_NW, IDC_DIR_NE, IDC_DIR_N, IDC_DIR_E};
 
+bool writeBytes(const QString& path, const kinetra::encoder::Bytes& bytes)
+{
+    QFile file(path);
+    return !bytes.empty() && file.open(QIODevice::WriteOnly)
+        && file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) == qint64(bytes.size());
+}
+
 // A game animation of 7 directions of 4 frames.
 bool writeSevenDirections(const QString& path)
 {
@@ -154,6 +161,39 @@ private slots:
         QCOMPARE(at(IDC_DIR_N).x(), at(IDC_DIR_S).x());
         // The window is at least as large as the form.
         QVERIFY(m_frame->MinTrackSize().width() >= view().sizeHint().width());
+    }
+
+    void aPlainFileWiderThanTheCanvasWidensTheWindow()
+    {
+        QTemporaryDir folder;
+        const QString wide = folder.filePath(QStringLiteral("wide.fli"));
+        kinetra::IndexImage image(320, 200);
+        std::fill(image.pixels.begin(), image.pixels.end(), std::uint8_t(100));
+        QVERIFY(writeBytes(wide, kinetra::encoder::buildPlainFlc(kinetra::Palette{}, {image}, 50)));
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        open(kSample);
+        const QSize unitFrame = m_frame->size();
+
+        open(wide);
+        QWidget* picture = control(IDC_PLAYER);
+        QCOMPARE(picture->size(), QSize(320, 200));
+        QCOMPARE(player().PresentedImage().width(), 320);
+        // The window grows to hold the whole picture and, right of it, the
+        // controls.
+        QTRY_VERIFY(m_frame->width() > unitFrame.width());
+        const auto inFrame = [this](QWidget* widget) {
+            return m_frame->rect().contains(QRect(widget->mapTo(m_frame.get(), QPoint(0, 0)), widget->size()));
+        };
+        QTRY_VERIFY(inFrame(picture));
+        for (int id : kFileControls)
+            QVERIFY2(inFrame(control(id)), qPrintable(QString::number(id)));
+        QVERIFY(control(IDC_PLAY)->mapTo(&view(), QPoint(0, 0)).x() > picture->mapTo(&view(), QPoint(0, 0)).x() + 320);
+
+        // A game animation takes the window back to its size.
+        open(kSample);
+        QCOMPARE(picture->size(), QSize(240, 240));
+        QTRY_COMPARE(m_frame->size(), unitFrame);
     }
 
     void buttonsShowTheirIconsAndTooltips()
