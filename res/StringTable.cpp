@@ -206,5 +206,8 @@ void RegisterKinetraStrings()
         {IDS_LAYOUT_SPEED, "&Speed (ms):"},
         {IDS_LAYOUT_OK, "&OK"},
         {IDS_LAYOUT_CANCEL, "&Cancel"},
+        {IDS_LAYOUT_OFFSET, "Offs&et (left, top):"},
+        {IDS_LAYOUT_CENTRED, "centred"},
+        {IDS_LAYOUT_ORIGINAL, "O&riginal size (w, h):"},
     });
 }
