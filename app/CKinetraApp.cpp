@@ -312,8 +312,8 @@ void CKinetraApp::AddToRecentFileList(const QString& path)
 
 bool CKinetraApp::IsFlcFileName(const QString& name)
 {
-    // FLC files and the older FLI files both open.
-    for (const QLatin1String extension : {QLatin1String(".flc"), QLatin1String(".fli")}) {
+    // FLC files, the older FLI files and FLIC cels all open.
+    for (const QLatin1String extension : {QLatin1String(".flc"), QLatin1String(".fli"), QLatin1String(".cel")}) {
         if (name.size() > extension.size() && name.endsWith(extension, Qt::CaseInsensitive))
             return true;
     }

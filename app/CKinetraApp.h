@@ -52,7 +52,7 @@ public:
     virtual void AddToRecentFileList(const QString& path);
 
     // The filter of the recent-files list: a name longer than ".flc" that
-    // ends in it, ignoring case.
+    // ends in it, ".fli" or ".cel", ignoring case.
     static bool IsFlcFileName(const QString& name);
     bool IsFileTypeRegistered() const;
     void RegisterFileType(bool registerType);

@@ -45,8 +45,8 @@ private:
 };
 
 // The message that refuses `path`, or nothing when it may be opened. First
-// the checks of any document (a readable file), then those of an FLC: the
-// extension and the header's magic number.
+// the checks of any document (a readable file), then that of a FLIC: the
+// header's magic number, whatever the name ends in (a FLIC cel is a .cel).
 std::optional<QString> refusal(const QString& path)
 {
     const QFileInfo info(path);
@@ -62,11 +62,6 @@ std::optional<QString> refusal(const QString& path)
     file.close();
 
     const QString invalid = uFormatString(IDS_INVALID_DOCUMENT, path);
-    const QString extension = uGetFileExt(path);
-    if (extension.compare(QLatin1String("flc"), Qt::CaseInsensitive) != 0
-        && extension.compare(QLatin1String("fli"), Qt::CaseInsensitive) != 0)
-        return invalid;
-
     if (!file.open(QIODevice::ReadOnly) || !file.seek(kMagicOffset))
         return invalid;
     const QByteArray magic = file.read(2);

@@ -23,8 +23,8 @@ public:
     virtual void SetModifiedFlag(bool modified = true);
     // Empty document, or the start-up reopen of the most recent file.
     virtual bool OnNewDocument();
-    // Validates path (extension, then the magic at offset 4); refuses with
-    // message 61207 naming it.
+    // Validates path by the magic at offset 4 (FLC or FLI, whatever the
+    // extension); refuses with message 61207 naming it.
     virtual bool OnOpenDocument(const QString& path);
     // Writes nothing: the view saves through the animation model first.
     virtual bool OnSaveDocument(const QString& path);

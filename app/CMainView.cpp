@@ -57,7 +57,8 @@ private:
     int m_baseY;
 };
 
-// The picture keeps the size of the screen's back buffer.
+// The picture area holds at least a game animation's canvas; a larger
+// plain file's picture widens it.
 constexpr int kPictureSize = 240;
 
 struct DirectionButton {
@@ -105,10 +106,23 @@ PaletteSourceSetting paletteSource()
     return {uGetProfileInt(kOptions, kPalType, kinetra::kPaletteFromGame), false, uGetProfileString(kOptions, kPalDir)};
 }
 
+// The game's palettes while no game is found are the program's own: the
+// list works on a first start, and the setting still names the game, whose
+// palettes take over once it is found.
+bool standsInForTheGame(const PaletteSourceSetting& source)
+{
+    return source.type == kinetra::kPaletteFromGame && !source.gamePathFound;
+}
+
+kinetra::PaletteSource sourceInUse(const PaletteSourceSetting& source)
+{
+    return standsInForTheGame(source) ? kinetra::kPaletteBuiltIn : kinetra::PaletteSource(source.type);
+}
+
 bool paletteSourceAvailable(const PaletteSourceSetting& source)
 {
     switch (source.type) {
-    case kinetra::kPaletteFromGame: return source.gamePathFound;
+    case kinetra::kPaletteFromGame:
     case kinetra::kPaletteBuiltIn: return true;
     case kinetra::kPaletteFromFolder: return !source.folder.isEmpty() && QDir(source.folder).exists();
     default: return false;
@@ -129,6 +143,10 @@ CMainView::CMainView(CKinetraDoc* document, QWidget* parent) : QWidget(parent), 
     connect(m_wndPlayer, &CFlcPlayer::stateChanged, this, &CMainView::stateChanged);
     connect(m_wndPlayer, &CFlcPlayer::frameNumbersChanged, this, &CMainView::UpdateFrameCounter);
     connect(m_wndPlayer, &CFlcPlayer::positionSliderChanged, this, &CMainView::UpdateFrameSlider);
+    // The form, and the main frame with it, follow the picture's size.
+    connect(m_wndPlayer, &CFlcPlayer::pictureResized, this, [this] {
+        m_pPictureArea->setFixedSize(m_wndPlayer->size().expandedTo(QSize(kPictureSize, kPictureSize)));
+    });
 
     m_windingTimer.setInterval(kWindingInterval);
     connect(&m_windingTimer, &QTimer::timeout, this, [this] { OnTimer(kWindingTimer); });
@@ -502,7 +520,9 @@ void CMainView::UpdateControls()
     m_checkAlpha->setEnabled(loaded && !player.IsPlainFlc());
     if (loaded)
         m_checkAlpha->setChecked(player.alphaBlend);
-    m_comboCivColor->setEnabled(loaded && !player.IsPlainFlc() && paletteSourceAvailable(paletteSource()));
+    const PaletteSourceSetting source = paletteSource();
+    m_comboCivColor->setEnabled(loaded && !player.IsPlainFlc() && paletteSourceAvailable(source));
+    m_comboCivColor->setToolTip(standsInForTheGame(source) ? uLoadString(IDS_CIV_COLOR_BUILT_IN_TIP) : QString());
     m_btnPalette->setEnabled(loaded);
 
     const bool eightDirections = player.header.directions == 8;
@@ -520,7 +540,7 @@ void CMainView::UpdateFrameCounter()
     const CFlcPlayer& player = *m_wndPlayer;
     if (player.loaded) {
         m_strCurFrame = QString::number(player.currentFrame - player.rangeStart);
-        m_strLastFrame = QString::number(player.rangeEnd - player.rangeStart);
+        m_strLastFrame = QString::number(player.LastPosition());
     } else {
         m_strCurFrame = QStringLiteral("0");
         m_strLastFrame = QStringLiteral("0");
@@ -533,7 +553,7 @@ void CMainView::UpdateFrameSlider()
 {
     const CFlcPlayer& player = *m_wndPlayer;
     m_bSettingSliders = true;
-    m_sliderFrame->setMaximum(player.rangeEnd - player.rangeStart);
+    m_sliderFrame->setMaximum(player.LastPosition());
     m_sliderFrame->setValue(player.currentFrame - player.rangeStart);
     m_bSettingSliders = false;
 }
@@ -658,7 +678,7 @@ void CMainView::OnTimer(int timerId)
         return;
     CFlcPlayer& player = *m_wndPlayer;
     player.Step(m_bBackWind ? kinetra::kStepPrevious : kinetra::kStepNext);
-    if (player.currentFrame <= player.rangeStart || player.currentFrame >= player.rangeEnd)
+    if (player.currentFrame <= player.rangeStart || player.currentFrame >= player.RangeLastFrame())
         StopWinding();
 }
 
@@ -776,7 +796,7 @@ void CMainView::OnCivColorSelected()
     if (m_nCivColor == previous)
         return;
 
-    const bool applied = player.LoadCivColor(kinetra::PaletteSource(paletteSource().type), m_nCivColor);
+    const bool applied = player.LoadCivColor(sourceInUse(paletteSource()), m_nCivColor);
 
     if (!applied) {
         m_nCivColor = previous;

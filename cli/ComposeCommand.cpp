@@ -52,8 +52,7 @@ struct ComposeRequest {
     return readPictureRequest(args, request.picture);
 }
 
-// The top-left width × height of the back buffer, which for a plain FLC
-// larger than the canvas is all of it that the player shows.
+// The top-left width × height of the back buffer: the whole picture.
 bool writePicture(const CSurface& backBuffer, int width, int height, const std::string& path)
 {
     const PlatformSurface* memory = backBuffer.Memory();
@@ -95,7 +94,7 @@ int runCompose(const CommandContext& context)
 
     player.SetDirection(request.picture.direction);
     player.Stop();
-    const int lastPosition = player.rangeEnd - player.rangeStart;
+    const int lastPosition = player.LastPosition();
     if (request.frame > lastPosition) {
         return context.usageError("--frame " + std::to_string(request.frame) + " is beyond the range of direction "
                                   + std::to_string(player.direction) + ", which has frames 0 to "
@@ -112,9 +111,7 @@ int runCompose(const CommandContext& context)
     const CScreen* screen = player.GetScreen();
     if (!screen || !screen->backBuffer)
         return context.failure("Cannot create the picture.");
-    const int width = player.IsPlainFlc() ? player.header.width : kCanvasSize;
-    const int height = player.IsPlainFlc() ? player.header.height : kCanvasSize;
-    if (!writePicture(*screen->backBuffer, width, height, request.out))
+    if (!writePicture(*screen->backBuffer, player.PictureWidth(), player.PictureHeight(), request.out))
         return context.failure("Cannot write '" + request.out + "'.");
     return kExitOk;
 }
@@ -131,14 +128,13 @@ constexpr Command kComposeCommand{
              "Composes frame N of FILE exactly as the player shows it, by the same code\n"
              "as the player's tick: the background, the frame at its offsets, and the\n"
              "shadow and light pixels blended into the background. A game animation\n"
-             "gives a 240 x 240 picture; a plain FLC gives its own width x height (at\n"
-             "most 240 x 240) over black, and ignores --background, --no-blend and --civ\n"
-             "as the player's window does.\n"
+             "gives a 240 x 240 picture; a plain FLC gives its own width x height over\n"
+             "black, and ignores --background, --no-blend and --civ as the player's\n"
+             "window does.\n"
              "\n"
              "Options:\n"
-             "  --frame N         frame of the chosen direction, counted from 0; N may\n"
-             "                    also be the range's length, the player's last step\n"
-             "                    position (required)\n"
+             "  --frame N         frame of the chosen direction, from 0 to its count - 1\n"
+             "                    (required)\n"
              "  --out PICTURE     PNG file to write (required)\n"
              KINETRA_CLI_PICTURE_HELP
              KINETRA_CLI_PALETTE_SOURCE_HELP

@@ -88,10 +88,10 @@ ExportResult RenderAnimation(const CFlcPlayerCore& player, const ExportOptions& 
     if (total <= 0)
         return ExportResult::Failed;
 
-    // What the window shows: the canvas, or as much of a plain FLC's own
-    // size as fits on it, drawn at (0, 0).
-    const int width = std::min(player.IsPlainFlc() ? int(player.header.width) : kCanvasSize, kCanvasSize);
-    const int height = std::min(player.IsPlainFlc() ? int(player.header.height) : kCanvasSize, kCanvasSize);
+    // What the window shows: the canvas, or a plain FLC whole at its own
+    // size, drawn at (0, 0).
+    const int width = player.PictureWidth();
+    const int height = player.PictureHeight();
     if (width <= 0 || height <= 0)
         return ExportResult::Failed;
     const std::uint32_t delayMs = player.UsesFileSpeed() ? player.header.speed : player.customDelay;

@@ -9,8 +9,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QPainter>
+#include <QScreen>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -126,9 +128,30 @@ void CFlcPlayer::OnKillTimer()
 
 void CFlcPlayer::OnResizeCanvas(int width, int height)
 {
-    // The screen keeps a 240 × 240 back buffer; a larger plain file shows
-    // its top-left part.
-    setFixedSize(std::clamp(width, 1, kinetra::kCanvasSize), std::clamp(height, 1, kinetra::kCanvasSize));
+    const QSize picture(std::max(width, 1), std::max(height, 1));
+    const QSize room = roomForPicture();
+    // Never cut: a picture the screen cannot hold is shown smaller, whole.
+    const bool fits = picture.width() <= room.width() && picture.height() <= room.height();
+    setFixedSize(fits ? picture : picture.scaled(room, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    emit pictureResized();
+}
+
+QSize CFlcPlayer::roomForPicture() const
+{
+    const QScreen* shownOn = screen();
+    if (!shownOn)
+        return QSize(INT_MAX, INT_MAX);
+    // The rest of the window (the controls beside the picture, the bars, the
+    // frame) keeps its size; the picture has what the screen leaves. The
+    // widget that holds the picture is at least the canvas.
+    const QWidget* top = window();
+    const QWidget* holder = parentWidget() ? parentWidget() : this;
+    QSize around(0, 0);
+    if (top != this)
+        around = (top->frameGeometry().size() - holder->size()).expandedTo(QSize(0, 0));
+    const QSize room = shownOn->availableGeometry().size() - around;
+    // A game animation's canvas is never made smaller.
+    return room.expandedTo(QSize(kinetra::kCanvasSize, kinetra::kCanvasSize));
 }
 
 void CFlcPlayer::OnInvalidDocument(const std::string& filePath)
@@ -174,14 +197,18 @@ void CFlcPlayer::paintEvent(QPaintEvent* event)
         return;
     }
     // Whole device pixels per picture pixel, never a blurred fraction: at a
-    // ratio of 1.5 the picture keeps its own pixels and is centred.
+    // ratio of 1.5 the picture keeps its own pixels and is centred. A
+    // picture larger than the widget (one the screen could not hold) is
+    // scaled down whole.
     const qreal ratio = devicePixelRatioF();
     const int factor = std::max(1, int(std::floor(ratio + 0.01)));
-    const QRect source = QRect(QPoint(0, 0), size()).intersected(m_presented.rect());
-    const QSizeF shown = QSizeF(source.size()) * (factor / ratio);
+    const QSize picture = m_presented.size();
+    const bool scaledDown = picture.width() > width() || picture.height() > height();
+    const QSizeF shown = scaledDown ? QSizeF(picture.scaled(size(), Qt::KeepAspectRatio))
+                                    : QSizeF(picture) * (factor / ratio);
     const QPointF topLeft((width() - shown.width()) / 2, (height() - shown.height()) / 2);
     if (shown.toSize() != size())
         painter.fillRect(rect(), palette().color(QPalette::Button));
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRectF(topLeft, shown), m_presented, source);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, scaledDown);
+    painter.drawImage(QRectF(topLeft, shown), m_presented, m_presented.rect());
 }

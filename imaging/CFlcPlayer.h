@@ -57,7 +57,8 @@ public:
     // is stopped.
     int TimerInterval() const { return m_timer.isActive() ? m_timer.interval() : 0; }
 
-    // The last picture handed over by the screen (null before the first).
+    // The last picture handed over by the screen (null before the first):
+    // the whole picture, whatever size the widget shows it at.
     const QImage& PresentedImage() const { return m_presented; }
 
 signals:
@@ -67,6 +68,8 @@ signals:
     void frameNumbersChanged();
     // The position slider should follow the current frame.
     void positionSliderChanged();
+    // The widget took the size of a newly loaded picture.
+    void pictureResized();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -83,6 +86,8 @@ protected:
 
 private:
     void present(const kinetra::CSurface& backBuffer);
+    // The largest picture the window can show on its screen.
+    QSize roomForPicture() const;
 
     QTimer m_timer;
     QElapsedTimer m_elapsed;

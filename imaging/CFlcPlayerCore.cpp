@@ -87,6 +87,23 @@ CSurface* CFlcPlayerCore::backBuffer() const
     return m_screen ? m_screen->backBuffer.get() : nullptr;
 }
 
+bool CFlcPlayerCore::sizeBackBuffer(int width, int height)
+{
+    if (!m_screen || (m_screen->backBuffer && m_screen->width == width && m_screen->height == height))
+        return true;
+    return m_screen->Initialize(width, height) == kOk;
+}
+
+int CFlcPlayerCore::PictureWidth() const
+{
+    return plainFlc ? std::max<int>(header.width, 1) : kCanvasSize;
+}
+
+int CFlcPlayerCore::PictureHeight() const
+{
+    return plainFlc ? std::max<int>(header.height, 1) : kCanvasSize;
+}
+
 void CFlcPlayerCore::DrawBackground()
 {
     CSurface* back = backBuffer();
@@ -262,20 +279,25 @@ HResult CFlcPlayerCore::LoadFile(const std::string& filePath)
 
     const bool plain = header.framesPerDirection == 0;
     applyPlayerDefaults(*this);
+    plainFlc = plain;
+    // A plain file is shown whole, at its own size.
+    if (!sizeBackBuffer(PictureWidth(), PictureHeight())) {
+        OnInvalidDocument(filePath);
+        Clear();
+        plainFlc = false;
+        return kFail;
+    }
     if (plain) {
         backgroundImage.reset();
         fillColor = 0;
-        plainFlc = true;
-        OnResizeCanvas(header.width, header.height);
     } else {
         RestoreBackground();
         if (!alphaBlend) {
             backgroundImage.reset();
             fillColor = FillColorFromRef(defaultColor);
         }
-        plainFlc = false;
-        OnResizeCanvas(kCanvasSize, kCanvasSize);
     }
+    OnResizeCanvas(PictureWidth(), PictureHeight());
 
     frameTimeLeft = float(header.speed);
     rangeLength = header.framesPerDirection;
@@ -339,10 +361,10 @@ void CFlcPlayerCore::Step(int command)
         currentFrame = std::max(currentFrame - 1, rangeStart);
         break;
     case kStepNext:
-        currentFrame = std::min(currentFrame + 1, rangeEnd);
+        currentFrame = std::min(currentFrame + 1, RangeLastFrame());
         break;
     case kStepLast:
-        currentFrame = rangeEnd;
+        currentFrame = RangeLastFrame();
         break;
     default:
         break;
@@ -356,7 +378,7 @@ void CFlcPlayerCore::SeekFrame(int position)
 {
     if (!loaded)
         return;
-    currentFrame = rangeStart + position;
+    currentFrame = rangeStart + std::clamp(position, 0, LastPosition());
 }
 
 int CFlcPlayerCore::SetDirection(int d)

@@ -12,6 +12,7 @@
 #include "imaging/SettingsStore.h"
 #include "palette/CivPalettes.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,7 +38,8 @@ enum class [[nodiscard]] PaletteFileResult {
 // Commands of Step.
 enum StepCommand : int { kStepFirst = 0, kStepPrevious = 1, kStepNext = 2, kStepLast = 3 };
 
-// The picture is always this square for a game animation.
+// The picture is always this square for a game animation; a plain FLC's
+// is the file's own size.
 inline constexpr int kCanvasSize = 240;
 // The range of the custom delay between frames, in milliseconds.
 inline constexpr int kMinimumCustomDelay = 10;
@@ -88,6 +90,11 @@ public:
     // file is neither decoded nor read again. kFail when nothing is loaded.
     HResult RebuildFrames();
     std::uint32_t GetDefaultColor() const { return defaultColor; }
+    // The size of the picture, and of the back buffer once a file is
+    // loaded: the 240 × 240 canvas of a game animation (or of nothing), a
+    // plain FLC's own width × height.
+    int PictureWidth() const;
+    int PictureHeight() const;
 
     // --- Playback --------------------------------------------------------
 
@@ -95,16 +102,19 @@ public:
     // reads the player's settings; false when the screen cannot be made.
     bool Initialize(CScreen::WindowHandle window = nullptr);
     // kOk on success (and for an empty path), kFail when the file cannot be
-    // read (after OnInvalidDocument).
+    // read or its picture cannot be had (after OnInvalidDocument). The back
+    // buffer takes the picture's size.
     HResult LoadFile(const std::string& filePath);
     void Unload();
     void Play();
     void Stop();
     // Holds or releases the frame while playing; does nothing when stopped.
     void Pause();
+    // First, Previous, Next and Last keep to the range: Last is its last
+    // frame, and Next stops there.
     void Step(int command);
-    // Shows frame `position` of the current range (what the position
-    // slider does).
+    // Shows frame `position` of the current range, 0 to LastPosition()
+    // (what the position slider does); other positions are held to it.
     void SeekFrame(int position);
     int SetDirection(int d);
     void SetDelayMode(bool fileSpeed);
@@ -119,6 +129,11 @@ public:
     bool Tick();
     void Advance(float milliseconds);
     void ResetRange();
+    // The range ends before rangeEnd, which is the next direction's first
+    // frame: its last frame, and that frame's position counted from
+    // rangeStart (0 for an empty range).
+    int RangeLastFrame() const { return std::max(rangeStart, rangeEnd - 1); }
+    int LastPosition() const { return RangeLastFrame() - rangeStart; }
     bool UsesFileSpeed() const { return useFileSpeed; }
     bool IsPlainFlc() const { return plainFlc; }
     // The screen made by Initialize (null before): the window sets its
@@ -195,7 +210,7 @@ protected:
     // The frame numbers changed; the position slider should follow.
     virtual void OnShowFrameNumbers() {}
     virtual void OnSetPositionSlider() {}
-    // The window takes the picture's size.
+    // The picture is width × height now: the window shows it whole.
     virtual void OnResizeCanvas(int width, int height) { (void)width; (void)height; }
     // The file cannot be read: the window shows "'%s'\r\nInvalid or
     // unsupported document format.".
@@ -209,6 +224,8 @@ protected:
 
 private:
     CSurface* backBuffer() const;
+    // The back buffer in the picture's size; false when it cannot be made.
+    bool sizeBackBuffer(int width, int height);
     bool loadCivColorFromGame(int n);
     bool loadCivColorFromResources(int n);
     bool loadCivColorFromFolder(int n);

@@ -20,15 +20,17 @@ HResult CScreen::Create(WindowHandle hWnd)
 
 HResult CScreen::Initialize(int w, int h)
 {
-    width = w;
-    height = h;
     if (!m_lpDD)
         return kFail;
 
+    // Made again for another picture size: the buffers in use stay until
+    // the new ones are there.
     auto front = std::unique_ptr<CSurface>(new (std::nothrow) CSurface);
     auto back = std::unique_ptr<CSurface>(new (std::nothrow) CSurface);
     if (!front || !back || back->CreateOn(*m_lpDD, w, h) != kOk)
         return kFail;
+    width = w;
+    height = h;
     primary = std::move(front);
     backBuffer = std::move(back);
     return backBuffer->Fill(0);

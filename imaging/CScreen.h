@@ -24,7 +24,8 @@ public:
 
     // Records the window and makes the device.
     HResult Create(WindowHandle hWnd);
-    // Makes the primary and the width × height back buffer.
+    // Makes the primary and the width × height back buffer; again for a
+    // picture of another size. On failure the buffers are as they were.
     HResult Initialize(int w, int h);
     // Fills the back buffer with a 0x00RRGGBB colour; without one does nothing.
     HResult ClearBackBuffer(std::uint32_t color);

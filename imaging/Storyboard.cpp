@@ -35,17 +35,15 @@ bool lineHolds(const IndexImage& sheet, int x, int y, int dx, int dy, int length
     return true;
 }
 
-// The cells' count along one side of a sheet, or 0 when the side does not
-// divide into `cells` cells and their grid lines.
-int cellSize(int side, int cells, bool border)
+} // namespace
+
+int storyboardCellSize(int side, int cells, bool border)
 {
     const int free = border ? side - (cells + 1) : side;
     if (cells < 1 || free < cells || free % cells != 0)
         return 0;
     return free / cells;
 }
-
-} // namespace
 
 void StoryboardFacts::overrideWith(const StoryboardFacts& over)
 {
@@ -170,8 +168,8 @@ std::optional<StoryboardLayout> resolveStoryboardLayout(const StoryboardFacts& f
     layout.border = facts.border;
     layout.plain = facts.plain;
     const bool border = facts.border.has_value();
-    layout.frameWidth = cellSize(sheetWidth, layout.framesPerDirection, border);
-    layout.frameHeight = cellSize(sheetHeight, layout.directions, border);
+    layout.frameWidth = storyboardCellSize(sheetWidth, layout.framesPerDirection, border);
+    layout.frameHeight = storyboardCellSize(sheetHeight, layout.directions, border);
     if (layout.frameWidth == 0) {
         problem = "The sheet's width of " + text(sheetWidth) + " pixels does not divide into "
                   + text(layout.framesPerDirection) + " frames" + (border ? " and their grid lines." : ".");

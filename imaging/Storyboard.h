@@ -87,6 +87,11 @@ std::optional<StoryboardLayout> storyboardLayoutOf(const FlcHeader& fileHeader, 
 // The frames are `layout.frameCount()` images of the layout's frame size.
 IndexImage drawStoryboard(const std::vector<IndexImage>& frames, const StoryboardLayout& layout);
 
+// The size of each of `cells` cells along `side` pixels of a sheet, with
+// the one-pixel grid lines between and around them when `border`; 0 when
+// the side does not divide so.
+int storyboardCellSize(int side, int cells, bool border);
+
 // The layout of a sheet of the given size from what is known about it.
 // Directions and frames per direction must be known, and the speed; the
 // offsets default to the frame centred on the 240 × 240 picture, the

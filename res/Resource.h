@@ -120,6 +120,9 @@ enum : unsigned {
     IDS_ASK_SAVE_CHANGES = 61299,
     IDS_PALETTE_REPLACE = 61300,
     IDS_CANNOT_WRITE_FILE = 61301, // every failed write, with the system's reason
+    // The colour list's tooltip while "Pal Type" names the game but none
+    // was found.
+    IDS_CIV_COLOR_BUILT_IN_TIP = 61310,
     // Texts the platform framework brought with it: its file errors before a
     // document is validated, and the usage complaint.
     IDS_FILE_ACCESS_FAILED = 61729,
@@ -191,4 +194,7 @@ enum : unsigned {
     IDS_LAYOUT_SPEED = 61658,
     IDS_LAYOUT_OK = 61659,
     IDS_LAYOUT_CANCEL = 61660,
+    IDS_LAYOUT_OFFSET = 61661,
+    IDS_LAYOUT_CENTRED = 61662,
+    IDS_LAYOUT_ORIGINAL = 61663,
 };

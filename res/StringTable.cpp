@@ -50,7 +50,8 @@ void RegisterKinetraStrings()
 
         {IDS_OPEN_FLC_TITLE, "Open FLC file"},
         {IDS_FLC_FILTER, "Vorenth FLC files (*.flc)|*.flc||"},
-        {IDS_FLIC_OPEN_FILTER, "FLIC animations (*.flc *.fli)|*.flc;*.fli|Vorenth FLC files (*.flc)|*.flc|FLI files (*.fli)|*.fli||"},
+        {IDS_FLIC_OPEN_FILTER, "FLIC animations (*.flc *.fli)|*.flc;*.fli|Vorenth FLC files (*.flc)|*.flc|FLI files (*.fli)|*.fli|"
+                               "FLIC cels (*.cel)|*.cel|All files (*)|*||"},
         {IDS_FLI_FILTER, "FLI files (*.fli)|*.fli||"},
         {IDS_ASK_SAVE_CHANGES, "Save changes to '%s'?"},
         {IDS_PALETTE_REPLACE, "'%s' already exists.\r\nDo you want to replace it?"},
@@ -86,6 +87,7 @@ void RegisterKinetraStrings()
         {IDS_COLOR_CUSTOM, "Custom"},
         {IDS_SAVE_FLC_AS, "Save FLC as"},
         {IDS_NO_CIV_PALETTE, "Cannot get civilization specified palette."},
+        {IDS_CIV_COLOR_BUILT_IN_TIP, "The game was not found: using Kinetra's own civilization palettes."},
         {IDS_CANNOT_APPLY_PALETTE, "Cannot apply palette changes."},
         {IDS_PALETTE_IMPORT_FILTER,
          "All avaliable formats (.act, .pal)|*.act;*.pal|Adobe Color Table (.act)|*.act|Microsoft Palette "
@@ -206,5 +208,8 @@ void RegisterKinetraStrings()
         {IDS_LAYOUT_SPEED, "&Speed (ms):"},
         {IDS_LAYOUT_OK, "&OK"},
         {IDS_LAYOUT_CANCEL, "&Cancel"},
+        {IDS_LAYOUT_OFFSET, "Offs&et (left, top):"},
+        {IDS_LAYOUT_CENTRED, "centred"},
+        {IDS_LAYOUT_ORIGINAL, "O&riginal size (w, h):"},
     });
 }

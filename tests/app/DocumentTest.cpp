@@ -35,11 +35,12 @@ private slots:
         m_files = std::make_unique<QTemporaryDir>();
     }
 
-    void flcFilesWithTheMagicAreAcceptedWhateverTheCaseOfTheExtension()
+    void flicFilesWithTheMagicAreAcceptedWhateverTheirName()
     {
         CKinetraDoc doc;
         ModalRecorder recorder;
-        for (const char* name : {"/a.flc", "/B.FLC", "/c.Flc"}) {
+        // A FLIC cel is a FLIC file; the magic decides, not the name.
+        for (const char* name : {"/a.flc", "/B.FLC", "/c.Flc", "/d.cel", "/E.CEL", "/f.flx", "/flc", "/g.png"}) {
             const QString path = m_files->path() + name;
             QVERIFY(writeFile(path, flcHeaderBytes()));
             QVERIFY2(doc.OnOpenDocument(path), name);
@@ -55,8 +56,8 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("another extension with the magic") << "a.flx" << flcHeaderBytes();
-        QTest::newRow("no extension") << "flc" << flcHeaderBytes();
+        QTest::newRow("a cel without the magic") << "cel.cel" << QByteArray(128, '\x7f');
+        QTest::newRow("a cel with a PNG's signature") << "png.cel" << QByteArray("\x89PNG\r\n\x1a\n", 8);
         QTest::newRow("five bytes") << "short.flc" << QByteArray("\x01\x02\x03\x04\x12", 5);
         QTest::newRow("one byte of magic") << "cut.flc" << QByteArray("\x01\x02\x03\x04\x12\xaf").left(5);
         QTest::newRow("empty") << "empty.flc" << QByteArray();

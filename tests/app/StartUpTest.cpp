@@ -147,6 +147,8 @@ private slots:
         QVERIFY(CKinetraApp::IsFlcFileName("x.FLC"));
         QVERIFY(!CKinetraApp::IsFlcFileName(".flc"));
         QVERIFY(CKinetraApp::IsFlcFileName("b.fli"));
+        QVERIFY(CKinetraApp::IsFlcFileName("c.CEL"));
+        QVERIFY(!CKinetraApp::IsFlcFileName(".cel"));
         QVERIFY(!CKinetraApp::IsFlcFileName("b.flcx"));
         QVERIFY(!CKinetraApp::IsFlcFileName("bflc"));
     }
@@ -405,8 +407,9 @@ private slots:
 
     void aRefusedFileOnTheCommandLineEndsTheProgram()
     {
-        const QString fli = m_files->path() + "/anim.flx";
-        QVERIFY(writeFile(fli, flcHeaderBytes()));
+        // Taken by its header, which names no FLIC.
+        const QString fli = m_files->path() + "/anim.cel";
+        QVERIFY(writeFile(fli, flcHeaderBytes(0xAF13)));
         ModalRecorder recorder;
         CKinetraApp app;
         QVERIFY(!app.InitInstance({fli}));

@@ -1,6 +1,7 @@
 #include "CliFixtures.h"
 #include "CliRunner.h"
 
+#include "flc/FlcEncoder.h"
 #include "imaging/CFlcPlayerCore.h"
 #include "imaging/CPcxImage.h"
 #include "imaging/SettingsStore.h"
@@ -170,27 +171,64 @@ TEST_F(CliCompose, GameAnimationMatchesThePlayersPicture)
     EXPECT_GT(ordinary, 0);
 }
 
+// --frame N of a direction of the sample (8 directions of 10 frames), and
+// the file frame the player shows for it.
+struct FrameCase {
+    const char* direction;
+    const char* frame;
+    int fileFrame;
+};
+
+const FrameCase kFrameCases[] = {
+    {"2", "0", 10}, // S starts at file frame 10
+    {"2", "9", 19}, // and ends at 19, not at SE's first frame
+    {"1", "9", 9},
+    {"8", "9", 79}, // W's last frame is the file's last
+    {"0", "0", 0},  // all directions: frame numbers are file frames
+    {"0", "79", 79},
+};
+
 TEST_F(CliCompose, FrameCountsFromTheStartOfTheDirection)
 {
     const std::string sample = KINETRA_SAMPLES_DIR "/unit.flc";
-    // 10-frame directions: frame 0 of S is file frame 10; the range's length
-    // is the step position "Last", the first frame of SE.
-    auto picture = compose(sample, {"--direction", "2", "--frame", "0"});
-    ASSERT_TRUE(picture);
-    expectSamePicture(*picture, corePicture(sample, {.prepare = showFrame(10)}));
-    picture = compose(sample, {"--direction", "2", "--frame", "10"});
-    ASSERT_TRUE(picture);
-    expectSamePicture(*picture, corePicture(sample, {.prepare = showFrame(20)}));
-    // All directions: frame numbers are file frames; past the last one the
-    // last frame is shown.
-    picture = compose(sample, {"--frame", "80"});
-    ASSERT_TRUE(picture);
-    expectSamePicture(*picture, corePicture(sample, {.prepare = showFrame(79)}));
+    for (const FrameCase& frame : kFrameCases) {
+        const auto picture = compose(sample, {"--direction", frame.direction, "--frame", frame.frame});
+        ASSERT_TRUE(picture) << frame.direction << ' ' << frame.frame;
+        expectSamePicture(*picture, corePicture(sample, {.prepare = showFrame(frame.fileFrame)}));
+    }
 
     const auto s0 = compose(sample, {"--direction", "2", "--frame", "0"});
     const auto s1 = compose(sample, {"--direction", "2", "--frame", "1"});
     ASSERT_TRUE(s0 && s1);
     EXPECT_NE(s0->pixels, s1->pixels);
+}
+
+// --frame N where N is the range's count, the first frame past it: refused,
+// with the frames that are there.
+struct CountCase {
+    const char* direction;
+    const char* frame;
+    const char* named;
+};
+
+const CountCase kCountCases[] = {
+    {"2", "3", "direction 2, which has frames 0 to 2"},
+    {"8", "3", "direction 8, which has frames 0 to 2"},
+    {"0", "24", "direction 0, which has frames 0 to 23"},
+};
+
+TEST_F(CliCompose, FrameEqualToTheCountIsRefused)
+{
+    const std::string out = dir.file("out.png");
+    for (const CountCase& count : kCountCases) {
+        const CliResult result =
+            runCli({"compose", fixture.path, "--out", out, "--direction", count.direction, "--frame", count.frame});
+        EXPECT_EQ(result.status, 2) << count.named;
+        EXPECT_NE(result.err.find("--frame " + std::string(count.frame) + " is beyond the range of " + count.named),
+                  std::string::npos)
+            << result.err;
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
 }
 
 TEST_F(CliCompose, NoBlendDrawsTheWholeFrameInItsPaletteColours)
@@ -306,13 +344,33 @@ TEST_F(CliCompose, PlainFlcKeepsItsOwnSizeOverBlack)
     expectSamePicture(*picture, corePicture(plain, {.prepare = showFrame(2)}, 20, 10));
 }
 
+TEST_F(CliCompose, PlainFlcLargerThanTheCanvasIsComposedWhole)
+{
+    // 320 × 200, its last column and last row of colours of their own.
+    IndexImage image = patternImage(320, 200, 3);
+    for (int y = 0; y < 200; ++y)
+        image.row(y)[319] = 20;
+    for (int x = 0; x < 320; ++x)
+        image.row(199)[x] = 30;
+    const std::string plain = dir.file("wide.fli");
+    writeBytes(plain, encoder::buildPlainFlc(distinctPalette(), {image}, 50));
+    const auto picture = compose(plain, {"--frame", "0"});
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 320);
+    EXPECT_EQ(picture->height, 200);
+    EXPECT_EQ(picture->at(319, 0), rgbOf(distinctPalette()[20]));
+    EXPECT_EQ(picture->at(0, 199), rgbOf(distinctPalette()[30]));
+    expectSamePicture(*picture, corePicture(plain, {.prepare = showFrame(0)}, 320, 200));
+}
+
 TEST_F(CliCompose, FrameOutsideTheRangeIsAUsageError)
 {
     const std::string out = dir.file("out.png");
-    // Each direction has 3 frames: positions 0 to 3.
+    // Each direction has 3 frames: positions 0 to 2.
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"--frame", "4", "--direction", "2"},
-             {"--frame", "25"},
+             {"--frame", "3", "--direction", "2"},
+             {"--frame", "24"},
              {"--frame", "-1"},
              {"--frame", "one"},
              {"--frame", "1", "--direction", "9"},
@@ -330,7 +388,7 @@ TEST_F(CliCompose, FrameOutsideTheRangeIsAUsageError)
         EXPECT_FALSE(std::filesystem::exists(out));
     }
     const CliResult beyond = runCli({"compose", fixture.path, "--out", out, "--frame", "4", "--direction", "2"});
-    EXPECT_NE(beyond.err.find("frames 0 to 3"), std::string::npos) << beyond.err;
+    EXPECT_NE(beyond.err.find("frames 0 to 2"), std::string::npos) << beyond.err;
     EXPECT_EQ(runCli({"compose", fixture.path, "--frame", "1"}).status, 2);
     EXPECT_EQ(runCli({"compose", "--frame", "1", "--out", out}).status, 2);
 }

@@ -155,6 +155,24 @@ TEST_F(ExportTest, PlainFlcIsExportedAtItsOwnSizeInOneRow)
     }
 }
 
+TEST_F(ExportTest, PlainFlcLargerThanTheCanvasIsExportedWhole)
+{
+    // An FLI's 320 × 200: its right-hand columns and the frame's last pixel
+    // are in the export.
+    IndexImage image(320, 200);
+    std::fill(image.pixels.begin(), image.pixels.end(), std::uint8_t(100));
+    image.row(199)[319] = 101;
+    ASSERT_EQ(load(encoder::buildPlainFlc(distinctPalette(), {image, image}, 50)), kOk);
+    player.Stop();
+    const ExportAnimation animation = render();
+    ASSERT_EQ(animation.frames.size(), 2u);
+    const ExportPicture& picture = animation.frames.front();
+    ASSERT_EQ(picture.width, 320);
+    ASSERT_EQ(picture.height, 200);
+    EXPECT_EQ(picture.pixels.back(), colorOf(101) | kOpaque);
+    EXPECT_EQ(firstDifferenceFromCompose(picture, 0), -1);
+}
+
 TEST_F(ExportTest, DelayIsTheFilesSpeedOrTheCustomDelay)
 {
     ASSERT_EQ(loadGame(numberedGame(1, 3, 70)), kOk);

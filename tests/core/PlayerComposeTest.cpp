@@ -147,7 +147,9 @@ TEST_F(ComposeTest, PlainFlcIsDrawnKeyedAtTheOriginOverBlackWithoutBlending)
     EXPECT_EQ(pixel(1, 0), 0u);
     EXPECT_EQ(pixel(2, 0), colorOf(100));
     EXPECT_EQ(pixel(1, 1), colorOf(239));
-    EXPECT_EQ(pixel(100, 100), 0u);
+    // The picture is the file's: nothing of the canvas is left around it.
+    EXPECT_EQ(player.GetScreen()->backBuffer->Memory()->width, 4);
+    EXPECT_EQ(player.GetScreen()->backBuffer->Memory()->height, 3);
     // The background choice itself is kept for the next game animation.
     EXPECT_EQ(player.backgroundType, kBackgroundCustom);
 }
@@ -205,19 +207,47 @@ TEST_F(ComposeTest, FrameWhollyOutsideTheCanvasLeavesTheBackground)
     }
 }
 
-TEST_F(ComposeTest, PlainFlcLargerThanTheBackBufferShowsItsTopLeftCorner)
+// A plain FLC's picture is the file's own size, whole; a game animation's
+// the 240 × 240 canvas, whatever was loaded before.
+struct PictureSizeCase {
+    int width;
+    int height;
+};
+
+const PictureSizeCase kPlainSizes[] = {
+    {20, 10},   // smaller than the canvas
+    {240, 240}, // the canvas itself
+    {320, 200}, // an FLI of its day: wider than the canvas
+    {300, 260}, // larger both ways
+    {1, 400},   // one column, taller than the canvas
+};
+
+TEST_F(ComposeTest, PlainFlcIsDrawnWholeAtItsOwnSize)
 {
-    IndexImage image(300, 260);
-    for (int y = 0; y < 260; ++y) {
-        for (int x = 0; x < 300; ++x)
-            image.row(y)[x] = std::uint8_t(64 + (x * 3 + y) % 150);
-    }
-    ASSERT_EQ(load(encoder::buildPlainFlc(distinctPalette(), {image}, 50)), kOk);
-    EXPECT_EQ(player.canvas, std::make_pair(300, 260));
-    compose();
-    for (int y = 0; y < kCanvasSize; ++y) {
-        for (int x = 0; x < kCanvasSize; ++x)
-            ASSERT_EQ(pixel(x, y), colorOf(image.at(x, y))) << x << ", " << y;
+    for (const PictureSizeCase& size : kPlainSizes) {
+        IndexImage image(size.width, size.height);
+        for (int y = 0; y < size.height; ++y) {
+            for (int x = 0; x < size.width; ++x)
+                image.row(y)[x] = std::uint8_t(64 + (x * 3 + y) % 150);
+        }
+        ASSERT_EQ(load(encoder::buildPlainFlc(distinctPalette(), {image}, 50)), kOk);
+        EXPECT_EQ(player.canvas, std::make_pair(size.width, size.height));
+        EXPECT_EQ(player.PictureWidth(), size.width);
+        EXPECT_EQ(player.PictureHeight(), size.height);
+        const PlatformSurface* back = player.GetScreen()->backBuffer->Memory();
+        ASSERT_EQ(back->width, size.width);
+        ASSERT_EQ(back->height, size.height);
+        compose();
+        for (int y = 0; y < size.height; ++y) {
+            for (int x = 0; x < size.width; ++x)
+                ASSERT_EQ(pixel(x, y), colorOf(image.at(x, y))) << size.width << 'x' << size.height << " at " << x
+                                                                  << ", " << y;
+        }
+
+        ASSERT_EQ(loadGame(numberedGame(1, 2)), kOk);
+        EXPECT_EQ(player.canvas, std::make_pair(kCanvasSize, kCanvasSize));
+        EXPECT_EQ(player.GetScreen()->backBuffer->Memory()->width, kCanvasSize);
+        EXPECT_EQ(player.GetScreen()->backBuffer->Memory()->height, kCanvasSize);
     }
 }
 

@@ -223,6 +223,12 @@ protected:
     std::uint32_t pixel(int x, int y) const
     {
         const PlatformSurface* back = player.GetScreen()->backBuffer->Memory();
+        // The back buffer is the picture's size, which a plain file sets.
+        if (x < 0 || y < 0 || x >= back->width || y >= back->height) {
+            ADD_FAILURE() << x << ", " << y << " is outside the " << back->width << " x " << back->height
+                          << " back buffer";
+            return 0xFFFFFFFFu;
+        }
         return back->pixels[std::size_t(y) * std::size_t(back->width) + std::size_t(x)] & 0x00FFFFFFu;
     }
     // The colour a frame pixel of this index is drawn in.

@@ -122,51 +122,91 @@ TEST_F(PlaybackTest, SouthCyclesItsTenFrames)
     EXPECT_EQ(play(12), (std::vector<int>{11, 12, 13, 14, 15, 16, 17, 18, 19, 10, 11, 12}));
 }
 
-TEST_F(PlaybackTest, StepsStopAtTheRangeEdgesAndLastIsTheNextDirectionsFirstFrame)
+// One step from a frame, in a direction of the 8 × 10 file: where it lands.
+struct StepCase {
+    const char* name;
+    int direction;
+    int from;
+    int command;
+    int expected;
+};
+
+// A direction's frames are (d − 1) × 10 to (d − 1) × 10 + 9; no step leaves
+// them, and Last is the direction's own last frame, not the next one's first.
+const StepCase kStepCases[] = {
+    {"Last of S is its frame 19", kS, 10, kStepLast, 19},
+    {"Last of SW is its frame 9", kSW, 3, kStepLast, 9},
+    {"Last of W is the file's last frame", kW, 70, kStepLast, 79},
+    {"Last of all directions is the file's last frame", kAll, 0, kStepLast, 79},
+    {"Next from S's last frame stays there", kS, 19, kStepNext, 19},
+    {"Next inside S", kS, 18, kStepNext, 19},
+    {"Next from all directions' last frame stays there", kAll, 79, kStepNext, 79},
+    {"Next from SE's last frame stays in SE", kSE, 29, kStepNext, 29},
+    {"First of S", kS, 17, kStepFirst, 10},
+    {"Previous from S's first frame stays there", kS, 10, kStepPrevious, 10},
+    {"Previous from S's last frame", kS, 19, kStepPrevious, 18},
+    {"an unknown command changes nothing", kS, 19, 9, 19},
+};
+
+TEST_F(PlaybackTest, StepsKeepToTheChosenDirection)
+{
+    ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
+    for (const StepCase& step : kStepCases) {
+        player.SetDirection(step.direction);
+        player.Stop();
+        player.currentFrame = step.from;
+        player.Step(step.command);
+        EXPECT_EQ(player.currentFrame, step.expected) << step.name;
+        // What the picture shows is that frame, not a corrected one.
+        player.tickAfter(50);
+        EXPECT_EQ(shownFrame(), step.expected) << step.name;
+        EXPECT_EQ(player.currentFrame, step.expected) << step.name;
+    }
+}
+
+TEST_F(PlaybackTest, EveryStepRefreshesTheViewAndTheStoppedSlider)
 {
     ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
     player.SetDirection(kS);
     player.Stop();
-
-    player.Step(kStepLast);
-    EXPECT_EQ(player.currentFrame, 20);
-    player.tickAfter(50);
-    EXPECT_EQ(shownFrame(), 20);
-
-    player.Step(kStepFirst);
-    EXPECT_EQ(player.currentFrame, 10);
-    player.Step(kStepPrevious);
-    EXPECT_EQ(player.currentFrame, 10);
-
-    player.currentFrame = 19;
-    player.Step(kStepNext);
-    EXPECT_EQ(player.currentFrame, 20);
-    player.Step(kStepNext);
-    EXPECT_EQ(player.currentFrame, 20);
-    player.Step(kStepPrevious);
-    EXPECT_EQ(player.currentFrame, 19);
-
-    // Unknown commands change nothing but still refresh the view.
-    const int shows = player.frameNumberCalls;
-    const int sliders = player.sliderCalls;
-    player.Step(9);
-    EXPECT_EQ(player.currentFrame, 19);
-    EXPECT_EQ(player.frameNumberCalls, shows + 1);
-    EXPECT_EQ(player.sliderCalls, sliders + 1);
+    for (const int command : {int(kStepFirst), int(kStepPrevious), int(kStepNext), int(kStepLast), 9}) {
+        const int shows = player.frameNumberCalls;
+        const int sliders = player.sliderCalls;
+        player.Step(command);
+        EXPECT_EQ(player.frameNumberCalls, shows + 1) << command;
+        EXPECT_EQ(player.sliderCalls, sliders + 1) << command;
+    }
 }
 
-TEST_F(PlaybackTest, LastOfTheLastDirectionShowsTheFilesLastFrame)
+TEST_F(PlaybackTest, PositionsRunFromZeroToTheRangesLastFrame)
 {
     ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
-    for (const int d : {kW, kAll}) {
-        player.SetDirection(d);
-        player.Stop();
-        player.Step(kStepLast);
-        EXPECT_EQ(player.currentFrame, 80);
-        player.tickAfter(50);
-        EXPECT_EQ(shownFrame(), 79);
-        EXPECT_EQ(player.currentFrame, 79);
-    }
+    player.SetDirection(kS);
+    player.Stop();
+    EXPECT_EQ(player.RangeLastFrame(), 19);
+    EXPECT_EQ(player.LastPosition(), 9);
+    player.SeekFrame(9);
+    EXPECT_EQ(player.currentFrame, 19);
+    // The slider cannot reach past the direction, nor before it.
+    player.SeekFrame(10);
+    EXPECT_EQ(player.currentFrame, 19);
+    player.SeekFrame(-1);
+    EXPECT_EQ(player.currentFrame, 10);
+
+    player.SetDirection(kAll);
+    EXPECT_EQ(player.LastPosition(), 79);
+}
+
+TEST_F(PlaybackTest, AnEmptyRangeEndsWhereItStarts)
+{
+    ASSERT_EQ(loadGame(numberedGame(8, 10)), kOk);
+    player.rangeStart = 30;
+    player.rangeEnd = 30;
+    EXPECT_EQ(player.RangeLastFrame(), 30);
+    EXPECT_EQ(player.LastPosition(), 0);
+    player.currentFrame = 30;
+    player.Step(kStepLast);
+    EXPECT_EQ(player.currentFrame, 30);
 }
 
 TEST_F(PlaybackTest, StepsAreIgnoredWhileNothingIsLoaded)

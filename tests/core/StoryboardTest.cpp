@@ -389,5 +389,26 @@ TEST_F(StoryboardTest, NotesRefuseWhatTheyCannotStandFor)
     EXPECT_EQ(storyboardNotePath("/a.b/sheet"), "/a.b/sheet.kinetra.json");
 }
 
+// A side of a sheet, the cells along it, the grid: the cells' size.
+struct CellSizeCase {
+    int side;
+    int cells;
+    bool border;
+    int expected;
+};
+
+TEST(StoryboardCellSize, CellsDivideTheSideWithAndWithoutTheGrid)
+{
+    const CellSizeCase cases[] = {
+        {240, 10, false, 24}, {241, 10, false, 0},  // no grid: the side divides or not
+        {251, 10, true, 24},  {250, 10, true, 0},   // 10 cells of 24 and 11 grid lines
+        {9, 8, true, 0},      {17, 8, true, 1},     // the grid alone, or one pixel a cell
+        {100, 0, false, 0},   {5, 6, false, 0},     // no cells, more cells than pixels
+    };
+    for (const CellSizeCase& c : cases)
+        EXPECT_EQ(storyboardCellSize(c.side, c.cells, c.border), c.expected)
+            << c.side << " / " << c.cells << (c.border ? " with the grid" : "");
+}
+
 } // namespace
 } // namespace kinetra

@@ -116,6 +116,25 @@ TEST(ScreenTest, BackBufferIsFilledBlittedAndPresented)
     EXPECT_EQ(pixelAt(*screen.backBuffer, 0, 0), 0xFF336699u);
 }
 
+TEST(ScreenTest, InitializedAgainTheBackBufferTakesTheNewSizeOrStaysAsItWas)
+{
+    ScopedScreen scoped;
+    CScreen& screen = scoped.screen();
+    ASSERT_EQ(screen.Initialize(320, 200), kOk);
+    EXPECT_EQ(screen.width, 320);
+    EXPECT_EQ(screen.height, 200);
+    ASSERT_NE(screen.backBuffer, nullptr);
+    EXPECT_EQ(screen.backBuffer->Memory()->width, 320);
+    EXPECT_EQ(screen.backBuffer->Memory()->height, 200);
+
+    // A size no surface can have: the 320 × 200 buffer stays in use.
+    const CSurface* before = screen.backBuffer.get();
+    EXPECT_EQ(screen.Initialize(0, 200), kFail);
+    EXPECT_EQ(screen.backBuffer.get(), before);
+    EXPECT_EQ(screen.width, 320);
+    EXPECT_EQ(screen.height, 200);
+}
+
 TEST(ScreenTest, WithoutInitializeThereIsNothingToDrawOn)
 {
     CScreen screen;

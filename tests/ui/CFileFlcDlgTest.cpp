@@ -59,7 +59,9 @@ private slots:
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Open FLC file"));
         QCOMPARE(dialog.nameFilters(), (QStringList{QStringLiteral("FLIC animations (*.flc *.fli)"),
                                                     QStringLiteral("Vorenth FLC files (*.flc)"),
-                                                    QStringLiteral("FLI files (*.fli)")}));
+                                                    QStringLiteral("FLI files (*.fli)"),
+                                                    QStringLiteral("FLIC cels (*.cel)"),
+                                                    QStringLiteral("All files (*)")}));
         QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
         QVERIFY(dialog.IsPreviewOn());
         QVERIFY(dialog.findChild<QCheckBox*>()->isChecked());
@@ -73,6 +75,20 @@ private slots:
         QVERIFY(dialog.PreviewImage().IsLoaded());
         QCOMPARE(dialog.PreviewImage().GetImgFileInfo().format, std::uint32_t(PICTREL_FORMAT_FLC));
         QCOMPARE(dialog.OnFileNameOK(kUnit), 0);
+        QVERIFY(boxes.requests.isEmpty());
+    }
+
+    void flicCelIsPreviewedAndAcceptedByItsMagic()
+    {
+        QFile unit(kUnit);
+        QVERIFY(unit.open(QIODevice::ReadOnly));
+        const QString cel = writeFile(m_dir, QStringLiteral("UNIT.CEL"), unit.readAll());
+        kinetra::test::ModalRecorder boxes;
+        DrivenFlcDlg dialog;
+        dialog.OnFileNameChange(cel);
+        QVERIFY(dialog.PreviewImage().IsLoaded());
+        QCOMPARE(dialog.PreviewImage().GetImgFileInfo().format, std::uint32_t(PICTREL_FORMAT_FLC));
+        QCOMPARE(dialog.OnFileNameOK(cel), 0);
         QVERIFY(boxes.requests.isEmpty());
     }
 

@@ -1,3 +1,4 @@
+#include "flc/FlcEncoder.h"
 #include "imaging/CFlcPlayer.h"
 #include "imaging/CScreen.h"
 #include "qtsupport/QtTestMain.h"
@@ -9,9 +10,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -23,6 +27,22 @@ const QString kOptions = QStringLiteral("Options");
 QRgb defaultPixel()
 {
     return QApplication::palette().color(QPalette::Button).rgb();
+}
+
+// Entry i is the grey (i, i, i): a drawn pixel names its index.
+kinetra::Palette greyRamp()
+{
+    kinetra::Palette palette{};
+    for (int i = 0; i < 256; ++i)
+        palette[std::size_t(i)] = kinetra::PaletteEntry::fromRgb(std::uint8_t(i), std::uint8_t(i), std::uint8_t(i));
+    return palette;
+}
+
+bool writeFlc(const QString& path, const std::vector<std::uint8_t>& bytes)
+{
+    QFile file(path);
+    return !bytes.empty() && file.open(QIODevice::WriteOnly)
+        && file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) == qint64(bytes.size());
 }
 
 // A player on a clock the test moves by hand.
@@ -131,6 +151,85 @@ private slots:
         // The next game file takes the whole picture again.
         QCOMPARE(player.Load(kUnit), kinetra::kOk);
         QCOMPARE(player.size(), QSize(240, 240));
+    }
+
+    void plainFlcLargerThanTheCanvasIsShownWhole()
+    {
+        // An FLI of its day: 320 × 200, its last column a colour of its own.
+        QTemporaryDir dir;
+        kinetra::IndexImage image(320, 200);
+        std::fill(image.pixels.begin(), image.pixels.end(), std::uint8_t(10));
+        for (int y = 0; y < 200; ++y)
+            image.row(y)[319] = 20;
+        const QString path = dir.filePath(QStringLiteral("wide.fli"));
+        QVERIFY(writeFlc(path, kinetra::encoder::buildPlainFlc(greyRamp(), {image}, 50)));
+
+        CFlcPlayer player;
+        QVERIFY(player.Initialize());
+        QSignalSpy resized(&player, &CFlcPlayer::pictureResized);
+        QCOMPARE(player.Load(path), kinetra::kOk);
+        QCOMPARE(resized.count(), 1);
+        QCOMPARE(player.size(), QSize(320, 200));
+        QCOMPARE(kinetra::g_pScreen->width, 320);
+        QCOMPARE(kinetra::g_pScreen->height, 200);
+        const QImage& picture = player.PresentedImage();
+        QCOMPARE(picture.size(), QSize(320, 200));
+        for (int y = 0; y < 200; y += 19) {
+            QCOMPARE(picture.pixel(318, y), qRgb(10, 10, 10));
+            QCOMPARE(picture.pixel(319, y), qRgb(20, 20, 20));
+        }
+        // Painted whole, at its own size.
+        const QImage shown = player.grab().toImage();
+        QCOMPARE(shown.size(), QSize(320, 200));
+        QCOMPARE(shown.pixel(319, 100), qRgb(20, 20, 20));
+
+        QCOMPARE(player.Load(kUnit), kinetra::kOk);
+        QCOMPARE(player.size(), QSize(240, 240));
+        QCOMPARE(kinetra::g_pScreen->width, 240);
+    }
+
+    void plainFlcLargerThanTheScreenIsScaledDownNotCut()
+    {
+        // Wider and higher than any screen the test runs on: left and right
+        // bands and a bottom band of colours of their own.
+        const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+        const int width = std::max(3 * screen.width(), 2000);
+        const int height = std::max(3 * screen.height() / 2, 1000);
+        QTemporaryDir dir;
+        kinetra::IndexImage image(width, height);
+        std::fill(image.pixels.begin(), image.pixels.end(), std::uint8_t(10));
+        const int band = width / 10;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                if (x < band)
+                    image.row(y)[x] = 30;
+                else if (x >= width - band)
+                    image.row(y)[x] = 20;
+                else if (y >= height - band)
+                    image.row(y)[x] = 40;
+            }
+        const QString path = dir.filePath(QStringLiteral("huge.flc"));
+        QVERIFY(writeFlc(path, kinetra::encoder::buildPlainFlc(greyRamp(), {image}, 50)));
+
+        CFlcPlayer player;
+        QVERIFY(player.Initialize());
+        QCOMPARE(player.Load(path), kinetra::kOk);
+        // The whole picture composed; the widget fits the screen, in the
+        // picture's aspect.
+        QCOMPARE(player.PresentedImage().size(), QSize(width, height));
+        const QSize shown = player.size();
+        QVERIFY2(shown.width() <= screen.width() && shown.height() <= screen.height(),
+                 qPrintable(QStringLiteral("%1 x %2").arg(shown.width()).arg(shown.height())));
+        QVERIFY(shown.width() == screen.width() || shown.height() == screen.height());
+        QVERIFY(qAbs(double(shown.width()) / shown.height() - double(width) / height) < 0.01);
+
+        // Every side of the picture reaches the widget's edges.
+        const QImage painted = player.grab().toImage();
+        const int middleY = painted.height() / 3;
+        QCOMPARE(painted.pixel(1, middleY), qRgb(30, 30, 30));
+        QCOMPARE(painted.pixel(painted.width() - 2, middleY), qRgb(20, 20, 20));
+        QCOMPARE(painted.pixel(painted.width() / 2, painted.height() - 2), qRgb(40, 40, 40));
+        QCOMPARE(painted.pixel(painted.width() / 2, 1), qRgb(10, 10, 10));
     }
 
     void unreadableFileIsRefusedWithTheMessage()

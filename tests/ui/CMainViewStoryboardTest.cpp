@@ -2,6 +2,7 @@
 #include "app/CKinetraDoc.h"
 #include "app/CMainView.h"
 #include "imaging/CFlcPlayer.h"
+#include "imaging/PcxWriter.h"
 #include "imaging/StoryboardFile.h"
 #include "qtsupport/QtTestMain.h"
 #include "res/Resource.h"
@@ -12,8 +13,10 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -244,6 +247,83 @@ private slots:
         QCOMPARE(player().frames.size(), std::size_t(80));
         QCOMPARE(player().header.directions, 8);
         QVERIFY(player().filePalette == Decoded(file(QStringLiteral("unit.flc"))).animation.filePalette);
+    }
+
+    void aBorderedSheetWithoutItsNoteBuildsAsTheCommandLineDoes_data()
+    {
+        QTest::addColumn<bool>("placed");
+        // The offsets and original size of the file, or the frame centred
+        // on the game's picture by default.
+        QTest::newRow("offsets and original size given") << true;
+        QTest::newRow("frame centred") << false;
+    }
+
+    void aBorderedSheetWithoutItsNoteBuildsAsTheCommandLineDoes()
+    {
+        QFETCH(bool, placed);
+        // The sample's storyboard with a grid of index 7, as a PCX that
+        // carries no note.
+        const Decoded unit(kSamples + QStringLiteral("unit.flc"));
+        std::string problem;
+        const auto storyboard = kinetra::makeStoryboard(unit.animation, unit.animation.header, 7, problem);
+        QVERIFY2(storyboard, problem.c_str());
+        const QString sheet = file(QStringLiteral("grid.pcx"));
+        const std::vector<std::uint8_t> pcx = kinetra::encodePcx(storyboard->sheet, storyboard->palette);
+        QFile out(sheet);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QCOMPARE(out.write(reinterpret_cast<const char*>(pcx.data()), qint64(pcx.size())), qint64(pcx.size()));
+        out.close();
+
+        // Placed elsewhere than the file has it, and a full picture of
+        // another size, so that the answers are seen in the file.
+        const int left = 50;
+        const int top = 60;
+        const int originalWidth = 200;
+        const int originalHeight = 180;
+        const int speed = int(unit.animation.header.speed);
+        Answers answers;
+        answers.files = {sheet};
+        answers.fill = [&](QDialog& dialog) {
+            if (dialog.objectName() != QStringLiteral("CStoryboardLayoutDlg"))
+                return;
+            dialog.findChild<QComboBox*>(QStringLiteral("Directions"))->setCurrentIndex(0);
+            dialog.findChild<QCheckBox*>(QStringLiteral("Border"))->setChecked(true);
+            dialog.findChild<QSpinBox*>(QStringLiteral("BorderIndex"))->setValue(7);
+            setFramesPerDirection(dialog, 10);
+            dialog.findChild<QSpinBox*>(QStringLiteral("Speed"))->setValue(speed);
+            if (!placed)
+                return;
+            dialog.findChild<QSpinBox*>(QStringLiteral("LeftOffset"))->setValue(left);
+            dialog.findChild<QSpinBox*>(QStringLiteral("TopOffset"))->setValue(top);
+            dialog.findChild<QSpinBox*>(QStringLiteral("OriginalWidth"))->setValue(originalWidth);
+            dialog.findChild<QSpinBox*>(QStringLiteral("OriginalHeight"))->setValue(originalHeight);
+        };
+        frame().Action(ID_FILE_NEW_STORYBOARD)->trigger();
+        QCOMPARE(answers.titles, (QStringList{"New from Storyboard", "Storyboard Layout"}));
+        QVERIFY(answers.messages.isEmpty());
+        QVERIFY(doc().IsUnsaved());
+        QVERIFY(player().loaded);
+        QCOMPARE(int(player().header.leftOffset), placed ? left : 70);
+        QCOMPARE(int(player().header.originalWidth), placed ? originalWidth : 240);
+        QVERIFY(sameFrames(kinetra::animationFrames(player()), unit.frames()));
+
+        QStringList arguments{QStringLiteral("build"), sheet, QStringLiteral("--out"), file(QStringLiteral("cli.flc")),
+                              QStringLiteral("--border"), QStringLiteral("7"), QStringLiteral("--directions"),
+                              QStringLiteral("8"), QStringLiteral("--frames-per-direction"), QStringLiteral("10"),
+                              QStringLiteral("--speed"), QString::number(speed)};
+        if (placed)
+            arguments << QStringLiteral("--offset") << QStringLiteral("%1,%2").arg(left).arg(top)
+                      << QStringLiteral("--original") << QStringLiteral("%1,%2").arg(originalWidth).arg(originalHeight);
+        QProcess cli;
+        cli.start(QStringLiteral(KINETRA_CLI_BINARY), arguments);
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 0);
+        QFile window(QString::fromStdString(player().path));
+        QFile command(file(QStringLiteral("cli.flc")));
+        QVERIFY(window.open(QIODevice::ReadOnly) && command.open(QIODevice::ReadOnly));
+        const QByteArray built = window.readAll();
+        QVERIFY(!built.isEmpty());
+        QVERIFY(built == command.readAll());
     }
 
     void aSheetThatCannotBeBuiltSaysWhyAndKeepsTheDocument_data()

@@ -6,6 +6,7 @@
 #include "qtsupport/QtTestMain.h"
 #include "res/Resource.h"
 #include "flc/FlcEncoder.h"
+#include "imaging/PcxWriter.h"
 #include "ui/CMainFrame.h"
 #include "uikit/CButtonST.h"
 #include "uikit/CColourPopupXP.h"
@@ -18,6 +19,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSlider>
@@ -43,6 +46,13 @@ const int kFileControls[] = {
 };
 
 const int kCompass[] = {IDC_DIR_W, IDC_DIR_SW, IDC_DIR_SE, IDC_DIR_S, IDC_DIR_NW, IDC_DIR_NE, IDC_DIR_N, IDC_DIR_E};
+
+bool writeBytes(const QString& path, const kinetra::encoder::Bytes& bytes)
+{
+    QFile file(path);
+    return !bytes.empty() && file.open(QIODevice::WriteOnly)
+        && file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) == qint64(bytes.size());
+}
 
 // A game animation of 7 directions of 4 frames.
 bool writeSevenDirections(const QString& path)
@@ -153,6 +163,39 @@ private slots:
         QVERIFY(m_frame->MinTrackSize().width() >= view().sizeHint().width());
     }
 
+    void aPlainFileWiderThanTheCanvasWidensTheWindow()
+    {
+        QTemporaryDir folder;
+        const QString wide = folder.filePath(QStringLiteral("wide.fli"));
+        kinetra::IndexImage image(320, 200);
+        std::fill(image.pixels.begin(), image.pixels.end(), std::uint8_t(100));
+        QVERIFY(writeBytes(wide, kinetra::encoder::buildPlainFlc(kinetra::Palette{}, {image}, 50)));
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        open(kSample);
+        const QSize unitFrame = m_frame->size();
+
+        open(wide);
+        QWidget* picture = control(IDC_PLAYER);
+        QCOMPARE(picture->size(), QSize(320, 200));
+        QCOMPARE(player().PresentedImage().width(), 320);
+        // The window grows to hold the whole picture and, right of it, the
+        // controls.
+        QTRY_VERIFY(m_frame->width() > unitFrame.width());
+        const auto inFrame = [this](QWidget* widget) {
+            return m_frame->rect().contains(QRect(widget->mapTo(m_frame.get(), QPoint(0, 0)), widget->size()));
+        };
+        QTRY_VERIFY(inFrame(picture));
+        for (int id : kFileControls)
+            QVERIFY2(inFrame(control(id)), qPrintable(QString::number(id)));
+        QVERIFY(control(IDC_PLAY)->mapTo(&view(), QPoint(0, 0)).x() > picture->mapTo(&view(), QPoint(0, 0)).x() + 320);
+
+        // A game animation takes the window back to its size.
+        open(kSample);
+        QCOMPARE(picture->size(), QSize(240, 240));
+        QTRY_COMPARE(m_frame->size(), unitFrame);
+    }
+
     void buttonsShowTheirIconsAndTooltips()
     {
         for (int id : {IDC_PLAY, IDC_PAUSE, IDC_STOP, IDC_FIRST, IDC_BACK, IDC_PREVIOUS, IDC_NEXT, IDC_FORWARD,
@@ -199,7 +242,8 @@ private slots:
         QCOMPARE(slider(IDC_DELAY_SLIDER)->minimum(), 10);
         QCOMPARE(slider(IDC_DELAY_SLIDER)->maximum(), 500);
         QCOMPARE(slider(IDC_DELAY_SLIDER)->tickInterval(), 100);
-        QCOMPARE(text(IDC_LAST_FRAME), QStringLiteral("80"));
+        // Positions run from 0 to the last frame's, 79.
+        QCOMPARE(text(IDC_LAST_FRAME), QStringLiteral("79"));
         QCOMPARE(combo()->currentIndex(), 0);
         QCOMPARE(combo()->count(), 33);
     }
@@ -210,10 +254,11 @@ private slots:
         m_app->m_nPalType = 0;
         m_app->m_bGamePath = false;
         view().UpdateControls();
-        QVERIFY(!enabled(IDC_CIV_COLOR));
+        QVERIFY(enabled(IDC_CIV_COLOR));
         m_app->m_bGamePath = true;
         view().UpdateControls();
         QVERIFY(enabled(IDC_CIV_COLOR));
+        QVERIFY(combo()->toolTip().isEmpty());
         QTemporaryDir folder;
         m_app->m_nPalType = 2;
         m_app->m_strPalDir = folder.path() + QStringLiteral("/missing");
@@ -225,6 +270,45 @@ private slots:
         m_app->m_nPalType = 3;
         view().UpdateControls();
         QVERIFY(!enabled(IDC_CIV_COLOR));
+    }
+
+    void withoutTheGameTheColoursAreKinetrasOwnUntilItIsFound()
+    {
+        uWriteProfileInt(kOptions, QStringLiteral("Pal Type"), 0);
+        m_app->LoadSettings();
+        m_app->m_bGamePath = false;
+        open(kSample);
+        QCOMPARE(m_app->m_nPalType, 0);
+        QVERIFY(enabled(IDC_CIV_COLOR));
+        QCOMPARE(combo()->toolTip(), QStringLiteral("The game was not found: using Kinetra's own civilization palettes."));
+
+        // Colouring 5 of the built-in set, as --pal-type 1 gives it.
+        kinetra::test::ModalRecorder boxes;
+        chooseCivColor(5);
+        QVERIFY(boxes.requests.isEmpty());
+        QCOMPARE(view().m_nCivColor, 5);
+        QCOMPARE(player().displayPalette[6], kinetra::PaletteEntry::fromRgb(11, 120, 10));
+        QCOMPARE(uGetProfileInt(kOptions, QStringLiteral("Pal Type"), -1), 0);
+
+        // A game found later has its own colouring 5 used again.
+        QTemporaryDir game;
+        QVERIFY(QDir().mkpath(game.filePath(QStringLiteral("Art/Units/Palettes"))));
+        kinetra::Palette gameColours{};
+        gameColours[6] = kinetra::PaletteEntry::fromRgb(1, 2, 3);
+        const std::vector<std::uint8_t> pcx = kinetra::encodePcx(kinetra::IndexImage(1, 1), gameColours);
+        QFile file(game.filePath(QStringLiteral("Art/Units/Palettes/ntp04.pcx")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(reinterpret_cast<const char*>(pcx.data()), qint64(pcx.size())), qint64(pcx.size()));
+        file.close();
+        m_app->m_strGamePath = game.path();
+        m_app->m_bGamePath = true;
+        view().UpdateControls();
+        QVERIFY(combo()->toolTip().isEmpty());
+        chooseCivColor(0);
+        chooseCivColor(5);
+        QVERIFY(boxes.requests.isEmpty());
+        QCOMPARE(player().displayPalette[6], kinetra::PaletteEntry::fromRgb(1, 2, 3));
+        QCOMPARE(uGetProfileInt(kOptions, QStringLiteral("Pal Type"), -1), 0);
     }
 
     void plainFileLeavesOnlyAllAndNoColours()
@@ -328,7 +412,7 @@ private slots:
         QCOMPARE(player().rangeEnd, 20);
         QVERIFY(checked(IDC_DIR_S));
         QVERIFY(!checked(IDC_DIR_ALL));
-        QCOMPARE(text(IDC_LAST_FRAME), QStringLiteral("10"));
+        QCOMPARE(text(IDC_LAST_FRAME), QStringLiteral("9"));
 
         // The compass button does the same.
         qobject_cast<QAbstractButton*>(control(IDC_DIR_W))->click();
@@ -339,10 +423,13 @@ private slots:
 
         m_frame->Action(ID_FLC_STOP)->trigger();
         QCOMPARE(player().currentFrame, 10);
+        // Last is S's own last frame, and Next stays in S.
         m_frame->Action(ID_FLC_LAST)->trigger();
-        QCOMPARE(player().currentFrame, 20);
-        QCOMPARE(text(IDC_CUR_FRAME), QStringLiteral("10"));
-        QCOMPARE(slider(IDC_FRAME_SLIDER)->value(), 10);
+        QCOMPARE(player().currentFrame, 19);
+        QCOMPARE(text(IDC_CUR_FRAME), QStringLiteral("9"));
+        QCOMPARE(slider(IDC_FRAME_SLIDER)->value(), 9);
+        m_frame->Action(ID_FLC_NEXT)->trigger();
+        QCOMPARE(player().currentFrame, 19);
         m_frame->Action(ID_FLC_FIRST)->trigger();
         QCOMPARE(player().currentFrame, 10);
         m_frame->Action(ID_FLC_NEXT)->trigger();
@@ -373,8 +460,8 @@ private slots:
             view().OnTimer(CMainView::kWindingTimer);
             ++ticks;
         }
-        QCOMPARE(ticks, 10);
-        QCOMPARE(player().currentFrame, 20);
+        QCOMPARE(ticks, 9);
+        QCOMPARE(player().currentFrame, 19);
         QVERIFY(!view().m_bForwardWind && !view().m_bBackWind);
         QVERIFY(!m_frame->Action(ID_FLC_FORWARD)->isChecked());
         QVERIFY(!checked(IDC_FORWARD));
@@ -383,7 +470,7 @@ private slots:
         m_frame->Action(ID_FLC_FORWARD)->trigger();
         view().OnTimer(CMainView::kWindingTimer);
         QVERIFY(!view().m_bForwardWind);
-        QCOMPARE(player().currentFrame, 20);
+        QCOMPARE(player().currentFrame, 19);
 
         // Back winding runs down to the range start; switching it on
         // switches forward winding off.
@@ -395,7 +482,7 @@ private slots:
             view().OnTimer(CMainView::kWindingTimer);
             ++ticks;
         }
-        QCOMPARE(ticks, 10);
+        QCOMPARE(ticks, 9);
         QCOMPARE(player().currentFrame, 10);
         QVERIFY(!view().m_bBackWind && !view().m_bForwardWind);
 
@@ -412,7 +499,7 @@ private slots:
         m_frame->Action(ID_FLC_STOP)->trigger();
         m_frame->Action(ID_FLC_FORWARD)->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!view().m_bForwardWind, 5000);
-        QCOMPARE(player().currentFrame, 20);
+        QCOMPARE(player().currentFrame, 19);
     }
 
     void playAndStepsStopWinding()
@@ -441,7 +528,8 @@ private slots:
         m_frame->Action(ID_FLC_STOP)->trigger();
         QSlider* frames = slider(IDC_FRAME_SLIDER);
         QCOMPARE(frames->minimum(), 0);
-        QCOMPARE(frames->maximum(), 10);
+        // The slider's right end is S's last frame, not SE's first.
+        QCOMPARE(frames->maximum(), 9);
 
         // The thumb moves the frame while it is dragged.
         frames->setSliderDown(true);
