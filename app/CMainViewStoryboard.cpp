@@ -8,7 +8,7 @@
 #include "app/ImageReaders.h"
 #include "app/SettingNames.h"
 #include "imaging/CFlcPlayer.h"
-#include "imaging/StoryboardFile.h"
+#include "storyboard/StoryboardFile.h"
 #include "io/WholeFile.h"
 #include "palette/PaletteFiles.h"
 #include "res/Resource.h"

@@ -5,7 +5,7 @@
 
 #include "bench/BenchFiles.h"
 #include "imaging/CFlcPlayerCore.h"
-#include "imaging/SettingsStore.h"
+#include "io/SettingsStore.h"
 
 #include <benchmark/benchmark.h>
 

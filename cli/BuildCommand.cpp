@@ -1,7 +1,7 @@
 #include "cli/Command.h"
 #include "cli/StoryboardOptions.h"
 
-#include "imaging/StoryboardFile.h"
+#include "storyboard/StoryboardFile.h"
 #include "io/AtomicFile.h"
 #include "io/WriteFailure.h"
 

@@ -2,8 +2,8 @@
 #include "cli/PlayerOptions.h"
 
 #include "imaging/CFlcPlayerCore.h"
-#include "imaging/PngFile.h"
-#include "imaging/SettingsStore.h"
+#include "formats/PngFile.h"
+#include "io/SettingsStore.h"
 
 #include <algorithm>
 #include <array>

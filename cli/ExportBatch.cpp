@@ -1,7 +1,7 @@
 #include "cli/ExportBatch.h"
 
 #include "cli/ParallelFiles.h"
-#include "imaging/SettingsStore.h"
+#include "io/SettingsStore.h"
 #include "io/AtomicFile.h"
 #include "io/WriteFailure.h"
 

@@ -1,6 +1,6 @@
 #include "cli/FrameFiles.h"
 
-#include "imaging/PngFile.h"
+#include "formats/PngFile.h"
 
 #include <cstdint>
 #include <fstream>

@@ -1,7 +1,7 @@
 #include "cli/Command.h"
 #include "cli/ExportBatch.h"
 
-#include "imaging/GifWriter.h"
+#include "formats/GifWriter.h"
 
 #include <array>
 #include <string>

@@ -1,7 +1,7 @@
 #include "cli/CliAnimation.h"
 #include "cli/Command.h"
 
-#include "imaging/Storyboard.h"
+#include "storyboard/Storyboard.h"
 
 #include <nlohmann/json.hpp>
 

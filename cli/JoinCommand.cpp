@@ -2,7 +2,7 @@
 #include "cli/Command.h"
 #include "cli/StoryboardOptions.h"
 
-#include "imaging/StoryboardBuild.h"
+#include "storyboard/StoryboardBuild.h"
 #include "io/AtomicFile.h"
 #include "io/WholeFile.h"
 #include "io/WriteFailure.h"

@@ -6,7 +6,7 @@
 
 #include "cli/Arguments.h"
 #include "imaging/CFlcPlayerCore.h"
-#include "imaging/SettingsStore.h"
+#include "io/SettingsStore.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #include "cli/Command.h"
 #include "cli/ExportBatch.h"
 
-#include "imaging/PngFile.h"
+#include "formats/PngFile.h"
 
 #include <array>
 #include <string>

@@ -1,7 +1,7 @@
 #include "cli/CliAnimation.h"
 #include "cli/Command.h"
 
-#include "imaging/StoryboardBuild.h"
+#include "storyboard/StoryboardBuild.h"
 #include "io/AtomicFile.h"
 #include "io/WriteFailure.h"
 

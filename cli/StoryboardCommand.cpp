@@ -2,7 +2,7 @@
 #include "cli/Command.h"
 #include "cli/StoryboardOptions.h"
 
-#include "imaging/StoryboardFile.h"
+#include "storyboard/StoryboardFile.h"
 
 #include <array>
 #include <ostream>

@@ -4,7 +4,7 @@
 // true-colour storyboard is mapped onto.
 
 #include "cli/Arguments.h"
-#include "imaging/Storyboard.h"
+#include "storyboard/Storyboard.h"
 
 #include <array>
 #include <iosfwd>

@@ -1,8 +1,8 @@
 #include "cli/Command.h"
 #include "cli/PlayerOptions.h"
 
-#include "imaging/PngFile.h"
-#include "imaging/SettingsStore.h"
+#include "formats/PngFile.h"
+#include "io/SettingsStore.h"
 #include "imaging/Thumbnail.h"
 #include "io/AtomicFile.h"
 #include "io/WriteFailure.h"

@@ -5,6 +5,7 @@
 // composed by the player's own compose code with its background, blending,
 // civilization tint and palette, so an export shows what the picture shows.
 
+#include "formats/ExportPicture.h"
 #include "imaging/CFlcPlayerCore.h"
 
 #include <cstdint>
@@ -13,26 +14,10 @@
 
 namespace kinetra {
 
-// One exported picture: pixels 0xAARRGGBB, row by row, no padding (the
-// layout of QImage::Format_ARGB32 read as 32-bit words).
-struct ExportPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-    std::uint32_t delayMs = 0;
-};
-
 struct ExportOptions {
     // The background is left out: pixels the background shows through get
     // the alpha that the shadow and light blending gives them.
     bool transparent = false;
-};
-
-// The frames, and how they make rows: one row per direction for "all
-// directions" of a game animation, otherwise a single row.
-struct ExportAnimation {
-    std::vector<ExportPicture> frames;
-    int framesPerRow = 0;
 };
 
 enum class ExportResult { Ok, Cancelled, Failed };
@@ -57,12 +42,6 @@ ExportPicture ComposeWithoutBackground(PictureInputs inputs, PlatformSurface& sc
 // The union of the frames' bounding boxes of pixels that differ from fully
 // transparent (transparent export) or from the first frame's corner colour
 // (opaque export); the whole picture when nothing differs.
-struct ExportRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
 ExportRect UnionBoundingBox(const ExportAnimation& animation);
 
 // The cell of a sprite sheet: the union of the bounding boxes when cropping,

@@ -9,7 +9,7 @@
 #include "flc/CFlcAnimation.h"
 #include "imaging/CScreen.h"
 #include "imaging/PictureCompose.h"
-#include "imaging/SettingsStore.h"
+#include "io/SettingsStore.h"
 #include "palette/CivPalettes.h"
 
 #include <algorithm>

@@ -2,6 +2,7 @@
 
 #include "flc/Palette.h"
 #include "flc/Result.h"
+#include "formats/PcxFormat.h"
 #include "imaging/CSurface.h"
 
 #include <array>
@@ -17,13 +18,11 @@ namespace kinetra {
 // land backgrounds and the civilization colour files.
 class CPcxImage {
 public:
-    static constexpr std::size_t kHeaderSize = 128;
-    // The marker byte 0x0C and 256 triples red, green, blue at the file's end.
-    static constexpr std::size_t kPaletteBlockSize = 769;
-    static constexpr std::uint8_t kPaletteMarker = 0x0C;
-    // A byte with both top bits set counts a run of the byte behind it.
-    static constexpr std::uint8_t kRunFlags = 0xC0;
-    static constexpr std::uint8_t kRunLengthMask = 0x3F;
+    static constexpr std::size_t kHeaderSize = pcx::kHeaderSize;
+    static constexpr std::size_t kPaletteBlockSize = pcx::kPaletteBlockSize;
+    static constexpr std::uint8_t kPaletteMarker = pcx::kPaletteMarker;
+    static constexpr std::uint8_t kRunFlags = pcx::kRunFlags;
+    static constexpr std::uint8_t kRunLengthMask = pcx::kRunLengthMask;
     // A 40-byte bitmap header and 256 colour entries blue, green, red, 0.
     static constexpr std::size_t kBitmapHeaderSize = 40;
     static constexpr std::size_t kBitmapInfoSize = kBitmapHeaderSize + 256 * 4;

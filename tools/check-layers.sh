@@ -12,16 +12,18 @@ exec python3 - "$root" <<'EOF'
 import os, re, sys
 
 root = sys.argv[1]
-folders = ["io", "flc", "imaging", "palette", "uikit", "res", "app", "ui", "cli",
-           "installer", "tools", "bench", "tests"]
+folders = ["io", "flc", "palette", "formats", "imaging", "storyboard", "uikit", "res", "app", "ui",
+           "cli", "installer", "tools", "bench", "tests"]
 # The Qt widgets that live beside the core parts they show.
 widgets = {"imaging/CFlcPlayer", "palette/CColorTable", "palette/CPaletteDlg"}
-core = {"io", "flc", "core"}
+# The Qt-free core, lowest layer first: each may include itself and those
+# before it, except that palette/ and formats/ stand side by side.
+core = {"io", "flc", "palette", "formats", "imaging", "storyboard"}
 
 def layer(path):
     top = path.split("/")[0]
-    if top in ("imaging", "palette"):
-        return "widgets" if os.path.splitext(path)[0] in widgets else "core"
+    if top in ("imaging", "palette") and os.path.splitext(path)[0] in widgets:
+        return "widgets"
     if top == "tests":
         part = path.split("/")[1] if path.count("/") > 1 else ""
         return "tests/" + part
@@ -31,7 +33,10 @@ def layer(path):
 rules = {
     "io": ({"io"}, "io/ includes only io/"),
     "flc": ({"io", "flc"}, "flc/ includes only flc/ and io/"),
-    "core": (core, "the Qt-free core includes only core folders"),
+    "palette": ({"io", "flc", "palette"}, "palette/ includes only palette/, flc/ and io/"),
+    "formats": ({"io", "flc", "formats"}, "formats/ includes only formats/, flc/ and io/"),
+    "imaging": (core - {"storyboard"}, "imaging/ includes only the core below storyboard/"),
+    "storyboard": (core, "storyboard/ includes only the core"),
     "uikit": (core | {"uikit"}, "uikit/ includes only uikit/ and the core"),
     "res": ({"uikit", "res"}, "res/ includes only res/ and uikit/"),
     "widgets": (core | {"widgets", "uikit", "res"},

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/Storyboard.h"
+#include "storyboard/Storyboard.h"
 #include "uikit/CDialogX.h"
 
 class CButtonX;

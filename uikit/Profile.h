@@ -4,7 +4,7 @@
 // that is $XDG_CONFIG_HOME/Halvorek/Kinetra.conf, behind the core's
 // settings-store interface.
 
-#include "imaging/SettingsStore.h"
+#include "io/SettingsStore.h"
 
 #include <QString>
 

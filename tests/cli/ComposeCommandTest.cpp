@@ -4,7 +4,7 @@
 #include "flc/FlcEncoder.h"
 #include "imaging/CFlcPlayerCore.h"
 #include "imaging/CPcxImage.h"
-#include "imaging/SettingsStore.h"
+#include "io/SettingsStore.h"
 #include "palette/BuiltInResources.h"
 
 #include <QImage>

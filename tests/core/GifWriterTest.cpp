@@ -1,8 +1,8 @@
 #include "PlayerCoreFixture.h"
 
 #include "imaging/AnimationExport.h"
-#include "imaging/ColorQuantizer.h"
-#include "imaging/GifWriter.h"
+#include "formats/ColorQuantizer.h"
+#include "formats/GifWriter.h"
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>

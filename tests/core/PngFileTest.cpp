@@ -1,4 +1,4 @@
-#include "imaging/PngFile.h"
+#include "formats/PngFile.h"
 
 #include "TestSupport.h"
 

@@ -8,9 +8,9 @@
 #include "flc/CFlcAnimation.h"
 #include "flc/FlcEncoder.h"
 #include "imaging/CPcxImage.h"
-#include "imaging/PaletteMapping.h"
-#include "imaging/PcxWriter.h"
-#include "imaging/StoryboardBuild.h"
+#include "formats/PaletteMapping.h"
+#include "formats/PcxWriter.h"
+#include "storyboard/StoryboardBuild.h"
 #include "io/WholeFile.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "qtsupport/QtTestMain.h"
 #include "res/Resource.h"
 #include "flc/FlcEncoder.h"
-#include "imaging/PcxWriter.h"
+#include "formats/PcxWriter.h"
 #include "ui/CMainFrame.h"
 #include "uikit/CButtonST.h"
 #include "uikit/CColourPopupXP.h"

@@ -4,9 +4,10 @@
 // written, storyboard sheets (and whatever a paint program made of them)
 // read back.
 
+#include "flc/CFlcAnimation.h"
 #include "flc/IndexImage.h"
 #include "flc/Palette.h"
-#include "imaging/AnimationExport.h"
+#include "formats/ExportPicture.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "imaging/PcxWriter.h"
+#include "formats/PcxWriter.h"
 
-#include "imaging/CPcxImage.h"
+#include "formats/PcxFormat.h"
 
 namespace kinetra {
 
@@ -9,8 +9,8 @@ namespace {
 constexpr std::uint8_t kManufacturer = 10;
 constexpr std::uint8_t kVersion = 5;
 constexpr std::uint8_t kRunLengthEncoding = 1;
-constexpr std::uint8_t kRunFlags = CPcxImage::kRunFlags;
-constexpr int kMaxRun = CPcxImage::kRunLengthMask;
+constexpr std::uint8_t kRunFlags = pcx::kRunFlags;
+constexpr int kMaxRun = pcx::kRunLengthMask;
 constexpr int kMaxSide = 0xFFFF;
 constexpr std::uint16_t kDotsPerInch = 72;
 
@@ -64,7 +64,7 @@ std::vector<std::uint8_t> encodePcx(const IndexImage& image, const Palette& pale
     for (int y = 0; y < image.height; ++y)
         encodeLine(image.pixels.data() + std::size_t(y) * std::size_t(image.width), image.width, bytesPerLine, out);
 
-    out.push_back(CPcxImage::kPaletteMarker);
+    out.push_back(pcx::kPaletteMarker);
     for (const PaletteEntry& entry : palette) {
         out.push_back(entry.red);
         out.push_back(entry.green);

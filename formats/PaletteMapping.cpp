@@ -1,4 +1,4 @@
-#include "imaging/PaletteMapping.h"
+#include "formats/PaletteMapping.h"
 
 #include <limits>
 #include <unordered_map>

@@ -1,4 +1,4 @@
-#include "imaging/StoryboardNote.h"
+#include "storyboard/StoryboardNote.h"
 
 #include <nlohmann/json.hpp>
 

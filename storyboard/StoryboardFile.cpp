@@ -1,9 +1,9 @@
-#include "imaging/StoryboardFile.h"
+#include "storyboard/StoryboardFile.h"
 
 #include "flc/FlcFrame.h"
 #include "imaging/CPcxImage.h"
-#include "imaging/PcxWriter.h"
-#include "imaging/PngFile.h"
+#include "formats/PcxWriter.h"
+#include "formats/PngFile.h"
 #include "io/AtomicFile.h"
 #include "io/WholeFile.h"
 #include "io/WriteFailure.h"

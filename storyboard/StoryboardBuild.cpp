@@ -1,7 +1,7 @@
-#include "imaging/StoryboardBuild.h"
+#include "storyboard/StoryboardBuild.h"
 
 #include "flc/FlcEncoder.h"
-#include "imaging/PaletteMapping.h"
+#include "formats/PaletteMapping.h"
 
 #include <algorithm>
 

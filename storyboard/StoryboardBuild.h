@@ -6,8 +6,8 @@
 // StoryboardFile; everything else is here.
 
 #include "flc/CFlcAnimation.h"
-#include "imaging/Storyboard.h"
-#include "imaging/StoryboardNote.h"
+#include "storyboard/Storyboard.h"
+#include "storyboard/StoryboardNote.h"
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "imaging/ColorQuantizer.h"
+#include "formats/ColorQuantizer.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/AnimationExport.h"
+#include "formats/ExportPicture.h"
 
 #include <cstdint>
 #include <string>

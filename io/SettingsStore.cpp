@@ -1,4 +1,4 @@
-#include "imaging/SettingsStore.h"
+#include "io/SettingsStore.h"
 
 #include <charconv>
 

@@ -4,7 +4,7 @@
 // PCX through the program's own readers and writers, and the layout note in
 // a PNG text chunk and in the sidecar file beside either.
 
-#include "imaging/StoryboardBuild.h"
+#include "storyboard/StoryboardBuild.h"
 #include "io/WriteFailure.h"
 
 #include <optional>

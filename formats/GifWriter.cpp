@@ -1,6 +1,6 @@
-#include "imaging/GifWriter.h"
+#include "formats/GifWriter.h"
 
-#include "imaging/ColorQuantizer.h"
+#include "formats/ColorQuantizer.h"
 
 #include <gif_lib.h>
 

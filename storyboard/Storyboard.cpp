@@ -1,4 +1,4 @@
-#include "imaging/Storyboard.h"
+#include "storyboard/Storyboard.h"
 
 #include "flc/FlcEncoder.h"
 

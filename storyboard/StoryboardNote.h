@@ -5,7 +5,7 @@
 // file beside the picture, since paint programs may drop text chunks and a
 // PCX has no place for them.
 
-#include "imaging/Storyboard.h"
+#include "storyboard/Storyboard.h"
 
 #include <optional>
 #include <string>

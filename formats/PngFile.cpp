@@ -1,4 +1,4 @@
-#include "imaging/PngFile.h"
+#include "formats/PngFile.h"
 
 #include "io/AtomicFile.h"
 #include "io/WholeFile.h"
