@@ -129,7 +129,6 @@ void CMainView::exportAnimation(int kind)
     const bool transparent = choices.transparent->isChecked();
     const bool crop = choices.crop && choices.crop->isChecked();
     uWriteProfileString(kOptions, kExportDir, uGetPathName(path));
-    uWriteProfileInt(kOptions, kExportFormat, kind);
     uWriteProfileInt(kOptions, kExportTransparent, transparent ? 1 : 0);
     if (choices.crop)
         uWriteProfileInt(kOptions, kExportCrop, crop ? 1 : 0);

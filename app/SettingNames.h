@@ -27,11 +27,9 @@ inline const QString kLastOpened = QStringLiteral("Last Opend");
 inline const QString kPaletteFile = QStringLiteral("PalDir");
 inline const QString kPalFilterImp = QStringLiteral("PalFilterImp");
 inline const QString kPalFilterExp = QStringLiteral("PalFilterExp");
-// The animation export: the folder last written to, the kind last written
-// (1 animated GIF, 2 sprite sheet, 3 storyboard) and the choices of its
+// The animation export: the folder last written to and the choices of its
 // dialogs.
 inline const QString kExportDir = QStringLiteral("ExportDir");
-inline const QString kExportFormat = QStringLiteral("ExportFormat");
 inline const QString kExportTransparent = QStringLiteral("ExportTransparent");
 inline const QString kExportCrop = QStringLiteral("ExportCrop");
 // The storyboard's grid between the frames: on or off, and its palette index.
