@@ -1,6 +1,6 @@
 #include "ui/CViewPage.h"
 
-#include "app/SettingNames.h"
+#include "io/SettingNames.h"
 #include "res/Resource.h"
 #include "ui/CMenuLook.h"
 #include "uikit/CButtonX.h"
@@ -13,9 +13,6 @@
 using namespace kinetra::settings;
 
 namespace {
-
-const QString kShowToolBar = QStringLiteral("Show ToolBar");
-const QString kShowStatusBar = QStringLiteral("Show StatusBar");
 
 constexpr int kDefaultMenuStyle = 2;
 
