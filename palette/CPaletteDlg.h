@@ -49,7 +49,6 @@ public:
     CButtonX* SelectButton() const { return m_btnSelect; }
     CButtonX* OkButton() const { return m_btnOk; }
     CButtonX* CancelButton() const { return m_btnCancel; }
-    unsigned SelectedColor() const { return m_crSelected; }
     unsigned CurrentColor() const { return m_crCurrent; }
 
 protected:
