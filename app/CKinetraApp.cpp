@@ -3,7 +3,7 @@
 #include "app/CKinetraDoc.h"
 #include "app/CMainView.h"
 #include "app/FileAssociation.h"
-#include "app/SettingNames.h"
+#include "io/SettingNames.h"
 #include "palette/GamePath.h"
 #include "res/KinetraIcons.h"
 #include "res/Resource.h"

@@ -1,9 +1,9 @@
 #include "app/CKinetraDoc.h"
 
 #include "app/CKinetraApp.h"
-#include "app/SettingNames.h"
 #include "flc/FlcHeader.h"
 #include "io/AtomicFile.h"
+#include "io/SettingNames.h"
 #include "res/Resource.h"
 #include "ui/CFileFlcDlg.h"
 #include "ui/CMainFrame.h"

@@ -5,12 +5,12 @@
 #include "app/CKinetraDoc.h"
 #include "app/CMainView.h"
 #include "app/ErrorReason.h"
-#include "app/SettingNames.h"
 #include "imaging/AnimationExport.h"
 #include "imaging/CFlcPlayer.h"
 #include "formats/GifWriter.h"
 #include "formats/PngFile.h"
 #include "io/AtomicFile.h"
+#include "io/SettingNames.h"
 #include "res/Resource.h"
 #include "ui/CMainFrame.h"
 #include "uikit/CFileDialogX.h"
@@ -129,7 +129,6 @@ void CMainView::exportAnimation(int kind)
     const bool transparent = choices.transparent->isChecked();
     const bool crop = choices.crop && choices.crop->isChecked();
     uWriteProfileString(kOptions, kExportDir, uGetPathName(path));
-    uWriteProfileInt(kOptions, kExportFormat, kind);
     uWriteProfileInt(kOptions, kExportTransparent, transparent ? 1 : 0);
     if (choices.crop)
         uWriteProfileInt(kOptions, kExportCrop, crop ? 1 : 0);

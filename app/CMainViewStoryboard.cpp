@@ -6,12 +6,12 @@
 #include "app/CMainView.h"
 #include "app/ErrorReason.h"
 #include "app/ImageReaders.h"
-#include "app/SettingNames.h"
 #include "imaging/CFlcPlayer.h"
-#include "storyboard/StoryboardFile.h"
+#include "io/SettingNames.h"
 #include "io/WholeFile.h"
 #include "palette/PaletteFiles.h"
 #include "res/Resource.h"
+#include "storyboard/StoryboardFile.h"
 #include "ui/CMainFrame.h"
 #include "ui/CStoryboardLayoutDlg.h"
 #include "uikit/CFileDialogX.h"
@@ -38,8 +38,6 @@ using namespace kinetra::settings;
 
 namespace {
 
-// "ExportFormat" after the animated GIF (1) and the sprite sheet (2).
-constexpr int kExportStoryboard = 3;
 // Entry 0 shows against the transparent entry 255 that fills every cell
 // around the unit, so the grid can be seen in a paint program.
 constexpr int kDefaultBorderIndex = 0;
@@ -164,7 +162,6 @@ void CMainView::OnExportStoryboard()
     if (!kinetra::storyboardFormatOf(QFile::encodeName(path).toStdString()))
         path += u'.' + pictureExtension(dialog.GetFilterIndex());
     uWriteProfileString(kOptions, kExportDir, uGetPathName(path));
-    uWriteProfileInt(kOptions, kExportFormat, kExportStoryboard);
     uWriteProfileInt(kOptions, kStoryboardBorder, choice.border->isChecked() ? 1 : 0);
     uWriteProfileInt(kOptions, kStoryboardBorderIndex, choice.index->value());
 

@@ -1,5 +1,6 @@
 #include "cli/PlayerOptions.h"
 
+#include "io/SettingNames.h"
 #include "io/WriteFailure.h"
 #include "palette/CivPalettes.h"
 #include "palette/GamePath.h"
@@ -15,6 +16,10 @@
 namespace kinetra::cli {
 
 namespace {
+
+using settings::kAlphaBlend;
+using settings::kDirection;
+using settings::kOptions;
 
 // The window's button-face colour (#D4D0C8) as a colour reference
 // (0x00BBGGRR): the "default" background wherever there is no desktop.
@@ -163,9 +168,9 @@ std::optional<Background> parseBackground(const std::string& text)
 
 void seedPictureSettings(SettingsStore& settings, const PictureRequest& request)
 {
-    settings.WriteProfileInt("Options", "Direction", request.direction);
+    settings.WriteProfileInt(kOptions, kDirection, request.direction);
     if (!request.blend)
-        settings.WriteProfileInt("Options", "AlphaBlend", 0);
+        settings.WriteProfileInt(kOptions, kAlphaBlend, 0);
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include "flc/PlainFlcDefaults.h"
 #include "imaging/CPcxImage.h"
 #include "io/AtomicFile.h"
+#include "io/SettingNames.h"
 #include "palette/BuiltInResources.h"
 #include "palette/CivPalettes.h"
 #include "palette/PaletteFiles.h"
@@ -20,11 +21,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kOptions = "Options";
-const std::string kCustomColor = "Custom Color";
-const std::string kDirection = "Direction";
-const std::string kBgdType = "Bgd Type";
-const std::string kAlphaBlend = "AlphaBlend";
+using settings::kAlphaBlend;
+using settings::kBgdType;
+using settings::kCustomColor;
+using settings::kDirection;
+using settings::kOptions;
 
 // A window timer never fires faster than this, whatever it is asked for.
 constexpr std::uint32_t kMinimumTimerInterval = 10;

@@ -28,6 +28,8 @@ public:
     // picture of another size. On failure the buffers are as they were.
     HResult Initialize(int w, int h);
     // Fills the back buffer with a 0x00RRGGBB colour; without one does nothing.
+    // The player does not call it: it composes each picture, background
+    // included, in one pass through PictureCompose.
     HResult ClearBackBuffer(std::uint32_t color);
     // Hands the back buffer to the presenter.
     HResult Present();

@@ -42,12 +42,6 @@ void CSurface::Unlock()
         m_surface->locked = false;
 }
 
-void CSurface::SetColorKey(ColorKey key)
-{
-    if (m_surface)
-        m_surface->colorKey = key;
-}
-
 ColorKey CSurface::GetColorKey() const
 {
     return m_surface ? m_surface->colorKey : ColorKey{};

@@ -28,12 +28,13 @@ public:
     HResult Lock(std::uint8_t*& bits, int& pitch);
     void Unlock();
 
-    void SetColorKey(ColorKey key);
     ColorKey GetColorKey() const;
 
     // Fills the whole surface with a 0x00RRGGBB colour.
     HResult Fill(std::uint32_t rgb);
 
+    // The player calls neither blit: it composes each picture in one pass
+    // through PictureCompose.
     // Copies this surface onto `dest` with its top-left corner at (x, y),
     // leaving out pixels that match the colour key and anything outside
     // `dest`.

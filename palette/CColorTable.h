@@ -60,7 +60,6 @@ public:
     QRect CellRect(int index) const;
     // The cell under `pos`, or -1 off the grid.
     int CellAt(const QPoint& pos) const;
-    QRect GridRect() const { return m_rcGrid; }
     QRect ClientRect() const { return m_rcClient; }
 
     // The side of the square window for `style`.
@@ -91,7 +90,6 @@ private:
     void selectCell(int index);
     // Lets the user replace the chosen colour; reports CTN_SELECT when done.
     void editChosenColor();
-    void moveFocus(int key);
     void drawCell(QPainter& painter, int index) const;
 
     std::array<unsigned, kCellCount> m_crCells{};

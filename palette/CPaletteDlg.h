@@ -1,6 +1,7 @@
 #pragma once
 
 #include "flc/Palette.h"
+#include "io/SettingNames.h"
 #include "uikit/CDialogX.h"
 #include "uikit/CFramePosition.h"
 
@@ -38,7 +39,7 @@ public:
     // Without a palette the dialog ends as soon as it is shown, with IDCANCEL.
     explicit CPaletteDlg(kinetra::Palette* palette, QWidget* parent = nullptr);
 
-    QString RegKey() const override { return QStringLiteral("Dlg Palette"); }
+    QString RegKey() const override { return kinetra::settings::kDlgPalette; }
 
     // Null before the dialog is first shown.
     CColorTable* ColorTable() const { return m_pColorTable; }
@@ -48,7 +49,6 @@ public:
     CButtonX* SelectButton() const { return m_btnSelect; }
     CButtonX* OkButton() const { return m_btnOk; }
     CButtonX* CancelButton() const { return m_btnCancel; }
-    unsigned SelectedColor() const { return m_crSelected; }
     unsigned CurrentColor() const { return m_crCurrent; }
 
 protected:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/SettingNames.h"
 #include "uikit/CDialogX.h"
 #include "uikit/CFramePosition.h"
 
@@ -26,7 +27,7 @@ public:
     explicit CAboutDlg(QWidget* parent = nullptr);
     ~CAboutDlg() override;
 
-    QString RegKey() const override { return QStringLiteral("Dlg About"); }
+    QString RegKey() const override { return kinetra::settings::kDlgAbout; }
 
     // The title's pulse goes on from where the last About box left it.
     static int TitleIntensity() { return s_nTitleIntensity; }

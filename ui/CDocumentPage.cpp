@@ -1,7 +1,7 @@
 #include "ui/CDocumentPage.h"
 
 #include "app/CKinetraApp.h"
-#include "app/SettingNames.h"
+#include "io/SettingNames.h"
 #include "res/Resource.h"
 #include "uikit/Profile.h"
 #include "uikit/StringTable.h"

@@ -1,7 +1,7 @@
 #include "ui/CFileFlcDlg.h"
 
 #include "app/ImageReaders.h"
-
+#include "io/SettingNames.h"
 #include "res/Resource.h"
 #include "uikit/Modal.h"
 #include "uikit/Profile.h"
@@ -13,10 +13,10 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-namespace {
+using kinetra::settings::kDlgFlc;
+using kinetra::settings::kPreview;
 
-const QString kSection = QStringLiteral("Dlg Flc");
-const QString kPreview = QStringLiteral("Preview");
+namespace {
 
 // Inside the sunken frame the picture keeps this distance from it.
 constexpr int kPreviewInset = 3;
@@ -64,7 +64,7 @@ private:
 CFileFlcDlg::CFileFlcDlg(QWidget* parent)
     : CFileDialogX(true, QString(), QString(), OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST, uLoadString(IDS_FLIC_OPEN_FILTER),
                    parent),
-      m_bPreview(uGetProfileInt(kSection, kPreview, 1) != 0)
+      m_bPreview(uGetProfileInt(kDlgFlc, kPreview, 1) != 0)
 {
     RegisterKinetraImageReaders();
     setObjectName(QStringLiteral("CFileFlcDlg"));
@@ -152,7 +152,7 @@ int CFileFlcDlg::OnFileNameOK(const QString& path)
 
 void CFileFlcDlg::done(int result)
 {
-    uWriteProfileInt(kSection, kPreview, m_bPreview ? 1 : 0);
+    uWriteProfileInt(kDlgFlc, kPreview, m_bPreview ? 1 : 0);
     m_image.CloseFile();
     m_strLoadedPath.clear();
     CFileDialogX::done(result);

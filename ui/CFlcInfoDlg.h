@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/SettingNames.h"
 #include "uikit/CDialogX.h"
 #include "uikit/CFramePosition.h"
 #include "uikit/CListCtrlX.h"
@@ -15,7 +16,7 @@ class CFlcInfoList : public CListCtrlX {
 public:
     using CListCtrlX::CListCtrlX;
 
-    QString SettingsKey() const override { return QStringLiteral("Dlg FlcInfo"); }
+    QString SettingsKey() const override { return kinetra::settings::kDlgFlcInfo; }
     bool IsCellEditable(int row, int column) const override
     {
         (void)row;

@@ -3,8 +3,8 @@
 #include "app/CKinetraApp.h"
 #include "app/CKinetraDoc.h"
 #include "app/CMainView.h"
-#include "app/SettingNames.h"
 #include "imaging/CFlcPlayer.h"
+#include "io/SettingNames.h"
 #include "res/KinetraIcons.h"
 #include "res/Resource.h"
 #include "ui/CAboutDlg.h"
@@ -33,15 +33,9 @@
 
 #include <algorithm>
 
+using namespace kinetra::settings;
+
 namespace {
-
-using kinetra::settings::kOptions;
-
-const QString kShowToolBar = QStringLiteral("Show ToolBar");
-const QString kShowStatusBar = QStringLiteral("Show StatusBar");
-const QString kAlwaysOnTop = QStringLiteral("Always on top");
-const QString kBarStateSection = QStringLiteral("CtrlBars\\CtrlBar");
-const QString kBarStateEntry = QStringLiteral("State");
 
 // The saved toolbar finds its place again by this name.
 const QString kToolBarName = QStringLiteral("ToolBar");
@@ -176,7 +170,7 @@ bool CMainFrame::LoadFrame()
     // A saved state that names bars we no longer have is applied to the
     // bars we do have; Qt passes over the others.
     const QByteArray state =
-        QByteArray::fromBase64(uGetProfileString(kBarStateSection, kBarStateEntry).toLatin1());
+        QByteArray::fromBase64(uGetProfileString(kBarState, kBarStateEntry).toLatin1());
     if (!state.isEmpty())
         restoreState(state);
     ApplyFrameSettings();
@@ -520,7 +514,7 @@ void CMainFrame::SaveFrameSettings()
     uWriteProfileInt(kOptions, kShowToolBar, m_wndToolBar && m_wndToolBar->isVisibleTo(this) ? 1 : 0);
     uWriteProfileInt(kOptions, kShowStatusBar, statusBar()->isVisibleTo(this) ? 1 : 0);
     SavePosition(this);
-    uWriteProfileString(kBarStateSection, kBarStateEntry, QString::fromLatin1(saveState().toBase64()));
+    uWriteProfileString(kBarState, kBarStateEntry, QString::fromLatin1(saveState().toBase64()));
     uWriteProfileInt(kOptions, kAlwaysOnTop, m_bTopMost ? 1 : 0);
 }
 
@@ -601,12 +595,11 @@ int CMainFrame::OnShellOpenFile(unsigned wParam, const QString& handedPath)
 {
     if (wParam != WM_SHELL_OPEN_FILE)
         return 1;
-    const QString path =
-        handedPath.isEmpty() ? uGetProfileString(kOptions, kinetra::settings::kShell) : handedPath;
+    const QString path = handedPath.isEmpty() ? uGetProfileString(kOptions, kShell) : handedPath;
     if (!path.isEmpty() && uIsFileExist(path)) {
         if (CKinetraApp* app = theApp())
             app->OpenDocumentFile(path);
-        uWriteProfileString(kOptions, kinetra::settings::kLastOpened, path);
+        uWriteProfileString(kOptions, kLastOpened, path);
     }
     return 1;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/SettingNames.h"
 #include "uikit/CFramePosition.h"
 
 #include <QColor>
@@ -26,7 +27,7 @@ public:
     explicit CMainFrame(CKinetraDoc* document, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    QString RegKey() const override { return QStringLiteral("MainFrame"); }
+    QString RegKey() const override { return kinetra::settings::kMainFrame; }
 
     // Builds menus, bars and the view and restores the saved layout; false
     // when any part cannot be made.

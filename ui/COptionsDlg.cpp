@@ -1,6 +1,7 @@
 #include "ui/COptionsDlg.h"
 
 #include "app/CKinetraApp.h"
+#include "io/SettingNames.h"
 #include "res/DialogIcons.h"
 #include "res/KinetraIcons.h"
 #include "res/Resource.h"
@@ -18,9 +19,9 @@
 
 #include <algorithm>
 
-namespace {
+using kinetra::settings::kCurTab;
 
-const QString kCurTab = QStringLiteral("CurTab");
+namespace {
 
 // The program's main window: the application's frame, or, where a frame
 // was made without the start-up sequence, the one among the windows.

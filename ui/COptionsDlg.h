@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/SettingNames.h"
 #include "uikit/CDialogX.h"
 #include "uikit/CFramePosition.h"
 
@@ -32,7 +33,7 @@ public:
     explicit COptionsDlg(QWidget* parent = nullptr);
     ~COptionsDlg() override;
 
-    QString RegKey() const override { return QStringLiteral("Dlg Options"); }
+    QString RegKey() const override { return kinetra::settings::kDlgOptions; }
 
     void OnApply();
     // Asks first; only Yes puts the defaults in and applies them.

@@ -1,6 +1,6 @@
 #include "ui/CPalettesPage.h"
 
-#include "app/SettingNames.h"
+#include "io/SettingNames.h"
 #include "res/DialogIcons.h"
 #include "res/KinetraIcons.h"
 #include "res/Resource.h"

@@ -1,10 +1,11 @@
 #include "ui/CViewPage.h"
 
-#include "app/SettingNames.h"
+#include "io/SettingNames.h"
 #include "res/Resource.h"
 #include "ui/CMenuLook.h"
 #include "uikit/CButtonX.h"
 #include "uikit/Profile.h"
+#include "uikit/StringTable.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -13,9 +14,6 @@
 using namespace kinetra::settings;
 
 namespace {
-
-const QString kShowToolBar = QStringLiteral("Show ToolBar");
-const QString kShowStatusBar = QStringLiteral("Show StatusBar");
 
 constexpr int kDefaultMenuStyle = 2;
 
@@ -44,6 +42,11 @@ CViewPage::CViewPage(QWidget* parent) : COptionsPage(parent)
     addGroup(IDC_BUTTONS_GROUP, IDS_VIEW_BUTTONS_GROUP, QRect(7, 118, 216, 40));
     m_checkEffects = addCheckBox(IDC_BUTTON_EFFECTS, IDS_VIEW_BUTTON_EFFECTS, QRect(14, 130, 204, 12));
     m_checkIcons = addCheckBox(IDC_BUTTON_ICONS, IDS_VIEW_BUTTON_ICONS, QRect(14, 143, 204, 12));
+
+    // Kept for the stored settings, but Qt's menus are drawn by the desktop's
+    // style, which knows no such switches.
+    for (QCheckBox* box : {m_checkSpecialBorder, m_checkSameBorder, m_checkDisabledSelection, m_checkGloom})
+        box->setToolTip(uLoadString(IDS_VIEW_NO_EFFECT_TIP));
 
     connect(m_styleGroup, &QButtonGroup::idToggled, this, [this] { updateDependentBoxes(); });
     connect(m_checkEffects, &QCheckBox::toggled, this, [this] { updateDependentBoxes(); });

@@ -22,12 +22,6 @@ void CHyperLink::SetUnderline(bool underline)
     updateLink();
 }
 
-void CHyperLink::SetLinkText(const QString& text)
-{
-    m_caption = text;
-    updateLink();
-}
-
 void CHyperLink::updateLink()
 {
     QString shown = m_caption;

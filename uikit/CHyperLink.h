@@ -14,9 +14,6 @@ public:
     void SetURL(const QString& url);
     QString GetURL() const { return m_url; }
     void SetUnderline(bool underline = true);
-    bool GetUnderline() const { return m_bUnderline; }
-    void SetLinkText(const QString& text);
-    QString GetLinkText() const { return m_caption; }
 
 private:
     void updateLink();

@@ -137,7 +137,7 @@ private slots:
 
     void init()
     {
-        for (const char* entry : {"ExportDir", "ExportFormat", "ExportTransparent", "ExportCrop", "Direction"})
+        for (const char* entry : {"ExportDir", "ExportTransparent", "ExportCrop", "Direction"})
             uDeleteProfileEntry(kOptions, QString::fromLatin1(entry));
         m_files = std::make_unique<QTemporaryDir>();
         m_app = std::make_unique<CKinetraApp>();
@@ -176,7 +176,6 @@ private slots:
         QCOMPARE(gif.firstDelay, int(player().header.speed + 5) / 10);
         QVERIFY(gif.loopsForever);
         QCOMPARE(uGetProfileString(kOptions, QStringLiteral("ExportDir")), m_files->path() + u'/');
-        QCOMPARE(uGetProfileInt(kOptions, QStringLiteral("ExportFormat"), 0), 1);
     }
 
     void windowAndCommandLineExportTheSameFrames()

@@ -12,6 +12,7 @@
 #include "uikit/CColourPopupXP.h"
 #include "uikit/CEditX.h"
 #include "uikit/Profile.h"
+#include "uikit/StringTable.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -203,6 +204,21 @@ private slots:
         open();
         QVERIFY(!view(CViewPage::IDC_GLOOM)->isChecked());
         QVERIFY(!view(CViewPage::IDC_SAME_BORDER)->isChecked());
+    }
+
+    // The desktop's style draws the menus: the switches it cannot follow
+    // say so, the style radios (which the colour pop-up follows) do not.
+    void menuSwitchesWithoutEffectSaySo()
+    {
+        open();
+        const QString noEffect = uLoadString(IDS_VIEW_NO_EFFECT_TIP);
+        QVERIFY(!noEffect.isEmpty());
+        for (int id : {CViewPage::IDC_SPECIAL_BORDER, CViewPage::IDC_SAME_BORDER, CViewPage::IDC_DISABLED_SELECTION,
+                       CViewPage::IDC_GLOOM})
+            QCOMPARE(view<QWidget>(id)->toolTip(), noEffect);
+        for (int id : {CViewPage::IDC_XP_STYLE, CViewPage::IDC_OLD_STYLE, CViewPage::IDC_BUTTON_EFFECTS,
+                       CViewPage::IDC_BUTTON_ICONS, CViewPage::IDC_SHOW_TOOLBAR})
+            QVERIFY(view<QWidget>(id)->toolTip().isEmpty());
     }
 
     void recentCountOutOfRangeIsStoredAndShownAsFour_data()
