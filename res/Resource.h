@@ -50,6 +50,11 @@ enum : unsigned {
     IDR_MAINFRAME = 128,          // the document-type string
     IDS_APP_TITLE = 57344,        // "Kinetra"; the kit's message boxes load it by number
     IDS_IDLE_MESSAGE = 57345,     // "Ready"
+    // The lock-key indicators and the rich-edit start-up failure: texts of
+    // the string table that this port's frame and about box never show.
+    IDS_INDICATOR_CAPS = 59137,
+    IDS_INDICATOR_NUM = 59138,
+    IDS_INDICATOR_SCRL = 59139,
     IDS_OPEN_FLC_TITLE = 61204,
     IDS_FLC_FILTER = 61205,
     IDS_FLC_NOT_LOADED = 61206,
@@ -68,6 +73,7 @@ enum : unsigned {
     IDS_MRU_ENTRY_FORMAT = 61220,
     IDS_TOOLBAR_TITLE = 61221,
     IDS_RECENT_FILES = 61222,
+    IDS_RICH_EDIT_INIT_FAILED = 61224,
     IDS_WRONG_FORMAT = 61245,
     IDS_DIRECTION_W = 61246,      // 61246..61254: "W", "SW", "SE", "S", "NW", "NE", "N", "E", "All"
     IDS_DEFAULT_DELAY_FORMAT = 61255,

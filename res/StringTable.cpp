@@ -8,6 +8,9 @@ void RegisterKinetraStrings()
         {IDR_MAINFRAME, "Kinetra\n\nEmpty\nVorenth FLC Files (*.flc)\n.flc\nKinetra.Document\nFLC Document"},
         {IDS_APP_TITLE, "Kinetra"},
         {IDS_IDLE_MESSAGE, "Ready"},
+        {IDS_INDICATOR_CAPS, "CAP"},
+        {IDS_INDICATOR_NUM, "NUM"},
+        {IDS_INDICATOR_SCRL, "SCRL"},
 
         // Commands: the status-bar prompt, a line feed, the tooltip.
         {ID_FILE_OPEN, "Open an existing FLC file\nOpen"},
@@ -68,6 +71,7 @@ void RegisterKinetraStrings()
         {IDS_MRU_ENTRY_FORMAT, "File%d"},
         {IDS_TOOLBAR_TITLE, "Tool Bar"},
         {IDS_RECENT_FILES, "Recent &Files"},
+        {IDS_RICH_EDIT_INIT_FAILED, "Cannot initialize the rich edit control for the application."},
         {IDS_WRONG_FORMAT, "'%s'\r\nThe file has a wrong or unsupported format."},
         {IDS_DIRECTION_W + 0, "W"},
         {IDS_DIRECTION_W + 1, "SW"},
