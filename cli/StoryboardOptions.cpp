@@ -57,6 +57,14 @@ std::optional<StoryboardFacts> readLayoutOptions(const ParsedArguments& args, st
         }
         facts.speed = std::uint32_t(*speed);
     }
+    if (args.has("--animation-time")) {
+        const auto time = parseInt(args.value("--animation-time"), 0, kMaxSpeed);
+        if (!time) {
+            problem = "--animation-time takes milliseconds from 0, not '" + args.value("--animation-time") + "'";
+            return std::nullopt;
+        }
+        facts.animationTime = std::uint32_t(*time);
+    }
     if (args.has("--offset")) {
         const auto offset = parsePair(args.value("--offset"));
         if (!offset) {
@@ -76,6 +84,12 @@ std::optional<StoryboardFacts> readLayoutOptions(const ParsedArguments& args, st
         facts.originalHeight = original->second;
     }
     return facts;
+}
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
 }
 
 bool readBorderOption(const ParsedArguments& args, std::optional<int>& border, std::string& problem)
