@@ -1,7 +1,8 @@
 #pragma once
 
-// The layout options that 'build' and 'join' share, and the palette a
-// true-colour storyboard is mapped onto.
+// The layout options that 'build' and 'join' share, the palette a
+// true-colour storyboard is mapped onto, and the check that they write over
+// none of their inputs.
 
 #include "cli/Arguments.h"
 #include "storyboard/Storyboard.h"

@@ -5,7 +5,6 @@
 #include "formats/PcxWriter.h"
 #include "formats/PngFile.h"
 #include "io/AtomicFile.h"
-#include "io/WholeFile.h"
 #include "io/WriteFailure.h"
 
 #include <algorithm>
