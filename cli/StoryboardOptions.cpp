@@ -89,7 +89,14 @@ std::optional<StoryboardFacts> readLayoutOptions(const ParsedArguments& args, st
 bool sameFile(const std::string& a, const std::string& b)
 {
     std::error_code error;
-    return std::filesystem::equivalent(a, b, error) && !error;
+    if (std::filesystem::equivalent(a, b, error) && !error)
+        return true;
+    // A note not made yet is still the sheet's: both names lead to one place.
+    const std::filesystem::path first = std::filesystem::weakly_canonical(a, error);
+    if (error)
+        return false;
+    const std::filesystem::path second = std::filesystem::weakly_canonical(b, error);
+    return !error && first == second;
 }
 
 bool readBorderOption(const ParsedArguments& args, std::optional<int>& border, std::string& problem)

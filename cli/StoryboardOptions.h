@@ -40,8 +40,9 @@ inline constexpr std::array kLayoutOptions{
 // value out of range.
 std::optional<StoryboardFacts> readLayoutOptions(const ParsedArguments& args, std::string& problem);
 
-// Whether two paths name one existing file, by another name or a link too:
-// what a command writes must not be one of its inputs.
+// Whether two paths name one file, by another name or a link too, or lead
+// to the same place where no file is yet: what a command writes must not be
+// one of its inputs.
 bool sameFile(const std::string& a, const std::string& b);
 
 // --border INDEX into `border` when given; false, with the reason in

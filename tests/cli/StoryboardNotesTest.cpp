@@ -195,6 +195,14 @@ TEST_F(CliStoryboardNotes, NoCommandWritesOverWhatItReads)
         EXPECT_EQ(last.err.find("kinetra-cli " + c.args[0] + ": " + c.refusal + "\n\n"), 0u) << last.err;
         EXPECT_EQ(fileBytes(c.input), before);
     }
+
+    // A sheet that has its note in the text chunk alone: the sidecar's
+    // place is still the note's, by any spelling of it.
+    fs::remove(sidecar);
+    const std::string spelt = (dir.path() / "split" / ".." / "unit.kinetra.json").string();
+    EXPECT_EQ(run({"build", sheet, "--out", spelt}).status, 2);
+    EXPECT_EQ(last.err.find("kinetra-cli build: --out must not be the storyboard's note\n"), 0u) << last.err;
+    EXPECT_FALSE(fs::exists(sidecar));
 }
 
 TEST_F(CliStoryboardNotes, AUnitTooLongForASheetStillSplitsAndJoins)
