@@ -27,7 +27,8 @@ void put(Json& json, const char* key, const std::optional<T>& value)
 }
 
 // A whole-number fact: its range is what the FLC header field it stands for
-// holds, and `store` puts a value in that range into the facts.
+// holds (the border: a palette index), and `store` puts a value in that
+// range into the facts.
 struct WholeFact {
     const char* key;
     std::int64_t low;
