@@ -5,7 +5,6 @@
 #include "io/AtomicFile.h"
 #include "io/WriteFailure.h"
 
-#include <filesystem>
 #include <ostream>
 
 namespace kinetra::cli {
@@ -20,12 +19,6 @@ constexpr std::array kBuildOptions = joinOptions(
     },
     kLayoutOptions);
 
-bool samePath(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error);
-}
-
 int runBuild(const CommandContext& context)
 {
     const ParsedArguments& args = context.args;
@@ -39,8 +32,12 @@ int runBuild(const CommandContext& context)
         return context.usageError(problem);
     const std::string& sheetPath = args.positional[0];
     const std::string out = args.value("--out");
-    if (samePath(sheetPath, out))
+    if (sameFile(sheetPath, out))
         return context.usageError("--out must not be the storyboard itself");
+    if (sameFile(storyboardNotePath(sheetPath), out))
+        return context.usageError("--out must not be the storyboard's note");
+    if (args.has("--palette") && sameFile(args.value("--palette"), out))
+        return context.usageError("--out must not be the palette's file");
 
     std::optional<Palette> palette;
     if (args.has("--palette")) {
@@ -54,6 +51,8 @@ int runBuild(const CommandContext& context)
     if (picture->indexed && picture->paletteSize < 256 && !palette)
         context.err << "warning: the picture's palette has " << picture->paletteSize << " colours; entries "
                     << picture->paletteSize << " to 255 are black\n";
+    if (picture->textNoteOverruled)
+        context.out << storyboardNotePath(sheetPath) << ": used instead of the PNG's text chunk, which differs\n";
     const auto build = buildFromStoryboard(*picture, *overrides, palette, problem);
     if (!build)
         return context.failure('\'' + sheetPath + "'\n" + problem);
@@ -77,17 +76,20 @@ constexpr Command kBuildCommand{
     .usage = "Usage: kinetra-cli build SHEET.png|SHEET.pcx --out UNIT.flc [--border INDEX]\n"
              "                           [--directions 8|1] [--frames-per-direction N]\n"
              "                           [--speed MS] [--offset LEFT,TOP] [--original W,H]\n"
-             "                           [--palette FILE]\n"
+             "                           [--animation-time MS] [--palette FILE]\n"
              "\n"
              "Builds a game FLC from a storyboard: a row per direction (SW, S, SE, E,\n"
              "NE, N, NW, W), the frames of a direction left to right. Each direction\n"
              "opens with a key frame and goes on with deltas, the palette travels in\n"
              "the first frame and a ring frame ends the file, as the game expects.\n"
              "\n"
-             "The layout comes from the note that 'kinetra-cli storyboard' wrote (the\n"
-             "PNG's text chunk or SHEET.kinetra.json); the options override it, and\n"
-             "give it for a sheet drawn from scratch. A sheet from a plain FLC builds\n"
-             "a plain FLC again unless --directions or --frames-per-direction is given.\n"
+             "The layout comes from the note that 'kinetra-cli storyboard' wrote:\n"
+             "SHEET.kinetra.json, else the PNG's text chunk (where the two differ, the\n"
+             "sidecar is used, and that is said). The options override it, and give\n"
+             "it for a sheet drawn from scratch. A sheet from a plain FLC builds a\n"
+             "plain FLC again unless --directions or --frames-per-direction is given.\n"
+             "A note with a fact of the wrong type or out of range is refused, naming\n"
+             "the fact.\n"
              "\n"
              "An 8-bit indexed sheet keeps its indices and its palette. A true-colour\n"
              "sheet (a render) is mapped onto the --palette: transparent pixels and\n"

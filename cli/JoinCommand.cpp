@@ -4,7 +4,6 @@
 
 #include "storyboard/StoryboardBuild.h"
 #include "io/AtomicFile.h"
-#include "io/WholeFile.h"
 #include "io/WriteFailure.h"
 
 #include <filesystem>
@@ -56,14 +55,17 @@ int runJoin(const CommandContext& context)
     const auto notePath = findNote(folder, problem);
     if (!notePath)
         return context.failure('\'' + folder.string() + "'\n" + problem);
-    std::vector<std::uint8_t> bytes;
-    if (!readWholeFile(notePath->string(), bytes))
-        return context.failure('\'' + notePath->string() + "'\nCannot read the file.");
-    auto note = readStoryboardNote(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), problem);
+    if (sameFile(notePath->string(), out))
+        return context.usageError("--out must not be the split's note");
+    const auto note = readStoryboardNoteFile(notePath->string(), problem);
     if (!note)
-        return context.failure('\'' + notePath->string() + "'\n" + problem);
+        return context.failure('\'' + folder.string() + "'\n" + problem);
     if (note->directionFiles.empty())
         return context.failure('\'' + notePath->string() + "'\nThe note is a storyboard's, not a split's: it names no direction files.");
+    for (const std::string& name : note->directionFiles) {
+        if (sameFile((folder / name).string(), out))
+            return context.usageError("--out must not be a direction file of the split");
+    }
 
     std::vector<std::unique_ptr<CliAnimation>> files;
     std::vector<const CFlcAnimation*> directions;
@@ -92,7 +94,7 @@ constexpr Command kJoinCommand{
     .name = "join",
     .summary = "join the direction files of a split back into one game FLC",
     .usage = "Usage: kinetra-cli join DIR --out UNIT.flc [--speed MS] [--offset LEFT,TOP]\n"
-             "                           [--original W,H]\n"
+             "                           [--original W,H] [--animation-time MS]\n"
              "\n"
              "Joins the plain FLC files that 'kinetra-cli split' wrote into DIR, in the\n"
              "order its note NAME.kinetra.json gives, into one game FLC with the note's\n"

@@ -50,15 +50,21 @@ int runSplit(const CommandContext& context)
     if (!split)
         return context.failure('\'' + file + "'\n" + problem);
 
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (!std::filesystem::is_directory(folder, error))
-        return context.failure('\'' + folder.string() + "'\nCannot create the folder.");
-
     const std::string stem = std::filesystem::path(file).stem().string();
     StoryboardNote note{split->layout.facts(), {}};
     for (std::size_t d = 0; d < split->directionFiles.size(); ++d)
         note.directionFiles.push_back(directionFileName(stem, int(d), split->layout.directions));
+    // A note is JSON text, which holds UTF-8 names only; one that cannot
+    // name the files as they are could never join them.
+    const std::string text = writeStoryboardNote(note);
+    std::string unreadable;
+    if (const auto named = readStoryboardNote(text, unreadable); !named || named->directionFiles != note.directionFiles)
+        return context.failure('\'' + file + "'\nThe file's name is not UTF-8 text, which the split's note cannot hold.");
+
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!std::filesystem::is_directory(folder, error))
+        return context.failure('\'' + folder.string() + "'\nCannot create the folder.");
     const std::filesystem::path notePath = folder / (stem + std::string(kStoryboardNoteSuffix));
     std::vector<std::filesystem::path> paths{notePath};
     for (const std::string& name : note.directionFiles)
@@ -74,7 +80,6 @@ int runSplit(const CommandContext& context)
             return context.failure(*refused);
         context.out << path.string() << '\n';
     }
-    const std::string text = writeStoryboardNote(note);
     const auto noteBytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     if (const auto refused = writeBytes(notePath, noteBytes))
         return context.failure(*refused);

@@ -57,6 +57,14 @@ std::optional<StoryboardFacts> readLayoutOptions(const ParsedArguments& args, st
         }
         facts.speed = std::uint32_t(*speed);
     }
+    if (args.has("--animation-time")) {
+        const auto time = parseInt(args.value("--animation-time"), 0, kMaxSpeed);
+        if (!time) {
+            problem = "--animation-time takes milliseconds from 0, not '" + args.value("--animation-time") + "'";
+            return std::nullopt;
+        }
+        facts.animationTime = std::uint32_t(*time);
+    }
     if (args.has("--offset")) {
         const auto offset = parsePair(args.value("--offset"));
         if (!offset) {
@@ -76,6 +84,19 @@ std::optional<StoryboardFacts> readLayoutOptions(const ParsedArguments& args, st
         facts.originalHeight = original->second;
     }
     return facts;
+}
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    if (std::filesystem::equivalent(a, b, error) && !error)
+        return true;
+    // A note not made yet is still the sheet's: both names lead to one place.
+    const std::filesystem::path first = std::filesystem::weakly_canonical(a, error);
+    if (error)
+        return false;
+    const std::filesystem::path second = std::filesystem::weakly_canonical(b, error);
+    return !error && first == second;
 }
 
 bool readBorderOption(const ParsedArguments& args, std::optional<int>& border, std::string& problem)

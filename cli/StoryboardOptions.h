@@ -1,7 +1,8 @@
 #pragma once
 
-// The layout options that 'build' and 'join' share, and the palette a
-// true-colour storyboard is mapped onto.
+// The layout options that 'build' and 'join' share, the palette a
+// true-colour storyboard is mapped onto, and the check that they write over
+// none of their inputs.
 
 #include "cli/Arguments.h"
 #include "storyboard/Storyboard.h"
@@ -19,6 +20,7 @@ inline constexpr std::array kLayoutOptions{
     OptionSpec{.name = "--speed", .takesValue = true},
     OptionSpec{.name = "--offset", .takesValue = true},
     OptionSpec{.name = "--original", .takesValue = true},
+    OptionSpec{.name = "--animation-time", .takesValue = true},
 };
 
 #define KINETRA_CLI_LAYOUT_HELP                                                                                        \
@@ -28,11 +30,20 @@ inline constexpr std::array kLayoutOptions{
     "  --speed MS        delay between frames in milliseconds\n"                                                       \
     "  --offset LEFT,TOP where the frame's top-left corner lies on the game's\n"                                      \
     "                    240 x 240 picture (default: the frame centred)\n"                                             \
-    "  --original W,H    the full picture's size (default 240,240)\n"
+    "  --original W,H    the full picture's size (default 240,240)\n"                                                  \
+    "  --animation-time MS\n"                                                                                          \
+    "                    the animation's duration in milliseconds (default:\n"                                         \
+    "                    the note's, or speed x frames per direction when the\n"                                       \
+    "                    note has none or --speed is given)\n"
 
 // The facts the options give. Nothing, with the reason in `problem`, for a
 // value out of range.
 std::optional<StoryboardFacts> readLayoutOptions(const ParsedArguments& args, std::string& problem);
+
+// Whether two paths name one file, by another name or a link too, or lead
+// to the same place where no file is yet: what a command writes must not be
+// one of its inputs.
+bool sameFile(const std::string& a, const std::string& b);
 
 // --border INDEX into `border` when given; false, with the reason in
 // `problem`, for a value that is no palette index.

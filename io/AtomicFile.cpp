@@ -131,10 +131,10 @@ bool closeChecked(int fd)
 
 // The last resort for a writable file in a folder that takes no new file:
 // the whole new content is put in the system's temporary folder first, so
-// nothing is lost should the write over the file fail, then written over it.
-bool overwriteInPlace(const std::string& filePath, std::span<const std::uint8_t> bytes, std::error_code& error)
+// nothing is lost should the write over the file fail.
+bool writeRescueCopy(std::span<const std::uint8_t> bytes, std::string& rescue, std::error_code& error)
 {
-    std::string rescue = std::filesystem::temp_directory_path(error).string();
+    rescue = std::filesystem::temp_directory_path(error).string();
     if (error)
         return false;
     rescue += "/kinetra-save-XXXXXX";
@@ -150,11 +150,14 @@ bool overwriteInPlace(const std::string& filePath, std::span<const std::uint8_t>
         error = systemError();
         kept = false;
     }
-    if (!kept) {
+    if (!kept)
         ::unlink(rescue.c_str());
-        return false;
-    }
+    return kept;
+}
 
+// Then the content is written over the file itself.
+bool overwriteInPlace(const std::string& filePath, std::span<const std::uint8_t> bytes, std::error_code& error)
+{
     int fd = -1;
     do {
         fd = ::open(filePath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
@@ -166,9 +169,6 @@ bool overwriteInPlace(const std::string& filePath, std::span<const std::uint8_t>
         error = systemError();
         done = false;
     }
-    // On failure the rescue copy stays: it is the only whole new content.
-    if (done)
-        ::unlink(rescue.c_str());
     return done;
 }
 
@@ -182,6 +182,26 @@ bool writeFileAtomically(const std::string& filePath, std::span<const std::uint8
 
 bool writeFileAtomically(const std::string& destination, std::span<const std::uint8_t> bytes, std::error_code& error)
 {
+    StagedFile staged;
+    return staged.stage(destination, bytes, error) && staged.commit(error);
+}
+
+StagedFile::~StagedFile()
+{
+    discard();
+}
+
+void StagedFile::discard()
+{
+    if (!m_stagedPath.empty())
+        ::unlink(m_stagedPath.c_str());
+    m_stagedPath.clear();
+    m_inPlaceBytes.clear();
+}
+
+bool StagedFile::stage(const std::string& destination, std::span<const std::uint8_t> bytes, std::error_code& error)
+{
+    discard();
     error.clear();
     std::string filePath = destination;
     if (!followLinks(filePath, error))
@@ -222,8 +242,15 @@ bool writeFileAtomically(const std::string& destination, std::span<const std::ui
     std::string temporaryPath;
     const int fd = createTemporary(target, replacing ? keptMode : 0666, temporaryPath);
     if (fd < 0) {
-        if (replacing && (errno == EACCES || errno == EPERM))
-            return overwriteInPlace(filePath, bytes, error);
+        if (replacing && (errno == EACCES || errno == EPERM)) {
+            m_inPlace = writeRescueCopy(bytes, temporaryPath, error);
+            if (m_inPlace) {
+                m_filePath = filePath;
+                m_stagedPath = temporaryPath;
+                m_inPlaceBytes.assign(bytes.begin(), bytes.end());
+            }
+            return m_inPlace;
+        }
         error = systemError();
         return false;
     }
@@ -245,12 +272,36 @@ bool writeFileAtomically(const std::string& destination, std::span<const std::ui
         error = systemError();
         done = false;
     }
-    if (done && ::rename(temporaryPath.c_str(), filePath.c_str()) == 0)
-        return true;
-    if (done)
+    if (!done) {
+        ::unlink(temporaryPath.c_str());
+        return false;
+    }
+    m_inPlace = false;
+    m_filePath = filePath;
+    m_stagedPath = temporaryPath;
+    return true;
+}
+
+bool StagedFile::commit(std::error_code& error)
+{
+    error.clear();
+    if (m_stagedPath.empty()) {
+        error = std::make_error_code(std::errc::invalid_argument);
+        return false;
+    }
+    if (m_inPlace) {
+        if (!overwriteInPlace(m_filePath, m_inPlaceBytes, error)) {
+            // The rescue copy stays: it is the only whole new content.
+            m_stagedPath.clear();
+            return false;
+        }
+    } else if (::rename(m_stagedPath.c_str(), m_filePath.c_str()) == 0) {
+        m_stagedPath.clear();
+    } else {
         error = systemError();
-    ::unlink(temporaryPath.c_str());
-    return false;
+    }
+    discard();
+    return !error;
 }
 
 } // namespace kinetra

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace kinetra {
 
@@ -25,5 +26,37 @@ namespace kinetra {
 // `error`.
 bool writeFileAtomically(const std::string& filePath, std::span<const std::uint8_t> bytes, std::error_code& error);
 bool writeFileAtomically(const std::string& filePath, std::span<const std::uint8_t> bytes);
+
+// writeFileAtomically in two steps, for files that must change together (a
+// picture and its note): `stage` does everything but the last step, so that
+// nearly every failure happens there, and `commit` puts the new content in
+// place in one step. Stage every file first, then commit them in turn; a
+// failure before the first commit leaves every file as it was. A staged
+// file dropped uncommitted is discarded, its destination untouched.
+class StagedFile {
+public:
+    StagedFile() = default;
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    // False, with the system's reason in `error`, when the file cannot be
+    // written; nothing is left behind then.
+    bool stage(const std::string& filePath, std::span<const std::uint8_t> bytes, std::error_code& error);
+    // False, with the reason, when the last step fails; the destination is
+    // then as it was, except in writeFileAtomically's last case.
+    bool commit(std::error_code& error);
+
+private:
+    void discard();
+
+    std::string m_filePath; // the destination, its links followed
+    // The new content beside the destination, renamed over it on commit; or,
+    // for a file in a folder that takes no new file, the rescue copy in the
+    // system's temporary folder, and the bytes to write over the file.
+    std::string m_stagedPath;
+    bool m_inPlace = false;
+    std::vector<std::uint8_t> m_inPlaceBytes;
+};
 
 } // namespace kinetra

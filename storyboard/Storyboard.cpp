@@ -26,6 +26,12 @@ std::string text(int value)
     return std::to_string(value);
 }
 
+std::string tooManyFrames(std::int64_t frames)
+{
+    return "The storyboard holds " + std::to_string(frames) + " frames; an FLC file holds at most "
+           + text(kMaxFlcFrames) + ".";
+}
+
 bool lineHolds(const IndexImage& sheet, int x, int y, int dx, int dy, int length, std::uint8_t index)
 {
     for (int i = 0; i < length; ++i) {
@@ -50,6 +56,9 @@ void StoryboardFacts::overrideWith(const StoryboardFacts& over)
     take(directions, over.directions);
     take(framesPerDirection, over.framesPerDirection);
     take(speed, over.speed);
+    // A new speed times the animation anew, unless its time is given too.
+    if (over.speed && !over.animationTime)
+        animationTime.reset();
     take(leftOffset, over.leftOffset);
     take(topOffset, over.topOffset);
     take(originalWidth, over.originalWidth);
@@ -110,12 +119,19 @@ std::optional<StoryboardLayout> storyboardLayoutOf(const FlcHeader& fileHeader, 
                   + " directions of " + text(layout.framesPerDirection) + " frames its header gives.";
         return std::nullopt;
     }
-    if (layout.frameWidth < 1 || layout.frameHeight < 1 || layout.sheetWidth() > kMaxSheetSide
-        || layout.sheetHeight() > kMaxSheetSide) {
-        problem = "The storyboard would be larger than 65535 pixels on a side.";
+    if (layout.frameWidth < 1 || layout.frameHeight < 1) {
+        problem = "The file's frames have no pixels.";
         return std::nullopt;
     }
     return layout;
+}
+
+bool storyboardSheetFits(const StoryboardLayout& layout, std::string& problem)
+{
+    if (layout.sheetWidth() <= kMaxSheetSide && layout.sheetHeight() <= kMaxSheetSide)
+        return true;
+    problem = "The storyboard would be larger than 65535 pixels on a side.";
+    return false;
 }
 
 IndexImage drawStoryboard(const std::vector<IndexImage>& frames, const StoryboardLayout& layout)
@@ -154,6 +170,12 @@ std::optional<StoryboardLayout> resolveStoryboardLayout(const StoryboardFacts& f
     }
     if (*facts.directions < 1 || *facts.framesPerDirection < 1) {
         problem = "Directions and frames per direction must be at least 1.";
+        return std::nullopt;
+    }
+    // Before any frame is cut: a grid of more cells than a file holds would
+    // cost memory for nothing.
+    if (const std::int64_t frames = std::int64_t(*facts.directions) * *facts.framesPerDirection; frames > kMaxFlcFrames) {
+        problem = tooManyFrames(frames);
         return std::nullopt;
     }
     if (facts.border && (*facts.border < 0 || *facts.border > 255)) {
@@ -240,8 +262,7 @@ std::vector<std::uint8_t> encodeStoryboardAnimation(const StoryboardLayout& layo
                                                     const std::vector<IndexImage>& frames, std::string& problem)
 {
     if (layout.frameCount() > kMaxFlcFrames) {
-        problem = "The storyboard holds " + text(layout.frameCount()) + " frames; an FLC file holds at most "
-                  + text(kMaxFlcFrames) + ".";
+        problem = tooManyFrames(layout.frameCount());
         return {};
     }
     if (frames.size() != std::size_t(layout.frameCount())) {

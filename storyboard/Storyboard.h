@@ -83,6 +83,11 @@ private:
 std::optional<StoryboardLayout> storyboardLayoutOf(const FlcHeader& fileHeader, std::size_t frameCount,
                                                    std::optional<int> border, std::string& problem);
 
+// Whether the layout's sheet can be written as a picture (65535 pixels a
+// side at most); false, with the reason in `problem`, if not. Only what
+// writes a sheet asks: a split writes none.
+bool storyboardSheetFits(const StoryboardLayout& layout, std::string& problem);
+
 // The sheet: every frame in its cell, the grid lines in the border index.
 // The frames are `layout.frameCount()` images of the layout's frame size.
 IndexImage drawStoryboard(const std::vector<IndexImage>& frames, const StoryboardLayout& layout);

@@ -22,7 +22,7 @@ std::optional<Storyboard> makeStoryboard(const CFlcAnimation& animation, const F
                                          std::optional<int> border, std::string& problem)
 {
     const auto layout = storyboardLayoutOf(fileHeader, animation.frames.size(), border, problem);
-    if (!layout)
+    if (!layout || !storyboardSheetFits(*layout, problem))
         return std::nullopt;
     Storyboard storyboard;
     storyboard.layout = *layout;

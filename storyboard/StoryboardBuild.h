@@ -44,6 +44,9 @@ struct StoryboardPicture {
     std::vector<std::uint32_t> argb;
     // The note found with it, if any.
     std::optional<StoryboardNote> note;
+    // The sidecar and the PNG's text chunk said different things, and the
+    // sidecar, which is what a user edits, was taken.
+    bool textNoteOverruled = false;
 };
 
 struct StoryboardBuild {

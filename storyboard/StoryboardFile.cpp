@@ -5,7 +5,6 @@
 #include "formats/PcxWriter.h"
 #include "formats/PngFile.h"
 #include "io/AtomicFile.h"
-#include "io/WholeFile.h"
 #include "io/WriteFailure.h"
 
 #include <algorithm>
@@ -44,20 +43,16 @@ bool encodePicture(StoryboardFormat format, const Storyboard& storyboard, const 
 // bits. An 8-bit grey PNG is an indexed sheet whose palette was exactly the
 // grey ramp (and was written as grey) only where a note says it is a sheet;
 // otherwise it is a grey picture.
-bool readPng(const std::string& path, StoryboardPicture& picture, std::string& problem)
+bool readPng(const std::string& path, StoryboardPicture& picture, std::string& textNote, std::string& problem)
 {
     auto png = readPngFile(path, problem);
     if (!png)
         return false;
-    if (const std::string* note = png->text(kStoryboardTextKey); note && !note->empty()) {
-        std::string noteProblem;
-        // A text chunk that a paint program mangled is no reason to refuse
-        // the sheet; the sidecar or the user's options may still do.
-        picture.note = readStoryboardNote(*note, noteProblem);
-    }
+    if (const std::string* note = png->text(kStoryboardTextKey))
+        textNote = *note;
     picture.width = png->width;
     picture.height = png->height;
-    const bool hasNote = picture.note.has_value() || fileExists(storyboardNotePath(path));
+    const bool hasNote = !textNote.empty() || fileExists(storyboardNotePath(path));
     if (png->kind == PngPicture::Kind::Indexed || (png->kind == PngPicture::Kind::Grey && hasNote)) {
         picture.indexed = true;
         picture.indices = std::move(png->indices);
@@ -91,6 +86,35 @@ bool readPcx(const std::string& path, StoryboardPicture& picture, std::string& p
     picture.indices.pixels = std::move(pcx.pixels);
     picture.palette = pcx.palette;
     picture.paletteSize = 256;
+    return true;
+}
+
+// The sheet's note: the sidecar, which is what a user edits, over the PNG's
+// text chunk (empty when there is none, as a paint program may leave it).
+// A note that is there is read whole, and a wrong one is refused by the
+// name of the file that holds it, but for a text chunk that the sidecar
+// overrules anyway.
+bool readNote(const std::string& path, const std::string& textNote, StoryboardPicture& picture, std::string& problem)
+{
+    const std::string sidecarPath = storyboardNotePath(path);
+    std::optional<StoryboardNote> sidecar;
+    if (fileExists(sidecarPath)) {
+        sidecar = readStoryboardNoteFile(sidecarPath, problem);
+        if (!sidecar)
+            return false;
+    }
+    std::optional<StoryboardNote> text;
+    if (!textNote.empty()) {
+        std::string textProblem;
+        text = readStoryboardNote(textNote, textProblem);
+        if (!text && !sidecar) {
+            problem = std::filesystem::path(path).filename().string() + " (text chunk): " + textProblem;
+            return false;
+        }
+    }
+    picture.note = sidecar ? sidecar : text;
+    picture.textNoteOverruled =
+        sidecar && !textNote.empty() && (!text || writeStoryboardNote(*text) != writeStoryboardNote(*sidecar));
     return true;
 }
 
@@ -133,18 +157,26 @@ bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, 
         return false;
     };
 
-    // The picture goes first: it is what was asked for, and a folder that
-    // takes no file refuses it under its own name rather than the note's.
-    const bool hadPicture = fileExists(path);
+    // Both files are made ready beside their places before either is
+    // replaced, so a failure there leaves an earlier picture and note as
+    // they were. The picture is readied first, so that a folder that takes
+    // no file is refused under its name, and put in place first: it is what
+    // was asked for.
+    StagedFile stagedPicture;
+    StagedFile stagedNote;
     std::error_code error;
-    if (!writeFileAtomically(path, picture, error))
+    if (!stagedPicture.stage(path, picture, error))
         return refuse(path, error);
-    if (!writeFileAtomically(notePath, std::span(reinterpret_cast<const std::uint8_t*>(note.data()), note.size()),
-                             error)) {
-        if (!hadPicture) {
-            std::error_code ignored;
-            std::filesystem::remove(path, ignored);
-        }
+    if (!stagedNote.stage(notePath, std::span(reinterpret_cast<const std::uint8_t*>(note.data()), note.size()), error))
+        return refuse(notePath, error);
+    if (!stagedPicture.commit(error))
+        return refuse(path, error);
+    if (!stagedNote.commit(error)) {
+        // Only the last rename failed, a folder changing under the writer.
+        // An earlier note would describe another sheet, and the sidecar
+        // wins over the text chunk: it goes, and a PNG keeps its own note.
+        std::error_code ignored;
+        std::filesystem::remove(notePath, ignored);
         return refuse(notePath, error);
     }
     return true;
@@ -158,26 +190,11 @@ std::optional<StoryboardPicture> readStoryboardFile(const std::string& path, std
         return std::nullopt;
     }
     StoryboardPicture picture;
-    const bool read = *format == StoryboardFormat::Png ? readPng(path, picture, problem) : readPcx(path, picture, problem);
-    if (!read)
+    std::string textNote;
+    const bool read = *format == StoryboardFormat::Png ? readPng(path, picture, textNote, problem)
+                                                       : readPcx(path, picture, problem);
+    if (!read || !readNote(path, textNote, picture, problem))
         return std::nullopt;
-
-    if (!picture.note) {
-        const std::string notePath = storyboardNotePath(path);
-        std::vector<std::uint8_t> bytes;
-        if (fileExists(notePath)) {
-            if (!readWholeFile(notePath, bytes)) {
-                problem = "Cannot read the file '" + notePath + "'.";
-                return std::nullopt;
-            }
-            std::string noteProblem;
-            picture.note = readStoryboardNote(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), noteProblem);
-            if (!picture.note) {
-                problem = "'" + notePath + "': " + noteProblem;
-                return std::nullopt;
-            }
-        }
-    }
     return picture;
 }
 

@@ -17,18 +17,23 @@ enum class StoryboardFormat { Png, Pcx };
 std::optional<StoryboardFormat> storyboardFormatOf(const std::string& path);
 
 // Writes the sheet as an 8-bit indexed picture with `palette` as its colours
-// and the note with it: PNG (text chunk and sidecar) or PCX (sidecar). The
-// picture is written whole or not at all, then the sidecar, an existing one
-// replaced. False, with the reason in `problem`, on failure; a new picture
-// whose sidecar failed is removed again. A file the system would not write
-// is in `refused` as well (`problem` is then its cannotWriteMessage), for a
-// window that words the sentence itself.
+// and the note with it: PNG (text chunk and sidecar) or PCX (sidecar). Both
+// are written whole beside their places first, then put in place, the
+// picture before the sidecar, existing ones replaced; a failure before that
+// leaves an earlier picture and sidecar as they were, and a sidecar that
+// cannot be put in place after its picture is removed rather than left to
+// describe another sheet. False, with the reason in `problem`, on failure. A
+// file the system would not write is in `refused` as well (`problem` is then
+// its cannotWriteMessage), for a window that words the sentence itself.
 bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, std::string& problem,
                          std::optional<WriteFailure>& refused);
 
-// Reads a storyboard picture and the note found with it: the PNG text chunk
-// first, else the sidecar. A sidecar that is there but cannot be read is a
-// failure. Nothing, with the reason in `problem`, on failure.
+// Reads a storyboard picture and the note found with it: the sidecar, else
+// the PNG text chunk; where both are there and differ, the sidecar is taken
+// and the picture says so. A note that is there but cannot be read, or has a
+// fact of the wrong type or out of range, is a failure whose reason starts
+// with the note's file ("unit.kinetra.json: ...", "unit.png (text chunk):
+// ..."). Nothing, with the reason in `problem`, on failure.
 std::optional<StoryboardPicture> readStoryboardFile(const std::string& path, std::string& problem);
 
 } // namespace kinetra

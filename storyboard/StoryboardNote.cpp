@@ -1,9 +1,14 @@
 #include "storyboard/StoryboardNote.h"
 
+#include "io/WholeFile.h"
+
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
+#include <vector>
 
 namespace kinetra {
 
@@ -21,26 +26,60 @@ void put(Json& json, const char* key, const std::optional<T>& value)
         json[key] = *value;
 }
 
-// Reads an integer fact in [low, high]; false with a reason for anything
-// else. An absent or null fact stays unknown.
-template <typename T>
-bool get(const Json& json, const char* key, std::int64_t low, std::int64_t high, std::optional<T>& into,
-         std::string& problem)
+// A whole-number fact: its range is what the FLC header field it stands for
+// holds (the border: a palette index), and `store` puts a value in that
+// range into the facts.
+struct WholeFact {
+    const char* key;
+    std::int64_t low;
+    std::int64_t high;
+    void (*store)(StoryboardFacts& facts, std::int64_t value);
+};
+
+constexpr std::int64_t kU16 = 0xFFFF;
+constexpr std::int64_t kU32 = std::numeric_limits<std::uint32_t>::max();
+
+// The grid's counts stop at the header's frame count, a signed 16-bit
+// number; their product is held to it where the layout is resolved.
+constexpr WholeFact kWholeFacts[] = {
+    {"directions", 1, kMaxFlcFrames, [](StoryboardFacts& f, std::int64_t v) { f.directions = int(v); }},
+    {"framesPerDirection", 1, kMaxFlcFrames, [](StoryboardFacts& f, std::int64_t v) { f.framesPerDirection = int(v); }},
+    {"speed", 0, kU32, [](StoryboardFacts& f, std::int64_t v) { f.speed = std::uint32_t(v); }},
+    {"leftOffset", 0, kU16, [](StoryboardFacts& f, std::int64_t v) { f.leftOffset = int(v); }},
+    {"topOffset", 0, kU16, [](StoryboardFacts& f, std::int64_t v) { f.topOffset = int(v); }},
+    {"originalWidth", 0, kU16, [](StoryboardFacts& f, std::int64_t v) { f.originalWidth = int(v); }},
+    {"originalHeight", 0, kU16, [](StoryboardFacts& f, std::int64_t v) { f.originalHeight = int(v); }},
+    {"animationTime", 0, kU32, [](StoryboardFacts& f, std::int64_t v) { f.animationTime = std::uint32_t(v); }},
+    {"border", 0, 255, [](StoryboardFacts& f, std::int64_t v) { f.border = int(v); }},
+};
+
+// The value of a whole-number fact in its range, or nothing. JSON gives
+// large numbers as unsigned and fractions as floating point; neither
+// conversion may wrap or round a wrong value into the range.
+std::optional<std::int64_t> wholeNumberIn(const Json& value, const WholeFact& fact)
 {
-    const auto found = json.find(key);
-    if (found == json.end() || found->is_null())
-        return true;
-    if (!found->is_number_integer()) {
-        problem = std::string("The storyboard note's \"") + key + "\" is not a whole number.";
-        return false;
+    std::int64_t number = 0;
+    if (value.is_number_unsigned()) {
+        const auto unsignedNumber = value.get<std::uint64_t>();
+        if (unsignedNumber > std::uint64_t(fact.high))
+            return std::nullopt;
+        number = std::int64_t(unsignedNumber);
+    } else if (value.is_number_integer()) {
+        number = value.get<std::int64_t>();
+    } else {
+        return std::nullopt;
     }
-    const auto value = found->get<std::int64_t>();
-    if (value < low || value > high) {
-        problem = std::string("The storyboard note's \"") + key + "\" is out of range.";
-        return false;
-    }
-    into = static_cast<T>(value);
-    return true;
+    if (number < fact.low || number > fact.high)
+        return std::nullopt;
+    return number;
+}
+
+// A name of a file in the note's own folder: a note must not send a join
+// anywhere else.
+bool isPlainFileName(const Json& name)
+{
+    const std::string* text = name.get_ptr<const std::string*>();
+    return text && !text->empty() && text->find('/') == std::string::npos && *text != "." && *text != "..";
 }
 
 } // namespace
@@ -63,48 +102,76 @@ std::string writeStoryboardNote(const StoryboardNote& note)
     json["border"] = facts.border ? Json(*facts.border) : Json(nullptr);
     if (!note.directionFiles.empty())
         json["directionFiles"] = note.directionFiles;
-    return json.dump(2) + '\n';
+    // A file name that is not UTF-8 cannot be JSON text as it stands; it is
+    // written with the replacement character rather than end the program.
+    return json.dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
 }
 
 std::optional<StoryboardNote> readStoryboardNote(std::string_view text, std::string& problem)
 {
+    // Only the checked accessors below touch the parsed value: a fact of the
+    // wrong type is a refusal, never an exception.
     const Json json = Json::parse(text.begin(), text.end(), nullptr, false);
-    if (json.is_discarded() || !json.is_object() || json.value("format", std::string()) != kFormatName) {
-        problem = "The storyboard note is not a Kinetra storyboard note.";
+    if (json.is_discarded() || !json.is_object()) {
+        problem = json.is_discarded() ? "the note is not JSON text." : "the note is not a JSON object.";
         return std::nullopt;
     }
-    StoryboardNote note;
-    StoryboardFacts& facts = note.facts;
-    constexpr std::int64_t kU16 = 0xFFFF;
-    constexpr std::int64_t kU32 = std::numeric_limits<std::uint32_t>::max();
-    if (!get(json, "directions", 1, kU16, facts.directions, problem)
-        || !get(json, "framesPerDirection", 1, kU16, facts.framesPerDirection, problem)
-        || !get(json, "speed", 0, kU32, facts.speed, problem)
-        || !get(json, "leftOffset", 0, kU16, facts.leftOffset, problem)
-        || !get(json, "topOffset", 0, kU16, facts.topOffset, problem)
-        || !get(json, "originalWidth", 0, kU16, facts.originalWidth, problem)
-        || !get(json, "originalHeight", 0, kU16, facts.originalHeight, problem)
-        || !get(json, "animationTime", 0, kU32, facts.animationTime, problem)
-        || !get(json, "border", 0, 255, facts.border, problem))
+    const auto format = json.find("format");
+    if (format == json.end() || !format->is_string() || format->get_ref<const std::string&>() != kFormatName) {
+        problem = "format must be \"" + std::string(kFormatName) + "\".";
         return std::nullopt;
-    if (const auto plain = json.find("plain"); plain != json.end() && plain->is_boolean())
-        facts.plain = plain->get<bool>();
-    if (const auto files = json.find("directionFiles"); files != json.end()) {
-        if (!files->is_array()) {
-            problem = "The storyboard note's \"directionFiles\" is not a list of names.";
+    }
+
+    if (const auto version = json.find("version");
+        version != json.end() && !(version->is_number_integer() && version->get<std::int64_t>() == kFormatVersion)) {
+        problem = "version must be " + std::to_string(kFormatVersion) + ".";
+        return std::nullopt;
+    }
+
+    StoryboardNote note;
+    // An absent or null fact is unknown, for the user to give.
+    for (const WholeFact& fact : kWholeFacts) {
+        const auto found = json.find(fact.key);
+        if (found == json.end() || found->is_null())
+            continue;
+        const auto value = wholeNumberIn(*found, fact);
+        if (!value) {
+            problem = std::string(fact.key) + " must be a whole number from " + std::to_string(fact.low) + " to "
+                      + std::to_string(fact.high) + ".";
             return std::nullopt;
         }
-        for (const Json& name : *files) {
-            // Names only: a note must not send the join outside its folder.
-            if (!name.is_string() || name.get<std::string>().empty()
-                || name.get<std::string>().find('/') != std::string::npos || name.get<std::string>() == ".."
-                || name.get<std::string>() == ".") {
-                problem = "The storyboard note's \"directionFiles\" holds a name that is not a file name.";
-                return std::nullopt;
-            }
-            note.directionFiles.push_back(name.get<std::string>());
-        }
+        fact.store(note.facts, *value);
     }
+    if (const auto plain = json.find("plain"); plain != json.end() && !plain->is_null()) {
+        if (!plain->is_boolean()) {
+            problem = "plain must be true or false.";
+            return std::nullopt;
+        }
+        note.facts.plain = plain->get<bool>();
+    }
+    if (const auto files = json.find("directionFiles"); files != json.end() && !files->is_null()) {
+        if (!files->is_array() || !std::all_of(files->begin(), files->end(), isPlainFileName)) {
+            problem = "directionFiles must be a list of names of files in the note's folder.";
+            return std::nullopt;
+        }
+        for (const Json& name : *files)
+            note.directionFiles.push_back(name.get<std::string>());
+    }
+    return note;
+}
+
+std::optional<StoryboardNote> readStoryboardNoteFile(const std::string& path, std::string& problem)
+{
+    const std::string name = std::filesystem::path(path).filename().string();
+    std::vector<std::uint8_t> bytes;
+    if (!readWholeFile(path, bytes)) {
+        problem = name + ": the file cannot be read.";
+        return std::nullopt;
+    }
+    std::string noteProblem;
+    auto note = readStoryboardNote(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), noteProblem);
+    if (!note)
+        problem = name + ": " + noteProblem;
     return note;
 }
 

@@ -27,10 +27,14 @@ struct StoryboardNote {
 };
 
 std::string writeStoryboardNote(const StoryboardNote& note);
-// Nothing, with the reason in `problem`, for text that is not such a note;
-// a fact of the wrong type or out of range is a reason too, and a fact that
-// is absent is simply unknown.
+// Nothing, with the reason in `problem`, for text that is not such a note
+// or has a fact of the wrong type or out of range; the reason names the fact
+// and what it must be ("framesPerDirection must be a whole number from 1 to
+// 32767."). A fact that is absent or null is simply unknown.
 std::optional<StoryboardNote> readStoryboardNote(std::string_view json, std::string& problem);
+// The note in a file; the reason starts with the file's name
+// ("unit.kinetra.json: ...").
+std::optional<StoryboardNote> readStoryboardNoteFile(const std::string& path, std::string& problem);
 
 // The sidecar of a picture: its path with the extension (from the last dot
 // of the file name) replaced by ".kinetra.json".

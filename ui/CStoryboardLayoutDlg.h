@@ -12,7 +12,9 @@ class QSpinBox;
 // all that `kinetra-cli build` can be told: the rows of directions, the
 // frames in each row, the delay between frames, the grid between the cells,
 // where the frame lies on the game's picture and the original size. The
-// offsets left "centred" place the frame in the middle of that picture.
+// offsets left "centred" place the frame in the middle of that picture; the
+// animation time is the delay times the frames in a row, as `build` makes
+// it when given no --animation-time.
 class CStoryboardLayoutDlg : public CDialogX {
     Q_OBJECT
 

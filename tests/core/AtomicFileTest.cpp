@@ -228,3 +228,60 @@ TEST(AtomicFile, PlacesThatCannotTakeAFileAreRefusedWithoutLeftovers)
 
     EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"plain", "taken.flc"}));
 }
+
+TEST(AtomicFile, AStagedFileIsInPlaceOnlyOnceCommitted)
+{
+    TempFolder folder;
+    const auto file = folder / "anim.flc";
+    const Bytes old = pattern(100, 1);
+    writeFile(file, old);
+
+    {
+        StagedFile staged;
+        std::error_code error;
+        ASSERT_TRUE(staged.stage(file.string(), pattern(60, 2), error)) << error.message();
+        EXPECT_EQ(readFile(file), old);
+        EXPECT_EQ(namesIn(folder).size(), 2u);
+    }
+    // Dropped uncommitted: nothing changed, nothing left.
+    EXPECT_EQ(readFile(file), old);
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"anim.flc"}));
+
+    StagedFile staged;
+    std::error_code error;
+    ASSERT_TRUE(staged.stage(file.string(), pattern(60, 2), error)) << error.message();
+    ASSERT_TRUE(staged.commit(error)) << error.message();
+    EXPECT_EQ(readFile(file), pattern(60, 2));
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"anim.flc"}));
+    // Committed once: there is nothing more to put in place.
+    EXPECT_FALSE(staged.commit(error));
+    EXPECT_EQ(readFile(file), pattern(60, 2));
+}
+
+TEST(AtomicFile, AStagedFileInAFolderThatTakesNoNewFileIsWrittenOnlyOnCommit)
+{
+    TempFolder folder;
+    const auto inner = folder / "shared";
+    std::filesystem::create_directory(inner);
+    const auto file = inner / "anim.flc";
+    const Bytes old = pattern(300, 1);
+    writeFile(file, old);
+    ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(inner.c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
+    const Bytes replacement = pattern(700, 2);
+    EXPECT_TRUE(asUnprivilegedUser([&] {
+        std::error_code error;
+        {
+            StagedFile dropped;
+            if (!dropped.stage(file.string(), replacement, error) || readFile(file) != old)
+                return false;
+        }
+        StagedFile staged;
+        return readFile(file) == old && staged.stage(file.string(), replacement, error) && readFile(file) == old
+            && staged.commit(error);
+    }));
+    ::chmod(inner.c_str(), 0755);
+    EXPECT_EQ(readFile(file), replacement);
+    EXPECT_EQ(namesIn(inner), (std::vector<std::string>{"anim.flc"}));
+}

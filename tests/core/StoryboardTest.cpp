@@ -201,15 +201,26 @@ TEST_F(StoryboardTest, PlainFilesPlayTheirFramesInTheSameOrder)
 
 TEST_F(StoryboardTest, SplitDirectionsJoinBackToTheSameFile)
 {
-    for (const int directions : {8, 1}) {
-        SCOPED_TRACE(directions);
-        const Bytes original = encoder::buildGameAnimation(gameUnit(15, 10, directions, 4, 11));
+    const struct {
+        int width;
+        int directions;
+        int perDirection;
+    } cases[] = {
+        {15, 8, 4},
+        {15, 1, 4},
+        // 656 frames of 100 pixels: a row 65600 pixels wide, more than a
+        // sheet can be, which a split never writes.
+        {100, 1, 656},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.perDirection);
+        const Bytes original = encoder::buildGameAnimation(gameUnit(c.width, 10, c.directions, c.perDirection, 11));
         CFlcAnimation source;
         ASSERT_EQ(source.LoadFromMemory(original, true), kOk);
         std::string problem;
         const auto split = splitDirections(source, source.header, problem);
         ASSERT_TRUE(split) << problem;
-        ASSERT_EQ(split->directionFiles.size(), std::size_t(directions));
+        ASSERT_EQ(split->directionFiles.size(), std::size_t(c.directions));
 
         std::vector<std::unique_ptr<CFlcAnimation>> files;
         std::vector<const CFlcAnimation*> loaded;
@@ -224,6 +235,20 @@ TEST_F(StoryboardTest, SplitDirectionsJoinBackToTheSameFile)
         ASSERT_TRUE(joined) << problem;
         EXPECT_EQ(*joined, original);
     }
+}
+
+TEST_F(StoryboardTest, ATallUnitSplitsThoughItsSheetWouldBeTooTall)
+{
+    // Rows of 8200 pixels: no sheet holds eight of them, but a split takes
+    // the file apart for a FLIC editor all the same.
+    CFlcAnimation source;
+    ASSERT_EQ(source.LoadFromMemory(encoder::buildGameAnimation(gameUnit(2, 8200, 8, 1, 13)), true), kOk);
+    std::string problem;
+    EXPECT_FALSE(makeStoryboard(source, source.header, std::nullopt, problem));
+    EXPECT_EQ(problem, "The storyboard would be larger than 65535 pixels on a side.");
+    const auto split = splitDirections(source, source.header, problem);
+    ASSERT_TRUE(split) << problem;
+    EXPECT_EQ(split->directionFiles.size(), 8u);
 }
 
 TEST_F(StoryboardTest, JoinRefusesDirectionsThatDisagree)

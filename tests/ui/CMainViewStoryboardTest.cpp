@@ -358,6 +358,58 @@ private slots:
         QVERIFY(player().loaded);
     }
 
+    void aBadNoteIsRefusedWithTheCommandLinesSentence_data()
+    {
+        QTest::addColumn<QString>("sidecar");
+        QTest::addColumn<QString>("textChunk");
+        QTest::addColumn<QString>("sentence");
+        QTest::newRow("a fact of the wrong type in the sidecar")
+            << R"({"format": 1})" << QString() << R"(walk.kinetra.json: format must be "kinetra-storyboard".)";
+        QTest::newRow("a fact out of range in the sidecar")
+            << R"({"format": "kinetra-storyboard", "framesPerDirection": 0})" << QString()
+            << "walk.kinetra.json: framesPerDirection must be a whole number from 1 to 32767.";
+        QTest::newRow("a fact of the wrong type in the text chunk")
+            << QString() << R"({"format": "kinetra-storyboard", "directions": "8"})"
+            << "walk.png (text chunk): directions must be a whole number from 1 to 32767.";
+    }
+
+    void aBadNoteIsRefusedWithTheCommandLinesSentence()
+    {
+        QFETCH(QString, sidecar);
+        QFETCH(QString, textChunk);
+        QFETCH(QString, sentence);
+        const QString sheet = writeSheet(QStringLiteral("walk.png"));
+        QVERIFY(!sheet.isEmpty());
+        const QString notePath = file(QStringLiteral("walk.kinetra.json"));
+        QFile::remove(notePath);
+        if (!sidecar.isEmpty()) {
+            QFile note(notePath);
+            QVERIFY(note.open(QIODevice::WriteOnly));
+            note.write(sidecar.toUtf8());
+        } else {
+            const QImage written(sheet);
+            QImage edited = written.copy();
+            edited.setText(QStringLiteral("Kinetra-Storyboard"), textChunk);
+            QVERIFY(edited.save(sheet));
+        }
+
+        Answers answers;
+        answers.files = {sheet};
+        frame().Action(ID_FILE_NEW_STORYBOARD)->trigger();
+        QCOMPARE(answers.titles, QStringList{QStringLiteral("New from Storyboard")});
+        QCOMPARE(answers.messages.size(), 1);
+        QCOMPARE(answers.messages[0].text, uFormatString(IDS_STORYBOARD_BUILD_FAILED, sheet, sentence));
+        QCOMPARE(answers.messages[0].type, unsigned(MB_OK | MB_ICONSTOP));
+        QCOMPARE(doc().GetPathName(), file(QStringLiteral("unit.flc")));
+
+        QProcess cli;
+        cli.start(QStringLiteral(KINETRA_CLI_BINARY),
+                  {QStringLiteral("build"), sheet, QStringLiteral("--out"), file(QStringLiteral("cli.flc"))});
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(cli.readAllStandardError()), u'\'' + sheet + QStringLiteral("'\n") + sentence + u'\n');
+    }
+
     void replacingTheUnsavedAnimationAsksFirst_data()
     {
         QTest::addColumn<int>("answer");
