@@ -51,12 +51,12 @@ int runBuild(const CommandContext& context)
     const auto picture = readStoryboardFile(sheetPath, problem);
     if (!picture)
         return context.failure('\'' + sheetPath + "'\n" + problem);
-    if (picture->indexed && picture->paletteSize < 256 && !palette)
-        context.err << "warning: the picture's palette has " << picture->paletteSize << " colours; entries "
-                    << picture->paletteSize << " to 255 are black\n";
     const auto build = buildFromStoryboard(*picture, *overrides, palette, problem);
     if (!build)
         return context.failure('\'' + sheetPath + "'\n" + problem);
+    if (!build->mappedByColour && picture->paletteSize < 256 && !palette)
+        context.err << "warning: the picture's palette has " << picture->paletteSize << " colours; entries "
+                    << picture->paletteSize << " to 255 are black\n";
     std::error_code written;
     if (!writeFileAtomically(out, build->file, written))
         return context.failure(cannotWriteMessage(out, written));
@@ -64,8 +64,7 @@ int runBuild(const CommandContext& context)
     const StoryboardLayout& layout = build->layout;
     context.out << out << ": " << layout.directions << " x " << layout.framesPerDirection << " frames of "
                 << layout.frameWidth << " x " << layout.frameHeight << ", " << build->file.size() << " bytes\n";
-    if (!picture->indexed)
-        context.out << build->approximated << " pixels took the nearest colour of the palette\n";
+    reportColourMapping(*build, context.out);
     return kExitOk;
 }
 

@@ -75,14 +75,15 @@ int runJoin(const CommandContext& context)
     }
     StoryboardFacts facts = note->facts;
     facts.overrideWith(*overrides);
-    const auto joined = joinDirections(directions, facts, problem);
+    const auto joined = joinDirections(directions, facts, note->palette, problem);
     if (!joined)
         return context.failure('\'' + folder.string() + "'\n" + problem);
     std::error_code written;
-    if (!writeFileAtomically(out, *joined, written))
+    if (!writeFileAtomically(out, joined->file, written))
         return context.failure(cannotWriteMessage(out, written));
     context.out << out << ": " << directions.size() << " x " << directions.front()->frames.size() << " frames, "
-                << joined->size() << " bytes\n";
+                << joined->file.size() << " bytes\n";
+    reportColourMapping(*joined, context.out);
     return kExitOk;
 }
 

@@ -56,7 +56,7 @@ int runSplit(const CommandContext& context)
         return context.failure('\'' + folder.string() + "'\nCannot create the folder.");
 
     const std::string stem = std::filesystem::path(file).stem().string();
-    StoryboardNote note{split->layout.facts(), {}};
+    StoryboardNote note{split->layout.facts(), {}, split->palette};
     for (std::size_t d = 0; d < split->directionFiles.size(); ++d)
         note.directionFiles.push_back(directionFileName(stem, int(d), split->layout.directions));
     const std::filesystem::path notePath = folder / (stem + std::string(kStoryboardNoteSuffix));

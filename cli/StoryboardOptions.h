@@ -1,10 +1,12 @@
 #pragma once
 
-// The layout options that 'build' and 'join' share, and the palette a
-// true-colour storyboard is mapped onto.
+// The layout options that 'build' and 'join' share, the palette a
+// true-colour storyboard is mapped onto, and what they report of pixels
+// mapped by colour.
 
 #include "cli/Arguments.h"
 #include "storyboard/Storyboard.h"
+#include "storyboard/StoryboardBuild.h"
 
 #include <array>
 #include <iosfwd>
@@ -41,5 +43,9 @@ bool readBorderOption(const ParsedArguments& args, std::optional<int>& border, s
 // The palette of a palette file (.act, .pal) or of an FLC file. False, with
 // the message on `err`, when it cannot be read.
 bool readPaletteOption(const std::string& path, Palette& palette, std::ostream& err);
+
+// When the pixels were mapped by colour, how many took a colour that was
+// not theirs, by class, on a line of `out`.
+void reportColourMapping(const StoryboardBuild& build, std::ostream& out);
 
 } // namespace kinetra::cli

@@ -16,8 +16,9 @@ namespace kinetra {
 enum class StoryboardFormat { Png, Pcx };
 std::optional<StoryboardFormat> storyboardFormatOf(const std::string& path);
 
-// Writes the sheet as an 8-bit indexed picture with `palette` as its colours
-// and the note with it: PNG (text chunk and sidecar) or PCX (sidecar). The
+// Writes the sheet as an 8-bit indexed picture whose palette is the
+// storyboard's made distinct (withDistinctColours), and the note, which
+// keeps the storyboard's own colours, with it: PNG (text chunk and sidecar) or PCX (sidecar). The
 // picture is written whole or not at all, then the sidecar, an existing one
 // replaced. False, with the reason in `problem`, on failure; a new picture
 // whose sidecar failed is removed again. A file the system would not write

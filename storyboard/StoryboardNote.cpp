@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <cstdint>
 #include <limits>
 
@@ -43,6 +44,63 @@ bool get(const Json& json, const char* key, std::int64_t low, std::int64_t high,
     return true;
 }
 
+// "#RRGGBB", upper-case hex.
+std::string colourText(const PaletteEntry& entry)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text = "#";
+    for (const std::uint8_t channel : {entry.red, entry.green, entry.blue}) {
+        text += kDigits[channel >> 4];
+        text += kDigits[channel & 0x0F];
+    }
+    return text;
+}
+
+std::optional<PaletteEntry> colourOf(const Json& value)
+{
+    if (!value.is_string())
+        return std::nullopt;
+    const std::string& text = value.get_ref<const std::string&>();
+    if (text.size() != 7 || text[0] != '#')
+        return std::nullopt;
+    std::array<std::uint8_t, 3> channels{};
+    for (std::size_t i = 0; i < 6; ++i) {
+        const char c = text[i + 1];
+        const int digit = c >= '0' && c <= '9' ? c - '0'
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                               : -1;
+        if (digit < 0)
+            return std::nullopt;
+        channels[i / 2] = std::uint8_t(channels[i / 2] * 16 + digit);
+    }
+    return PaletteEntry::fromRgb(channels[0], channels[1], channels[2]);
+}
+
+// The palette fact: 256 colours "#RRGGBB"; absent or null is unknown.
+bool getPalette(const Json& json, std::optional<Palette>& into, std::string& problem)
+{
+    const auto found = json.find("palette");
+    if (found == json.end() || found->is_null())
+        return true;
+    Palette palette{};
+    if (!found->is_array() || found->size() != palette.size()) {
+        problem = "The storyboard note's \"palette\" is not a list of 256 colours.";
+        return false;
+    }
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        const auto colour = colourOf((*found)[i]);
+        if (!colour) {
+            problem = "The storyboard note's \"palette\" holds an entry " + std::to_string(i)
+                      + " that is not a colour \"#RRGGBB\".";
+            return false;
+        }
+        palette[i] = *colour;
+    }
+    into = palette;
+    return true;
+}
+
 } // namespace
 
 std::string writeStoryboardNote(const StoryboardNote& note)
@@ -63,6 +121,12 @@ std::string writeStoryboardNote(const StoryboardNote& note)
     json["border"] = facts.border ? Json(*facts.border) : Json(nullptr);
     if (!note.directionFiles.empty())
         json["directionFiles"] = note.directionFiles;
+    if (note.palette) {
+        Json colours = Json::array();
+        for (const PaletteEntry& entry : *note.palette)
+            colours.push_back(colourText(entry));
+        json["palette"] = std::move(colours);
+    }
     return json.dump(2) + '\n';
 }
 
@@ -85,7 +149,7 @@ std::optional<StoryboardNote> readStoryboardNote(std::string_view text, std::str
         || !get(json, "originalWidth", 0, kU16, facts.originalWidth, problem)
         || !get(json, "originalHeight", 0, kU16, facts.originalHeight, problem)
         || !get(json, "animationTime", 0, kU32, facts.animationTime, problem)
-        || !get(json, "border", 0, 255, facts.border, problem))
+        || !get(json, "border", 0, 255, facts.border, problem) || !getPalette(json, note.palette, problem))
         return std::nullopt;
     if (const auto plain = json.find("plain"); plain != json.end() && plain->is_boolean())
         facts.plain = plain->get<bool>();
