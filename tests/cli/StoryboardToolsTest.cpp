@@ -6,7 +6,7 @@
 #include "CliFixtures.h"
 #include "CliRunner.h"
 
-#include "flc/FlcEncoder.h"
+#include "tests/core/CrowdedUnit.h"
 #include "storyboard/StoryboardFile.h"
 
 #include <QImage>
@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -62,37 +61,10 @@ bool runRoute(const std::string& command, const std::string& in, const std::stri
     return std::system((line + " 2>/dev/null").c_str()) == 0;
 }
 
-// A unit whose palette holds one colour many times and civilization ramps a
-// step apart, every index drawn somewhere.
 std::string writeCrowdedUnit(const TempDir& dir)
 {
-    encoder::GameAnimation unit;
-    unit.width = 24;
-    unit.height = 20;
-    unit.directions = 8;
-    unit.framesPerDirection = 2;
-    unit.speed = 65;
-    unit.leftOffset = 90;
-    unit.topOffset = 80;
-    unit.animationTime = 130;
-    for (int i = 0; i < 256; ++i)
-        unit.palette[std::size_t(i)] = PaletteEntry::fromRgb(std::uint8_t(i), std::uint8_t(i * 3), std::uint8_t(200 - i / 2));
-    for (int i = 0; i < 64; ++i)
-        unit.palette[std::size_t(i)] = PaletteEntry::fromRgb(std::uint8_t(30 + i), std::uint8_t(60 + i), std::uint8_t(150 + i));
-    for (int i = 240; i < 255; ++i)
-        unit.palette[std::size_t(i)] = unit.palette[229];
-    unit.palette[120] = unit.palette[20];
-    unit.palette[255] = PaletteEntry::fromRgb(255, 0, 255);
-    std::mt19937 random(17);
-    std::uniform_int_distribution<int> index(0, 255);
-    for (int f = 0; f < 16; ++f) {
-        IndexImage image(unit.width, unit.height);
-        for (int i = 0; i < int(image.pixels.size()); ++i)
-            image.pixels[std::size_t(i)] = std::uint8_t(i < 256 && f == 0 ? i : i % 5 == 0 ? 255 : index(random));
-        unit.images.push_back(std::move(image));
-    }
     const std::string path = dir.file("crowded.flc");
-    writeBytes(path, encoder::buildGameAnimation(unit));
+    writeBytes(path, test::crowdedUnit());
     return path;
 }
 
