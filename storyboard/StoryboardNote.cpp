@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include <array>
+#include <charconv>
 #include <cstdint>
 #include <limits>
 
@@ -61,20 +61,13 @@ std::optional<PaletteEntry> colourOf(const Json& value)
     if (!value.is_string())
         return std::nullopt;
     const std::string& text = value.get_ref<const std::string&>();
+    std::uint32_t rgb = 0;
     if (text.size() != 7 || text[0] != '#')
         return std::nullopt;
-    std::array<std::uint8_t, 3> channels{};
-    for (std::size_t i = 0; i < 6; ++i) {
-        const char c = text[i + 1];
-        const int digit = c >= '0' && c <= '9' ? c - '0'
-                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                               : -1;
-        if (digit < 0)
-            return std::nullopt;
-        channels[i / 2] = std::uint8_t(channels[i / 2] * 16 + digit);
-    }
-    return PaletteEntry::fromRgb(channels[0], channels[1], channels[2]);
+    const char* end = text.data() + text.size();
+    if (const auto read = std::from_chars(text.data() + 1, end, rgb, 16); read.ec != std::errc() || read.ptr != end)
+        return std::nullopt;
+    return PaletteEntry::fromRgb(std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb));
 }
 
 // The palette fact: 256 colours "#RRGGBB"; absent or null is unknown.

@@ -339,6 +339,7 @@ TEST(StoryboardNotePalette, KeepsTheTrueColoursAndRefusesAnythingElse)
         {"five digits", withEntries(R"("#00000")", 256)},
         {"no hash", withEntries(R"("0000000")", 256)},
         {"not hex", withEntries(R"("#00G000")", 256)},
+        {"a sign", withEntries(R"("#+0A0B0")", 256)},
     };
     for (const auto& r : refused) {
         EXPECT_FALSE(readStoryboardNote(r.text, problem)) << r.what;
