@@ -196,10 +196,10 @@ void CMainView::OnFileNewFromStoryboard()
         refuse(QString::fromStdString(problem));
         return;
     }
-    // A render or a sheet a paint program saved in true colour is mapped
-    // onto the palette the user names.
+    // A render, or a sheet in true colour whose note does not keep the
+    // colours, is mapped onto the palette the user names.
     std::optional<kinetra::Palette> palette;
-    if (!picture->indexed) {
+    if (!picture->indexed && !(picture->note && picture->note->palette)) {
         CFileDialogX paletteDialog(true, QString(), QString(), OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST,
                                    uLoadString(IDS_STORYBOARD_PALETTE_FILTER));
         paletteDialog.setWindowTitle(uLoadString(IDS_STORYBOARD_PALETTE_TITLE));
@@ -236,4 +236,13 @@ void CMainView::OnFileNewFromStoryboard()
         return;
     }
     OnInitialUpdate();
+    if (const kinetra::ApproximatedPixels& near = build->approximated; near.total() > 0) {
+        using kinetra::IndexClass;
+        uMessageBox(uFormatString(IDS_STORYBOARD_APPROXIMATED, sheetPath, qulonglong(near.total()),
+                                  qulonglong(near.of(IndexClass::Civilization)),
+                                  qulonglong(near.of(IndexClass::Ordinary)), qulonglong(near.of(IndexClass::Light)),
+                                  qulonglong(near.of(IndexClass::Shadow)),
+                                  qulonglong(near.of(IndexClass::Transparent))),
+                    MB_OK | MB_ICONINFORMATION, this);
+    }
 }

@@ -48,14 +48,14 @@ int runBuild(const CommandContext& context)
     const auto picture = readStoryboardFile(sheetPath, problem);
     if (!picture)
         return context.failure('\'' + sheetPath + "'\n" + problem);
-    if (picture->indexed && picture->paletteSize < 256 && !palette)
-        context.err << "warning: the picture's palette has " << picture->paletteSize << " colours; entries "
-                    << picture->paletteSize << " to 255 are black\n";
     if (picture->textNoteOverruled)
         context.out << storyboardNotePath(sheetPath) << ": used instead of the PNG's text chunk, which differs\n";
     const auto build = buildFromStoryboard(*picture, *overrides, palette, problem);
     if (!build)
         return context.failure('\'' + sheetPath + "'\n" + problem);
+    if (!build->mappedByColour && picture->paletteSize < 256 && !palette)
+        context.err << "warning: the picture's palette has " << picture->paletteSize << " colours; entries "
+                    << picture->paletteSize << " to 255 are black\n";
     std::error_code written;
     if (!writeFileAtomically(out, build->file, written))
         return context.failure(cannotWriteMessage(out, written));
@@ -63,8 +63,7 @@ int runBuild(const CommandContext& context)
     const StoryboardLayout& layout = build->layout;
     context.out << out << ": " << layout.directions << " x " << layout.framesPerDirection << " frames of "
                 << layout.frameWidth << " x " << layout.frameHeight << ", " << build->file.size() << " bytes\n";
-    if (!picture->indexed)
-        context.out << build->approximated << " pixels took the nearest colour of the palette\n";
+    reportColourMapping(*build, context.out);
     return kExitOk;
 }
 
@@ -91,19 +90,28 @@ constexpr Command kBuildCommand{
              "A note with a fact of the wrong type or out of range is refused, naming\n"
              "the fact.\n"
              "\n"
-             "An 8-bit indexed sheet keeps its indices and its palette. A true-colour\n"
-             "sheet (a render) is mapped onto the --palette: transparent pixels and\n"
-             "magenta #FF00FF become index 255, colours the palette holds keep their\n"
-             "entry (64 to 223 first), others take the nearest of entries 64 to 223;\n"
-             "how many did is printed.\n"
+             "Every pixel takes the palette entry its colour names: the note keeps\n"
+             "the file's own colours and the sheet holds them each made distinct, so\n"
+             "a sheet a program saved again, its palette reordered, compacted or\n"
+             "dropped for true colour, builds the same unit. A colour within 6 in\n"
+             "each channel of an entry takes that entry, whatever its class; magenta\n"
+             "#FF00FF as near and alpha below 128 become index 255; any other colour\n"
+             "takes the nearest of entries 64 to 223. How many pixels of each class\n"
+             "took a colour not their own is printed. A sheet turned to greys is\n"
+             "refused, unless every grey in it is a colour of the sheet's palette.\n"
+             "\n"
+             "A note without the colours (an older sheet, or none): an indexed sheet\n"
+             "keeps its indices and its palette, and a true-colour sheet (a render)\n"
+             "is mapped onto the --palette by the same rules.\n"
              "\n"
              "Options:\n"
              "  --out FILE        the FLC file to write, whole or not at all\n"
              "  --border INDEX    the sheet has a one-pixel grid of this palette index\n"
              KINETRA_CLI_LAYOUT_HELP
              "  --palette FILE    the palette for the new file: .act, RIFF or JASC\n"
-             "                    .pal, or an FLC to take it from; an indexed sheet's\n"
-             "                    indices are kept\n"
+             "                    .pal, or an FLC to take it from; the pixels keep\n"
+             "                    the entries the note's colours name, or without\n"
+             "                    them an indexed sheet's indices\n"
              "  -h, --help        show this help\n",
     .options = kBuildOptions,
     .run = runBuild,

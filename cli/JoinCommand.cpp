@@ -77,14 +77,15 @@ int runJoin(const CommandContext& context)
     }
     StoryboardFacts facts = note->facts;
     facts.overrideWith(*overrides);
-    const auto joined = joinDirections(directions, facts, problem);
+    const auto joined = joinDirections(directions, facts, note->palette, problem);
     if (!joined)
         return context.failure('\'' + folder.string() + "'\n" + problem);
     std::error_code written;
-    if (!writeFileAtomically(out, *joined, written))
+    if (!writeFileAtomically(out, joined->file, written))
         return context.failure(cannotWriteMessage(out, written));
     context.out << out << ": " << directions.size() << " x " << directions.front()->frames.size() << " frames, "
-                << joined->size() << " bytes\n";
+                << joined->file.size() << " bytes\n";
+    reportColourMapping(*joined, context.out);
     return kExitOk;
 }
 
@@ -100,7 +101,9 @@ constexpr Command kJoinCommand{
              "order its note NAME.kinetra.json gives, into one game FLC with the note's\n"
              "layout facts. The files may have been edited in any FLIC editor, as long\n"
              "as every direction keeps the same number of frames of the same size. The\n"
-             "palette is the first direction's.\n"
+             "palette is the note's, and every pixel takes the entry its colour names,\n"
+             "as 'kinetra-cli build' maps a storyboard; a note without the colours\n"
+             "keeps the indices and the first direction's palette.\n"
              "\n"
              "Options:\n"
              "  --out FILE        the FLC file to write, whole or not at all\n"

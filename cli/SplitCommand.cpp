@@ -51,7 +51,7 @@ int runSplit(const CommandContext& context)
         return context.failure('\'' + file + "'\n" + problem);
 
     const std::string stem = std::filesystem::path(file).stem().string();
-    StoryboardNote note{split->layout.facts(), {}};
+    StoryboardNote note{split->layout.facts(), {}, split->palette};
     for (std::size_t d = 0; d < split->directionFiles.size(); ++d)
         note.directionFiles.push_back(directionFileName(stem, int(d), split->layout.directions));
     // A note is JSON text, which holds UTF-8 names only; one that cannot
@@ -97,9 +97,11 @@ constexpr Command kSplitCommand{
              "Writes each direction of the game animation FILE as a plain FLC that any\n"
              "FLIC editor opens, frames in the direction's order: DIR/NAME_1_SW.flc to\n"
              "DIR/NAME_8_W.flc for the game's eight directions (NAME_1.flc ... for\n"
-             "other counts), and the layout facts in DIR/NAME.kinetra.json, by which\n"
-             "'kinetra-cli join' puts them back together. DIR is made when missing;\n"
-             "a split of the same name already in it is not overwritten.\n"
+             "other counts), and the layout facts and the file's true colours in\n"
+             "DIR/NAME.kinetra.json, by which 'kinetra-cli join' puts them back\n"
+             "together. Each direction's palette has every entry a colour of its own,\n"
+             "as a storyboard's has. DIR is made when missing; a split of the same\n"
+             "name already in it is not overwritten.\n"
              "\n"
              "Options:\n"
              "  --out-dir DIR     the folder to write into\n"

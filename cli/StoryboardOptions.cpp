@@ -128,4 +128,15 @@ bool readPaletteOption(const std::string& path, Palette& palette, std::ostream& 
     return true;
 }
 
+void reportColourMapping(const StoryboardBuild& build, std::ostream& out)
+{
+    if (!build.mappedByColour)
+        return;
+    const ApproximatedPixels& pixels = build.approximated;
+    out << pixels.total() << " pixels took the nearest colour of the palette: "
+        << pixels.of(IndexClass::Civilization) << " civilization, " << pixels.of(IndexClass::Ordinary)
+        << " ordinary, " << pixels.of(IndexClass::Light) << " light, " << pixels.of(IndexClass::Shadow) << " shadow, "
+        << pixels.of(IndexClass::Transparent) << " transparent\n";
+}
+
 } // namespace kinetra::cli

@@ -1,11 +1,12 @@
 #pragma once
 
 // The layout options that 'build' and 'join' share, the palette a
-// true-colour storyboard is mapped onto, and the check that they write over
-// none of their inputs.
+// true-colour storyboard is mapped onto, what they report of pixels mapped
+// by colour, and the check that they write over none of their inputs.
 
 #include "cli/Arguments.h"
 #include "storyboard/Storyboard.h"
+#include "storyboard/StoryboardBuild.h"
 
 #include <array>
 #include <iosfwd>
@@ -52,5 +53,9 @@ bool readBorderOption(const ParsedArguments& args, std::optional<int>& border, s
 // The palette of a palette file (.act, .pal) or of an FLC file. False, with
 // the message on `err`, when it cannot be read.
 bool readPaletteOption(const std::string& path, Palette& palette, std::ostream& err);
+
+// When the pixels were mapped by colour, how many took a colour that was
+// not theirs, by class, on a line of `out`.
+void reportColourMapping(const StoryboardBuild& build, std::ostream& out);
 
 } // namespace kinetra::cli

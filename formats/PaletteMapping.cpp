@@ -1,7 +1,8 @@
 #include "formats/PaletteMapping.h"
 
+#include <cstdlib>
 #include <limits>
-#include <unordered_map>
+#include <numeric>
 
 namespace kinetra {
 
@@ -11,71 +12,119 @@ constexpr std::uint8_t kTransparentIndex = 255;
 constexpr int kFirstOrdinary = 64;
 constexpr int kLastOrdinary = 223;
 constexpr std::uint32_t kMagenta = 0x00FF00FF;
+constexpr std::uint32_t kOpaqueAlpha = 128;
+
+int red(std::uint32_t rgb) { return int((rgb >> 16) & 0xFF); }
+int green(std::uint32_t rgb) { return int((rgb >> 8) & 0xFF); }
+int blue(std::uint32_t rgb) { return int(rgb & 0xFF); }
+
+bool isGrey(std::uint32_t rgb)
+{
+    return red(rgb) == green(rgb) && green(rgb) == blue(rgb);
+}
 
 bool isOrdinary(int index)
 {
-    return index >= kFirstOrdinary && index <= kLastOrdinary;
+    return indexClassOf(index) == IndexClass::Ordinary;
 }
 
-int nearestOrdinary(std::uint32_t rgb, const Palette& palette)
+// Squared distance, or -1 when a channel is further than `within`.
+int distanceWithin(std::uint32_t a, std::uint32_t b, int within)
 {
-    const int red = int((rgb >> 16) & 0xFF);
-    const int green = int((rgb >> 8) & 0xFF);
-    const int blue = int(rgb & 0xFF);
-    int best = kFirstOrdinary;
-    int bestDistance = std::numeric_limits<int>::max();
-    for (int i = kFirstOrdinary; i <= kLastOrdinary; ++i) {
-        const PaletteEntry& entry = palette[std::size_t(i)];
-        const int dr = entry.red - red;
-        const int dg = entry.green - green;
-        const int db = entry.blue - blue;
-        const int distance = dr * dr + dg * dg + db * db;
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = i;
-        }
-    }
-    return best;
+    const int dr = red(a) - red(b);
+    const int dg = green(a) - green(b);
+    const int db = blue(a) - blue(b);
+    if (std::abs(dr) > within || std::abs(dg) > within || std::abs(db) > within)
+        return -1;
+    return dr * dr + dg * dg + db * db;
 }
 
 } // namespace
+
+std::size_t ApproximatedPixels::total() const
+{
+    return std::accumulate(byClass.begin(), byClass.end(), std::size_t(0));
+}
+
+PaletteColourNames::PaletteColourNames(const Palette& palette) : m_palette(palette) {}
+
+PaletteColourNames::Name PaletteColourNames::nameOf(std::uint32_t argb)
+{
+    if ((argb >> 24) < kOpaqueAlpha)
+        return {kTransparentIndex, (argb >> 24) == 0};
+    const std::uint32_t rgb = argb & 0x00FFFFFF;
+    const auto [at, added] = m_names.try_emplace(rgb);
+    if (added)
+        at->second = nameOfColour(rgb);
+    return at->second;
+}
+
+PaletteColourNames::Name PaletteColourNames::nameOfColour(std::uint32_t rgb) const
+{
+    // The nearest entry within reach, then magenta, then the nearest
+    // ordinary colour.
+    int best = -1;
+    int bestDistance = std::numeric_limits<int>::max();
+    for (int i = 0; i < int(m_palette.size()); ++i) {
+        const int distance = distanceWithin(rgb, m_palette[std::size_t(i)].rgb(), kNearColourDistance);
+        if (distance < 0)
+            continue;
+        if (distance < bestDistance || (distance == bestDistance && isOrdinary(i) && !isOrdinary(best))) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    if (const int distance = distanceWithin(rgb, kMagenta, kNearColourDistance);
+        distance >= 0 && distance < bestDistance)
+        return {kTransparentIndex, distance == 0};
+    if (best >= 0)
+        return {std::uint8_t(best), bestDistance == 0};
+
+    for (int i = kFirstOrdinary; i <= kLastOrdinary; ++i) {
+        const int distance = distanceWithin(rgb, m_palette[std::size_t(i)].rgb(), 255);
+        if (distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return {std::uint8_t(best), false};
+}
 
 MappedPicture mapToPalette(std::span<const std::uint32_t> argb, int width, int height, const Palette& palette)
 {
     MappedPicture mapped;
     if (width < 1 || height < 1 || argb.size() < std::size_t(width) * std::size_t(height))
         return mapped;
-
-    // Exact colours first: an ordinary entry wins over any other, then the
-    // lowest index.
-    std::unordered_map<std::uint32_t, std::uint8_t> exact;
-    for (int i = 0; i < 256; ++i) {
-        const std::uint32_t rgb = palette[std::size_t(i)].rgb();
-        const auto found = exact.find(rgb);
-        if (found == exact.end() || (isOrdinary(i) && !isOrdinary(found->second)))
-            exact[rgb] = std::uint8_t(i);
-    }
-
     mapped.image = IndexImage(width, height);
-    // Renders hold few distinct colours next to their pixel count; the
-    // nearest search runs once for each.
-    std::unordered_map<std::uint32_t, std::uint8_t> nearest;
+    PaletteColourNames names(palette);
     for (std::size_t i = 0; i < mapped.image.pixels.size(); ++i) {
-        const std::uint32_t pixel = argb[i];
-        const std::uint32_t rgb = pixel & 0x00FFFFFF;
-        std::uint8_t index = kTransparentIndex;
-        if ((pixel >> 24) != 0 && rgb != kMagenta) {
-            if (const auto found = exact.find(rgb); found != exact.end()) {
-                index = found->second;
-            } else {
-                const auto [at, added] = nearest.try_emplace(rgb, std::uint8_t(0));
-                if (added)
-                    at->second = std::uint8_t(nearestOrdinary(rgb, palette));
-                index = at->second;
-                ++mapped.approximated;
-            }
-        }
-        mapped.image.pixels[i] = index;
+        const PaletteColourNames::Name name = names.nameOf(argb[i]);
+        mapped.image.pixels[i] = name.index;
+        if (!name.exact)
+            ++mapped.approximated.byClass[std::size_t(indexClassOf(name.index))];
+        if ((argb[i] >> 24) >= kOpaqueAlpha && !isGrey(argb[i] & 0x00FFFFFF))
+            mapped.grey = false;
+    }
+    return mapped;
+}
+
+MappedPicture mapToPalette(const IndexImage& indices, const Palette& colours, const Palette& palette)
+{
+    // One name for each of the 256 colours the indices can have.
+    PaletteColourNames names(palette);
+    std::array<PaletteColourNames::Name, 256> table{};
+    for (std::size_t i = 0; i < table.size(); ++i)
+        table[i] = names.nameOf(colours[i].pixel());
+
+    MappedPicture mapped;
+    mapped.image = IndexImage(indices.width, indices.height);
+    for (std::size_t i = 0; i < indices.pixels.size(); ++i) {
+        const std::uint8_t own = indices.pixels[i];
+        mapped.image.pixels[i] = table[own].index;
+        if (!table[own].exact)
+            ++mapped.approximated.byClass[std::size_t(indexClassOf(table[own].index))];
+        if (!isGrey(colours[own].rgb()))
+            mapped.grey = false;
     }
     return mapped;
 }

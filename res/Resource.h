@@ -122,6 +122,7 @@ enum : unsigned {
     IDS_ASK_SAVE_CHANGES = 61299,
     IDS_PALETTE_REPLACE = 61300,
     IDS_CANNOT_WRITE_FILE = 61301, // every failed write, with the system's reason
+    IDS_STORYBOARD_APPROXIMATED = 61309, // a built storyboard's pixels that took a near colour
     // The colour list's tooltip while "Pal Type" names the game but none
     // was found.
     IDS_CIV_COLOR_BUILT_IN_TIP = 61310,

@@ -129,6 +129,9 @@ void RegisterKinetraStrings()
         {IDS_STORYBOARD_PALETTE_INVALID, "'%s'\r\nCannot take a palette from the file."},
         {IDS_STORYBOARD_BUILD_FAILED, "'%s'\r\nCannot make an animation from the storyboard.\r\n%s"},
         {IDS_STORYBOARD_SCRATCH_FAILED, "The new animation cannot be written to the temporary folder."},
+        {IDS_STORYBOARD_APPROXIMATED,
+         "'%s'\r\n%u pixels took the nearest colour of the palette: %u civilization, %u ordinary, %u light, "
+         "%u shadow, %u transparent."},
         {IDS_UNSAVED_TITLE, "%s (unsaved)"},
         {IDS_ASK_SAVE_UNSAVED,
          "The animation '%s' built from a storyboard has not been saved.\r\nDo you want to save it?"},

@@ -1,6 +1,7 @@
 #include "storyboard/StoryboardBuild.h"
 
 #include "flc/FlcEncoder.h"
+#include "formats/DistinctPalette.h"
 #include "formats/PaletteMapping.h"
 
 #include <algorithm>
@@ -42,25 +43,35 @@ std::optional<StoryboardBuild> buildFromStoryboard(const StoryboardPicture& pict
 
     StoryboardBuild build;
     build.layout = *layout;
+    const std::optional<Palette> noted = picture.note ? picture.note->palette : std::nullopt;
+    Palette colours = palette ? *palette : noted ? *noted : picture.palette;
     IndexImage mapped;
     const IndexImage* sheet = &picture.indices;
-    Palette colours = picture.palette;
-    if (!picture.indexed) {
-        if (!palette) {
-            problem = "The storyboard is a true-colour picture; give the palette to map it onto (--palette).";
+    if (noted || !picture.indexed) {
+        if (!noted && !palette) {
+            problem = "The storyboard is a true-colour picture and its note keeps no palette; give the palette "
+                      "to map it onto (--palette).";
             return std::nullopt;
         }
-        MappedPicture result = mapToPalette(picture.argb, picture.width, picture.height, *palette);
+        // The sheet was written with the noted colours made distinct; a
+        // render names the user's palette.
+        const Palette names = noted ? withDistinctColours(*noted) : *palette;
+        MappedPicture result = picture.indexed ? mapToPalette(picture.indices, picture.palette, names)
+                                               : mapToPalette(picture.argb, picture.width, picture.height, names);
         if (result.image.pixels.empty()) {
             problem = "Cannot read the storyboard's pixels.";
             return std::nullopt;
         }
+        if (result.grey && result.approximated.total() > 0) {
+            problem = "The storyboard has been turned to greys: its colours no longer name palette entries. "
+                      "Build from the sheet in colour.";
+            return std::nullopt;
+        }
         mapped = std::move(result.image);
-        build.approximated = result.approximated;
         sheet = &mapped;
+        build.mappedByColour = true;
+        build.approximated = result.approximated;
     }
-    if (palette)
-        colours = *palette;
 
     const auto frames = cutStoryboard(*sheet, *layout, problem);
     if (!frames)
@@ -84,11 +95,13 @@ std::optional<SplitAnimation> splitDirections(const CFlcAnimation& animation, co
     const std::vector<IndexImage> frames = animationFrames(animation);
     SplitAnimation split;
     split.layout = *layout;
+    split.palette = animation.filePalette;
+    const Palette distinct = withDistinctColours(animation.filePalette);
     const auto perDirection = std::size_t(layout->framesPerDirection);
     for (std::size_t d = 0; d < std::size_t(layout->directions); ++d) {
         const auto first = frames.begin() + std::ptrdiff_t(d * perDirection);
         std::vector<IndexImage> direction(first, first + std::ptrdiff_t(perDirection));
-        auto file = encoder::buildPlainFlc(animation.filePalette, direction, layout->speed);
+        auto file = encoder::buildPlainFlc(distinct, direction, layout->speed);
         if (file.empty()) {
             problem = "Cannot build the FLC file of direction " + std::to_string(d + 1) + ".";
             return std::nullopt;
@@ -98,8 +111,9 @@ std::optional<SplitAnimation> splitDirections(const CFlcAnimation& animation, co
     return split;
 }
 
-std::optional<std::vector<std::uint8_t>> joinDirections(const std::vector<const CFlcAnimation*>& directions,
-                                                        const StoryboardFacts& facts, std::string& problem)
+std::optional<StoryboardBuild> joinDirections(const std::vector<const CFlcAnimation*>& directions,
+                                              const StoryboardFacts& facts, const std::optional<Palette>& palette,
+                                              std::string& problem)
 {
     if (directions.empty()) {
         problem = "There are no direction files to join.";
@@ -107,6 +121,9 @@ std::optional<std::vector<std::uint8_t>> joinDirections(const std::vector<const 
     }
     const CFlcAnimation& first = *directions.front();
     const std::size_t perDirection = first.frames.size();
+    StoryboardBuild result;
+    const std::optional<Palette> names = palette ? std::optional(withDistinctColours(*palette)) : std::nullopt;
+    result.mappedByColour = names.has_value();
     std::vector<IndexImage> frames;
     for (std::size_t d = 0; d < directions.size(); ++d) {
         const CFlcAnimation& direction = *directions[d];
@@ -119,8 +136,15 @@ std::optional<std::vector<std::uint8_t>> joinDirections(const std::vector<const 
                       + std::to_string(first.header.height) + ".";
             return std::nullopt;
         }
-        for (IndexImage& frame : animationFrames(direction))
+        for (IndexImage& frame : animationFrames(direction)) {
+            if (names) {
+                MappedPicture mapped = mapToPalette(frame, direction.filePalette, *names);
+                for (std::size_t c = 0; c < kIndexClassCount; ++c)
+                    result.approximated.byClass[c] += mapped.approximated.byClass[c];
+                frame = std::move(mapped.image);
+            }
             frames.push_back(std::move(frame));
+        }
     }
 
     StoryboardFacts joined = facts;
@@ -145,10 +169,11 @@ std::optional<std::vector<std::uint8_t>> joinDirections(const std::vector<const 
     const auto layout = resolveStoryboardLayout(joined, width * int(perDirection), height * int(directions.size()), problem);
     if (!layout)
         return std::nullopt;
-    auto file = encodeStoryboardAnimation(*layout, first.filePalette, frames, problem);
-    if (file.empty())
+    result.layout = *layout;
+    result.file = encodeStoryboardAnimation(*layout, palette ? *palette : first.filePalette, frames, problem);
+    if (result.file.empty())
         return std::nullopt;
-    return file;
+    return result;
 }
 
 } // namespace kinetra

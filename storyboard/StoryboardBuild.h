@@ -6,6 +6,7 @@
 // StoryboardFile; everything else is here.
 
 #include "flc/CFlcAnimation.h"
+#include "formats/PaletteMapping.h"
 #include "storyboard/Storyboard.h"
 #include "storyboard/StoryboardNote.h"
 
@@ -18,7 +19,8 @@ namespace kinetra {
 // The frames' indices of a loaded animation, in file order.
 std::vector<IndexImage> animationFrames(const CFlcAnimation& animation);
 
-// An animation's storyboard: the sheet, the file palette and the layout.
+// An animation's storyboard: the sheet, the file palette (its own colours;
+// the picture file holds them made distinct) and the layout.
 struct Storyboard {
     IndexImage sheet;
     Palette palette{};
@@ -52,14 +54,23 @@ struct StoryboardPicture {
 struct StoryboardBuild {
     std::vector<std::uint8_t> file;
     StoryboardLayout layout;
-    // True-colour pixels that took the nearest colour of the palette.
-    std::size_t approximated = 0;
+    // The pixels named their entries by colour rather than by index, and
+    // those whose colour was not an entry's took a near one.
+    bool mappedByColour = false;
+    ApproximatedPixels approximated;
 };
 
 // A new FLC from a storyboard picture. `overrides` are the user's facts and
-// win over the note's; `palette` is the user's palette, which a true-colour
-// picture needs and which replaces an indexed picture's own (its indices are
-// kept). Nothing, with the reason in `problem`, when it cannot be built.
+// win over the note's; `palette` is the user's palette for the new file.
+// Where the note keeps the animation's colours, every pixel takes the entry
+// its colour names in the sheet's palette (the note's made distinct), so a
+// sheet whose palette a program reordered, compacted or dropped builds the
+// same; the file gets the note's colours unless the user gives a palette.
+// Without them, a true-colour picture is mapped onto the user's palette,
+// and an indexed one keeps its indices and, unless the user gives a
+// palette, its colours. A picture turned to greys whose greys are not the
+// palette's own is refused. Nothing, with the reason in `problem`, when it
+// cannot be built.
 std::optional<StoryboardBuild> buildFromStoryboard(const StoryboardPicture& picture, const StoryboardFacts& overrides,
                                                    const std::optional<Palette>& palette, std::string& problem);
 
@@ -67,15 +78,22 @@ std::optional<StoryboardBuild> buildFromStoryboard(const StoryboardPicture& pict
 // editor shows in the direction's order; with the layout to join them by.
 struct SplitAnimation {
     StoryboardLayout layout;
+    // The animation's colours, for the note: the direction files hold them
+    // made distinct, as a storyboard does.
+    Palette palette{};
     std::vector<std::vector<std::uint8_t>> directionFiles;
 };
 std::optional<SplitAnimation> splitDirections(const CFlcAnimation& animation, const FlcHeader& fileHeader,
                                               std::string& problem);
 
 // The game FLC of direction files decoded by Kinetra (each a plain FLC), in
-// the layout `facts` give. Nothing, with the reason in
-// `problem`, when a direction's frames do not match the layout.
-std::optional<std::vector<std::uint8_t>> joinDirections(const std::vector<const CFlcAnimation*>& directions,
-                                                        const StoryboardFacts& facts, std::string& problem);
+// the layout `facts` give. With the animation's colours that the split's
+// note keeps, the directions' pixels are mapped by colour as a storyboard's
+// are and the file gets those colours; without, indices are kept and the
+// palette is the first direction's. Nothing, with the reason in `problem`,
+// when a direction's frames do not match the layout.
+std::optional<StoryboardBuild> joinDirections(const std::vector<const CFlcAnimation*>& directions,
+                                              const StoryboardFacts& facts, const std::optional<Palette>& palette,
+                                              std::string& problem);
 
 } // namespace kinetra

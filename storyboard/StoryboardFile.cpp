@@ -2,6 +2,7 @@
 
 #include "flc/FlcFrame.h"
 #include "imaging/CPcxImage.h"
+#include "formats/DistinctPalette.h"
 #include "formats/PcxWriter.h"
 #include "formats/PngFile.h"
 #include "io/AtomicFile.h"
@@ -21,19 +22,22 @@ bool fileExists(const std::string& path)
     return std::filesystem::exists(path, error);
 }
 
-// The picture's bytes: PNG with the note in a text chunk, or PCX.
+// The picture's bytes: PNG with the note in a text chunk, or PCX, its
+// palette the animation's colours made distinct so that every pixel names
+// its entry by colour through whatever program edits it.
 bool encodePicture(StoryboardFormat format, const Storyboard& storyboard, const std::string& note,
                    std::vector<std::uint8_t>& bytes, std::string& problem)
 {
+    const Palette sheetPalette = withDistinctColours(storyboard.palette);
     if (format == StoryboardFormat::Pcx) {
-        bytes = encodePcx(storyboard.sheet, storyboard.palette);
+        bytes = encodePcx(storyboard.sheet, sheetPalette);
         if (bytes.empty())
             problem = "Cannot encode the PCX: a PCX picture is at most 65535 pixels wide and high.";
         return !bytes.empty();
     }
     const std::array texts{PngText{std::string(kStoryboardTextKey), note}};
     std::string error;
-    if (encodeIndexedPng(storyboard.sheet, storyboard.palette, texts, bytes, error))
+    if (encodeIndexedPng(storyboard.sheet, sheetPalette, texts, bytes, error))
         return true;
     problem = "Cannot encode the PNG: " + error + ".";
     return false;
@@ -147,7 +151,7 @@ bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, 
         return false;
     }
     const std::string notePath = storyboardNotePath(path);
-    const std::string note = writeStoryboardNote(StoryboardNote{storyboard.layout.facts(), {}});
+    const std::string note = writeStoryboardNote(StoryboardNote{storyboard.layout.facts(), {}, storyboard.palette});
     std::vector<std::uint8_t> picture;
     if (!encodePicture(*format, storyboard, note, picture, problem))
         return false;

@@ -16,15 +16,17 @@ namespace kinetra {
 enum class StoryboardFormat { Png, Pcx };
 std::optional<StoryboardFormat> storyboardFormatOf(const std::string& path);
 
-// Writes the sheet as an 8-bit indexed picture with `palette` as its colours
-// and the note with it: PNG (text chunk and sidecar) or PCX (sidecar). Both
-// are written whole beside their places first, then put in place, the
-// picture before the sidecar, existing ones replaced; a failure before that
-// leaves an earlier picture and sidecar as they were, and a sidecar that
-// cannot be put in place after its picture is removed rather than left to
-// describe another sheet. False, with the reason in `problem`, on failure. A
-// file the system would not write is in `refused` as well (`problem` is then
-// its cannotWriteMessage), for a window that words the sentence itself.
+// Writes the sheet as an 8-bit indexed picture whose palette is the
+// storyboard's made distinct (withDistinctColours), and the note, which
+// keeps the storyboard's own colours, with it: PNG (text chunk and sidecar)
+// or PCX (sidecar). Both are written whole beside their places first, then
+// put in place, the picture before the sidecar, existing ones replaced; a
+// failure before that leaves an earlier picture and sidecar as they were,
+// and a sidecar that cannot be put in place after its picture is removed
+// rather than left to describe another sheet. False, with the reason in
+// `problem`, on failure. A file the system would not write is in `refused`
+// as well (`problem` is then its cannotWriteMessage), for a window that
+// words the sentence itself.
 bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, std::string& problem,
                          std::optional<WriteFailure>& refused);
 

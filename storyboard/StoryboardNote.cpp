@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -82,6 +83,55 @@ bool isPlainFileName(const Json& name)
     return text && !text->empty() && text->find('/') == std::string::npos && *text != "." && *text != "..";
 }
 
+// "#RRGGBB", upper-case hex.
+std::string colourText(const PaletteEntry& entry)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text = "#";
+    for (const std::uint8_t channel : {entry.red, entry.green, entry.blue}) {
+        text += kDigits[channel >> 4];
+        text += kDigits[channel & 0x0F];
+    }
+    return text;
+}
+
+std::optional<PaletteEntry> colourOf(const Json& value)
+{
+    if (!value.is_string())
+        return std::nullopt;
+    const std::string& text = value.get_ref<const std::string&>();
+    std::uint32_t rgb = 0;
+    if (text.size() != 7 || text[0] != '#')
+        return std::nullopt;
+    const char* end = text.data() + text.size();
+    if (const auto read = std::from_chars(text.data() + 1, end, rgb, 16); read.ec != std::errc() || read.ptr != end)
+        return std::nullopt;
+    return PaletteEntry::fromRgb(std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb));
+}
+
+// The palette fact: 256 colours "#RRGGBB"; absent or null is unknown.
+bool getPalette(const Json& json, std::optional<Palette>& into, std::string& problem)
+{
+    const auto found = json.find("palette");
+    if (found == json.end() || found->is_null())
+        return true;
+    Palette palette{};
+    if (!found->is_array() || found->size() != palette.size()) {
+        problem = "palette must be a list of 256 colours \"#RRGGBB\".";
+        return false;
+    }
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        const auto colour = colourOf((*found)[i]);
+        if (!colour) {
+            problem = "palette entry " + std::to_string(i) + " must be a colour \"#RRGGBB\".";
+            return false;
+        }
+        palette[i] = *colour;
+    }
+    into = palette;
+    return true;
+}
+
 } // namespace
 
 std::string writeStoryboardNote(const StoryboardNote& note)
@@ -102,6 +152,12 @@ std::string writeStoryboardNote(const StoryboardNote& note)
     json["border"] = facts.border ? Json(*facts.border) : Json(nullptr);
     if (!note.directionFiles.empty())
         json["directionFiles"] = note.directionFiles;
+    if (note.palette) {
+        Json colours = Json::array();
+        for (const PaletteEntry& entry : *note.palette)
+            colours.push_back(colourText(entry));
+        json["palette"] = std::move(colours);
+    }
     // A file name that is not UTF-8 cannot be JSON text as it stands; it is
     // written with the replacement character rather than end the program.
     return json.dump(2, ' ', false, Json::error_handler_t::replace) + '\n';
@@ -149,6 +205,8 @@ std::optional<StoryboardNote> readStoryboardNote(std::string_view text, std::str
         }
         note.facts.plain = plain->get<bool>();
     }
+    if (!getPalette(json, note.palette, problem))
+        return std::nullopt;
     if (const auto files = json.find("directionFiles"); files != json.end() && !files->is_null()) {
         if (!files->is_array() || !std::all_of(files->begin(), files->end(), isPlainFileName)) {
             problem = "directionFiles must be a list of names of files in the note's folder.";

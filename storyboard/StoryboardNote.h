@@ -5,6 +5,7 @@
 // file beside the picture, since paint programs may drop text chunks and a
 // PCX has no place for them.
 
+#include "flc/Palette.h"
 #include "storyboard/Storyboard.h"
 
 #include <optional>
@@ -24,6 +25,10 @@ struct StoryboardNote {
     // For split directions: the direction files in order, names relative to
     // the note's folder.
     std::vector<std::string> directionFiles;
+    // The animation's own colours. The sheet or direction files hold them
+    // made distinct (withDistinctColours), so that their pixels name
+    // entries by colour; notes written before it was kept lack it.
+    std::optional<Palette> palette;
 };
 
 std::string writeStoryboardNote(const StoryboardNote& note);

@@ -9,8 +9,6 @@
 
 namespace kinetra::clitest {
 
-namespace {
-
 // Single quotes keep every byte literal for the shell; a quote inside is
 // closed, escaped and reopened.
 std::string shellQuote(const std::string& text)
@@ -24,6 +22,8 @@ std::string shellQuote(const std::string& text)
     }
     return quoted + "'";
 }
+
+namespace {
 
 std::string readFile(const std::filesystem::path& path)
 {

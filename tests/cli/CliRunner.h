@@ -15,4 +15,7 @@ struct CliResult {
 // status and both output streams.
 CliResult runCli(const std::vector<std::string>& args);
 
+// `text` as one word of a shell command line.
+std::string shellQuote(const std::string& text);
+
 } // namespace kinetra::clitest

@@ -187,7 +187,7 @@ TEST(StoryboardNote, ASpeedGivenByHandTimesTheAnimationAnewUnlessItsTimeIsGiven)
     picture.height = 8 * 4;
     picture.indexed = true;
     picture.indices = IndexImage(picture.width, picture.height);
-    picture.note = StoryboardNote{gridFacts(70), {}};
+    picture.note = StoryboardNote{gridFacts(70), {}, std::nullopt};
     picture.note->facts.animationTime = 999;
 
     const struct {

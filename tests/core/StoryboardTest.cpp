@@ -8,6 +8,7 @@
 #include "flc/CFlcAnimation.h"
 #include "flc/FlcEncoder.h"
 #include "imaging/CPcxImage.h"
+#include "formats/DistinctPalette.h"
 #include "formats/PaletteMapping.h"
 #include "formats/PcxWriter.h"
 #include "storyboard/StoryboardBuild.h"
@@ -90,8 +91,8 @@ void expectSameAnimation(const CFlcAnimation& actual, const CFlcAnimation& expec
         EXPECT_EQ(actualFrames[i].pixels, expectedFrames[i].pixels) << "frame " << i;
 }
 
-// The picture a storyboard file gives back: through the note's JSON, and
-// through PCX bytes when asked.
+// The picture a storyboard file gives back, its palette the colours made
+// distinct: through the note's JSON, and through PCX bytes when asked.
 StoryboardPicture pictureOf(const Storyboard& storyboard, bool throughPcx)
 {
     StoryboardPicture picture;
@@ -100,17 +101,18 @@ StoryboardPicture pictureOf(const Storyboard& storyboard, bool throughPcx)
     picture.indexed = true;
     picture.paletteSize = 256;
     picture.indices = storyboard.sheet;
-    picture.palette = storyboard.palette;
+    picture.palette = withDistinctColours(storyboard.palette);
     if (throughPcx) {
         CPcxImage pcx;
-        EXPECT_EQ(pcx.LoadFromMemory(encodePcx(storyboard.sheet, storyboard.palette)), kOk);
+        EXPECT_EQ(pcx.LoadFromMemory(encodePcx(storyboard.sheet, picture.palette)), kOk);
         picture.indices.pixels = pcx.pixels;
         picture.palette = pcx.palette;
         EXPECT_EQ(pcx.width, picture.width);
         EXPECT_EQ(pcx.height, picture.height);
     }
     std::string problem;
-    picture.note = readStoryboardNote(writeStoryboardNote({storyboard.layout.facts(), {}}), problem);
+    picture.note =
+        readStoryboardNote(writeStoryboardNote({storyboard.layout.facts(), {}, storyboard.palette}), problem);
     EXPECT_TRUE(picture.note) << problem;
     return picture;
 }
@@ -231,9 +233,9 @@ TEST_F(StoryboardTest, SplitDirectionsJoinBackToTheSameFile)
             EXPECT_EQ(files.back()->header.framesPerDirection, 0);
             loaded.push_back(files.back().get());
         }
-        const auto joined = joinDirections(loaded, split->layout.facts(), problem);
+        const auto joined = joinDirections(loaded, split->layout.facts(), split->palette, problem);
         ASSERT_TRUE(joined) << problem;
-        EXPECT_EQ(*joined, original);
+        EXPECT_EQ(joined->file, original);
     }
 }
 
@@ -263,11 +265,11 @@ TEST_F(StoryboardTest, JoinRefusesDirectionsThatDisagree)
     ASSERT_EQ(a.LoadFromMemory(four, true), kOk);
     ASSERT_EQ(b.LoadFromMemory(three, true), kOk);
     std::string problem;
-    EXPECT_FALSE(joinDirections({&a, &b}, {}, problem));
+    EXPECT_FALSE(joinDirections({&a, &b}, {}, std::nullopt, problem));
     EXPECT_NE(problem.find("Direction 2 holds 3 frames"), std::string::npos) << problem;
     StoryboardFacts eight;
     eight.directions = 8;
-    EXPECT_FALSE(joinDirections({&a, &a}, eight, problem));
+    EXPECT_FALSE(joinDirections({&a, &a}, eight, std::nullopt, problem));
     EXPECT_NE(problem.find("8 directions"), std::string::npos) << problem;
 }
 
@@ -332,7 +334,7 @@ TEST_F(StoryboardTest, SheetsThatCannotMakeAValidFileAreRefused)
 TEST_F(StoryboardTest, OptionsOverrideTheNoteAndDefaultsCentreTheFrame)
 {
     StoryboardPicture picture = sheetOf(2 * 20, 8 * 30);
-    picture.note = StoryboardNote{grid(8, 2), {}};
+    picture.note = StoryboardNote{grid(8, 2), {}, std::nullopt};
     picture.note->facts.speed = 40;
     StoryboardFacts overrides;
     overrides.speed = 90;
@@ -375,7 +377,7 @@ TEST_F(StoryboardTest, TrueColourTakesTheNearestOrdinaryColour)
     ASSERT_EQ(mapped.image.pixels.size(), pixels.size());
     for (std::size_t i = 0; i < pixels.size(); ++i)
         EXPECT_EQ(mapped.image.pixels[i], cases[i].index) << cases[i].what;
-    EXPECT_EQ(mapped.approximated, 1u);
+    EXPECT_EQ(mapped.approximated.total(), 1u);
 }
 
 TEST_F(StoryboardTest, PcxKeepsEveryIndexAtAnyWidth)

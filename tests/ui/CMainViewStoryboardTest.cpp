@@ -2,6 +2,7 @@
 #include "app/CKinetraDoc.h"
 #include "app/CMainView.h"
 #include "imaging/CFlcPlayer.h"
+#include "formats/DistinctPalette.h"
 #include "formats/PcxWriter.h"
 #include "storyboard/StoryboardFile.h"
 #include "qtsupport/QtTestMain.h"
@@ -184,9 +185,11 @@ private slots:
         QVERIFY2(expected && written && written->indexed && written->note, problem.c_str());
         QCOMPARE(QSize(written->width, written->height), QSize(expected->sheet.width, expected->sheet.height));
         QVERIFY(written->indices.pixels == expected->sheet.pixels);
-        QVERIFY(written->palette == expected->palette);
+        // The picture's colours made distinct, the note keeping the file's own.
+        QVERIFY(written->palette == kinetra::withDistinctColours(expected->palette));
         QCOMPARE(kinetra::writeStoryboardNote(*written->note),
-                 kinetra::writeStoryboardNote(kinetra::StoryboardNote{expected->layout.facts(), {}}));
+                 kinetra::writeStoryboardNote(
+                     kinetra::StoryboardNote{expected->layout.facts(), {}, expected->palette}));
     }
 
     // A folder that takes no file: the message names the picture, not the
@@ -242,11 +245,49 @@ private slots:
         frame().Action(ID_FILE_NEW_STORYBOARD)->trigger();
         QCOMPARE(answers.titles, (QStringList{"New from Storyboard", "Select the palette for the true-colour storyboard",
                                               "Storyboard Layout"}));
-        QVERIFY(answers.messages.isEmpty());
+        // The sheet's civilization colours were made distinct for it; the
+        // file's own palette holds them only near.
+        QCOMPARE(answers.messages.size(), 1);
+        QCOMPARE(answers.messages[0].type, unsigned(MB_OK | MB_ICONINFORMATION));
         QVERIFY(doc().IsUnsaved());
         QCOMPARE(player().frames.size(), std::size_t(80));
         QCOMPARE(player().header.directions, 8);
         QVERIFY(player().filePalette == Decoded(file(QStringLiteral("unit.flc"))).animation.filePalette);
+    }
+
+    // A paint program's re-save in true colour, the ground moved a little
+    // off magenta: the note's colours name every entry, and the window
+    // says how many pixels took a near one.
+    void aTrueColourSheetWithItsNoteBuildsTheUnitAndSaysWhatWasNear()
+    {
+        const QString sheet = writeSheet(QStringLiteral("walk.png"));
+        QImage rgb = QImage(sheet).convertToFormat(QImage::Format_RGB32);
+        qulonglong ground = 0;
+        for (int y = 0; y < rgb.height(); ++y) {
+            for (int x = 0; x < rgb.width(); ++x) {
+                if (rgb.pixel(x, y) == qRgb(255, 0, 255)) {
+                    rgb.setPixel(x, y, qRgb(251, 3, 253));
+                    ++ground;
+                }
+            }
+        }
+        QVERIFY(ground > 0);
+        QVERIFY(rgb.save(sheet));
+        Answers answers;
+        answers.files = {sheet};
+        frame().Action(ID_FILE_NEW_STORYBOARD)->trigger();
+        QCOMPARE(answers.titles, QStringList{QStringLiteral("New from Storyboard")});
+        QCOMPARE(answers.messages.size(), 1);
+        QCOMPARE(answers.messages[0].type, unsigned(MB_OK | MB_ICONINFORMATION));
+        QCOMPARE(answers.messages[0].text,
+                 QStringLiteral("'%1'\r\n%2 pixels took the nearest colour of the palette: 0 civilization, "
+                                "0 ordinary, 0 light, 0 shadow, %2 transparent.")
+                     .arg(sheet)
+                     .arg(ground));
+        QVERIFY(doc().IsUnsaved());
+        const Decoded unit(kSamples + QStringLiteral("unit.flc"));
+        QVERIFY(player().filePalette == unit.animation.filePalette);
+        QVERIFY(sameFrames(kinetra::animationFrames(player()), unit.frames()));
     }
 
     void aBorderedSheetWithoutItsNoteBuildsAsTheCommandLineDoes_data()
