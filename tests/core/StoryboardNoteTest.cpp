@@ -34,7 +34,7 @@ StoryboardFacts gridFacts(std::uint32_t speed)
 
 std::string noteText(std::uint32_t speed)
 {
-    return writeStoryboardNote({gridFacts(speed), {}});
+    return writeStoryboardNote({gridFacts(speed), {}, std::nullopt});
 }
 
 void writeText(const std::filesystem::path& path, const std::string& text)
