@@ -2,9 +2,10 @@
 #include "cli/Command.h"
 #include "cli/StoryboardOptions.h"
 
+#include "storyboard/DirectionFiles.h"
 #include "storyboard/StoryboardBuild.h"
+#include "storyboard/StoryboardFile.h"
 #include "io/AtomicFile.h"
-#include "io/WholeFile.h"
 #include "io/WriteFailure.h"
 
 #include <filesystem>
@@ -56,14 +57,15 @@ int runJoin(const CommandContext& context)
     const auto notePath = findNote(folder, problem);
     if (!notePath)
         return context.failure('\'' + folder.string() + "'\n" + problem);
-    std::vector<std::uint8_t> bytes;
-    if (!readWholeFile(notePath->string(), bytes))
-        return context.failure('\'' + notePath->string() + "'\nCannot read the file.");
-    auto note = readStoryboardNote(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), problem);
+    const auto note = readStoryboardNoteFile(notePath->string(), problem);
     if (!note)
         return context.failure('\'' + notePath->string() + "'\n" + problem);
     if (note->directionFiles.empty())
         return context.failure('\'' + notePath->string() + "'\nThe note is a storyboard's, not a split's: it names no direction files.");
+    StoryboardFacts facts = note->facts;
+    facts.overrideWith(*overrides);
+    if (!checkDirectionFiles(note->directionFiles, facts, problem))
+        return context.failure('\'' + notePath->string() + "'\n" + problem);
 
     std::vector<std::unique_ptr<CliAnimation>> files;
     std::vector<const CFlcAnimation*> directions;
@@ -73,8 +75,6 @@ int runJoin(const CommandContext& context)
             return kExitFailure;
         directions.push_back(&file->animation());
     }
-    StoryboardFacts facts = note->facts;
-    facts.overrideWith(*overrides);
     const auto joined = joinDirections(directions, facts, problem);
     if (!joined)
         return context.failure('\'' + folder.string() + "'\n" + problem);

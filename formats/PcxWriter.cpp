@@ -6,9 +6,7 @@ namespace kinetra {
 
 namespace {
 
-constexpr std::uint8_t kManufacturer = 10;
 constexpr std::uint8_t kVersion = 5;
-constexpr std::uint8_t kRunLengthEncoding = 1;
 constexpr std::uint8_t kRunFlags = pcx::kRunFlags;
 constexpr int kMaxRun = pcx::kRunLengthMask;
 constexpr int kMaxSide = 0xFFFF;
@@ -49,9 +47,9 @@ std::vector<std::uint8_t> encodePcx(const IndexImage& image, const Palette& pale
     const int bytesPerLine = image.width + (image.width % 2);
 
     std::vector<std::uint8_t> out(128, 0);
-    out[0] = kManufacturer;
+    out[0] = pcx::kManufacturer;
     out[1] = kVersion;
-    out[2] = kRunLengthEncoding;
+    out[2] = pcx::kRunLengthEncoding;
     out[3] = 8; // bits per pixel and plane
     put16(out, 8, unsigned(image.width - 1));
     put16(out, 10, unsigned(image.height - 1));

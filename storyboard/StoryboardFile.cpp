@@ -2,6 +2,8 @@
 
 #include "flc/FlcFrame.h"
 #include "imaging/CPcxImage.h"
+#include "formats/PcxFormat.h"
+#include "formats/PcxReader.h"
 #include "formats/PcxWriter.h"
 #include "formats/PngFile.h"
 #include "io/AtomicFile.h"
@@ -46,10 +48,13 @@ bool encodePicture(StoryboardFormat format, const Storyboard& storyboard, const 
 // otherwise it is a grey picture.
 bool readPng(const std::string& path, StoryboardPicture& picture, std::string& problem)
 {
-    auto png = readPngFile(path, problem);
+    auto png = readPngFile(path, problem, [](const PngHeader& header, std::string& tooLarge) {
+        return storyboardSizeFits(header.width, header.height, tooLarge);
+    });
     if (!png)
         return false;
-    if (const std::string* note = png->text(kStoryboardTextKey); note && !note->empty()) {
+    if (const std::string* note = png->text(kStoryboardTextKey);
+        note && !note->empty() && note->size() <= kMaxStoryboardNoteBytes) {
         std::string noteProblem;
         // A text chunk that a paint program mangled is no reason to refuse
         // the sheet; the sidecar or the user's options may still do.
@@ -76,15 +81,50 @@ bool readPng(const std::string& path, StoryboardPicture& picture, std::string& p
     return true;
 }
 
+// The header is checked first, against the format and the storyboard's
+// size, then the file's size against the header; only then is it read.
 bool readPcx(const std::string& path, StoryboardPicture& picture, std::string& problem)
 {
-    CPcxImage pcx;
-    if (pcx.Load(path) != kOk) {
-        problem = "Cannot read the picture: it is not an 8-bit PCX image.";
+    std::vector<std::uint8_t> bytes;
+    const bool opened = readFileHead(path, pcx::kHeaderSize, bytes);
+    const auto size = regularFileSize(path);
+    if (!opened || !size) {
+        problem = "Cannot read the picture: the file cannot be opened.";
         return false;
     }
-    picture.width = pcx.width;
-    picture.height = pcx.height;
+    std::string why = "the file is shorter than a PCX header";
+    const auto header = readPcxHeader(bytes);
+    const auto kind = header ? pcxKindOf(*header, why) : std::nullopt;
+    if (kind && !storyboardSizeFits(std::uint64_t(header->width), std::uint64_t(header->height), problem))
+        return false;
+    if (!kind || !pcxFileSizeFits(*header, *size, why)) {
+        problem = "Cannot read the picture: " + why + ".";
+        return false;
+    }
+    if (!readWholeFile(path, bytes, *size)) {
+        problem = "Cannot read the picture: the file cannot be opened.";
+        return false;
+    }
+    picture.width = header->width;
+    picture.height = header->height;
+    if (*kind == PcxKind::TrueColour) {
+        auto pixels = decodePcxTrueColour(bytes, *header);
+        if (!pixels) {
+            problem = "Cannot read the picture: the PCX's pixel data is damaged.";
+            return false;
+        }
+        picture.argb = std::move(*pixels);
+        return true;
+    }
+    if (!hasPcxPaletteBlock(bytes)) {
+        problem = "Cannot read the picture: the 8-bit PCX has no 256-colour palette at its end.";
+        return false;
+    }
+    CPcxImage pcx;
+    if (pcx.LoadFromMemory(bytes) != kOk) {
+        problem = "Cannot read the picture: the PCX's pixel data is damaged.";
+        return false;
+    }
     picture.indexed = true;
     picture.indices.width = pcx.width;
     picture.indices.height = pcx.height;
@@ -164,14 +204,9 @@ std::optional<StoryboardPicture> readStoryboardFile(const std::string& path, std
 
     if (!picture.note) {
         const std::string notePath = storyboardNotePath(path);
-        std::vector<std::uint8_t> bytes;
         if (fileExists(notePath)) {
-            if (!readWholeFile(notePath, bytes)) {
-                problem = "Cannot read the file '" + notePath + "'.";
-                return std::nullopt;
-            }
             std::string noteProblem;
-            picture.note = readStoryboardNote(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), noteProblem);
+            picture.note = readStoryboardNoteFile(notePath, noteProblem);
             if (!picture.note) {
                 problem = "'" + notePath + "': " + noteProblem;
                 return std::nullopt;
@@ -179,6 +214,21 @@ std::optional<StoryboardPicture> readStoryboardFile(const std::string& path, std
         }
     }
     return picture;
+}
+
+std::optional<StoryboardNote> readStoryboardNoteFile(const std::string& path, std::string& problem)
+{
+    if (const auto size = regularFileSize(path); size && *size > kMaxStoryboardNoteBytes) {
+        problem = "The note is " + std::to_string(*size) + " bytes; a storyboard note is at most "
+                  + std::to_string(kMaxStoryboardNoteBytes) + ".";
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (!readWholeFile(path, bytes, kMaxStoryboardNoteBytes)) {
+        problem = "Cannot read the file.";
+        return std::nullopt;
+    }
+    return readStoryboardNote(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), problem);
 }
 
 } // namespace kinetra

@@ -28,7 +28,16 @@ bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, 
 
 // Reads a storyboard picture and the note found with it: the PNG text chunk
 // first, else the sidecar. A sidecar that is there but cannot be read is a
-// failure. Nothing, with the reason in `problem`, on failure.
+// failure. A PNG is an indexed, grey or true-colour picture; a PCX is 8 bits
+// in one plane with its 256 colours, or 24-bit colour in three planes (read
+// as true colour). The picture's header is checked (its format, and its size
+// against kMaxStoryboardPixels) and the file's size against the header
+// before the rest is read. Nothing, with the reason in `problem`, on failure.
 std::optional<StoryboardPicture> readStoryboardFile(const std::string& path, std::string& problem);
+
+// Reads a note file: a sheet's sidecar or a split's note. One over
+// kMaxStoryboardNoteBytes is refused unread. Nothing, with the reason in
+// `problem`, on failure.
+std::optional<StoryboardNote> readStoryboardNoteFile(const std::string& path, std::string& problem);
 
 } // namespace kinetra

@@ -18,6 +18,11 @@ namespace kinetra {
 inline constexpr std::string_view kStoryboardTextKey = "Kinetra-Storyboard";
 // "SHEET.png" has its note in "SHEET.kinetra.json".
 inline constexpr std::string_view kStoryboardNoteSuffix = ".kinetra.json";
+// Notes are a few hundred bytes; a file or text chunk over this is refused
+// unread.
+inline constexpr std::size_t kMaxStoryboardNoteBytes = 1024 * 1024;
+// A split holds one file for each of a game unit's directions.
+inline constexpr std::size_t kMaxDirectionFiles = kUnitDirectionNames.size();
 
 struct StoryboardNote {
     StoryboardFacts facts;
