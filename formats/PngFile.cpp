@@ -245,9 +245,9 @@ constexpr std::uint64_t kMaxDeflateRatio = 1032;
 // What a file may hold besides its rows: text, colour profiles, a paint
 // program's own chunks.
 constexpr std::uint64_t kOtherChunksAllowance = 16 * 1024 * 1024;
-// A text chunk holds at most a note (1 MiB) and its keyword; ancillary
-// chunks past this many are dropped. Together they keep a small file's text
-// from costing more memory than its picture could.
+// A compressed text chunk inflates to at most a note (1 MiB) and its
+// keyword, and libpng keeps two fewer ancillary chunks than this count and
+// passes over the rest: a small file's texts cost little more than the file.
 constexpr png_alloc_size_t kMaxChunkBytes = 1024 * 1024 + 1024;
 constexpr png_uint_32 kMaxStoredChunks = 16;
 

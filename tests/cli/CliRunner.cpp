@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,10 +47,20 @@ CliResult runCli(const std::vector<std::string>& args)
         command += ' ' + shellQuote(arg);
     command += " </dev/null >" + shellQuote(outPath) + " 2>" + shellQuote(errPath);
 
+    // As std::system does, but waited for with wait4, which gives the
+    // child's own resource use and not the sum of every child so far.
     CliResult result;
-    const int raw = std::system(command.c_str());
-    if (raw != -1 && WIFEXITED(raw))
+    const pid_t child = fork();
+    if (child == 0) {
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int raw = 0;
+    rusage usage{};
+    if (child > 0 && wait4(child, &raw, 0, &usage) == child && WIFEXITED(raw)) {
         result.status = WEXITSTATUS(raw);
+        result.peakKib = usage.ru_maxrss;
+    }
     result.out = readFile(outPath);
     result.err = readFile(errPath);
     std::filesystem::remove(outPath);
