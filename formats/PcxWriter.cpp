@@ -18,10 +18,11 @@ void put16(std::vector<std::uint8_t>& out, std::size_t at, unsigned value)
     out[at + 1] = std::uint8_t((value >> 8) & 0xFF);
 }
 
-// One scan line, padded to an even byte count as the format asks. A byte
-// with both top bits set is written as a run of one, since alone it would
-// read as a run count.
-void encodeLine(const std::uint8_t* line, int width, int bytesPerLine, std::vector<std::uint8_t>& out)
+} // namespace
+
+// A byte with both top bits set is written as a run of one, since alone it
+// would read as a run count.
+void encodePcxPlane(const std::uint8_t* line, int width, int bytesPerLine, std::vector<std::uint8_t>& out)
 {
     auto at = [&](int x) -> std::uint8_t { return x < width ? line[x] : 0; };
     int x = 0;
@@ -37,13 +38,12 @@ void encodeLine(const std::uint8_t* line, int width, int bytesPerLine, std::vect
     }
 }
 
-} // namespace
-
 std::vector<std::uint8_t> encodePcx(const IndexImage& image, const Palette& palette)
 {
     if (image.width < 1 || image.height < 1 || image.width > kMaxSide || image.height > kMaxSide
         || image.pixels.size() != std::size_t(image.width) * std::size_t(image.height))
         return {};
+    // Lines of an even length, as the format asks.
     const int bytesPerLine = image.width + (image.width % 2);
 
     std::vector<std::uint8_t> out(128, 0);
@@ -60,7 +60,7 @@ std::vector<std::uint8_t> encodePcx(const IndexImage& image, const Palette& pale
     put16(out, 68, 1); // a colour palette
 
     for (int y = 0; y < image.height; ++y)
-        encodeLine(image.pixels.data() + std::size_t(y) * std::size_t(image.width), image.width, bytesPerLine, out);
+        encodePcxPlane(image.pixels.data() + std::size_t(y) * std::size_t(image.width), image.width, bytesPerLine, out);
 
     out.push_back(pcx::kPaletteMarker);
     for (const PaletteEntry& entry : palette) {

@@ -69,7 +69,8 @@ std::string writeStoryboardNote(const StoryboardNote& note)
 std::optional<StoryboardNote> readStoryboardNote(std::string_view text, std::string& problem)
 {
     const Json json = Json::parse(text.begin(), text.end(), nullptr, false);
-    if (json.is_discarded() || !json.is_object() || json.value("format", std::string()) != kFormatName) {
+    const auto format = json.is_object() ? json.find("format") : json.end();
+    if (format == json.end() || !format->is_string() || format->get_ref<const std::string&>() != kFormatName) {
         problem = "The storyboard note is not a Kinetra storyboard note.";
         return std::nullopt;
     }

@@ -7,7 +7,7 @@ KINETRA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 KINETRA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
                   qt6-svg-dev libgif-dev libpng-dev nlohmann-json3-dev libbenchmark-dev clang libclang-rt-14-dev dpkg-dev file desktop-file-utils
                   xdg-utils shared-mime-info libfile-mimeinfo-perl lintian appstream
-                  xvfb xauth x11-utils imagemagick)
+                  xvfb xauth x11-utils imagemagick python3-pil)
 
 kinetra_install_packages() {
     local missing=()

@@ -91,6 +91,18 @@ TEST(StoryboardBounds, SplitsHoldAtMostEightDirections)
     EXPECT_EQ(problem, "The file has 9 directions; a split holds at most 8.");
 }
 
+TEST(StoryboardBounds, NotesOfAnyShapeAreRefusedAndNeverThrow)
+{
+    // What the note fuzzer found first: a format that is no text threw.
+    const char* shapes[] = {R"({"format": 1})", R"({"format": ["kinetra-storyboard"]})", R"({"format": null})",
+                            R"(["kinetra-storyboard"])", R"("kinetra-storyboard")", ""};
+    for (const char* text : shapes) {
+        std::string problem;
+        EXPECT_FALSE(readStoryboardNote(text, problem)) << text;
+        EXPECT_EQ(problem, "The storyboard note is not a Kinetra storyboard note.") << text;
+    }
+}
+
 class StoryboardNoteBounds : public ::testing::Test {
 protected:
     void SetUp() override
