@@ -578,13 +578,15 @@ std::optional<PngPicture> decodePng(std::span<const std::uint8_t> bytes, std::st
 
 std::optional<PngPicture> readPngFile(const std::string& path, std::string& problem, const PngHeaderCheck& check)
 {
+    const auto cannotOpen = [&problem] {
+        problem = "Cannot read the picture: the file cannot be opened.";
+        return std::nullopt;
+    };
     std::vector<std::uint8_t> bytes;
     const bool opened = readFileHead(path, kPngHeadSize, bytes);
     const auto size = regularFileSize(path);
-    if (!opened || !size) {
-        problem = "Cannot read the picture: the file cannot be opened.";
-        return std::nullopt;
-    }
+    if (!opened || !size)
+        return cannotOpen();
     std::string why;
     const auto header = readPngHeader(bytes, why);
     if (header && check && !check(*header, problem))
@@ -593,10 +595,8 @@ std::optional<PngPicture> readPngFile(const std::string& path, std::string& prob
         problem = "Cannot read the picture: " + why + ".";
         return std::nullopt;
     }
-    if (!readWholeFile(path, bytes, *size)) {
-        problem = "Cannot read the picture: the file cannot be opened.";
-        return std::nullopt;
-    }
+    if (!readWholeFile(path, bytes, *size))
+        return cannotOpen();
     return decodePng(bytes, problem, header->pixels());
 }
 

@@ -85,13 +85,15 @@ bool readPng(const std::string& path, StoryboardPicture& picture, std::string& p
 // size, then the file's size against the header; only then is it read.
 bool readPcx(const std::string& path, StoryboardPicture& picture, std::string& problem)
 {
+    const auto cannotOpen = [&problem] {
+        problem = "Cannot read the picture: the file cannot be opened.";
+        return false;
+    };
     std::vector<std::uint8_t> bytes;
     const bool opened = readFileHead(path, pcx::kHeaderSize, bytes);
     const auto size = regularFileSize(path);
-    if (!opened || !size) {
-        problem = "Cannot read the picture: the file cannot be opened.";
-        return false;
-    }
+    if (!opened || !size)
+        return cannotOpen();
     std::string why = "the file is shorter than a PCX header";
     const auto header = readPcxHeader(bytes);
     const auto kind = header ? pcxKindOf(*header, why) : std::nullopt;
@@ -101,10 +103,8 @@ bool readPcx(const std::string& path, StoryboardPicture& picture, std::string& p
         problem = "Cannot read the picture: " + why + ".";
         return false;
     }
-    if (!readWholeFile(path, bytes, *size)) {
-        problem = "Cannot read the picture: the file cannot be opened.";
-        return false;
-    }
+    if (!readWholeFile(path, bytes, *size))
+        return cannotOpen();
     picture.width = header->width;
     picture.height = header->height;
     if (*kind == PcxKind::TrueColour) {
