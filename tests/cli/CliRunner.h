@@ -9,13 +9,18 @@ struct CliResult {
     int status = -1;
     std::string out;
     std::string err;
-    // The largest resident memory the run reached (the kernel's own count
-    // for the finished child), in KiB.
+    // From runCliMeasured: the largest resident memory kinetra-cli reached,
+    // in KiB.
     long peakKib = 0;
 };
 
 // Runs the built kinetra-cli with these arguments and collects its exit
-// status, both output streams and its peak memory.
+// status and both output streams.
 CliResult runCli(const std::vector<std::string>& args);
+
+// The same through the memory meter (MemoryMeter.cpp), which tells
+// kinetra-cli's own peak memory: a process forked from the test program
+// would count the test program's memory as its own.
+CliResult runCliMeasured(const std::vector<std::string>& args);
 
 } // namespace kinetra::clitest

@@ -150,7 +150,7 @@ TEST_F(HostileSheet, IsRefusedCheaplyAndWritesNothing)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         c.make();
-        const CliResult result = runCli(c.args);
+        const CliResult result = runCliMeasured(c.args);
         EXPECT_EQ(result.status, 1);
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
         EXPECT_FALSE(fs::exists(out));
