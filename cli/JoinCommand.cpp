@@ -2,7 +2,9 @@
 #include "cli/Command.h"
 #include "cli/StoryboardOptions.h"
 
+#include "storyboard/DirectionFiles.h"
 #include "storyboard/StoryboardBuild.h"
+#include "storyboard/StoryboardFile.h"
 #include "io/AtomicFile.h"
 #include "io/WriteFailure.h"
 
@@ -62,6 +64,10 @@ int runJoin(const CommandContext& context)
         return context.failure('\'' + folder.string() + "'\n" + problem);
     if (note->directionFiles.empty())
         return context.failure('\'' + notePath->string() + "'\nThe note is a storyboard's, not a split's: it names no direction files.");
+    StoryboardFacts facts = note->facts;
+    facts.overrideWith(*overrides);
+    if (!checkDirectionFiles(note->directionFiles, facts, problem))
+        return context.failure('\'' + notePath->string() + "'\n" + problem);
     for (const std::string& name : note->directionFiles) {
         if (sameFile((folder / name).string(), out))
             return context.usageError("--out must not be a direction file of the split");
@@ -75,8 +81,6 @@ int runJoin(const CommandContext& context)
             return kExitFailure;
         directions.push_back(&file->animation());
     }
-    StoryboardFacts facts = note->facts;
-    facts.overrideWith(*overrides);
     const auto joined = joinDirections(directions, facts, note->palette, problem);
     if (!joined)
         return context.failure('\'' + folder.string() + "'\n" + problem);

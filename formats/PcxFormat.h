@@ -8,6 +8,10 @@
 namespace kinetra::pcx {
 
 inline constexpr std::size_t kHeaderSize = 128;
+// The header's first byte, ZSoft's mark, and its encoding byte for the
+// run-length encoding, the only one the format defines.
+inline constexpr std::uint8_t kManufacturer = 10;
+inline constexpr std::uint8_t kRunLengthEncoding = 1;
 // The marker byte 0x0C and 256 triples red, green, blue at the file's end.
 inline constexpr std::size_t kPaletteBlockSize = 769;
 inline constexpr std::uint8_t kPaletteMarker = 0x0C;

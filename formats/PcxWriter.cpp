@@ -6,9 +6,7 @@ namespace kinetra {
 
 namespace {
 
-constexpr std::uint8_t kManufacturer = 10;
 constexpr std::uint8_t kVersion = 5;
-constexpr std::uint8_t kRunLengthEncoding = 1;
 constexpr std::uint8_t kRunFlags = pcx::kRunFlags;
 constexpr int kMaxRun = pcx::kRunLengthMask;
 constexpr int kMaxSide = 0xFFFF;
@@ -20,10 +18,11 @@ void put16(std::vector<std::uint8_t>& out, std::size_t at, unsigned value)
     out[at + 1] = std::uint8_t((value >> 8) & 0xFF);
 }
 
-// One scan line, padded to an even byte count as the format asks. A byte
-// with both top bits set is written as a run of one, since alone it would
-// read as a run count.
-void encodeLine(const std::uint8_t* line, int width, int bytesPerLine, std::vector<std::uint8_t>& out)
+} // namespace
+
+// A byte with both top bits set is written as a run of one, since alone it
+// would read as a run count.
+void encodePcxPlane(const std::uint8_t* line, int width, int bytesPerLine, std::vector<std::uint8_t>& out)
 {
     auto at = [&](int x) -> std::uint8_t { return x < width ? line[x] : 0; };
     int x = 0;
@@ -39,19 +38,18 @@ void encodeLine(const std::uint8_t* line, int width, int bytesPerLine, std::vect
     }
 }
 
-} // namespace
-
 std::vector<std::uint8_t> encodePcx(const IndexImage& image, const Palette& palette)
 {
     if (image.width < 1 || image.height < 1 || image.width > kMaxSide || image.height > kMaxSide
         || image.pixels.size() != std::size_t(image.width) * std::size_t(image.height))
         return {};
+    // Lines of an even length, as the format asks.
     const int bytesPerLine = image.width + (image.width % 2);
 
     std::vector<std::uint8_t> out(128, 0);
-    out[0] = kManufacturer;
+    out[0] = pcx::kManufacturer;
     out[1] = kVersion;
-    out[2] = kRunLengthEncoding;
+    out[2] = pcx::kRunLengthEncoding;
     out[3] = 8; // bits per pixel and plane
     put16(out, 8, unsigned(image.width - 1));
     put16(out, 10, unsigned(image.height - 1));
@@ -62,7 +60,7 @@ std::vector<std::uint8_t> encodePcx(const IndexImage& image, const Palette& pale
     put16(out, 68, 1); // a colour palette
 
     for (int y = 0; y < image.height; ++y)
-        encodeLine(image.pixels.data() + std::size_t(y) * std::size_t(image.width), image.width, bytesPerLine, out);
+        encodePcxPlane(image.pixels.data() + std::size_t(y) * std::size_t(image.width), image.width, bytesPerLine, out);
 
     out.push_back(pcx::kPaletteMarker);
     for (const PaletteEntry& entry : palette) {

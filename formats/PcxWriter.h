@@ -13,4 +13,8 @@ namespace kinetra {
 // Empty for an image without pixels or wider or higher than 65535.
 std::vector<std::uint8_t> encodePcx(const IndexImage& image, const Palette& palette);
 
+// One plane of a scan line: `width` bytes from `line`, padded with zeros to
+// `bytesPerLine`, run-length encoded onto the end of `out`.
+void encodePcxPlane(const std::uint8_t* line, int width, int bytesPerLine, std::vector<std::uint8_t>& out);
+
 } // namespace kinetra

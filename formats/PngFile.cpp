@@ -23,6 +23,7 @@ struct ReadSession {
     std::string error;
     std::span<const std::uint8_t> bytes;
     std::size_t offset = 0;
+    std::uint64_t maxPixels = kMaxPngPixels;
     bool tooLarge = false;
     // A 1-bit grey PNG reads with black at index 1.
     bool invertBits = false;
@@ -121,11 +122,15 @@ bool prepareRead(png_structp png, png_infop info, ReadSession& session)
     png_uint_32 height = 0;
     int depth = 0;
     int colourType = 0;
-    png_get_IHDR(png, info, &width, &height, &depth, &colourType, nullptr, nullptr, nullptr);
-    if (std::uint64_t(width) * height > kMaxPngPixels) {
+    int interlace = 0;
+    png_get_IHDR(png, info, &width, &height, &depth, &colourType, &interlace, nullptr, nullptr);
+    const PngHeader header{width, height, depth, colourType, interlace != PNG_INTERLACE_NONE};
+    if (header.pixels() > session.maxPixels) {
         session.tooLarge = true;
         return false;
     }
+    if (!pngFileSizeFits(header, session.bytes.size(), session.error))
+        return false;
     PngPicture& picture = session.picture;
     picture.width = int(width);
     picture.height = int(height);
@@ -233,6 +238,63 @@ void collectTexts(png_structp png, png_infop info, PngPicture& picture)
         picture.texts.push_back(
             {latin1ToUtf8(text.key), international ? std::string(value) : latin1ToUtf8(value)});
     }
+}
+
+// Deflate packs at most 1032 bytes into one.
+constexpr std::uint64_t kMaxDeflateRatio = 1032;
+// What a file may hold besides its rows: text, colour profiles, a paint
+// program's own chunks.
+constexpr std::uint64_t kOtherChunksAllowance = 16 * 1024 * 1024;
+// A compressed text chunk inflates to at most a note (1 MiB) and its
+// keyword, and libpng keeps two fewer ancillary chunks than this count and
+// passes over the rest: a small file's texts cost little more than the file.
+constexpr png_alloc_size_t kMaxChunkBytes = 1024 * 1024 + 1024;
+constexpr png_uint_32 kMaxStoredChunks = 16;
+
+std::uint64_t saturatingProduct(std::uint64_t a, std::uint64_t b)
+{
+    return a != 0 && b > UINT64_MAX / a ? UINT64_MAX : a * b;
+}
+
+std::uint64_t saturatingSum(std::uint64_t a, std::uint64_t b)
+{
+    return b > UINT64_MAX - a ? UINT64_MAX : a + b;
+}
+
+int channelsOf(int colourType)
+{
+    switch (colourType) {
+    case PNG_COLOR_TYPE_RGB:
+        return 3;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        return 2;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        return 4;
+    default:
+        return 1;
+    }
+}
+
+// The bit depths each colour type allows.
+bool depthFits(int colourType, int depth)
+{
+    switch (colourType) {
+    case PNG_COLOR_TYPE_GRAY:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    case PNG_COLOR_TYPE_PALETTE:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    case PNG_COLOR_TYPE_RGB:
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        return depth == 8 || depth == 16;
+    default:
+        return false;
+    }
+}
+
+std::string sizeText(std::uint32_t width, std::uint32_t height)
+{
+    return std::to_string(width) + " x " + std::to_string(height);
 }
 
 struct ReadStructs {
@@ -350,6 +412,77 @@ bool encode(const EncodeJob& job, std::span<const PngText> texts, std::vector<st
 
 } // namespace
 
+std::uint64_t PngHeader::rawBytes() const
+{
+    const auto bits = std::uint64_t(depth) * std::uint64_t(channelsOf(colourType));
+    const auto rows = [bits](std::uint64_t across, std::uint64_t down) {
+        return across == 0 ? 0 : saturatingProduct(down, 1 + (across * bits + 7) / 8);
+    };
+    if (!interlaced)
+        return rows(width, height);
+    // Adam7's seven passes: first column and row, and the steps between.
+    constexpr std::uint32_t passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                            {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    std::uint64_t total = 0;
+    for (const auto& pass : passes) {
+        const std::uint64_t across = width > pass[0] ? (width - pass[0] + pass[2] - 1) / pass[2] : 0;
+        const std::uint64_t down = height > pass[1] ? (height - pass[1] + pass[3] - 1) / pass[3] : 0;
+        total = saturatingSum(total, rows(across, down));
+    }
+    return total;
+}
+
+std::optional<PngHeader> readPngHeader(std::span<const std::uint8_t> head, std::string& problem)
+{
+    constexpr std::size_t kSignatureSize = 8;
+    if (head.size() < kSignatureSize || png_sig_cmp(head.data(), 0, kSignatureSize) != 0) {
+        problem = "it is not a PNG (the file does not begin with the PNG signature)";
+        return std::nullopt;
+    }
+    const std::uint8_t* chunk = head.data() + kSignatureSize;
+    if (head.size() < kPngHeadSize || png_get_uint_32(chunk) != 13 || std::memcmp(chunk + 4, "IHDR", 4) != 0) {
+        problem = "the PNG's header chunk is missing or damaged";
+        return std::nullopt;
+    }
+    const std::uint8_t* fields = chunk + 8;
+    PngHeader header;
+    header.width = png_get_uint_32(fields);
+    header.height = png_get_uint_32(fields + 4);
+    header.depth = fields[8];
+    header.colourType = fields[9];
+    header.interlaced = fields[12] == PNG_INTERLACE_ADAM7;
+    if (header.width == 0 || header.height == 0 || header.width > PNG_UINT_31_MAX || header.height > PNG_UINT_31_MAX) {
+        problem = "the PNG's header gives a size of " + sizeText(header.width, header.height) + " pixels";
+        return std::nullopt;
+    }
+    if (!depthFits(header.colourType, header.depth)) {
+        problem = "the PNG's header gives colour type " + std::to_string(header.colourType) + " at "
+                  + std::to_string(header.depth) + " bits, which the format does not have";
+        return std::nullopt;
+    }
+    if (fields[10] != PNG_COMPRESSION_TYPE_BASE || fields[11] != PNG_FILTER_TYPE_BASE || fields[12] > PNG_INTERLACE_ADAM7) {
+        problem = "the PNG's header names a compression, filter or interlace method the format does not have";
+        return std::nullopt;
+    }
+    return header;
+}
+
+bool pngFileSizeFits(const PngHeader& header, std::uint64_t fileSize, std::string& problem)
+{
+    const std::uint64_t raw = header.rawBytes();
+    if (raw / kMaxDeflateRatio > fileSize) {
+        problem = "a PNG of " + sizeText(header.width, header.height) + " pixels cannot fit in "
+                  + std::to_string(fileSize) + " bytes";
+        return false;
+    }
+    if (fileSize > saturatingSum(saturatingSum(raw, raw / 64), kOtherChunksAllowance)) {
+        problem = "the file's " + std::to_string(fileSize) + " bytes are far more than a PNG of "
+                  + sizeText(header.width, header.height) + " pixels holds";
+        return false;
+    }
+    return true;
+}
+
 const std::string* PngPicture::text(std::string_view key) const
 {
     const std::string* found = nullptr;
@@ -405,11 +538,12 @@ bool writeArgbPng(const std::string& path, const ExportPicture& picture, PngChan
     return true;
 }
 
-std::optional<PngPicture> decodePng(std::span<const std::uint8_t> bytes, std::string& problem)
+std::optional<PngPicture> decodePng(std::span<const std::uint8_t> bytes, std::string& problem, std::uint64_t maxPixels)
 {
     try {
         ReadSession session;
         session.bytes = bytes;
+        session.maxPixels = maxPixels;
         ReadStructs structs;
         structs.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &session.error, onError, onWarning);
         if (structs.png)
@@ -419,6 +553,8 @@ std::optional<PngPicture> decodePng(std::span<const std::uint8_t> bytes, std::st
             return std::nullopt;
         }
         png_set_read_fn(structs.png, &session, readBytes);
+        png_set_chunk_malloc_max(structs.png, kMaxChunkBytes);
+        png_set_chunk_cache_max(structs.png, kMaxStoredChunks);
         if (!runRead(structs.png, structs.info, session)) {
             if (session.tooLarge)
                 problem = "The picture is too large.";
@@ -440,14 +576,28 @@ std::optional<PngPicture> decodePng(std::span<const std::uint8_t> bytes, std::st
     }
 }
 
-std::optional<PngPicture> readPngFile(const std::string& path, std::string& problem)
+std::optional<PngPicture> readPngFile(const std::string& path, std::string& problem, const PngHeaderCheck& check)
 {
-    std::vector<std::uint8_t> bytes;
-    if (!readWholeFile(path, bytes)) {
+    const auto cannotOpen = [&problem] {
         problem = "Cannot read the picture: the file cannot be opened.";
         return std::nullopt;
+    };
+    std::vector<std::uint8_t> bytes;
+    const bool opened = readFileHead(path, kPngHeadSize, bytes);
+    const auto size = regularFileSize(path);
+    if (!opened || !size)
+        return cannotOpen();
+    std::string why;
+    const auto header = readPngHeader(bytes, why);
+    if (header && check && !check(*header, problem))
+        return std::nullopt;
+    if (!header || !pngFileSizeFits(*header, *size, why)) {
+        problem = "Cannot read the picture: " + why + ".";
+        return std::nullopt;
     }
-    return decodePng(bytes, problem);
+    if (!readWholeFile(path, bytes, *size))
+        return cannotOpen();
+    return decodePng(bytes, problem, header->pixels());
 }
 
 } // namespace kinetra

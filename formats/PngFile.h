@@ -10,6 +10,7 @@
 #include "formats/ExportPicture.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -62,6 +63,34 @@ struct PngPicture {
     const std::string* text(std::string_view key) const;
 };
 
+// What the signature and header chunk at the start of a PNG say, read
+// before anything else of the file.
+struct PngHeader {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    int depth = 0;
+    int colourType = 0;
+    bool interlaced = false;
+
+    std::uint64_t pixels() const { return std::uint64_t(width) * height; }
+    // The bytes its rows inflate to, a filter byte before each row (and each
+    // row of each pass when interlaced).
+    std::uint64_t rawBytes() const;
+};
+// The signature and the header chunk.
+inline constexpr std::size_t kPngHeadSize = 33;
+
+// The header at the start of a PNG file; nothing, with a sentence saying
+// why in `problem`, for bytes without the signature, without the header
+// chunk, or with a size, depth and colour type the format does not allow.
+std::optional<PngHeader> readPngHeader(std::span<const std::uint8_t> head, std::string& problem);
+
+// Whether a file of `fileSize` bytes fits its header: large enough to hold
+// the rows (deflate packs at most 1032 bytes into one) and no larger than
+// the rows stored whole with room for the chunks paint programs add. False
+// with a sentence saying why in `problem`.
+bool pngFileSizeFits(const PngHeader& header, std::uint64_t fileSize, std::string& problem);
+
 // Encodes `picture` (its pixels must fill its size). False with libpng's
 // reason in `error`.
 bool encodeArgbPng(const ExportPicture& picture, PngChannels channels, std::vector<std::uint8_t>& out,
@@ -75,8 +104,16 @@ bool encodeIndexedPng(const IndexImage& image, const Palette& palette, std::span
 bool writeArgbPng(const std::string& path, const ExportPicture& picture, PngChannels channels, std::string& error);
 
 // Nothing, with a sentence saying why in `problem`, for bytes that are not a
-// whole PNG, a picture over kMaxPngPixels, or when memory runs out.
-std::optional<PngPicture> decodePng(std::span<const std::uint8_t> bytes, std::string& problem);
-std::optional<PngPicture> readPngFile(const std::string& path, std::string& problem);
+// whole PNG, a picture over `maxPixels`, or when memory runs out.
+std::optional<PngPicture> decodePng(std::span<const std::uint8_t> bytes, std::string& problem,
+                                    std::uint64_t maxPixels = kMaxPngPixels);
+
+// The caller's own say on a header before the rest of the file is read; it
+// may refuse with a sentence in `problem`.
+using PngHeaderCheck = std::function<bool(const PngHeader& header, std::string& problem)>;
+// Reads the signature and the header first, so that a file that is no PNG,
+// one the caller refuses by its header and one whose size does not fit its
+// header are refused before the rest is read; then decodes the whole file.
+std::optional<PngPicture> readPngFile(const std::string& path, std::string& problem, const PngHeaderCheck& check = {});
 
 } // namespace kinetra

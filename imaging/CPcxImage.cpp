@@ -1,5 +1,6 @@
 #include "imaging/CPcxImage.h"
 
+#include "formats/PcxReader.h"
 #include "io/ByteReader.h"
 #include "io/WholeFile.h"
 
@@ -10,66 +11,6 @@
 namespace kinetra {
 
 namespace {
-
-constexpr std::uint8_t kRunFlags = CPcxImage::kRunFlags;
-constexpr std::uint8_t kRunLengthMask = CPcxImage::kRunLengthMask;
-// A two-byte run yields at most 63 bytes, so encoded data never decodes to
-// more than 32 times its own size.
-constexpr std::uint64_t kMaxExpansion = 32;
-
-struct PcxLayout {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    std::int32_t planes = 0;
-    std::int32_t bytesPerLine = 0;
-};
-
-std::optional<PcxLayout> readLayout(std::span<const std::uint8_t> header)
-{
-    ByteReader in(header);
-    in.seek(4);
-    const std::uint16_t xMin = in.u16();
-    const std::uint16_t yMin = in.u16();
-    const std::uint16_t xMax = in.u16();
-    const std::uint16_t yMax = in.u16();
-    in.seek(65);
-    PcxLayout layout;
-    layout.planes = in.i8();
-    layout.bytesPerLine = in.u16();
-    if (!in.ok())
-        return std::nullopt;
-    // The corners' difference in 16-bit arithmetic: an origin written as a
-    // negative number and a side past 32767 pixels (a long storyboard row)
-    // both come out right.
-    layout.width = std::uint16_t(xMax - xMin) + 1;
-    layout.height = std::uint16_t(yMax - yMin) + 1;
-    if (layout.width < 1 || layout.height < 1 || layout.planes < 1 || layout.bytesPerLine < layout.width)
-        return std::nullopt;
-    return layout;
-}
-
-// Fills exactly one plane of a scan line. A run reaching past the plane's end
-// means the file disagrees with its own BytesPerLine, so it fails.
-bool decodePlane(ByteReader& in, std::span<std::uint8_t> plane)
-{
-    std::size_t count = 0;
-    while (count < plane.size()) {
-        const std::uint8_t code = in.u8();
-        if (code >= kRunFlags) {
-            const std::size_t run = code & kRunLengthMask;
-            const std::uint8_t value = in.u8();
-            if (!in.ok() || run > plane.size() - count)
-                return false;
-            std::fill_n(plane.begin() + std::ptrdiff_t(count), run, value);
-            count += run;
-        } else {
-            if (!in.ok())
-                return false;
-            plane[count++] = code;
-        }
-    }
-    return true;
-}
 
 void putU16(std::uint8_t* at, std::uint16_t value)
 {
@@ -135,15 +76,14 @@ HResult CPcxImage::decode()
     if (fileData.size() < kHeaderSize)
         return kFail;
     std::copy_n(fileData.begin(), kHeaderSize, header.begin());
-    const auto layout = readLayout(header);
-    if (!layout)
+    const auto layout = readPcxHeader(fileData);
+    if (!layout || !layout->hasLayout())
         return kFail;
 
     const std::uint64_t pixelCount = std::uint64_t(layout->width) * std::uint64_t(layout->height);
     const std::uint64_t planeBytes = std::uint64_t(layout->bytesPerLine);
     const std::uint64_t lineBytes = std::uint64_t(layout->planes) * planeBytes;
-    const std::uint64_t encodedBytes = fileData.size() - kHeaderSize;
-    if (pixelCount > kMaxPixels || lineBytes * std::uint64_t(layout->height) > encodedBytes * kMaxExpansion)
+    if (pixelCount > kMaxPixels || !pcxDataCanHold(*layout, fileData.size() - kHeaderSize))
         return kFail;
 
     std::vector<std::uint8_t> line;
@@ -162,7 +102,7 @@ HResult CPcxImage::decode()
     for (std::int32_t row = 0; row < layout->height; ++row) {
         for (std::int32_t plane = 0; plane < layout->planes; ++plane) {
             const auto target = std::span<std::uint8_t>(line).subspan(std::size_t(plane) * planeBytes, planeBytes);
-            if (!decodePlane(in, target))
+            if (!decodePcxPlane(in, target))
                 return kFail;
         }
         std::copy_n(line.begin(), rowBytes, pixels.begin() + std::ptrdiff_t(std::size_t(row) * rowBytes));
@@ -178,20 +118,18 @@ HResult CPcxImage::decode()
     putU16(info + 14, 8);
 
     // Files without the marker keep the all-black palette Free left behind.
-    if (fileData.size() >= kHeaderSize + kPaletteBlockSize) {
+    if (hasPcxPaletteBlock(fileData)) {
         ByteReader tail(fileData);
-        tail.seek(fileData.size() - kPaletteBlockSize);
-        if (tail.u8() == CPcxImage::kPaletteMarker) {
-            std::uint8_t* colours = info + kBitmapHeaderSize;
-            for (std::size_t i = 0; i < palette.size(); ++i) {
-                const std::uint8_t red = tail.u8();
-                const std::uint8_t green = tail.u8();
-                const std::uint8_t blue = tail.u8();
-                palette[i] = PaletteEntry::fromRgb(red, green, blue);
-                colours[4 * i] = blue;
-                colours[4 * i + 1] = green;
-                colours[4 * i + 2] = red;
-            }
+        tail.seek(fileData.size() - kPaletteBlockSize + 1);
+        std::uint8_t* colours = info + kBitmapHeaderSize;
+        for (std::size_t i = 0; i < palette.size(); ++i) {
+            const std::uint8_t red = tail.u8();
+            const std::uint8_t green = tail.u8();
+            const std::uint8_t blue = tail.u8();
+            palette[i] = PaletteEntry::fromRgb(red, green, blue);
+            colours[4 * i] = blue;
+            colours[4 * i + 1] = green;
+            colours[4 * i + 2] = red;
         }
     }
     return kOk;

@@ -258,6 +258,15 @@ std::optional<std::vector<IndexImage>> cutStoryboard(const IndexImage& sheet, co
     return frames;
 }
 
+bool storyboardSizeFits(std::uint64_t width, std::uint64_t height, std::string& problem)
+{
+    if (width == 0 || height <= kMaxStoryboardPixels / width)
+        return true;
+    problem = "A sheet of " + std::to_string(width) + " x " + std::to_string(height) + " pixels is more than the "
+              + std::to_string(kMaxStoryboardPixels) + " pixels a storyboard holds.";
+    return false;
+}
+
 std::vector<std::uint8_t> encodeStoryboardAnimation(const StoryboardLayout& layout, const Palette& palette,
                                                     const std::vector<IndexImage>& frames, std::string& problem)
 {

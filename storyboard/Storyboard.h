@@ -23,6 +23,10 @@ namespace kinetra {
 inline constexpr int kUnitPictureSize = 240;
 // The header's frame count is a signed 16-bit number.
 inline constexpr int kMaxFlcFrames = 32767;
+// The most pixels a sheet holds, grid lines included: the eight directions
+// of 36 frames at the game's full 240 × 240 fit. A picture claiming more is
+// refused from its header, before its pixels are read.
+inline constexpr std::uint64_t kMaxStoryboardPixels = 16ull * 1024 * 1024;
 // A game unit's eight directions in the order its file holds them.
 inline constexpr std::array<const char*, 8> kUnitDirectionNames{"SW", "S", "SE", "E", "NE", "N", "NW", "W"};
 
@@ -110,6 +114,10 @@ std::optional<StoryboardLayout> resolveStoryboardLayout(const StoryboardFacts& f
 // hold the border index. Nothing, with the reason in `problem`, otherwise.
 std::optional<std::vector<IndexImage>> cutStoryboard(const IndexImage& sheet, const StoryboardLayout& layout,
                                                      std::string& problem);
+
+// Whether a sheet of this size stays within kMaxStoryboardPixels; false
+// with the reason in `problem`.
+bool storyboardSizeFits(std::uint64_t width, std::uint64_t height, std::string& problem);
 
 // The FLC file of the layout's frames: a game FLC, or a plain FLC that plays
 // the frames in this order when the layout is plain. Empty, with the reason

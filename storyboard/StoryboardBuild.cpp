@@ -23,7 +23,9 @@ std::optional<Storyboard> makeStoryboard(const CFlcAnimation& animation, const F
                                          std::optional<int> border, std::string& problem)
 {
     const auto layout = storyboardLayoutOf(fileHeader, animation.frames.size(), border, problem);
-    if (!layout || !storyboardSheetFits(*layout, problem))
+    // What is written must read back.
+    if (!layout || !storyboardSheetFits(*layout, problem)
+        || !storyboardSizeFits(std::uint64_t(layout->sheetWidth()), std::uint64_t(layout->sheetHeight()), problem))
         return std::nullopt;
     Storyboard storyboard;
     storyboard.layout = *layout;
@@ -90,6 +92,11 @@ std::optional<SplitAnimation> splitDirections(const CFlcAnimation& animation, co
         return std::nullopt;
     if (layout->plain) {
         problem = "The file is a plain FLC without the game's directions; there is nothing to split.";
+        return std::nullopt;
+    }
+    if (std::size_t(layout->directions) > kMaxDirectionFiles) {
+        problem = "The file has " + std::to_string(layout->directions) + " directions; a split holds at most "
+                  + std::to_string(kMaxDirectionFiles) + ".";
         return std::nullopt;
     }
     const std::vector<IndexImage> frames = animationFrames(animation);

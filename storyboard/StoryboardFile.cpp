@@ -3,6 +3,8 @@
 #include "flc/FlcFrame.h"
 #include "imaging/CPcxImage.h"
 #include "formats/DistinctPalette.h"
+#include "formats/PcxFormat.h"
+#include "formats/PcxReader.h"
 #include "formats/PcxWriter.h"
 #include "formats/PngFile.h"
 #include "io/AtomicFile.h"
@@ -49,10 +51,12 @@ bool encodePicture(StoryboardFormat format, const Storyboard& storyboard, const 
 // otherwise it is a grey picture.
 bool readPng(const std::string& path, StoryboardPicture& picture, std::string& textNote, std::string& problem)
 {
-    auto png = readPngFile(path, problem);
+    auto png = readPngFile(path, problem, [](const PngHeader& header, std::string& tooLarge) {
+        return storyboardSizeFits(header.width, header.height, tooLarge);
+    });
     if (!png)
         return false;
-    if (const std::string* note = png->text(kStoryboardTextKey))
+    if (const std::string* note = png->text(kStoryboardTextKey); note && note->size() <= kMaxStoryboardNoteBytes)
         textNote = *note;
     picture.width = png->width;
     picture.height = png->height;
@@ -75,15 +79,50 @@ bool readPng(const std::string& path, StoryboardPicture& picture, std::string& t
     return true;
 }
 
+// The header is checked first, against the format and the storyboard's
+// size, then the file's size against the header; only then is it read.
 bool readPcx(const std::string& path, StoryboardPicture& picture, std::string& problem)
 {
-    CPcxImage pcx;
-    if (pcx.Load(path) != kOk) {
-        problem = "Cannot read the picture: it is not an 8-bit PCX image.";
+    const auto cannotOpen = [&problem] {
+        problem = "Cannot read the picture: the file cannot be opened.";
+        return false;
+    };
+    std::vector<std::uint8_t> bytes;
+    const bool opened = readFileHead(path, pcx::kHeaderSize, bytes);
+    const auto size = regularFileSize(path);
+    if (!opened || !size)
+        return cannotOpen();
+    std::string why = "the file is shorter than a PCX header";
+    const auto header = readPcxHeader(bytes);
+    const auto kind = header ? pcxKindOf(*header, why) : std::nullopt;
+    if (kind && !storyboardSizeFits(std::uint64_t(header->width), std::uint64_t(header->height), problem))
+        return false;
+    if (!kind || !pcxFileSizeFits(*header, *size, why)) {
+        problem = "Cannot read the picture: " + why + ".";
         return false;
     }
-    picture.width = pcx.width;
-    picture.height = pcx.height;
+    if (!readWholeFile(path, bytes, *size))
+        return cannotOpen();
+    picture.width = header->width;
+    picture.height = header->height;
+    if (*kind == PcxKind::TrueColour) {
+        auto pixels = decodePcxTrueColour(bytes, *header);
+        if (!pixels) {
+            problem = "Cannot read the picture: the PCX's pixel data is damaged.";
+            return false;
+        }
+        picture.argb = std::move(*pixels);
+        return true;
+    }
+    if (!hasPcxPaletteBlock(bytes)) {
+        problem = "Cannot read the picture: the 8-bit PCX has no 256-colour palette at its end.";
+        return false;
+    }
+    CPcxImage pcx;
+    if (pcx.LoadFromMemory(bytes) != kOk) {
+        problem = "Cannot read the picture: the PCX's pixel data is damaged.";
+        return false;
+    }
     picture.indexed = true;
     picture.indices.width = pcx.width;
     picture.indices.height = pcx.height;

@@ -36,6 +36,13 @@ bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, 
 // fact of the wrong type or out of range, is a failure whose reason starts
 // with the note's file ("unit.kinetra.json: ...", "unit.png (text chunk):
 // ..."). Nothing, with the reason in `problem`, on failure.
+// A PNG is an indexed, grey or true-colour picture; a PCX is 8 bits in one
+// plane with its 256 colours, or 24-bit colour in three planes (read as
+// true colour). The picture's header is checked (its format, and its size
+// against kMaxStoryboardPixels) and the file's size against the header
+// before the rest is read; a text chunk over kMaxStoryboardNoteBytes is
+// passed over.
 std::optional<StoryboardPicture> readStoryboardFile(const std::string& path, std::string& problem);
+
 
 } // namespace kinetra

@@ -221,8 +221,13 @@ std::optional<StoryboardNote> readStoryboardNote(std::string_view text, std::str
 std::optional<StoryboardNote> readStoryboardNoteFile(const std::string& path, std::string& problem)
 {
     const std::string name = std::filesystem::path(path).filename().string();
+    if (const auto size = regularFileSize(path); size && *size > kMaxStoryboardNoteBytes) {
+        problem = name + ": the note is " + std::to_string(*size) + " bytes; a storyboard note is at most "
+                  + std::to_string(kMaxStoryboardNoteBytes) + ".";
+        return std::nullopt;
+    }
     std::vector<std::uint8_t> bytes;
-    if (!readWholeFile(path, bytes)) {
+    if (!readWholeFile(path, bytes, kMaxStoryboardNoteBytes)) {
         problem = name + ": the file cannot be read.";
         return std::nullopt;
     }

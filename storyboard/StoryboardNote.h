@@ -19,6 +19,11 @@ namespace kinetra {
 inline constexpr std::string_view kStoryboardTextKey = "Kinetra-Storyboard";
 // "SHEET.png" has its note in "SHEET.kinetra.json".
 inline constexpr std::string_view kStoryboardNoteSuffix = ".kinetra.json";
+// Notes are a few hundred bytes; a file or text chunk over this is refused
+// unread.
+inline constexpr std::size_t kMaxStoryboardNoteBytes = 1024 * 1024;
+// A split holds one file for each of a game unit's directions.
+inline constexpr std::size_t kMaxDirectionFiles = kUnitDirectionNames.size();
 
 struct StoryboardNote {
     StoryboardFacts facts;
@@ -37,8 +42,9 @@ std::string writeStoryboardNote(const StoryboardNote& note);
 // and what it must be ("framesPerDirection must be a whole number from 1 to
 // 32767."). A fact that is absent or null is simply unknown.
 std::optional<StoryboardNote> readStoryboardNote(std::string_view json, std::string& problem);
-// The note in a file; the reason starts with the file's name
-// ("unit.kinetra.json: ...").
+// The note in a file (a sheet's sidecar or a split's note); the reason
+// starts with the file's name ("unit.kinetra.json: ..."). One over
+// kMaxStoryboardNoteBytes is refused unread.
 std::optional<StoryboardNote> readStoryboardNoteFile(const std::string& path, std::string& problem);
 
 // The sidecar of a picture: its path with the extension (from the last dot
