@@ -1,13 +1,14 @@
 #include "storyboard/StoryboardFile.h"
 
 #include "flc/FlcFrame.h"
-#include "imaging/CPcxImage.h"
 #include "formats/DistinctPalette.h"
 #include "formats/PcxFormat.h"
 #include "formats/PcxReader.h"
 #include "formats/PcxWriter.h"
 #include "formats/PngFile.h"
+#include "imaging/CPcxImage.h"
 #include "io/AtomicFile.h"
+#include "io/WholeFile.h"
 #include "io/WriteFailure.h"
 
 #include <algorithm>
