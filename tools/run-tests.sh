@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the whole test suite.
 #   KINETRA_BUILD_DIR   the build tree (default: build)
-#   KINETRA_SANITIZE=1  an AddressSanitizer + UndefinedBehaviorSanitizer build
+#   KINETRA_SANITIZE=1  the sanitizer tree instead (build-asan, see setup.sh)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 options=()
 if [ "${KINETRA_SANITIZE:-0}" = 1 ]; then
-    options+=(-DKINETRA_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo)
-    default_dir="$KINETRA_ROOT/build-asan"
+    options+=("${KINETRA_SANITIZER_OPTIONS[@]}")
+    default_dir="$KINETRA_SANITIZER_DIR"
 else
     default_dir="$KINETRA_ROOT/build"
 fi
