@@ -1,3 +1,4 @@
+#include "cli/BuildFromFrames.h"
 #include "cli/Command.h"
 #include "cli/StoryboardOptions.h"
 
@@ -11,17 +12,19 @@ namespace kinetra::cli {
 
 namespace {
 
-constexpr std::array kBuildOptions = joinOptions(
+constexpr std::array kBuildOptions = joinOptions(joinOptions(
     std::array{
         OptionSpec{.name = "--out", .takesValue = true},
         OptionSpec{.name = "--border", .takesValue = true},
         OptionSpec{.name = "--palette", .takesValue = true},
     },
-    kLayoutOptions);
+    kLayoutOptions), kFrameSeriesOptions);
 
 int runBuild(const CommandContext& context)
 {
     const ParsedArguments& args = context.args;
+    if (args.has("--frames"))
+        return runBuildFromFrames(context);
     if (const auto problem = oneOperandProblem(args, "SHEET", "--out UNIT.flc"))
         return context.usageError(*problem);
     std::string problem;
@@ -76,6 +79,12 @@ constexpr Command kBuildCommand{
              "                           [--directions 8|1] [--frames-per-direction N]\n"
              "                           [--speed MS] [--offset LEFT,TOP] [--original W,H]\n"
              "                           [--animation-time MS] [--palette FILE]\n"
+             "       kinetra-cli build --frames PATTERN --directions 8|1\n"
+             "                           --frames-per-direction N --speed MS --out UNIT.flc\n"
+             "                           [--direction-order LIST] [--offset auto|LEFT,TOP]\n"
+             "                           [--palette auto|FILE] [--team-colour #RRGGBB]\n"
+             "                           [--team-tolerance DEGREES] [--civ-palette FILE]\n"
+             "                           [--dither]\n"
              "\n"
              "Builds a game FLC from a storyboard: a row per direction (SW, S, SE, E,\n"
              "NE, N, NW, W), the frames of a direction left to right. Each direction\n"
@@ -100,6 +109,19 @@ constexpr Command kBuildCommand{
              "took a colour not their own is printed. A sheet turned to greys is\n"
              "refused, unless every grey in it is a colour of the sheet's palette.\n"
              "\n"
+             "With --frames, the unit is built from one picture per frame (PNG, PCX\n"
+             "or BMP; 8-bit or true colour, with or without alpha), all of one size:\n"
+             "the frames of the first direction, then the next. Indexed pictures of\n"
+             "one palette keep their indices and colours. True-colour renders get a\n"
+             "palette of their own (--palette auto) or are mapped onto --palette\n"
+             "FILE, by classes: alpha below 128 is transparent (255); a dark pixel\n"
+             "(luma at most 64) with alpha from 1 to 254 is a shadow of level\n"
+             "alpha x 15 / 255, index 255 - level; a pixel of the team colour's hue\n"
+             "takes the entry of 0-63 of its brightness, which every civilization\n"
+             "tints; every other pixel one of the ordinary entries 64-223. What was\n"
+             "built is reported: the frames, where the palette came from, the pixels\n"
+             "of each class and the largest colour error of an ordinary pixel.\n"
+             "\n"
              "A note without the colours (an older sheet, or none): an indexed sheet\n"
              "keeps its indices and its palette, and a true-colour sheet (a render)\n"
              "is mapped onto the --palette by the same rules.\n"
@@ -112,6 +134,7 @@ constexpr Command kBuildCommand{
              "                    .pal, or an FLC to take it from; the pixels keep\n"
              "                    the entries the note's colours name, or without\n"
              "                    them an indexed sheet's indices\n"
+             KINETRA_CLI_FRAME_SERIES_HELP
              "  -h, --help        show this help\n",
     .options = kBuildOptions,
     .run = runBuild,

@@ -2,6 +2,7 @@
 
 #include "cli/CliAnimation.h"
 #include "cli/PlayerOptions.h"
+#include "imaging/CPcxImage.h"
 #include "palette/AsciiCase.h"
 #include "palette/PaletteFiles.h"
 
@@ -117,6 +118,16 @@ bool readPaletteOption(const std::string& path, Palette& palette, std::ostream& 
         if (!animation.open(path, err))
             return false;
         palette = animation.animation().filePalette;
+        return true;
+    }
+    if (equalIgnoringCase(extension, ".pcx")) {
+        // A civilization palette of the game, or any 8-bit PCX.
+        CPcxImage picture;
+        if (picture.Load(path) != kOk) {
+            err << '\'' << path << "'\nCannot import palette from the file.\n";
+            return false;
+        }
+        palette = picture.palette;
         return true;
     }
     const auto read = readPaletteFile(path);

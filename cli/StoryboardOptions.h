@@ -50,7 +50,7 @@ bool sameFile(const std::string& a, const std::string& b);
 // `problem`, for a value that is no palette index.
 bool readBorderOption(const ParsedArguments& args, std::optional<int>& border, std::string& problem);
 
-// The palette of a palette file (.act, .pal) or of an FLC file. False, with
+// The palette of a palette file (.act, .pal), of an 8-bit PCX or of an FLC file. False, with
 // the message on `err`, when it cannot be read.
 bool readPaletteOption(const std::string& path, Palette& palette, std::ostream& err);
 
