@@ -124,6 +124,9 @@ public:
     // animation built from such a picture (CMainViewStoryboard.cpp).
     void OnExportStoryboard();
     void OnFileNewFromStoryboard();
+    // A new unsaved animation built from one picture per frame
+    // (CMainViewFrames.cpp).
+    void OnFileNewFromFrames();
     // A timer of the view fired.
     void OnTimer(int timerId);
     void StopWinding();

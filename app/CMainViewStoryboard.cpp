@@ -6,6 +6,7 @@
 #include "app/CMainView.h"
 #include "app/ErrorReason.h"
 #include "app/ImageReaders.h"
+#include "app/PaletteSources.h"
 #include "imaging/CFlcPlayer.h"
 #include "io/SettingNames.h"
 #include "io/WholeFile.h"
@@ -113,20 +114,6 @@ bool writeStoryboardOf(const CFlcPlayer& player, const QString& path, std::optio
     message = refused ? cannotWriteMessage(QFile::decodeName(refused->path.c_str()), refused->error)
                       : uFormatString(IDS_STORYBOARD_EXPORT_FAILED, path, QString::fromStdString(problem));
     return false;
-}
-
-// The palette of a palette file, or the file palette of an animation.
-std::optional<kinetra::Palette> readPaletteFrom(const QString& path)
-{
-    const std::string local = QFile::encodeName(path).toStdString();
-    const QString extension = uGetFileExt(path);
-    if (extension.compare(QLatin1String("flc"), Qt::CaseInsensitive) != 0
-        && extension.compare(QLatin1String("fli"), Qt::CaseInsensitive) != 0)
-        return kinetra::readPaletteFile(local);
-    kinetra::CFlcAnimation animation;
-    if (animation.Load(local, true) != kinetra::kOk)
-        return std::nullopt;
-    return animation.filePalette;
 }
 
 // Where a built animation is proposed to be saved: beside its sheet, under

@@ -40,6 +40,7 @@ enum : unsigned {
     ID_EXPORT_SHEET = 32831,
     ID_EXPORT_STORYBOARD = 32832,
     ID_FILE_NEW_STORYBOARD = 32833,
+    ID_FILE_NEW_FRAMES = 32834,
 };
 
 // The single-instance hand-over message and its first parameter.
@@ -204,4 +205,26 @@ enum : unsigned {
     // The tooltip of the menu-look switches that the desktop's menus do not
     // follow.
     IDS_VIEW_NO_EFFECT_TIP = 61664,
+
+    // A unit built from one picture per frame.
+    IDS_FRAMES_OPEN_TITLE = 61665,
+    IDS_FRAMES_OPEN_FILTER = 61666,
+    IDS_FRAMES_TITLE = 61667,
+    IDS_FRAMES_PROMPT = 61668,
+    IDS_FRAMES_ORDER = 61669,
+    IDS_FRAMES_PALETTE = 61670,
+    IDS_FRAMES_PALETTE_PICTURES = 61671,
+    IDS_FRAMES_PALETTE_AUTO = 61672,
+    IDS_FRAMES_PALETTE_CURRENT = 61673,
+    IDS_FRAMES_PALETTE_FILE = 61674,
+    IDS_FRAMES_TEAM_LABEL = 61675,
+    IDS_FRAMES_TEAM = 61676,
+    IDS_FRAMES_TEAM_TITLE = 61677,
+    IDS_FRAMES_DITHER = 61678,
+    IDS_FRAMES_BUILD_FAILED = 61679,
+    IDS_FRAMES_BUILT = 61680,
+    IDS_FRAMES_ORIGIN_PICTURES = 61681,
+    IDS_FRAMES_ORIGIN_GENERATED = 61682,
+    IDS_FRAMES_ORIGIN_GIVEN = 61683,
+    IDS_FRAMES_NO_PALETTE_FILE = 61684,
 };

@@ -20,6 +20,7 @@ void RegisterKinetraStrings()
         {ID_EXPORT_SHEET, "Export the frames as a sprite sheet (PNG)\nExport Sprite Sheet"},
         {ID_EXPORT_STORYBOARD, "Export every frame into one 8-bit storyboard picture to draw on\nExport Storyboard"},
         {ID_FILE_NEW_STORYBOARD, "Build a new animation from a storyboard picture\nNew from Storyboard"},
+        {ID_FILE_NEW_FRAMES, "Build a new animation from one picture per frame, drawn or rendered\nNew from Frames"},
         {ID_FILE_MRU_FIRST, "Open this file"},
         {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout"},
         {ID_APP_EXIT, "Quit the application\nExit"},
@@ -215,5 +216,32 @@ void RegisterKinetraStrings()
         {IDS_LAYOUT_OFFSET, "Offs&et (left, top):"},
         {IDS_LAYOUT_CENTRED, "centred"},
         {IDS_LAYOUT_ORIGINAL, "O&riginal size (w, h):"},
+        {IDS_FRAMES_OPEN_TITLE, "New from Frames"},
+        {IDS_FRAMES_OPEN_FILTER,
+         "Frame pictures and notes (.png, .pcx, .bmp, .kinetra.json)|*.png;*.pcx;*.bmp;*.kinetra.json|"
+         "PNG Images (*.png)|*.png|PCX Images (*.pcx)|*.pcx|BMP Images (*.bmp)|*.bmp|"
+         "Kinetra notes (*.kinetra.json)|*.kinetra.json||"},
+        {IDS_FRAMES_TITLE, "New from Frames"},
+        {IDS_FRAMES_PROMPT,
+         "%d pictures, taken in natural order (frame2 before frame10): the frames of the first direction, "
+         "then the next."},
+        {IDS_FRAMES_ORDER, "Direction &order:"},
+        {IDS_FRAMES_PALETTE, "&Palette:"},
+        {IDS_FRAMES_PALETTE_PICTURES, "The pictures' own (8-bit), else made from them"},
+        {IDS_FRAMES_PALETTE_AUTO, "Made from the frames"},
+        {IDS_FRAMES_PALETTE_CURRENT, "The open animation's"},
+        {IDS_FRAMES_PALETTE_FILE, "From a file"},
+        {IDS_FRAMES_TEAM_LABEL, "Team colour:"},
+        {IDS_FRAMES_TEAM, "&Tint this hue per civilization"},
+        {IDS_FRAMES_TEAM_TITLE, "Team Colour"},
+        {IDS_FRAMES_DITHER, "&Dither the ordinary colours"},
+        {IDS_FRAMES_BUILD_FAILED, "'%s'\r\nCannot make an animation from the pictures.\r\n%s"},
+        {IDS_FRAMES_BUILT,
+         "Built %d x %d frames of %d x %d; palette %s; pixels: %u civilization, %u ordinary, %u light, "
+         "%u shadow, %u transparent; largest colour error %d."},
+        {IDS_FRAMES_ORIGIN_PICTURES, "the pictures' own"},
+        {IDS_FRAMES_ORIGIN_GENERATED, "made from the frames"},
+        {IDS_FRAMES_ORIGIN_GIVEN, "given"},
+        {IDS_FRAMES_NO_PALETTE_FILE, "Name the palette file to map the pictures onto."},
     });
 }

@@ -53,6 +53,7 @@ struct Command {
 const Command kCommands[] = {
     {ID_FILE_OPEN, "&Open...\tCtrl+O", "open", QKeySequence(Qt::CTRL | Qt::Key_O)},
     {ID_FILE_NEW_STORYBOARD, "&New from Storyboard...", nullptr, {}},
+    {ID_FILE_NEW_FRAMES, "New from &Frames...", nullptr, {}},
     {ID_FILE_SAVE, "&Save\tCtrl+S", "save", QKeySequence(Qt::CTRL | Qt::Key_S)},
     {ID_FILE_SAVE_AS, "Save &As...", "save-as", {}},
     {ID_EXPORT_GIF, "Animated &GIF...", nullptr, {}},
@@ -116,6 +117,7 @@ const std::pair<unsigned, void (CMainView::*)()> kViewCommands[] = {
     {ID_EXPORT_SHEET, &CMainView::OnExportSheet},
     {ID_EXPORT_STORYBOARD, &CMainView::OnExportStoryboard},
     {ID_FILE_NEW_STORYBOARD, &CMainView::OnFileNewFromStoryboard},
+    {ID_FILE_NEW_FRAMES, &CMainView::OnFileNewFromFrames},
 };
 
 // The four backgrounds, one of which is chosen.
@@ -245,7 +247,7 @@ void CMainFrame::createMenus()
     QMenuBar* bar = menuBar();
 
     QMenu* file = bar->addMenu(QStringLiteral("&1.File"));
-    addItems(file, {ID_FILE_OPEN, ID_FILE_NEW_STORYBOARD, ID_FILE_SAVE, ID_FILE_SAVE_AS});
+    addItems(file, {ID_FILE_OPEN, ID_FILE_NEW_STORYBOARD, ID_FILE_NEW_FRAMES, ID_FILE_SAVE, ID_FILE_SAVE_AS});
     m_pExportMenu = file->addMenu(uLoadString(IDS_EXPORT_MENU));
     m_pExportMenu->setObjectName(QStringLiteral("Export"));
     addItems(m_pExportMenu, {ID_EXPORT_GIF, ID_EXPORT_SHEET, ID_EXPORT_STORYBOARD});
@@ -388,6 +390,7 @@ void CMainFrame::UpdateCommandUI()
 
     set(ID_FILE_OPEN, true);
     set(ID_FILE_NEW_STORYBOARD, true);
+    set(ID_FILE_NEW_FRAMES, true);
     set(ID_FILE_REFRESH, loaded);
     set(ID_APP_EXIT, true);
     for (unsigned id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT, ID_EXPORT_GIF,
