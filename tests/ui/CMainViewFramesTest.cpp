@@ -1,0 +1,177 @@
+#include "app/CKinetraApp.h"
+#include "app/CKinetraDoc.h"
+#include "app/CMainView.h"
+#include "formats/PngFile.h"
+#include "imaging/CFlcPlayer.h"
+#include "io/AtomicFile.h"
+#include "qtsupport/QtTestMain.h"
+#include "res/Resource.h"
+#include "storyboard/StoryboardBuild.h"
+#include "ui/CFramesBuildDlg.h"
+#include "ui/CMainFrame.h"
+#include "uikit/CFileDialogX.h"
+#include "uikit/Profile.h"
+#include "uikit/StringTable.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QString kOptions = QStringLiteral("Options");
+const QString kSamples = QStringLiteral(KINETRA_SAMPLES_DIR "/");
+
+// Answers the file dialog with `files`, all chosen at once, and the other
+// dialogs after `fill`; records titles and messages.
+struct Answers {
+    QStringList files;
+    std::function<void(QDialog&)> fill;
+    QStringList titles;
+    QList<ModalRequest> messages;
+
+    Answers()
+    {
+        uSetModalHook([this](const ModalRequest& request) {
+            if (!request.dialog) {
+                messages.append(request);
+                return int(IDOK);
+            }
+            titles.append(request.dialog->windowTitle());
+            if (auto* dialog = qobject_cast<CFileDialogX*>(request.dialog)) {
+                if (files.isEmpty())
+                    return int(IDCANCEL);
+                dialog->setDirectory(QFileInfo(files.front()).absolutePath());
+                QStringList quoted;
+                for (const QString& path : std::as_const(files))
+                    quoted.append(u'"' + QFileInfo(path).fileName() + u'"');
+                dialog->selectFile(quoted.join(u' '));
+                files.clear();
+                return int(IDOK);
+            }
+            if (fill)
+                fill(*request.dialog);
+            return int(IDOK);
+        });
+    }
+    ~Answers() { uSetModalHook({}); }
+    Answers(const Answers&) = delete;
+    Answers& operator=(const Answers&) = delete;
+};
+
+kinetra::CFlcAnimation loaded(const QString& path)
+{
+    kinetra::CFlcAnimation animation;
+    animation.Load(QFile::encodeName(path).toStdString(), true);
+    return animation;
+}
+
+} // namespace
+
+// New from Frames: a folder of frame pictures becomes an unsaved unit.
+class CMainViewFramesTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_files;
+    std::unique_ptr<CKinetraApp> m_app;
+
+    CKinetraDoc& doc() { return *m_app->GetDocument(); }
+    CMainFrame& frame() { return *m_app->GetMainFrame(); }
+    CFlcPlayer& player() { return frame().GetActiveView()->Player(); }
+
+    // The sample unit's frames as 8-bit PNGs, each on a transparent picture
+    // of the game's size where the game shows it, numbered from 1 without
+    // zeros, the directions in the order `rendered` gives.
+    QStringList writeFrames(const std::vector<int>& rendered)
+    {
+        const auto unit = loaded(kSamples + QStringLiteral("unit.flc"));
+        const auto frames = kinetra::animationFrames(unit);
+        const std::size_t perDirection = frames.size() / 8;
+        QDir(m_files->path()).mkdir(QStringLiteral("walk"));
+        QStringList paths;
+        for (const int direction : rendered) {
+            for (std::size_t f = 0; f < perDirection; ++f) {
+                const kinetra::IndexImage& frame = frames[std::size_t(direction) * perDirection + f];
+                kinetra::IndexImage picture(kinetra::kUnitPictureSize, kinetra::kUnitPictureSize);
+                std::fill(picture.pixels.begin(), picture.pixels.end(), std::uint8_t(255));
+                for (int y = 0; y < frame.height; ++y)
+                    std::copy_n(frame.pixels.begin() + std::ptrdiff_t(y * frame.width), frame.width,
+                                picture.row(unit.header.topOffset + y) + unit.header.leftOffset);
+                std::vector<std::uint8_t> png;
+                std::string error;
+                if (!kinetra::encodeIndexedPng(picture, unit.filePalette, {}, png, error))
+                    return {};
+                paths.append(m_files->path() + QStringLiteral("/walk/frame%1.png").arg(paths.size() + 1));
+                kinetra::writeFileAtomically(QFile::encodeName(paths.back()).toStdString(), png);
+            }
+        }
+        return paths;
+    }
+
+private slots:
+    void initTestCase() { RegisterKinetraStrings(); }
+
+    void init()
+    {
+        uDeleteProfileEntry(kOptions, QStringLiteral("ExportDir"));
+        uWriteProfileInt(kOptions, QStringLiteral("Check File Type"), 0);
+        m_files = std::make_unique<QTemporaryDir>();
+        m_app = std::make_unique<CKinetraApp>();
+        QVERIFY(m_app->InitInstance({}));
+    }
+
+    void cleanup()
+    {
+        m_app.reset();
+        m_files.reset();
+    }
+
+    void framesInARenderersOrderBuildTheUnitTheyCameFrom()
+    {
+        Answers answers;
+        answers.files = writeFrames({1, 0, 7, 6, 5, 4, 3, 2});
+        QCOMPARE(answers.files.size(), 80);
+        answers.fill = [](QDialog& dialog) {
+            QCOMPARE(dialog.findChild<QSpinBox*>(QStringLiteral("Frames"))->value(), 10);
+            dialog.findChild<QComboBox*>(QStringLiteral("DirectionOrder"))->setCurrentIndex(1);
+            dialog.findChild<QSpinBox*>(QStringLiteral("Speed"))->setValue(70);
+        };
+        frame().Action(ID_FILE_NEW_FRAMES)->trigger();
+        QCOMPARE(answers.titles, (QStringList{"New from Frames", "New from Frames"}));
+        QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.value(0).text));
+        QVERIFY(doc().IsUnsaved());
+        QCOMPARE(doc().GetTitle(), QStringLiteral("walk (unsaved)"));
+        const auto original = loaded(kSamples + QStringLiteral("unit.flc"));
+        QVERIFY(kinetra::animationFrames(player()).size() == original.frames.size());
+        const auto built = kinetra::animationFrames(player());
+        const auto expected = kinetra::animationFrames(original);
+        QVERIFY(std::equal(built.begin(), built.end(), expected.begin(), expected.end(),
+                           [](const auto& a, const auto& b) { return a.pixels == b.pixels; }));
+        QVERIFY(player().filePalette == original.filePalette);
+        QVERIFY(frame().statusBar()->currentMessage().startsWith(QStringLiteral("Built 8 x 10 frames")));
+    }
+
+    void aSeriesThatIsNotOneIsRefusedByName()
+    {
+        Answers answers;
+        answers.files = writeFrames({0, 1, 2, 3, 4, 5, 6, 7});
+        answers.files.removeLast();
+        answers.fill = [](QDialog& dialog) { dialog.findChild<QSpinBox*>(QStringLiteral("Frames"))->setValue(10); };
+        frame().Action(ID_FILE_NEW_FRAMES)->trigger();
+        QCOMPARE(answers.messages.size(), 1);
+        QVERIFY2(answers.messages[0].text.contains(QStringLiteral("need 80 pictures, but 79 were given")),
+                 qPrintable(answers.messages[0].text));
+        QCOMPARE(answers.messages[0].type, unsigned(MB_OK | MB_ICONSTOP));
+        QVERIFY(!doc().IsUnsaved());
+    }
+};
+
+KINETRA_QTEST_MAIN(CMainViewFramesTest)
+#include "CMainViewFramesTest.moc"
