@@ -51,7 +51,9 @@ int runSplit(const CommandContext& context)
         return context.failure('\'' + file + "'\n" + problem);
 
     const std::string stem = std::filesystem::path(file).stem().string();
-    StoryboardNote note{split->layout.facts(), {}, split->palette};
+    StoryboardNote note;
+    note.facts = split->layout.facts();
+    note.palette = split->palette;
     for (std::size_t d = 0; d < split->directionFiles.size(); ++d)
         note.directionFiles.push_back(directionFileName(stem, int(d), split->layout.directions));
     // A note is JSON text, which holds UTF-8 names only; one that cannot

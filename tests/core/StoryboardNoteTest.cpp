@@ -34,7 +34,9 @@ StoryboardFacts gridFacts(std::uint32_t speed)
 
 std::string noteText(std::uint32_t speed)
 {
-    return writeStoryboardNote({gridFacts(speed), {}, std::nullopt});
+    StoryboardNote note;
+    note.facts = gridFacts(speed);
+    return writeStoryboardNote(note);
 }
 
 void writeText(const std::filesystem::path& path, const std::string& text)
@@ -187,7 +189,7 @@ TEST(StoryboardNote, ASpeedGivenByHandTimesTheAnimationAnewUnlessItsTimeIsGiven)
     picture.height = 8 * 4;
     picture.indexed = true;
     picture.indices = IndexImage(picture.width, picture.height);
-    picture.note = StoryboardNote{gridFacts(70), {}, std::nullopt};
+    picture.note.emplace().facts = gridFacts(70);
     picture.note->facts.animationTime = 999;
 
     const struct {
