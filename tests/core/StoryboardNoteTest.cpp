@@ -232,5 +232,27 @@ TEST(StoryboardNote, AGridOfMoreFramesThanAFileHoldsIsRefusedBeforeItIsCut)
     EXPECT_EQ(problem, "The storyboard holds 32768 frames; an FLC file holds at most 32767.");
 }
 
+TEST(StoryboardNote, ALayoutOfPicturesIsWrittenAndReadBackAndAPlainSheetSaysNone)
+{
+    for (const StoryboardLayoutKind kind :
+         {StoryboardLayoutKind::Sheet, StoryboardLayoutKind::Filmstrips, StoryboardLayoutKind::Cels}) {
+        SCOPED_TRACE(std::string(storyboardLayoutName(kind)));
+        StoryboardNote note;
+        note.facts = gridFacts(70);
+        note.layoutKind = kind;
+        if (kind != StoryboardLayoutKind::Sheet)
+            note.pictures = {"unit_1_SW.bmp", "unit_2_S.bmp"};
+        const std::string text = writeStoryboardNote(note);
+        EXPECT_EQ(text.find("\"layout\"") != std::string::npos, kind != StoryboardLayoutKind::Sheet) << text;
+        std::string problem;
+        const auto read = readStoryboardNote(text, problem);
+        ASSERT_TRUE(read) << problem;
+        EXPECT_EQ(read->layoutKind, kind);
+        EXPECT_EQ(read->pictures, note.pictures);
+        EXPECT_EQ(storyboardLayoutKindOf(storyboardLayoutName(kind)), kind);
+    }
+    EXPECT_FALSE(storyboardLayoutKindOf("strips"));
+}
+
 } // namespace
 } // namespace kinetra
