@@ -176,7 +176,7 @@ TEST_F(CliStoryboard, RefusalsLeaveNothingBehind)
          "does not divide into 4 frames and their grid lines"},
         {"a direction count the game does not know", {"build", dir.file("sheet.pcx"), "--out", out, "--directions", "5"},
          2, "--directions takes 8 or 1"},
-        {"a picture that is not one", {"build", game.path, "--out", out}, 1, ".png or .pcx"},
+        {"a picture that is not one", {"build", game.path, "--out", out}, 1, ".png, .pcx or .bmp"},
         {"a plain file has no directions to split", {"split", writePlainFixture(dir, "p.flc", 3, 50), "--out-dir", dir.file("split")},
          1, "nothing to split"},
         {"a folder without a split", {"join", dir.file("empty"), "--out", out}, 1, "holds no split note"},
