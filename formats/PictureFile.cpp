@@ -19,6 +19,17 @@ std::optional<PictureData> cannotOpen(std::string& problem)
     return std::nullopt;
 }
 
+// The file's first `count` bytes and its size: what a reader checks
+// before it reads any more.
+bool readHead(const std::string& path, std::size_t count, std::vector<std::uint8_t>& head, std::uintmax_t& size)
+{
+    const auto fileSize = regularFileSize(path);
+    if (!readFileHead(path, count, head) || !fileSize)
+        return false;
+    size = *fileSize;
+    return true;
+}
+
 std::optional<PictureData> readPng(const std::string& path, std::string& problem, const PictureSizeCheck& fits)
 {
     auto png = readPngFile(path, problem, [&fits](const PngHeader& header, std::string& tooLarge) {
@@ -43,20 +54,19 @@ std::optional<PictureData> readPng(const std::string& path, std::string& problem
 std::optional<PictureData> readPcx(const std::string& path, std::string& problem, const PictureSizeCheck& fits)
 {
     std::vector<std::uint8_t> bytes;
-    const bool opened = readFileHead(path, pcx::kHeaderSize, bytes);
-    const auto size = regularFileSize(path);
-    if (!opened || !size)
+    std::uintmax_t size = 0;
+    if (!readHead(path, pcx::kHeaderSize, bytes, size))
         return cannotOpen(problem);
     std::string why = "the file is shorter than a PCX header";
     const auto header = readPcxHeader(bytes);
     const auto kind = header ? pcxKindOf(*header, why) : std::nullopt;
     if (kind && !fits(std::uint64_t(header->width), std::uint64_t(header->height), problem))
         return std::nullopt;
-    if (!kind || !pcxFileSizeFits(*header, *size, why)) {
+    if (!kind || !pcxFileSizeFits(*header, size, why)) {
         problem = "Cannot read the picture: " + why + ".";
         return std::nullopt;
     }
-    if (!readWholeFile(path, bytes, *size))
+    if (!readWholeFile(path, bytes, size))
         return cannotOpen(problem);
     PictureData picture;
     picture.width = header->width;
@@ -89,19 +99,18 @@ std::optional<PictureData> readPcx(const std::string& path, std::string& problem
 std::optional<PictureData> readBmp(const std::string& path, std::string& problem, const PictureSizeCheck& fits)
 {
     std::vector<std::uint8_t> bytes;
-    const bool opened = readFileHead(path, kBmpHeadSize, bytes);
-    const auto size = regularFileSize(path);
-    if (!opened || !size)
+    std::uintmax_t size = 0;
+    if (!readHead(path, kBmpHeadSize, bytes, size))
         return cannotOpen(problem);
     std::string why;
     const auto header = readBmpHeader(bytes, why);
     if (header && !fits(std::uint64_t(header->width), std::uint64_t(header->height), problem))
         return std::nullopt;
-    if (!header || !bmpFileSizeFits(*header, *size, why)) {
+    if (!header || !bmpFileSizeFits(*header, size, why)) {
         problem = "Cannot read the picture: " + why + ".";
         return std::nullopt;
     }
-    if (!readWholeFile(path, bytes, *size))
+    if (!readWholeFile(path, bytes, size))
         return cannotOpen(problem);
     return decodeBmp(bytes, problem, header->pixels());
 }
