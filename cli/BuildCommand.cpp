@@ -3,6 +3,7 @@
 #include "cli/StoryboardOptions.h"
 
 #include "storyboard/StoryboardFile.h"
+#include "storyboard/StoryboardSet.h"
 #include "io/AtomicFile.h"
 #include "io/WriteFailure.h"
 
@@ -20,12 +21,36 @@ constexpr std::array kBuildOptions = joinOptions(joinOptions(
     },
     kLayoutOptions), kFrameSeriesOptions);
 
+// A note ending in ".kinetra.json" names filmstrips or cels; anything else
+// is a sheet, its note beside it.
+bool isSetNote(const std::string& path)
+{
+    return path.size() > kStoryboardNoteSuffix.size() && path.ends_with(kStoryboardNoteSuffix);
+}
+
+// The sheet and the note found with it, built.
+std::optional<StoryboardBuild> buildSheet(const std::string& sheetPath, const StoryboardFacts& overrides,
+                                          const std::optional<Palette>& palette, const CommandContext& context,
+                                          std::string& problem)
+{
+    const auto picture = readStoryboardFile(sheetPath, problem);
+    if (!picture)
+        return std::nullopt;
+    if (picture->textNoteOverruled)
+        context.out << storyboardNotePath(sheetPath) << ": used instead of the PNG's text chunk, which differs\n";
+    auto build = buildFromStoryboard(*picture, overrides, palette, problem);
+    if (build && !build->mappedByColour && picture->paletteSize < 256 && !palette)
+        context.err << "warning: the picture's palette has " << picture->paletteSize << " colours; entries "
+                    << picture->paletteSize << " to 255 are black\n";
+    return build;
+}
+
 int runBuild(const CommandContext& context)
 {
     const ParsedArguments& args = context.args;
     if (args.has("--frames"))
         return runBuildFromFrames(context);
-    if (const auto problem = oneOperandProblem(args, "SHEET", "--out UNIT.flc"))
+    if (const auto problem = oneOperandProblem(args, "SHEET or NAME.kinetra.json", "--out UNIT.flc"))
         return context.usageError(*problem);
     std::string problem;
     auto overrides = readLayoutOptions(args, problem);
@@ -37,7 +62,7 @@ int runBuild(const CommandContext& context)
     const std::string out = args.value("--out");
     if (sameFile(sheetPath, out))
         return context.usageError("--out must not be the storyboard itself");
-    if (sameFile(storyboardNotePath(sheetPath), out))
+    if (!isSetNote(sheetPath) && sameFile(storyboardNotePath(sheetPath), out))
         return context.usageError("--out must not be the storyboard's note");
     if (args.has("--palette") && sameFile(args.value("--palette"), out))
         return context.usageError("--out must not be the palette's file");
@@ -48,17 +73,10 @@ int runBuild(const CommandContext& context)
         if (!readPaletteOption(args.value("--palette"), *palette, context.err))
             return kExitFailure;
     }
-    const auto picture = readStoryboardFile(sheetPath, problem);
-    if (!picture)
-        return context.failure('\'' + sheetPath + "'\n" + problem);
-    if (picture->textNoteOverruled)
-        context.out << storyboardNotePath(sheetPath) << ": used instead of the PNG's text chunk, which differs\n";
-    const auto build = buildFromStoryboard(*picture, *overrides, palette, problem);
+    const auto build = isSetNote(sheetPath) ? buildFromStoryboardSet(sheetPath, *overrides, palette, problem)
+                                            : buildSheet(sheetPath, *overrides, palette, context, problem);
     if (!build)
         return context.failure('\'' + sheetPath + "'\n" + problem);
-    if (!build->mappedByColour && picture->paletteSize < 256 && !palette)
-        context.err << "warning: the picture's palette has " << picture->paletteSize << " colours; entries "
-                    << picture->paletteSize << " to 255 are black\n";
     std::error_code written;
     if (!writeFileAtomically(out, build->file, written))
         return context.failure(cannotWriteMessage(out, written));
@@ -74,17 +92,18 @@ int runBuild(const CommandContext& context)
 
 constexpr Command kBuildCommand{
     .name = "build",
-    .summary = "build a new game FLC from a storyboard picture",
-    .usage = "Usage: kinetra-cli build SHEET.png|SHEET.pcx --out UNIT.flc [--border INDEX]\n"
-             "                           [--directions 8|1] [--frames-per-direction N]\n"
-             "                           [--speed MS] [--offset LEFT,TOP] [--original W,H]\n"
-             "                           [--animation-time MS] [--palette FILE]\n"
+    .summary = "build a new game FLC from a storyboard or a series of frames",
+    .usage = "Usage: kinetra-cli build SHEET.png|SHEET.pcx|SHEET.bmp|NAME.kinetra.json\n"
+             "                         --out UNIT.flc [--border INDEX]\n"
+             "                         [--directions 8|1] [--frames-per-direction N]\n"
+             "                         [--speed MS] [--offset LEFT,TOP] [--original W,H]\n"
+             "                         [--animation-time MS] [--palette FILE]\n"
              "       kinetra-cli build --frames PATTERN --directions 8|1\n"
-             "                           --frames-per-direction N --speed MS --out UNIT.flc\n"
-             "                           [--direction-order LIST] [--offset auto|LEFT,TOP]\n"
-             "                           [--palette auto|FILE] [--team-colour #RRGGBB]\n"
-             "                           [--team-tolerance DEGREES] [--civ-palette FILE]\n"
-             "                           [--dither]\n"
+             "                         --frames-per-direction N --speed MS --out UNIT.flc\n"
+             "                         [--direction-order LIST] [--offset auto|LEFT,TOP]\n"
+             "                         [--palette auto|FILE] [--team-colour #RRGGBB]\n"
+             "                         [--team-tolerance DEGREES] [--civ-palette FILE]\n"
+             "                         [--dither]\n"
              "\n"
              "Builds a game FLC from a storyboard: a row per direction (SW, S, SE, E,\n"
              "NE, N, NW, W), the frames of a direction left to right. Each direction\n"
@@ -93,7 +112,10 @@ constexpr Command kBuildCommand{
              "\n"
              "The layout comes from the note that 'kinetra-cli storyboard' wrote:\n"
              "SHEET.kinetra.json, else the PNG's text chunk (where the two differ, the\n"
-             "sidecar is used, and that is said). The options override it, and give\n"
+             "sidecar is used, and that is said). Filmstrips and cels are built from\n"
+             "their note, NAME.kinetra.json, which names them: every named picture\n"
+             "must be in the note's folder, as many as the layout takes, each of the\n"
+             "size it gives, or nothing is built. The options override it, and give\n"
              "it for a sheet drawn from scratch. A sheet from a plain FLC builds a\n"
              "plain FLC again unless --directions or --frames-per-direction is given.\n"
              "A note with a fact of the wrong type or out of range is refused, naming\n"

@@ -1,6 +1,7 @@
 #include "cli/CliAnimation.h"
 #include "cli/Command.h"
 
+#include "storyboard/DirectionFiles.h"
 #include "storyboard/StoryboardBuild.h"
 #include "io/AtomicFile.h"
 #include "io/WriteFailure.h"
@@ -15,15 +16,6 @@ namespace kinetra::cli {
 namespace {
 
 constexpr std::array kSplitOptions{OptionSpec{.name = "--out-dir", .takesValue = true}};
-
-// "unit_1_SW.flc" for the game's eight directions, "unit_1.flc" otherwise.
-std::string directionFileName(const std::string& stem, int direction, int directions)
-{
-    std::string name = stem + '_' + std::to_string(direction + 1);
-    if (directions == int(kUnitDirectionNames.size()))
-        name += std::string("_") + kUnitDirectionNames[std::size_t(direction)];
-    return name + ".flc";
-}
 
 // Nothing when the file is written, else the sentence that says why not.
 std::optional<std::string> writeBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes)
@@ -51,9 +43,11 @@ int runSplit(const CommandContext& context)
         return context.failure('\'' + file + "'\n" + problem);
 
     const std::string stem = std::filesystem::path(file).stem().string();
-    StoryboardNote note{split->layout.facts(), {}, split->palette};
+    StoryboardNote note;
+    note.facts = split->layout.facts();
+    note.palette = split->palette;
     for (std::size_t d = 0; d < split->directionFiles.size(); ++d)
-        note.directionFiles.push_back(directionFileName(stem, int(d), split->layout.directions));
+        note.directionFiles.push_back(directionFileName(stem, int(d), split->layout.directions, ".flc"));
     // A note is JSON text, which holds UTF-8 names only; one that cannot
     // name the files as they are could never join them.
     const std::string text = writeStoryboardNote(note);

@@ -3,6 +3,7 @@
 #include "cli/StoryboardOptions.h"
 
 #include "storyboard/StoryboardFile.h"
+#include "storyboard/StoryboardSet.h"
 
 #include <array>
 #include <ostream>
@@ -14,16 +15,20 @@ namespace {
 constexpr std::array kStoryboardOptions{
     OptionSpec{.name = "--out", .takesValue = true},
     OptionSpec{.name = "--border", .takesValue = true},
+    OptionSpec{.name = "--layout", .takesValue = true},
 };
 
 int runStoryboard(const CommandContext& context)
 {
     const ParsedArguments& args = context.args;
-    if (const auto problem = oneOperandProblem(args, "FILE", "--out SHEET.png or SHEET.pcx"))
+    if (const auto problem = oneOperandProblem(args, "FILE", "--out SHEET.png, SHEET.pcx or SHEET.bmp"))
         return context.usageError(*problem);
     const std::string& out = args.value("--out");
-    if (!storyboardFormatOf(out))
-        return context.usageError("--out names a .png or .pcx picture, not '" + args.value("--out") + "'");
+    if (!pictureFormatOf(out))
+        return context.usageError("--out names a .png, .pcx or .bmp picture, not '" + args.value("--out") + "'");
+    const auto kind = args.has("--layout") ? storyboardLayoutKindOf(args.value("--layout")) : StoryboardLayoutKind::Sheet;
+    if (!kind)
+        return context.usageError("--layout takes sheet, filmstrips or cels, not '" + args.value("--layout") + "'");
     std::string problem;
     std::optional<int> border;
     if (!readBorderOption(args, border, problem))
@@ -36,13 +41,16 @@ int runStoryboard(const CommandContext& context)
     if (!storyboard)
         return context.failure('\'' + args.positional[0] + "'\n" + problem);
     std::optional<WriteFailure> refused;
-    if (!writeStoryboardFile(out, *storyboard, problem, refused))
+    if (!writeStoryboardSet(out, *storyboard, *kind, problem, refused))
         return context.failure(problem);
 
     const StoryboardLayout& layout = storyboard->layout;
-    context.out << args.value("--out") << ": " << layout.directions << " x " << layout.framesPerDirection
-                << " frames of " << layout.frameWidth << " x " << layout.frameHeight << ", note in "
-                << storyboardNotePath(args.value("--out")) << '\n';
+    context.out << out << ": " << layout.directions << " x " << layout.framesPerDirection << " frames of "
+                << layout.frameWidth << " x " << layout.frameHeight;
+    if (*kind != StoryboardLayoutKind::Sheet)
+        context.out << " in " << storyboardPictureNames(out, *kind, layout).size() << ' '
+                    << storyboardLayoutName(*kind);
+    context.out << ", note in " << storyboardNotePath(out) << '\n';
     return kExitOk;
 }
 
@@ -50,15 +58,21 @@ int runStoryboard(const CommandContext& context)
 
 constexpr Command kStoryboardCommand{
     .name = "storyboard",
-    .summary = "write every frame into one 8-bit storyboard picture to draw on",
-    .usage = "Usage: kinetra-cli storyboard FILE --out SHEET.png|SHEET.pcx [--border INDEX]\n"
+    .summary = "write every frame into 8-bit storyboard pictures to draw on",
+    .usage = "Usage: kinetra-cli storyboard FILE --out OUT.png|OUT.pcx|OUT.bmp\n"
+             "                              [--layout sheet|filmstrips|cels] [--border INDEX]\n"
              "\n"
-             "Writes the frames of FILE as ONE 8-bit indexed picture with the file's\n"
-             "palette: a row per direction in the file's order (SW, S, SE, E, NE, N,\n"
-             "NW, W), the frames of a direction left to right, each cell the frame's\n"
-             "size. A plain FLC gives one row. Every palette index is kept as it is,\n"
+             "Writes the frames of FILE as 8-bit indexed pictures with the file's\n"
+             "palette. A sheet (the default) is ONE picture: a row per direction in\n"
+             "the file's order (SW, S, SE, E, NE, N, NW, W), the frames of a direction\n"
+             "left to right, each cell the frame's size; a plain FLC gives one row.\n"
+             "Filmstrips are one such row per direction, OUT_1_SW.png ... OUT_8_W.png\n"
+             "(OUT_1.png ... for other than eight directions); cels are one picture\n"
+             "per frame, OUT_SW_0000.png ... numbered within each direction\n"
+             "(OUT_0000.png ... for a plain FLC). OUT's folder holds them and its\n"
+             "extension gives the format. Every palette index is kept as it is,\n"
              "civilization, light, shadow and transparent entries included, so the\n"
-             "picture builds back into the same animation ('kinetra-cli build').\n"
+             "pictures build back into the same animation ('kinetra-cli build').\n"
              "\n"
              "Each palette entry of the picture is a colour of its own: an entry that\n"
              "shares its colour with an earlier one, or lies within 3 of it in every\n"
@@ -68,13 +82,16 @@ constexpr Command kStoryboardCommand{
              "\n"
              "What the picture cannot hold (directions, frames per direction, speed,\n"
              "offsets, original size, animation time, border, the file's true 256\n"
-             "colours) goes into the note SHEET.kinetra.json beside it, and into a\n"
-             "PNG text chunk as well.\n"
+             "colours) goes into the note OUT.kinetra.json beside it, and into a\n"
+             "sheet's PNG text chunk as well; for filmstrips and cels the note also\n"
+             "names the pictures in order. All pictures and the note are written\n"
+             "beside their places first and put in place only when all are ready.\n"
              "\n"
              "Options:\n"
-             "  --out SHEET       the picture to write, .png or .pcx\n"
+             "  --out OUT         the picture or set to write, .png, .pcx or .bmp\n"
+             "  --layout LAYOUT   sheet (default), filmstrips or cels\n"
              "  --border INDEX    a one-pixel grid of this palette index between the\n"
-             "                    cells and around the sheet\n"
+             "                    cells and around each picture\n"
              "  -h, --help        show this help\n",
     .options = kStoryboardOptions,
     .run = runStoryboard,

@@ -142,4 +142,39 @@ std::optional<std::vector<std::uint32_t>> decodePcxTrueColour(std::span<const st
     }
 }
 
+std::optional<IndexImage> decodePcxIndexed(std::span<const std::uint8_t> file, const PcxHeader& header)
+{
+    std::string problem;
+    if (pcxKindOf(header, problem) != PcxKind::Indexed || file.size() < pcx::kHeaderSize
+        || !pcxDataCanHold(header, file.size() - pcx::kHeaderSize))
+        return std::nullopt;
+    try {
+        IndexImage image(header.width, header.height);
+        std::vector<std::uint8_t> line(std::size_t(header.bytesPerLine));
+        ByteReader in(file.subspan(pcx::kHeaderSize));
+        for (int row = 0; row < header.height; ++row) {
+            if (!decodePcxPlane(in, line))
+                return std::nullopt;
+            std::copy_n(line.begin(), header.width, image.row(row));
+        }
+        return image;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
+Palette pcxPaletteBlock(std::span<const std::uint8_t> file)
+{
+    Palette palette{};
+    if (!hasPcxPaletteBlock(file))
+        return palette;
+    ByteReader in(file.last(pcx::kPaletteBlockSize - 1));
+    for (PaletteEntry& entry : palette) {
+        const std::uint8_t red = in.u8();
+        const std::uint8_t green = in.u8();
+        entry = PaletteEntry::fromRgb(red, green, in.u8());
+    }
+    return palette;
+}
+
 } // namespace kinetra

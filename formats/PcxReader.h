@@ -6,6 +6,8 @@
 // true colour. CPcxImage reads the 8-bit pictures the player shows;
 // storyboard sheets come in either kind.
 
+#include "flc/IndexImage.h"
+#include "flc/Palette.h"
 #include "io/ByteReader.h"
 
 #include <cstdint>
@@ -79,5 +81,14 @@ bool hasPcxPaletteBlock(std::span<const std::uint8_t> file);
 // its size, a scan line does not decode, or memory runs out.
 std::optional<std::vector<std::uint32_t>> decodePcxTrueColour(std::span<const std::uint8_t> file,
                                                               const PcxHeader& header);
+
+// The indices of an 8-bit, one-plane PCX file, row after row from the top.
+// Nothing when the header is not of that kind, the data cannot hold its
+// size, a scan line does not decode, or memory runs out.
+std::optional<IndexImage> decodePcxIndexed(std::span<const std::uint8_t> file, const PcxHeader& header);
+
+// The 256 colours of the palette block at the file's end; black where the
+// file has none (hasPcxPaletteBlock).
+Palette pcxPaletteBlock(std::span<const std::uint8_t> file);
 
 } // namespace kinetra

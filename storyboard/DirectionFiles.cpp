@@ -31,4 +31,12 @@ bool checkDirectionFiles(const std::vector<std::string>& names, const Storyboard
     return true;
 }
 
+std::string directionFileName(const std::string& stem, int direction, int directions, std::string_view extension)
+{
+    std::string name = stem + '_' + std::to_string(direction + 1);
+    if (directions == int(kUnitDirectionNames.size()))
+        name += std::string("_") + kUnitDirectionNames[std::size_t(direction)];
+    return name + std::string(extension);
+}
+
 } // namespace kinetra

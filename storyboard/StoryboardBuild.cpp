@@ -34,6 +34,37 @@ std::optional<Storyboard> makeStoryboard(const CFlcAnimation& animation, const F
     return storyboard;
 }
 
+std::optional<IndexImage> storyboardIndices(const StoryboardPicture& picture, const std::optional<Palette>& palette,
+                                            StoryboardBuild& build, std::string& problem)
+{
+    const std::optional<Palette> noted = picture.note ? picture.note->palette : std::nullopt;
+    if (!noted && picture.indexed)
+        return picture.indices;
+    if (!noted && !palette) {
+        problem = "The storyboard is a true-colour picture and its note keeps no palette; give the palette "
+                  "to map it onto (--palette).";
+        return std::nullopt;
+    }
+    // The sheet was written with the noted colours made distinct; a
+    // render names the user's palette.
+    const Palette names = noted ? withDistinctColours(*noted) : *palette;
+    MappedPicture result = picture.indexed ? mapToPalette(picture.indices, picture.palette, names)
+                                           : mapToPalette(picture.argb, picture.width, picture.height, names);
+    if (result.image.pixels.empty()) {
+        problem = "Cannot read the storyboard's pixels.";
+        return std::nullopt;
+    }
+    if (result.grey && result.approximated.total() > 0) {
+        problem = "The storyboard has been turned to greys: its colours no longer name palette entries. "
+                  "Build from the sheet in colour.";
+        return std::nullopt;
+    }
+    build.mappedByColour = true;
+    for (std::size_t c = 0; c < kIndexClassCount; ++c)
+        build.approximated.byClass[c] += result.approximated.byClass[c];
+    return std::move(result.image);
+}
+
 std::optional<StoryboardBuild> buildFromStoryboard(const StoryboardPicture& picture, const StoryboardFacts& overrides,
                                                    const std::optional<Palette>& palette, std::string& problem)
 {
@@ -45,43 +76,23 @@ std::optional<StoryboardBuild> buildFromStoryboard(const StoryboardPicture& pict
 
     StoryboardBuild build;
     build.layout = *layout;
-    const std::optional<Palette> noted = picture.note ? picture.note->palette : std::nullopt;
-    Palette colours = palette ? *palette : noted ? *noted : picture.palette;
-    IndexImage mapped;
-    const IndexImage* sheet = &picture.indices;
-    if (noted || !picture.indexed) {
-        if (!noted && !palette) {
-            problem = "The storyboard is a true-colour picture and its note keeps no palette; give the palette "
-                      "to map it onto (--palette).";
-            return std::nullopt;
-        }
-        // The sheet was written with the noted colours made distinct; a
-        // render names the user's palette.
-        const Palette names = noted ? withDistinctColours(*noted) : *palette;
-        MappedPicture result = picture.indexed ? mapToPalette(picture.indices, picture.palette, names)
-                                               : mapToPalette(picture.argb, picture.width, picture.height, names);
-        if (result.image.pixels.empty()) {
-            problem = "Cannot read the storyboard's pixels.";
-            return std::nullopt;
-        }
-        if (result.grey && result.approximated.total() > 0) {
-            problem = "The storyboard has been turned to greys: its colours no longer name palette entries. "
-                      "Build from the sheet in colour.";
-            return std::nullopt;
-        }
-        mapped = std::move(result.image);
-        sheet = &mapped;
-        build.mappedByColour = true;
-        build.approximated = result.approximated;
-    }
-
+    const auto sheet = storyboardIndices(picture, palette, build, problem);
+    if (!sheet)
+        return std::nullopt;
     const auto frames = cutStoryboard(*sheet, *layout, problem);
     if (!frames)
         return std::nullopt;
-    build.file = encodeStoryboardAnimation(*layout, colours, *frames, problem);
+    build.file = encodeStoryboardAnimation(*layout, storyboardColours(picture, palette), *frames, problem);
     if (build.file.empty())
         return std::nullopt;
     return build;
+}
+
+Palette storyboardColours(const StoryboardPicture& picture, const std::optional<Palette>& palette)
+{
+    if (palette)
+        return *palette;
+    return picture.note && picture.note->palette ? *picture.note->palette : picture.palette;
 }
 
 std::optional<SplitAnimation> splitDirections(const CFlcAnimation& animation, const FlcHeader& fileHeader,

@@ -74,6 +74,16 @@ struct StoryboardBuild {
 std::optional<StoryboardBuild> buildFromStoryboard(const StoryboardPicture& picture, const StoryboardFacts& overrides,
                                                    const std::optional<Palette>& palette, std::string& problem);
 
+// The picture's pixels as indices of the file to be built, by the rules of
+// buildFromStoryboard; what they took by colour is added to `build`'s
+// counts. Nothing, with the reason in `problem`, when they cannot be.
+std::optional<IndexImage> storyboardIndices(const StoryboardPicture& picture, const std::optional<Palette>& palette,
+                                            StoryboardBuild& build, std::string& problem);
+
+// The palette of the file built from the picture: the user's, else the
+// note's colours, else the picture's own.
+Palette storyboardColours(const StoryboardPicture& picture, const std::optional<Palette>& palette);
+
 // A game animation as one plain FLC per direction, each of which a FLIC
 // editor shows in the direction's order; with the layout to join them by.
 struct SplitAnimation {

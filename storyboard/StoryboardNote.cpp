@@ -83,6 +83,45 @@ bool isPlainFileName(const Json& name)
     return text && !text->empty() && text->find('/') == std::string::npos && *text != "." && *text != "..";
 }
 
+constexpr std::pair<StoryboardLayoutKind, std::string_view> kLayoutNames[] = {
+    {StoryboardLayoutKind::Sheet, "sheet"},
+    {StoryboardLayoutKind::Filmstrips, "filmstrips"},
+    {StoryboardLayoutKind::Cels, "cels"},
+};
+
+// A list of names of files in the note's folder, at most `most` of them.
+bool getFileNames(const Json& json, const char* key, std::size_t most, std::vector<std::string>& into,
+                  std::string& problem)
+{
+    const auto files = json.find(key);
+    if (files == json.end() || files->is_null())
+        return true;
+    if (!files->is_array() || files->size() > most || !std::all_of(files->begin(), files->end(), isPlainFileName)) {
+        problem = std::string(key) + " must be a list of names of files in the note's folder"
+                  + (most < std::numeric_limits<std::size_t>::max() ? ", at most " + std::to_string(most) + "." : ".");
+        return false;
+    }
+    for (const Json& name : *files)
+        into.push_back(name.get<std::string>());
+    return true;
+}
+
+// "layout": one of kLayoutNames; absent or null is a sheet.
+bool getLayout(const Json& json, StoryboardLayoutKind& into, std::string& problem)
+{
+    const auto layout = json.find("layout");
+    if (layout == json.end() || layout->is_null())
+        return true;
+    for (const auto& [kind, name] : kLayoutNames) {
+        if (layout->is_string() && layout->get_ref<const std::string&>() == name) {
+            into = kind;
+            return true;
+        }
+    }
+    problem = "layout must be \"sheet\", \"filmstrips\" or \"cels\".";
+    return false;
+}
+
 // "#RRGGBB", upper-case hex.
 std::string colourText(const PaletteEntry& entry)
 {
@@ -152,6 +191,10 @@ std::string writeStoryboardNote(const StoryboardNote& note)
     json["border"] = facts.border ? Json(*facts.border) : Json(nullptr);
     if (!note.directionFiles.empty())
         json["directionFiles"] = note.directionFiles;
+    if (note.layoutKind != StoryboardLayoutKind::Sheet) {
+        json["layout"] = storyboardLayoutName(note.layoutKind);
+        json["pictures"] = note.pictures;
+    }
     if (note.palette) {
         Json colours = Json::array();
         for (const PaletteEntry& entry : *note.palette)
@@ -207,14 +250,10 @@ std::optional<StoryboardNote> readStoryboardNote(std::string_view text, std::str
     }
     if (!getPalette(json, note.palette, problem))
         return std::nullopt;
-    if (const auto files = json.find("directionFiles"); files != json.end() && !files->is_null()) {
-        if (!files->is_array() || !std::all_of(files->begin(), files->end(), isPlainFileName)) {
-            problem = "directionFiles must be a list of names of files in the note's folder.";
-            return std::nullopt;
-        }
-        for (const Json& name : *files)
-            note.directionFiles.push_back(name.get<std::string>());
-    }
+    if (!getFileNames(json, "directionFiles", std::numeric_limits<std::size_t>::max(), note.directionFiles, problem)
+        || !getLayout(json, note.layoutKind, problem)
+        || !getFileNames(json, "pictures", std::size_t(kMaxFlcFrames), note.pictures, problem))
+        return std::nullopt;
     return note;
 }
 
@@ -236,6 +275,24 @@ std::optional<StoryboardNote> readStoryboardNoteFile(const std::string& path, st
     if (!note)
         problem = name + ": " + noteProblem;
     return note;
+}
+
+std::string_view storyboardLayoutName(StoryboardLayoutKind kind)
+{
+    for (const auto& [known, name] : kLayoutNames) {
+        if (known == kind)
+            return name;
+    }
+    return {};
+}
+
+std::optional<StoryboardLayoutKind> storyboardLayoutKindOf(std::string_view name)
+{
+    for (const auto& [kind, known] : kLayoutNames) {
+        if (known == name)
+            return kind;
+    }
+    return std::nullopt;
 }
 
 std::string storyboardNotePath(const std::string& picturePath)

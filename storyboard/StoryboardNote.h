@@ -25,6 +25,10 @@ inline constexpr std::size_t kMaxStoryboardNoteBytes = 1024 * 1024;
 // A split holds one file for each of a game unit's directions.
 inline constexpr std::size_t kMaxDirectionFiles = kUnitDirectionNames.size();
 
+// How a storyboard's frames are laid out in pictures: one sheet, one
+// filmstrip per direction, or one cel per frame.
+enum class StoryboardLayoutKind { Sheet, Filmstrips, Cels };
+
 struct StoryboardNote {
     StoryboardFacts facts;
     // For split directions: the direction files in order, names relative to
@@ -34,6 +38,11 @@ struct StoryboardNote {
     // made distinct (withDistinctColours), so that their pixels name
     // entries by colour; notes written before it was kept lack it.
     std::optional<Palette> palette;
+    // Sheet for a note without "layout" (every note before there were
+    // others); the pictures of filmstrips or cels in order, names relative
+    // to the note's folder.
+    StoryboardLayoutKind layoutKind = StoryboardLayoutKind::Sheet;
+    std::vector<std::string> pictures;
 };
 
 std::string writeStoryboardNote(const StoryboardNote& note);
@@ -46,6 +55,11 @@ std::optional<StoryboardNote> readStoryboardNote(std::string_view json, std::str
 // starts with the file's name ("unit.kinetra.json: ..."). One over
 // kMaxStoryboardNoteBytes is refused unread.
 std::optional<StoryboardNote> readStoryboardNoteFile(const std::string& path, std::string& problem);
+
+// A layout's name in notes and on the command line ("sheet", "filmstrips",
+// "cels"), and the layout a name gives; nothing for another name.
+std::string_view storyboardLayoutName(StoryboardLayoutKind kind);
+std::optional<StoryboardLayoutKind> storyboardLayoutKindOf(std::string_view name);
 
 // The sidecar of a picture: its path with the extension (from the last dot
 // of the file name) replaced by ".kinetra.json".

@@ -34,6 +34,7 @@ fuzz() {
         palette_files) seeds=("$data/palettes") ;;
         storyboard_read) seeds=("$build_dir/seeds-storyboard") ;;
         storyboard_note) seeds=("$build_dir/seeds-storyboard-note") ;;
+        bmp) seeds=("$data/bmp") ;;
     esac
     "$build_dir/tests/fuzz/fuzz_$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 \
         -artifact_prefix="$findings/$fuzzer-" -print_final_stats=1 "$corpus" "${seeds[@]}" \

@@ -36,6 +36,9 @@ expect "--version" kinetra-cli --v
 expect "--help --size -h -s" kinetra-cli thumbnail -
 expect "--help --json" kinetra-cli info --
 expect "--jobs" kinetra-cli recolor a.flc --j
+expect "--layout" kinetra-cli storyboard a.flc --la
+expect "cels filmstrips sheet" kinetra-cli storyboard a.flc --layout ""
+expect "filmstrips" kinetra-cli storyboard a.flc --layout f
 expect "" kinetra-cli nosuchcommand --
 expect "$samples/plain.flc" kinetra-cli info "$samples/pl"
 expect "$samples/unit.flc" kinetra-cli thumbnail -s 128 "$samples/un"

@@ -141,7 +141,9 @@ std::string noteOf(int speed)
     facts.directions = 1;
     facts.framesPerDirection = 1;
     facts.speed = std::uint32_t(speed);
-    return writeStoryboardNote({facts, {}, std::nullopt});
+    StoryboardNote note;
+    note.facts = facts;
+    return writeStoryboardNote(note);
 }
 
 TEST_F(StoryboardNoteBounds, ATextChunkNoteOverOneMebibyteGivesWayToTheSidecar)

@@ -48,7 +48,9 @@ Sheet sheetOf(const Bytes& file)
     std::string problem;
     auto storyboard = makeStoryboard(animation, animation.header, std::nullopt, problem);
     EXPECT_TRUE(storyboard) << problem;
-    Sheet sheet{*storyboard, {storyboard->layout.facts(), {}, storyboard->palette}, {}};
+    Sheet sheet{*storyboard, {}, {}};
+    sheet.note.facts = storyboard->layout.facts();
+    sheet.note.palette = storyboard->palette;
     sheet.colours = withDistinctColours(storyboard->palette);
     return sheet;
 }

@@ -113,7 +113,7 @@ TEST_P(StoryboardFileWrite, ASheetWrittenOverAnotherReadsBackWithItsOwnNote)
     EXPECT_EQ(namesIn(folder).size(), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, StoryboardFileWrite, ::testing::Values("png", "pcx"));
+INSTANTIATE_TEST_SUITE_P(Formats, StoryboardFileWrite, ::testing::Values("png", "pcx", "bmp"));
 
 } // namespace
 } // namespace kinetra

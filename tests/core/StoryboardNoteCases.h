@@ -62,6 +62,16 @@ inline std::vector<BadNoteCase> badNoteCases()
                               "[\"..\"]", "[\"unit_1.flc\", null]"})
         cases.push_back({"{\"format\": \"kinetra-storyboard\", \"directionFiles\": " + std::string(files) + "}",
                          "directionFiles must be a list of names of files in the note's folder."});
+    for (const char* layout : {"\"strips\"", "\"Sheet\"", "1", "[\"cels\"]"})
+        cases.push_back({"{\"format\": \"kinetra-storyboard\", \"layout\": " + std::string(layout) + "}",
+                         "layout must be \"sheet\", \"filmstrips\" or \"cels\"."});
+    std::string tooMany = "[";
+    for (int i = 0; i <= 32767; ++i)
+        tooMany += (i ? ",\"c" : "\"c") + std::to_string(i) + ".png\"";
+    for (const std::string& pictures : {std::string("\"unit_SW_0000.png\""), std::string("[\"../unit_1_SW.png\"]"),
+                                        std::string("[\"\"]"), tooMany + "]"})
+        cases.push_back({"{\"format\": \"kinetra-storyboard\", \"pictures\": " + pictures + "}",
+                         "pictures must be a list of names of files in the note's folder, at most 32767."});
     return cases;
 }
 

@@ -34,7 +34,9 @@ StoryboardFacts gridFacts(std::uint32_t speed)
 
 std::string noteText(std::uint32_t speed)
 {
-    return writeStoryboardNote({gridFacts(speed), {}, std::nullopt});
+    StoryboardNote note;
+    note.facts = gridFacts(speed);
+    return writeStoryboardNote(note);
 }
 
 void writeText(const std::filesystem::path& path, const std::string& text)
@@ -187,7 +189,7 @@ TEST(StoryboardNote, ASpeedGivenByHandTimesTheAnimationAnewUnlessItsTimeIsGiven)
     picture.height = 8 * 4;
     picture.indexed = true;
     picture.indices = IndexImage(picture.width, picture.height);
-    picture.note = StoryboardNote{gridFacts(70), {}, std::nullopt};
+    picture.note.emplace().facts = gridFacts(70);
     picture.note->facts.animationTime = 999;
 
     const struct {
@@ -228,6 +230,28 @@ TEST(StoryboardNote, AGridOfMoreFramesThanAFileHoldsIsRefusedBeforeItIsCut)
     facts.framesPerDirection = 4096;
     EXPECT_FALSE(buildFromStoryboard(picture, facts, std::nullopt, problem));
     EXPECT_EQ(problem, "The storyboard holds 32768 frames; an FLC file holds at most 32767.");
+}
+
+TEST(StoryboardNote, ALayoutOfPicturesIsWrittenAndReadBackAndAPlainSheetSaysNone)
+{
+    for (const StoryboardLayoutKind kind :
+         {StoryboardLayoutKind::Sheet, StoryboardLayoutKind::Filmstrips, StoryboardLayoutKind::Cels}) {
+        SCOPED_TRACE(std::string(storyboardLayoutName(kind)));
+        StoryboardNote note;
+        note.facts = gridFacts(70);
+        note.layoutKind = kind;
+        if (kind != StoryboardLayoutKind::Sheet)
+            note.pictures = {"unit_1_SW.bmp", "unit_2_S.bmp"};
+        const std::string text = writeStoryboardNote(note);
+        EXPECT_EQ(text.find("\"layout\"") != std::string::npos, kind != StoryboardLayoutKind::Sheet) << text;
+        std::string problem;
+        const auto read = readStoryboardNote(text, problem);
+        ASSERT_TRUE(read) << problem;
+        EXPECT_EQ(read->layoutKind, kind);
+        EXPECT_EQ(read->pictures, note.pictures);
+        EXPECT_EQ(storyboardLayoutKindOf(storyboardLayoutName(kind)), kind);
+    }
+    EXPECT_FALSE(storyboardLayoutKindOf("strips"));
 }
 
 } // namespace

@@ -111,8 +111,10 @@ StoryboardPicture pictureOf(const Storyboard& storyboard, bool throughPcx)
         EXPECT_EQ(pcx.height, picture.height);
     }
     std::string problem;
-    picture.note =
-        readStoryboardNote(writeStoryboardNote({storyboard.layout.facts(), {}, storyboard.palette}), problem);
+    StoryboardNote note;
+    note.facts = storyboard.layout.facts();
+    note.palette = storyboard.palette;
+    picture.note = readStoryboardNote(writeStoryboardNote(note), problem);
     EXPECT_TRUE(picture.note) << problem;
     return picture;
 }
@@ -334,7 +336,7 @@ TEST_F(StoryboardTest, SheetsThatCannotMakeAValidFileAreRefused)
 TEST_F(StoryboardTest, OptionsOverrideTheNoteAndDefaultsCentreTheFrame)
 {
     StoryboardPicture picture = sheetOf(2 * 20, 8 * 30);
-    picture.note = StoryboardNote{grid(8, 2), {}, std::nullopt};
+    picture.note.emplace().facts = grid(8, 2);
     picture.note->facts.speed = 40;
     StoryboardFacts overrides;
     overrides.speed = 90;

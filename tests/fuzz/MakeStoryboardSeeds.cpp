@@ -161,7 +161,9 @@ bool makeSeeds(const CFlcAnimation& animation, const std::string& name, const fs
     }
     std::string problem;
     if (const auto split = splitDirections(animation, animation.header, problem)) {
-        StoryboardNote note{split->layout.facts(), {}, split->palette};
+        StoryboardNote note;
+        note.facts = split->layout.facts();
+        note.palette = split->palette;
         for (std::size_t d = 0; d < split->directionFiles.size(); ++d)
             note.directionFiles.push_back(name + "_" + std::to_string(d + 1) + ".flc");
         const std::string text = writeStoryboardNote(note);
