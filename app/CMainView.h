@@ -8,6 +8,10 @@
 #include <array>
 #include <map>
 
+namespace kinetra {
+struct StoryboardBuild;
+}
+
 class CButtonST;
 class CButtonX;
 class CCivColorCombo;
@@ -171,6 +175,10 @@ private:
     void onFrameSliderTracked(int position);
     void onFrameSliderReleased();
     void onDelaySliderReleased();
+    // Plays a unit built from `sourcePath` as an unsaved document, after the
+    // user's word on one that is open unsaved; says how many pixels took a
+    // near colour.
+    void playBuilt(const kinetra::StoryboardBuild& build, const QString& sourcePath);
     CMainFrame* mainFrame() const;
     // Entry 6 of the display palette (the civilization colour the swatches
     // show) as a colour reference.

@@ -9,6 +9,7 @@
 #include "res/Resource.h"
 #include "storyboard/FrameSeries.h"
 #include "storyboard/FrameSeriesBuild.h"
+#include "storyboard/StoryboardSet.h"
 #include "ui/CFramesBuildDlg.h"
 #include "ui/CMainFrame.h"
 #include "uikit/CFileDialogX.h"
@@ -79,6 +80,17 @@ void CMainView::OnFileNewFromFrames()
     const auto refuse = [this, &chosen](const QString& reason) {
         uMessageBox(uFormatString(IDS_FRAMES_BUILD_FAILED, chosen.front(), reason), MB_OK | MB_ICONSTOP, this);
     };
+    if (chosen.size() == 1 && QFile::encodeName(chosen.front()).endsWith(kinetra::kStoryboardNoteSuffix.data())) {
+        // A note of filmstrips or cels says all the pictures cannot.
+        std::string why;
+        const auto build = kinetra::buildFromStoryboardSet(QFile::encodeName(chosen.front()).toStdString(), {},
+                                                           std::nullopt, why);
+        if (!build)
+            refuse(QString::fromStdString(why));
+        else
+            playBuilt(*build, chosen.front());
+        return;
+    }
 
     CFramesBuildDlg ask(int(chosen.size()), Player().loaded, this);
     if (ask.DoModal() != IDOK)

@@ -13,6 +13,7 @@
 #include "palette/PaletteFiles.h"
 #include "res/Resource.h"
 #include "storyboard/StoryboardFile.h"
+#include "storyboard/StoryboardSet.h"
 #include "ui/CMainFrame.h"
 #include "ui/CStoryboardLayoutDlg.h"
 #include "uikit/CFileDialogX.h"
@@ -22,6 +23,7 @@
 #include "uikit/StringTable.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -43,19 +45,29 @@ namespace {
 // around the unit, so the grid can be seen in a paint program.
 constexpr int kDefaultBorderIndex = 0;
 
-// The grid choice beside the file list.
-struct BorderChoice {
+// The layout and grid choices beside the file list.
+struct ExportChoice {
     QWidget* panel = nullptr;
+    QComboBox* layout = nullptr;
     QCheckBox* border = nullptr;
     QSpinBox* index = nullptr;
 
     std::optional<int> chosen() const { return border->isChecked() ? std::optional(index->value()) : std::nullopt; }
+    kinetra::StoryboardLayoutKind kind() const { return kinetra::StoryboardLayoutKind(layout->currentData().toInt()); }
 };
 
-BorderChoice makeBorderPanel()
+ExportChoice makeExportPanel()
 {
-    BorderChoice choice;
+    ExportChoice choice;
     choice.panel = new QWidget;
+    choice.layout = new QComboBox(choice.panel);
+    choice.layout->setObjectName(QStringLiteral("Layout"));
+    choice.layout->addItem(uLoadString(IDS_FRAMES_LAYOUT_SHEET), int(kinetra::StoryboardLayoutKind::Sheet));
+    choice.layout->addItem(uLoadString(IDS_FRAMES_LAYOUT_FILMSTRIPS), int(kinetra::StoryboardLayoutKind::Filmstrips));
+    choice.layout->addItem(uLoadString(IDS_FRAMES_LAYOUT_CELS), int(kinetra::StoryboardLayoutKind::Cels));
+    choice.layout->setCurrentIndex(std::clamp(uGetProfileInt(kOptions, kStoryboardLayout, 0), 0, 2));
+    auto* layoutLabel = new QLabel(uLoadString(IDS_FRAMES_LAYOUT), choice.panel);
+    layoutLabel->setBuddy(choice.layout);
     choice.border = new QCheckBox(uLoadString(IDS_STORYBOARD_BORDER), choice.panel);
     choice.border->setObjectName(QStringLiteral("Border"));
     choice.border->setChecked(uGetProfileInt(kOptions, kStoryboardBorder, 0) != 0);
@@ -72,16 +84,18 @@ BorderChoice makeBorderPanel()
     indexRow->addWidget(label);
     indexRow->addWidget(choice.index);
     auto* layout = new QVBoxLayout(choice.panel);
+    layout->addWidget(layoutLabel);
+    layout->addWidget(choice.layout);
     layout->addWidget(choice.border);
     layout->addLayout(indexRow);
     layout->addStretch(1);
     return choice;
 }
 
-// The storyboard filter's extension: 1 PNG, 2 PCX.
+// The storyboard filter's extension: 1 PNG, 2 PCX, 3 BMP.
 QString pictureExtension(int filterIndex)
 {
-    return filterIndex == 2 ? QStringLiteral("pcx") : QStringLiteral("png");
+    return filterIndex == 2 ? QStringLiteral("pcx") : filterIndex == 3 ? QStringLiteral("bmp") : QStringLiteral("png");
 }
 
 // The header as the animation's file holds it. The player fills in a plain
@@ -96,9 +110,9 @@ std::optional<kinetra::FlcHeader> fileHeaderOf(const std::string& path)
                                                                                             kinetra::kFlcHeaderSize));
 }
 
-// Writes the loaded animation's storyboard; false, with the message to show,
-// when it cannot be made or written.
-bool writeStoryboardOf(const CFlcPlayer& player, const QString& path, std::optional<int> border, QString& message)
+// Writes the loaded animation's storyboard in the chosen layout; false,
+// with the message to show, when it cannot be made or written.
+bool writeStoryboardOf(const CFlcPlayer& player, const QString& path, const ExportChoice& choice, QString& message)
 {
     const auto header = fileHeaderOf(player.path);
     if (!header) {
@@ -107,9 +121,10 @@ bool writeStoryboardOf(const CFlcPlayer& player, const QString& path, std::optio
     }
     std::string problem;
     std::optional<kinetra::WriteFailure> refused;
-    const auto storyboard = kinetra::makeStoryboard(player, *header, border, problem);
+    const auto storyboard = kinetra::makeStoryboard(player, *header, choice.chosen(), problem);
     if (storyboard
-        && kinetra::writeStoryboardFile(QFile::encodeName(path).toStdString(), *storyboard, problem, refused))
+        && kinetra::writeStoryboardSet(QFile::encodeName(path).toStdString(), *storyboard, choice.kind(), problem,
+                                       refused))
         return true;
     message = refused ? cannotWriteMessage(QFile::decodeName(refused->path.c_str()), refused->error)
                       : uFormatString(IDS_STORYBOARD_EXPORT_FAILED, path, QString::fromStdString(problem));
@@ -117,11 +132,15 @@ bool writeStoryboardOf(const CFlcPlayer& player, const QString& path, std::optio
 }
 
 // Where a built animation is proposed to be saved: beside its sheet, under
-// the sheet's name.
+// the sheet's name (a set's note: the set's).
 QString proposedPathOf(const QString& sheetPath)
 {
     const QFileInfo sheet(sheetPath);
-    return sheet.absolutePath() + u'/' + sheet.completeBaseName() + QStringLiteral(".flc");
+    QString name = sheet.fileName();
+    const QString noteSuffix = QString::fromLatin1(kinetra::kStoryboardNoteSuffix.data(),
+                                                   qsizetype(kinetra::kStoryboardNoteSuffix.size()));
+    name = name.endsWith(noteSuffix) ? name.chopped(noteSuffix.size()) : sheet.completeBaseName();
+    return sheet.absolutePath() + u'/' + name + QStringLiteral(".flc");
 }
 
 } // namespace
@@ -140,7 +159,7 @@ void CMainView::OnExportStoryboard()
     // A name typed without an extension takes the chosen type's.
     connect(&dialog, &QFileDialog::filterSelected, &dialog,
             [&dialog] { dialog.setDefaultSuffix(pictureExtension(dialog.GetFilterIndex())); });
-    const BorderChoice choice = makeBorderPanel();
+    const ExportChoice choice = makeExportPanel();
     dialog.SetCustomPanel(choice.panel);
     if (dialog.DoModal() != IDOK)
         return;
@@ -151,9 +170,10 @@ void CMainView::OnExportStoryboard()
     uWriteProfileString(kOptions, kExportDir, uGetPathName(path));
     uWriteProfileInt(kOptions, kStoryboardBorder, choice.border->isChecked() ? 1 : 0);
     uWriteProfileInt(kOptions, kStoryboardBorderIndex, choice.index->value());
+    uWriteProfileInt(kOptions, kStoryboardLayout, choice.layout->currentIndex());
 
     QString message;
-    if (!writeStoryboardOf(player, path, choice.chosen(), message)) {
+    if (!writeStoryboardOf(player, path, choice, message)) {
         uMessageBox(message, MB_OK | MB_ICONSTOP, this);
         return;
     }
@@ -178,7 +198,17 @@ void CMainView::OnFileNewFromStoryboard()
     };
 
     std::string problem;
-    const auto picture = kinetra::readStoryboardFile(QFile::encodeName(sheetPath).toStdString(), problem);
+    const std::string localPath = QFile::encodeName(sheetPath).toStdString();
+    if (localPath.ends_with(kinetra::kStoryboardNoteSuffix)) {
+        // Filmstrips or cels: the note names them and says all the rest.
+        const auto build = kinetra::buildFromStoryboardSet(localPath, {}, std::nullopt, problem);
+        if (!build)
+            refuse(QString::fromStdString(problem));
+        else
+            playBuilt(*build, sheetPath);
+        return;
+    }
+    const auto picture = kinetra::readStoryboardFile(localPath, problem);
     if (!picture) {
         refuse(QString::fromStdString(problem));
         return;
@@ -216,16 +246,22 @@ void CMainView::OnFileNewFromStoryboard()
         return;
     }
 
+    playBuilt(*build, sheetPath);
+}
+
+void CMainView::playBuilt(const kinetra::StoryboardBuild& build, const QString& sourcePath)
+{
     if (!SaveModified())
         return;
-    if (!m_pDocument->SetUnsavedContents(build->file, proposedPathOf(sheetPath))) {
-        refuse(uLoadString(IDS_STORYBOARD_SCRATCH_FAILED));
+    if (!m_pDocument->SetUnsavedContents(build.file, proposedPathOf(sourcePath))) {
+        uMessageBox(uFormatString(IDS_STORYBOARD_BUILD_FAILED, sourcePath, uLoadString(IDS_STORYBOARD_SCRATCH_FAILED)),
+                    MB_OK | MB_ICONSTOP, this);
         return;
     }
     OnInitialUpdate();
-    if (const kinetra::ApproximatedPixels& near = build->approximated; near.total() > 0) {
+    if (const kinetra::ApproximatedPixels& near = build.approximated; near.total() > 0) {
         using kinetra::IndexClass;
-        uMessageBox(uFormatString(IDS_STORYBOARD_APPROXIMATED, sheetPath, qulonglong(near.total()),
+        uMessageBox(uFormatString(IDS_STORYBOARD_APPROXIMATED, sourcePath, qulonglong(near.total()),
                                   qulonglong(near.of(IndexClass::Civilization)),
                                   qulonglong(near.of(IndexClass::Ordinary)), qulonglong(near.of(IndexClass::Light)),
                                   qulonglong(near.of(IndexClass::Shadow)),

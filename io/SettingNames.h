@@ -47,6 +47,8 @@ inline constexpr char kExportCrop[] = "ExportCrop";
 // The storyboard's grid between the frames: on or off, and its palette index.
 inline constexpr char kStoryboardBorder[] = "StoryboardBorder";
 inline constexpr char kStoryboardBorderIndex[] = "StoryboardBorderIndex";
+// The layout the frames were last exported in: 0 sheet, 1 filmstrips, 2 cels.
+inline constexpr char kStoryboardLayout[] = "StoryboardLayout";
 
 // "Options": the player.
 inline constexpr char kCustomColor[] = "Custom Color";

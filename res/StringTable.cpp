@@ -18,7 +18,9 @@ void RegisterKinetraStrings()
         {ID_FILE_SAVE_AS, "Save the current FLC with a new name\nSave As"},
         {ID_EXPORT_GIF, "Export the animation as it plays as an animated GIF\nExport GIF"},
         {ID_EXPORT_SHEET, "Export the frames as a sprite sheet (PNG)\nExport Sprite Sheet"},
-        {ID_EXPORT_STORYBOARD, "Export every frame into one 8-bit storyboard picture to draw on\nExport Storyboard"},
+        {ID_EXPORT_STORYBOARD,
+         "Export every frame to 8-bit pictures to draw on: one sheet, a filmstrip per direction or a picture per "
+         "frame\nExport Frames"},
         {ID_FILE_NEW_STORYBOARD, "Build a new animation from a storyboard picture\nNew from Storyboard"},
         {ID_FILE_NEW_FRAMES, "Build a new animation from one picture per frame, drawn or rendered\nNew from Frames"},
         {ID_FILE_MRU_FIRST, "Open this file"},
@@ -114,15 +116,16 @@ void RegisterKinetraStrings()
         {IDS_EXPORT_PROGRESS, "Exporting frames..."},
         {IDS_EXPORT_FAILED, "'%s'\r\nCannot export the animation to the file."},
         {IDS_EXPORT_DONE, "Exported to %s"},
-        {IDS_STORYBOARD_EXPORT_TITLE, "Export Storyboard"},
-        {IDS_STORYBOARD_FILTER, "PNG Images (*.png)|*.png|PCX Images (*.pcx)|*.pcx||"},
+        {IDS_STORYBOARD_EXPORT_TITLE, "Export Frames"},
+        {IDS_STORYBOARD_FILTER, "PNG Images (*.png)|*.png|PCX Images (*.pcx)|*.pcx|BMP Images (*.bmp)|*.bmp||"},
         {IDS_STORYBOARD_BORDER, "&Border between the frames"},
         {IDS_STORYBOARD_BORDER_INDEX, "Palette &index:"},
         {IDS_STORYBOARD_EXPORT_FAILED, "'%s'\r\nCannot export the storyboard to the file.\r\n%s"},
         {IDS_STORYBOARD_HEADER_UNREADABLE, "The animation's own file cannot be read again."},
         {IDS_STORYBOARD_OPEN_TITLE, "New from Storyboard"},
         {IDS_STORYBOARD_OPEN_FILTER,
-         "Storyboard pictures (.png, .pcx)|*.png;*.pcx|PNG Images (*.png)|*.png|PCX Images (*.pcx)|*.pcx||"},
+         "Storyboards (.png, .pcx, .bmp, .kinetra.json)|*.png;*.pcx;*.bmp;*.kinetra.json|PNG Images (*.png)|*.png|"
+         "PCX Images (*.pcx)|*.pcx|BMP Images (*.bmp)|*.bmp|Notes of filmstrips or cels (*.kinetra.json)|*.kinetra.json||"},
         {IDS_STORYBOARD_PALETTE_TITLE, "Select the palette for the true-colour storyboard"},
         {IDS_STORYBOARD_PALETTE_FILTER,
          "Palettes and animations (.act, .pal, .flc, .fli)|*.act;*.pal;*.flc;*.fli|Adobe Color Table (.act)|*.act|"
@@ -243,5 +246,9 @@ void RegisterKinetraStrings()
         {IDS_FRAMES_ORIGIN_GENERATED, "made from the frames"},
         {IDS_FRAMES_ORIGIN_GIVEN, "given"},
         {IDS_FRAMES_NO_PALETTE_FILE, "Name the palette file to map the pictures onto."},
+        {IDS_FRAMES_LAYOUT, "&Layout:"},
+        {IDS_FRAMES_LAYOUT_SHEET, "One sheet, a row per direction"},
+        {IDS_FRAMES_LAYOUT_FILMSTRIPS, "A filmstrip per direction"},
+        {IDS_FRAMES_LAYOUT_CELS, "A picture per frame (cels)"},
     });
 }

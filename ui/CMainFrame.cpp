@@ -58,7 +58,7 @@ const Command kCommands[] = {
     {ID_FILE_SAVE_AS, "Save &As...", "save-as", {}},
     {ID_EXPORT_GIF, "Animated &GIF...", nullptr, {}},
     {ID_EXPORT_SHEET, "&Sprite Sheet...", nullptr, {}},
-    {ID_EXPORT_STORYBOARD, "Story&board...", nullptr, {}},
+    {ID_EXPORT_STORYBOARD, "&Frames...", nullptr, {}},
     {ID_FILE_REFRESH, "&Refresh\tF5", "refresh", QKeySequence(Qt::Key_F5)},
     {ID_APP_EXIT, "E&xit\tAlt+F4, F12", "exit", QKeySequence(Qt::Key_F12)},
     {ID_VIEW_TOOLBAR, "&Toolbar", nullptr, {}},

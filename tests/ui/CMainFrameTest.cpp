@@ -279,12 +279,12 @@ private slots:
                                       "&7.Help"}));
 
         QMenu* file = topMenu(*frame, QStringLiteral("&1.File"));
-        QCOMPARE(itemTexts(file), (QStringList{"&Open...\tCtrl+O", "&New from Storyboard...", "&Save\tCtrl+S",
+        QCOMPARE(itemTexts(file), (QStringList{"&Open...\tCtrl+O", "&New from Storyboard...", "New from &Frames...", "&Save\tCtrl+S",
                                                "Save &As...", "&Export", "-", "&Refresh\tF5", "-", "Recent &Files", "-",
                                                "E&xit\tAlt+F4, F12"}));
         QMenu* exportMenu = file->actions().at(4)->menu();
         QVERIFY(exportMenu);
-        QCOMPARE(itemTexts(exportMenu), (QStringList{"Animated &GIF...", "&Sprite Sheet...", "Story&board..."}));
+        QCOMPARE(itemTexts(exportMenu), (QStringList{"Animated &GIF...", "&Sprite Sheet...", "&Frames..."}));
         QMenu* recent = file->actions().at(8)->menu();
         QVERIFY(recent);
         QCOMPARE(itemTexts(recent), QStringList{"(None)"});

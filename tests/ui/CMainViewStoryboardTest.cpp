@@ -170,7 +170,7 @@ private slots:
             dialog.findChild<QSpinBox*>(QStringLiteral("BorderIndex"))->setValue(std::max(border, 0));
         };
         frame().Action(ID_EXPORT_STORYBOARD)->trigger();
-        QCOMPARE(answers.titles, QStringList{QStringLiteral("Export Storyboard")});
+        QCOMPARE(answers.titles, QStringList{QStringLiteral("Export Frames")});
         QCOMPARE(answers.proposed.value(0), file(sample + QStringLiteral(".png")));
         QVERIFY(answers.messages.isEmpty());
         QCOMPARE(frame().statusBar()->currentMessage(), uFormatString(IDS_EXPORT_DONE, file(sheet)));
