@@ -1,0 +1,15 @@
+#pragma once
+
+// Colours as people type them: "#RRGGBB".
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace kinetra {
+
+// 0x00RRGGBB of "#RRGGBB" (hex digits in either case); nothing for any
+// other text.
+std::optional<std::uint32_t> parseColourText(std::string_view text);
+
+} // namespace kinetra
