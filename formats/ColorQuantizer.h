@@ -29,7 +29,8 @@ std::vector<std::uint32_t> MedianCutPalette(std::vector<ColorCount> histogram, s
 // weighted histogram: each colour goes to its nearest entry, each entry to
 // the weighted mean of its colours, until nothing moves or `rounds` are
 // done. An entry left without colours takes the colour worst served, so
-// none is wasted. Lowers the mean error of median cut by about a third.
+// none is wasted. On shaded colours it lowers the mean error of median cut
+// by a fifth to a quarter.
 std::vector<std::uint32_t> RefinedPalette(const std::vector<ColorCount>& histogram,
                                           std::vector<std::uint32_t> palette, int rounds);
 
