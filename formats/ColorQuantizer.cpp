@@ -281,12 +281,28 @@ constexpr std::uint32_t kFullCell = 1u << 30;
 
 } // namespace
 
-GridHistogram::GridHistogram() : m_cells(kCellCount) {}
+GridHistogram::GridHistogram(std::size_t exactLimit) : m_cells(kCellCount), m_exactLimit(exactLimit) {}
+
+void GridHistogram::noteExact(std::uint32_t rgb)
+{
+    const auto at = std::lower_bound(m_exact.begin(), m_exact.end(), rgb);
+    if (at != m_exact.end() && *at == rgb)
+        return;
+    if (m_exact.size() == m_exactLimit) {
+        m_tooManyColours = true;
+        m_exact = {};
+        return;
+    }
+    m_exact.insert(at, rgb);
+}
 
 void GridHistogram::add(std::uint32_t rgb)
 {
     rgb &= 0x00FFFFFFu;
     Cell& cell = m_cells[cellOf(rgb)];
+    // A colour its cell began with has been noted already.
+    if (!m_tooManyColours && (cell.count == 0 || cell.first != rgb))
+        noteExact(rgb);
     if (cell.count == 0)
         cell.first = rgb;
     else if (cell.count == kFullCell)
@@ -318,6 +334,13 @@ std::vector<ColorCount> GridHistogram::colors() const
         colors.push_back({rgb, cell.count});
     }
     return colors;
+}
+
+std::optional<std::vector<std::uint32_t>> GridHistogram::exactColors() const
+{
+    if (m_tooManyColours)
+        return std::nullopt;
+    return m_exact;
 }
 
 NearestColorMap::NearestColorMap(std::vector<std::uint32_t> palette)

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace kinetra {
@@ -41,11 +42,15 @@ std::vector<std::uint32_t> RefinedPalette(const std::vector<ColorCount>& histogr
 // colour gives that colour exactly.
 class GridHistogram {
 public:
-    GridHistogram();
+    // Up to `exactLimit` distinct colours are also kept exactly, for
+    // pictures of so few that they need no choosing.
+    explicit GridHistogram(std::size_t exactLimit = 0);
 
     void add(std::uint32_t rgb);
     // The occupied cells, in cell order.
     std::vector<ColorCount> colors() const;
+    // Every colour added, rising, when they were at most `exactLimit`.
+    std::optional<std::vector<std::uint32_t>> exactColors() const;
 
 private:
     struct Cell {
@@ -56,7 +61,12 @@ private:
         std::uint32_t first = 0;
         bool mixed = false;
     };
+    void noteExact(std::uint32_t rgb);
+
     std::vector<Cell> m_cells;
+    std::size_t m_exactLimit = 0;
+    std::vector<std::uint32_t> m_exact;
+    bool m_tooManyColours = false;
 };
 
 // Maps colours to the index of the nearest palette entry (squared distance

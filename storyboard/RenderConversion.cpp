@@ -182,7 +182,9 @@ std::vector<std::uint32_t> ordinaryColours(const GridHistogram& histogram)
 {
     const std::vector<ColorCount> counted = histogram.colors();
     std::vector<std::uint32_t> colours;
-    if (counted.size() <= kOrdinaryEntries) {
+    if (const auto exact = histogram.exactColors()) {
+        colours = *exact;
+    } else if (counted.size() <= kOrdinaryEntries) {
         for (const ColorCount& colour : counted)
             colours.push_back(colour.rgb);
     } else {
@@ -307,7 +309,7 @@ std::optional<RenderConversion> convertRenders(std::span<const ExportPicture> fr
         result.palette = *own;
         if (options.civilizationColours)
             std::copy_n(options.civilizationColours->begin(), kCivilizationEntries, result.palette.begin());
-        histogram.emplace();
+        histogram.emplace(kOrdinaryEntries);
     }
 
     result.frames = classifyPixels(frames, options, teamEntriesByLuma(result.palette),

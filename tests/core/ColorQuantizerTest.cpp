@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace kinetra {
@@ -129,6 +130,28 @@ TEST(GridHistogram, KeepsALoneColourExactlyAndAveragesACell)
     EXPECT_EQ(colours[1].rgb, 0x818282u); // (128+131+129)/3, (128+131+130)/3, (128+131+131)/3 rounded
     EXPECT_EQ(colours[1].count, 3u);
     EXPECT_TRUE(GridHistogram().colors().empty());
+}
+
+TEST(GridHistogram, KeepsColoursExactlyUpToItsLimit)
+{
+    struct Case {
+        std::size_t limit;
+        std::vector<std::uint32_t> added;
+        std::optional<std::vector<std::uint32_t>> exact;
+    };
+    const Case cases[] = {
+        {3, {0x808080, 0x818181, 0x808080, 0x010203}, std::vector<std::uint32_t>{0x010203, 0x808080, 0x818181}},
+        {2, {0x808080, 0x818181, 0x808080, 0x010203}, std::nullopt},
+        {2, {0x808080, 0x808080, 0x808080}, std::vector<std::uint32_t>{0x808080}},
+        {0, {0x808080}, std::nullopt},
+        {5, {}, std::vector<std::uint32_t>{}},
+    };
+    for (const Case& c : cases) {
+        GridHistogram histogram(c.limit);
+        for (const std::uint32_t rgb : c.added)
+            histogram.add(rgb);
+        EXPECT_EQ(histogram.exactColors(), c.exact) << c.limit << " " << c.added.size();
+    }
 }
 
 } // namespace

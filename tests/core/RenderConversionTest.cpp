@@ -231,7 +231,9 @@ TEST(RenderPalette, KeepsTheCivilizationLightShadowAndTransparentEntries)
 
 TEST(RenderPalette, FewColoursAreKeptExactly)
 {
-    std::vector<ExportPicture> frames{{3, 1, {argb(255, 0x123456), argb(255, 0xFEDCBA), argb(255, 0x123456)}, 0}};
+    // Two colours a level apart, as a flat-shaded render's ramp has them.
+    std::vector<ExportPicture> frames{
+        {4, 1, {argb(255, 0x123456), argb(255, 0xFEDCBA), argb(255, 0x123456), argb(255, 0x123457)}, 0}};
     std::string problem;
     const auto converted = convertRenders(frames, std::nullopt, {}, problem);
     ASSERT_TRUE(converted) << problem;
@@ -240,6 +242,7 @@ TEST(RenderPalette, FewColoursAreKeptExactly)
     EXPECT_EQ(converted->palette[pixels[0]].rgb(), 0x123456u);
     EXPECT_EQ(converted->palette[pixels[1]].rgb(), 0xFEDCBAu);
     EXPECT_EQ(pixels[2], pixels[0]);
+    EXPECT_EQ(converted->palette[pixels[3]].rgb(), 0x123457u);
 }
 
 // The renders of tools/MakeRenders.cpp, made once for all the tests below.
