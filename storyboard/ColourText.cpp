@@ -19,4 +19,13 @@ std::optional<std::uint32_t> parseColourText(std::string_view text)
     return rgb;
 }
 
+std::string colourText(std::uint32_t rgb)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text = "#";
+    for (int shift = 20; shift >= 0; shift -= 4)
+        text += kDigits[(rgb >> shift) & 0xF];
+    return text;
+}
+
 } // namespace kinetra

@@ -1,6 +1,7 @@
 #include "storyboard/RenderConversion.h"
 
 #include "formats/ColorQuantizer.h"
+#include "storyboard/ColourText.h"
 #include "imaging/CPcxImage.h"
 #include "palette/BuiltInResources.h"
 
@@ -107,15 +108,6 @@ std::array<std::uint8_t, 256> teamEntriesByLuma(const Palette& palette)
     return entries;
 }
 
-std::string hexText(std::uint32_t rgb)
-{
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text = "#";
-    for (int shift = 20; shift >= 0; shift -= 4)
-        text += kDigits[(rgb >> shift) & 0xF];
-    return text;
-}
-
 bool checkInputs(std::span<const ExportPicture> frames, const RenderOptions& options, std::string& problem)
 {
     if (frames.empty()) {
@@ -136,7 +128,7 @@ bool checkInputs(std::span<const ExportPicture> frames, const RenderOptions& opt
         return false;
     }
     if (options.teamColour && !TeamColourTest(*options.teamColour, 0).hasHue()) {
-        problem = "The team colour " + hexText(*options.teamColour)
+        problem = "The team colour " + colourText(*options.teamColour)
                 + " is a grey: team parts are told from the rest by their hue.";
         return false;
     }

@@ -171,8 +171,14 @@ TEST(ColourText, ReadsOnlySevenCharacterHexColours)
         {"#+12345", std::nullopt}, {"#2850FG", std::nullopt}, {"# 2850F", std::nullopt}, {"", std::nullopt},
         {"#0x1234", std::nullopt},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(parseColourText(c.text), c.colour) << c.text;
+        if (c.colour) {
+            EXPECT_EQ(parseColourText(colourText(*c.colour)), c.colour) << c.text;
+        }
+    }
+    EXPECT_EQ(colourText(0xABCDEF), "#ABCDEF");
+    EXPECT_EQ(colourText(0x000001), "#000001");
 }
 
 // Colourful opaque frames of more colours than 160, with a shadow and a
