@@ -4,6 +4,7 @@
 #include "cli/StoryboardOptions.h"
 #include "io/AtomicFile.h"
 #include "io/WriteFailure.h"
+#include "storyboard/ColourText.h"
 #include "storyboard/FrameSeries.h"
 #include "storyboard/FrameSeriesBuild.h"
 
@@ -33,7 +34,7 @@ bool readRenderOptions(const CommandContext& context, FrameSeriesRequest& reques
         }
     }
     if (args.has("--team-colour")) {
-        request.render.teamColour = parseTeamColour(args.value("--team-colour"));
+        request.render.teamColour = parseColourText(args.value("--team-colour"));
         if (!request.render.teamColour) {
             status = context.usageError("--team-colour takes a colour as #RRGGBB, not '" + args.value("--team-colour") + "'");
             return false;

@@ -53,7 +53,7 @@ struct Command {
 const Command kCommands[] = {
     {ID_FILE_OPEN, "&Open...\tCtrl+O", "open", QKeySequence(Qt::CTRL | Qt::Key_O)},
     {ID_FILE_NEW_STORYBOARD, "&New from Storyboard...", nullptr, {}},
-    {ID_FILE_NEW_FRAMES, "New from &Frames...", nullptr, {}},
+    {ID_FILE_NEW_FRAMES, "New from Fra&mes...", nullptr, {}},
     {ID_FILE_SAVE, "&Save\tCtrl+S", "save", QKeySequence(Qt::CTRL | Qt::Key_S)},
     {ID_FILE_SAVE_AS, "Save &As...", "save-as", {}},
     {ID_EXPORT_GIF, "Animated &GIF...", nullptr, {}},

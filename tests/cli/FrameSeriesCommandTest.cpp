@@ -8,6 +8,7 @@
 #include "tests/core/CrowdedUnit.h"
 #include "flc/CFlcAnimation.h"
 #include "formats/PngFile.h"
+#include "storyboard/Storyboard.h"
 
 #include <gtest/gtest.h>
 

@@ -279,13 +279,13 @@ private slots:
                                       "&7.Help"}));
 
         QMenu* file = topMenu(*frame, QStringLiteral("&1.File"));
-        QCOMPARE(itemTexts(file), (QStringList{"&Open...\tCtrl+O", "&New from Storyboard...", "New from &Frames...", "&Save\tCtrl+S",
-                                               "Save &As...", "&Export", "-", "&Refresh\tF5", "-", "Recent &Files", "-",
+        QCOMPARE(itemTexts(file), (QStringList{"&Open...\tCtrl+O", "&New from Storyboard...", "New from Fra&mes...",
+                                               "&Save\tCtrl+S", "Save &As...", "&Export", "-", "&Refresh\tF5", "-", "Recent &Files", "-",
                                                "E&xit\tAlt+F4, F12"}));
-        QMenu* exportMenu = file->actions().at(4)->menu();
+        QMenu* exportMenu = file->actions().at(5)->menu();
         QVERIFY(exportMenu);
         QCOMPARE(itemTexts(exportMenu), (QStringList{"Animated &GIF...", "&Sprite Sheet...", "&Frames..."}));
-        QMenu* recent = file->actions().at(8)->menu();
+        QMenu* recent = file->actions().at(9)->menu();
         QVERIFY(recent);
         QCOMPARE(itemTexts(recent), QStringList{"(None)"});
         QVERIFY(!recent->actions().first()->isEnabled());

@@ -66,11 +66,33 @@ struct Answers {
     Answers& operator=(const Answers&) = delete;
 };
 
-kinetra::CFlcAnimation loaded(const QString& path)
+std::unique_ptr<kinetra::CFlcAnimation> loaded(const QString& path)
 {
-    kinetra::CFlcAnimation animation;
-    animation.Load(QFile::encodeName(path).toStdString(), true);
+    auto animation = std::make_unique<kinetra::CFlcAnimation>();
+    if (animation->Load(QFile::encodeName(path).toStdString(), true) != kinetra::kOk)
+        return nullptr;
     return animation;
+}
+
+// Each frame where the game shows it: a unit cut to a smaller frame shows
+// the same.
+std::vector<kinetra::IndexImage> onUnitPicture(const kinetra::CFlcAnimation& unit)
+{
+    std::vector<kinetra::IndexImage> pictures;
+    for (const kinetra::IndexImage& frame : kinetra::animationFrames(unit)) {
+        kinetra::IndexImage& picture = pictures.emplace_back(kinetra::kUnitPictureSize, kinetra::kUnitPictureSize);
+        std::fill(picture.pixels.begin(), picture.pixels.end(), std::uint8_t(255));
+        for (int y = 0; y < frame.height; ++y)
+            std::copy_n(frame.pixels.begin() + std::ptrdiff_t(y * frame.width), frame.width,
+                        picture.row(unit.header.topOffset + y) + unit.header.leftOffset);
+    }
+    return pictures;
+}
+
+bool samePictures(const std::vector<kinetra::IndexImage>& a, const std::vector<kinetra::IndexImage>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const auto& x, const auto& y) { return x.pixels == y.pixels; });
 }
 
 } // namespace
@@ -92,21 +114,18 @@ class CMainViewFramesTest : public QObject {
     QStringList writeFrames(const std::vector<int>& rendered)
     {
         const auto unit = loaded(kSamples + QStringLiteral("unit.flc"));
-        const auto frames = kinetra::animationFrames(unit);
-        const std::size_t perDirection = frames.size() / 8;
+        if (!unit)
+            return {};
+        const auto pictures = onUnitPicture(*unit);
+        const std::size_t perDirection = pictures.size() / 8;
         QDir(m_files->path()).mkdir(QStringLiteral("walk"));
         QStringList paths;
         for (const int direction : rendered) {
             for (std::size_t f = 0; f < perDirection; ++f) {
-                const kinetra::IndexImage& frame = frames[std::size_t(direction) * perDirection + f];
-                kinetra::IndexImage picture(kinetra::kUnitPictureSize, kinetra::kUnitPictureSize);
-                std::fill(picture.pixels.begin(), picture.pixels.end(), std::uint8_t(255));
-                for (int y = 0; y < frame.height; ++y)
-                    std::copy_n(frame.pixels.begin() + std::ptrdiff_t(y * frame.width), frame.width,
-                                picture.row(unit.header.topOffset + y) + unit.header.leftOffset);
+                const kinetra::IndexImage& picture = pictures[std::size_t(direction) * perDirection + f];
                 std::vector<std::uint8_t> png;
                 std::string error;
-                if (!kinetra::encodeIndexedPng(picture, unit.filePalette, {}, png, error))
+                if (!kinetra::encodeIndexedPng(picture, unit->filePalette, {}, png, error))
                     return {};
                 paths.append(m_files->path() + QStringLiteral("/walk/frame%1.png").arg(paths.size() + 1));
                 kinetra::writeFileAtomically(QFile::encodeName(paths.back()).toStdString(), png);
@@ -149,13 +168,50 @@ private slots:
         QVERIFY(doc().IsUnsaved());
         QCOMPARE(doc().GetTitle(), QStringLiteral("walk (unsaved)"));
         const auto original = loaded(kSamples + QStringLiteral("unit.flc"));
-        QVERIFY(kinetra::animationFrames(player()).size() == original.frames.size());
-        const auto built = kinetra::animationFrames(player());
-        const auto expected = kinetra::animationFrames(original);
-        QVERIFY(std::equal(built.begin(), built.end(), expected.begin(), expected.end(),
-                           [](const auto& a, const auto& b) { return a.pixels == b.pixels; }));
-        QVERIFY(player().filePalette == original.filePalette);
+        QVERIFY(original);
+        QVERIFY(samePictures(onUnitPicture(player()), onUnitPicture(*original)));
+        QVERIFY(player().filePalette == original->filePalette);
         QVERIFY(frame().statusBar()->currentMessage().startsWith(QStringLiteral("Built 8 x 10 frames")));
+    }
+
+    // Export > Frames as cels in BMP, and the note chosen in New from
+    // Frames builds the unit back.
+    void celsExportedComeBackThroughTheirNote()
+    {
+        const QString sample = m_files->path() + QStringLiteral("/unit.flc");
+        QVERIFY(QFile::copy(kSamples + QStringLiteral("unit.flc"), sample));
+        QVERIFY(m_app->OpenDocumentFile(sample));
+        Answers answers;
+        answers.fill = [](QDialog& dialog) {
+            dialog.findChild<QComboBox*>(QStringLiteral("Layout"))->setCurrentIndex(2);
+        };
+        // The export's own file dialog: one name for the whole set.
+        uSetModalHook([&answers, this](const ModalRequest& request) {
+            if (!request.dialog) {
+                answers.messages.append(request);
+                return int(IDOK);
+            }
+            answers.fill(*request.dialog);
+            qobject_cast<CFileDialogX*>(request.dialog)->selectFile(m_files->path() + QStringLiteral("/cels/unit.bmp"));
+            return int(IDOK);
+        });
+        QDir(m_files->path()).mkdir(QStringLiteral("cels"));
+        frame().Action(ID_EXPORT_STORYBOARD)->trigger();
+        QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.value(0).text));
+        QVERIFY(QFile::exists(m_files->path() + QStringLiteral("/cels/unit_SW_0000.bmp")));
+        QVERIFY(QFile::exists(m_files->path() + QStringLiteral("/cels/unit_W_0009.bmp")));
+        QCOMPARE(uGetProfileInt(kOptions, QStringLiteral("StoryboardLayout"), -1), 2);
+
+        Answers back;
+        back.files = {m_files->path() + QStringLiteral("/cels/unit.kinetra.json")};
+        frame().Action(ID_FILE_NEW_FRAMES)->trigger();
+        QVERIFY2(back.messages.isEmpty(), qPrintable(back.messages.value(0).text));
+        QCOMPARE(back.titles, QStringList{"New from Frames"});
+        QVERIFY(doc().IsUnsaved());
+        QCOMPARE(doc().GetTitle(), QStringLiteral("unit (unsaved)"));
+        const auto original = loaded(sample);
+        QVERIFY(original);
+        QVERIFY(samePictures(onUnitPicture(player()), onUnitPicture(*original)));
     }
 
     void aSeriesThatIsNotOneIsRefusedByName()
@@ -163,7 +219,10 @@ private slots:
         Answers answers;
         answers.files = writeFrames({0, 1, 2, 3, 4, 5, 6, 7});
         answers.files.removeLast();
-        answers.fill = [](QDialog& dialog) { dialog.findChild<QSpinBox*>(QStringLiteral("Frames"))->setValue(10); };
+        answers.fill = [](QDialog& dialog) {
+            dialog.findChild<QComboBox*>(QStringLiteral("Directions"))->setCurrentIndex(0);
+            dialog.findChild<QSpinBox*>(QStringLiteral("Frames"))->setValue(10);
+        };
         frame().Action(ID_FILE_NEW_FRAMES)->trigger();
         QCOMPARE(answers.messages.size(), 1);
         QVERIFY2(answers.messages[0].text.contains(QStringLiteral("need 80 pictures, but 79 were given")),
