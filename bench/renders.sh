@@ -10,9 +10,12 @@
 #     apart, and the same from and to raw RGBA (no PNG codec), and
 #     `convert montage.png out.png`, the cost of ImageMagick's reading and
 #     writing alone;
-# and convertRenders' time as a share of ImageMagick's.
+# and convertRenders' time as a share of ImageMagick's. Given kinetra-cli
+# too, the whole `kinetra-cli build --frames` from the 120 PNG files to the
+# unit, each run after two idle seconds so that no page of the last run is
+# still warm.
 #
-#   bench/renders.sh [--runs N] RENDER_BENCH MAKE_RENDERS
+#   bench/renders.sh [--runs N] RENDER_BENCH MAKE_RENDERS [KINETRA_CLI]
 set -euo pipefail
 export LC_ALL=C
 
@@ -30,9 +33,10 @@ while (($#)); do
     *) programs+=("$(realpath "$1")"); shift ;;
   esac
 done
-((${#programs[@]} == 2)) || usage
+((${#programs[@]} == 2 || ${#programs[@]} == 3)) || usage
 bench=${programs[0]}
 make_renders=${programs[1]}
+cli=${programs[2]:-}
 command -v convert >/dev/null && command -v montage >/dev/null \
   || { echo "needs ImageMagick (tools/setup.sh installs it)" >&2; exit 1; }
 
@@ -50,6 +54,7 @@ median() {
 
 # Milliseconds of each of `runs` runs of a command, one a line.
 time_runs() {
+  local run
   for ((run = 0; run < runs; run++)); do
     start=$EPOCHREALTIME
     "$@" >/dev/null
@@ -82,5 +87,13 @@ printf '%-48s %10.1f\n' "convert PNG -colors 160 +dither PNG, first run" "$im_fi
 printf '%-48s %10.1f\n' "convert PNG -colors 160 +dither PNG" "$im_png"
 printf '%-48s %10.1f\n' "convert RGBA -colors 160 +dither RGBA" "$im_raw"
 printf '%-48s %10.1f\n' "convert PNG PNG (reading and writing alone)" "$(median <im-io.txt)"
+if [[ -n $cli ]]; then
+  for ((cold = 0; cold < runs; cold++)); do
+    sleep 2
+    runs=1 time_runs "$cli" build --frames 'renders/*.png' --directions 8 --frames-per-direction 15 --speed 70 \
+      --direction-order E,N,NE,NW,S,SE,SW,W --palette auto --team-colour '#2850FF' --out unit.flc
+  done >cli.txt
+  printf '%-48s %10.1f\n' "kinetra-cli build --frames, PNG files to unit" "$(median <cli.txt)"
+fi
 awk -v o="$ours" -v p="$im_png" -v r="$im_raw" \
   'BEGIN { printf "convertRenders / ImageMagick: %.3f (PNG), %.3f (raw RGBA)\n", o / p, o / r }'
