@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -30,8 +31,9 @@ class HeadlessScreen {
 public:
     HeadlessScreen()
     {
-        m_screen.Create(nullptr);
-        m_screen.Initialize(240, 240);
+        // Without a screen the surface loader's figures would mean nothing.
+        if (m_screen.Create(nullptr) != kOk || m_screen.Initialize(240, 240) != kOk)
+            std::abort();
         g_pScreen = &m_screen;
     }
     ~HeadlessScreen()

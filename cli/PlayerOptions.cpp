@@ -4,6 +4,7 @@
 #include "io/WriteFailure.h"
 #include "palette/CivPalettes.h"
 #include "palette/GamePath.h"
+#include "storyboard/ColourText.h"
 
 #include <cerrno>
 #include <charconv>
@@ -135,16 +136,12 @@ std::optional<Background> parseBackground(const std::string& text)
         return Background{kBackgroundSea};
     if (text == "land")
         return Background{kBackgroundLand};
-    if (text.size() != 7 || text[0] != '#')
+    const auto rgb = parseColourText(text);
+    if (!rgb)
         return std::nullopt;
-    std::uint32_t rgb = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data() + 1, end, rgb, 16);
-    if (error != std::errc() || stop != end)
-        return std::nullopt;
-    const std::uint32_t red = (rgb >> 16) & 0xFF;
-    const std::uint32_t green = (rgb >> 8) & 0xFF;
-    const std::uint32_t blue = rgb & 0xFF;
+    const std::uint32_t red = (*rgb >> 16) & 0xFF;
+    const std::uint32_t green = (*rgb >> 8) & 0xFF;
+    const std::uint32_t blue = *rgb & 0xFF;
     return Background{kBackgroundCustom, (blue << 16) | (green << 8) | red};
 }
 

@@ -1,11 +1,12 @@
 #include "storyboard/StoryboardNote.h"
 
+#include "storyboard/ColourText.h"
+
 #include "io/WholeFile.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -122,30 +123,19 @@ bool getLayout(const Json& json, StoryboardLayoutKind& into, std::string& proble
     return false;
 }
 
-// "#RRGGBB", upper-case hex.
 std::string colourText(const PaletteEntry& entry)
 {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text = "#";
-    for (const std::uint8_t channel : {entry.red, entry.green, entry.blue}) {
-        text += kDigits[channel >> 4];
-        text += kDigits[channel & 0x0F];
-    }
-    return text;
+    return kinetra::colourText(std::uint32_t(entry.red) << 16 | std::uint32_t(entry.green) << 8 | entry.blue);
 }
 
 std::optional<PaletteEntry> colourOf(const Json& value)
 {
     if (!value.is_string())
         return std::nullopt;
-    const std::string& text = value.get_ref<const std::string&>();
-    std::uint32_t rgb = 0;
-    if (text.size() != 7 || text[0] != '#')
+    const auto rgb = parseColourText(value.get_ref<const std::string&>());
+    if (!rgb)
         return std::nullopt;
-    const char* end = text.data() + text.size();
-    if (const auto read = std::from_chars(text.data() + 1, end, rgb, 16); read.ec != std::errc() || read.ptr != end)
-        return std::nullopt;
-    return PaletteEntry::fromRgb(std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb));
+    return PaletteEntry::fromRgb(std::uint8_t(*rgb >> 16), std::uint8_t(*rgb >> 8), std::uint8_t(*rgb));
 }
 
 // The palette fact: 256 colours "#RRGGBB"; absent or null is unknown.
