@@ -7,6 +7,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <array>
 #include <csetjmp>
 #include <cstring>
 #include <new>
@@ -309,12 +310,13 @@ struct WriteStructs {
     ~WriteStructs() { png_destroy_write_struct(&png, info ? &info : nullptr); }
 };
 
-// What is encoded: indices with a palette and texts, or 32-bit pixels.
+// What is encoded: indices with their colours and texts, or 32-bit pixels.
 struct EncodeJob {
     int width = 0;
     int height = 0;
-    const IndexImage* indices = nullptr;
-    const Palette* palette = nullptr;
+    const std::uint8_t* indices = nullptr; // width × height, row after row
+    std::span<const PaletteEntry> colours; // the palette, 1 to 256 entries
+    int depth = 8; // bits per index: fewer pack entries below 2, 4 or 16
     const ExportPicture* picture = nullptr;
     PngChannels channels = PngChannels::Rgba;
 };
@@ -326,22 +328,24 @@ void encodeRows(png_structp png, png_infop info, const EncodeJob& job, WriteSess
     png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     const bool rgba = job.channels == PngChannels::Rgba;
     const int colourType = job.indices ? PNG_COLOR_TYPE_PALETTE : rgba ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
-    png_set_IHDR(png, info, png_uint_32(job.width), png_uint_32(job.height), 8, colourType, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (job.palette) {
+    png_set_IHDR(png, info, png_uint_32(job.width), png_uint_32(job.height), job.indices ? job.depth : 8, colourType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (job.indices) {
         png_color colours[256];
-        for (std::size_t i = 0; i < 256; ++i)
-            colours[i] = png_color{(*job.palette)[i].red, (*job.palette)[i].green, (*job.palette)[i].blue};
-        png_set_PLTE(png, info, colours, 256);
+        for (std::size_t i = 0; i < job.colours.size(); ++i)
+            colours[i] = png_color{job.colours[i].red, job.colours[i].green, job.colours[i].blue};
+        png_set_PLTE(png, info, colours, int(job.colours.size()));
     }
     if (!session.texts.empty())
         png_set_text(png, info, session.texts.data(), int(session.texts.size()));
     png_write_info(png, info);
+    if (job.indices && job.depth < 8)
+        png_set_packing(png); // rows still come one index a byte
 
     const std::size_t width = std::size_t(job.width);
     for (int y = 0; y < job.height; ++y) {
         if (job.indices) {
-            png_write_row(png, job.indices->pixels.data() + std::size_t(y) * width);
+            png_write_row(png, job.indices + std::size_t(y) * width);
             continue;
         }
         const std::uint32_t* in = job.picture->pixels.data() + std::size_t(y) * width;
@@ -518,9 +522,53 @@ bool encodeIndexedPng(const IndexImage& image, const Palette& palette, std::span
     EncodeJob job;
     job.width = image.width;
     job.height = image.height;
-    job.indices = &image;
-    job.palette = &palette;
+    job.indices = image.pixels.data();
+    job.colours = palette;
     return encode(job, texts, out, error);
+}
+
+bool encodeUsedColoursPng(std::span<const std::uint8_t> indices, int width, int height, const Palette& palette,
+                          std::vector<std::uint8_t>& out, std::string& error)
+{
+    if (width > 0 && height > 0 && indices.size() < std::size_t(width) * std::size_t(height)) {
+        error = "the pixels do not fill the picture";
+        return false;
+    }
+    indices = indices.first(std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0)));
+    std::array<bool, 256> used{};
+    for (const std::uint8_t index : indices)
+        used[index] = true;
+    // The entries used, in palette order, each renumbered to its place.
+    std::array<std::uint8_t, 256> renumbered{};
+    std::array<PaletteEntry, 256> colours{};
+    std::size_t count = 0;
+    bool sameNumbers = true;
+    for (std::size_t i = 0; i < 256; ++i) {
+        if (!used[i])
+            continue;
+        sameNumbers = sameNumbers && count == i;
+        renumbered[i] = std::uint8_t(count);
+        colours[count++] = palette[i];
+    }
+    std::vector<std::uint8_t> kept;
+    try {
+        if (!sameNumbers) {
+            kept.resize(indices.size());
+            std::transform(indices.begin(), indices.end(), kept.begin(),
+                           [&renumbered](std::uint8_t index) { return renumbered[index]; });
+            indices = kept;
+        }
+    } catch (const std::bad_alloc&) {
+        error = "out of memory";
+        return false;
+    }
+    EncodeJob job;
+    job.width = width;
+    job.height = height;
+    job.indices = indices.data();
+    job.colours = std::span(colours).first(std::max<std::size_t>(count, 1));
+    job.depth = count <= 2 ? 1 : count <= 4 ? 2 : count <= 16 ? 4 : 8;
+    return encode(job, {}, out, error);
 }
 
 bool writeArgbPng(const std::string& path, const ExportPicture& picture, PngChannels channels, std::string& error)

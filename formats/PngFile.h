@@ -99,6 +99,14 @@ bool encodeArgbPng(const ExportPicture& picture, PngChannels channels, std::vect
 bool encodeIndexedPng(const IndexImage& image, const Palette& palette, std::span<const PngText> texts,
                       std::vector<std::uint8_t>& out, std::string& error);
 
+// An 8-bit picture as a palette PNG whose palette holds only the entries
+// `indices` (width × height, row after row) use, in palette order, at the
+// fewest bits a pixel that number needs: each pixel reads back as the
+// colour of its entry in `palette`, as encodeArgbPng of those colours would,
+// in fewer bytes.
+bool encodeUsedColoursPng(std::span<const std::uint8_t> indices, int width, int height, const Palette& palette,
+                          std::vector<std::uint8_t>& out, std::string& error);
+
 // Encodes and writes in one step, nothing left behind on failure; false with
 // a sentence saying why in `error` (cannotWriteMessage when writing failed).
 bool writeArgbPng(const std::string& path, const ExportPicture& picture, PngChannels channels, std::string& error);
