@@ -25,7 +25,7 @@ bool encodeSheet(const ExportAnimation& animation, bool crop, std::vector<std::u
         return false;
     }
     std::string error;
-    if (!encodeArgbPng(sheet, PngChannels::Rgba, bytes, error)) {
+    if (!encodeSmallestPng(sheet, PngChannels::Rgba, bytes, error)) {
         problem = "Cannot encode the PNG: " + error + ".";
         return false;
     }

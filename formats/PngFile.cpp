@@ -11,6 +11,8 @@
 #include <csetjmp>
 #include <cstring>
 #include <new>
+#include <optional>
+#include <utility>
 
 namespace kinetra {
 
@@ -316,6 +318,7 @@ struct EncodeJob {
     int height = 0;
     const std::uint8_t* indices = nullptr; // width × height, row after row
     std::span<const PaletteEntry> colours; // the palette, 1 to 256 entries
+    std::span<const std::uint8_t> alphas; // of the first palette entries; the rest are opaque
     int depth = 8; // bits per index: fewer pack entries below 2, 4 or 16
     const ExportPicture* picture = nullptr;
     PngChannels channels = PngChannels::Rgba;
@@ -335,6 +338,8 @@ void encodeRows(png_structp png, png_infop info, const EncodeJob& job, WriteSess
         for (std::size_t i = 0; i < job.colours.size(); ++i)
             colours[i] = png_color{job.colours[i].red, job.colours[i].green, job.colours[i].blue};
         png_set_PLTE(png, info, colours, int(job.colours.size()));
+        if (!job.alphas.empty())
+            png_set_tRNS(png, info, job.alphas.data(), int(job.alphas.size()), nullptr);
     }
     if (!session.texts.empty())
         png_set_text(png, info, session.texts.data(), int(session.texts.size()));
@@ -412,6 +417,107 @@ bool encode(const EncodeJob& job, std::span<const PngText> texts, std::vector<st
         out.clear();
         return false;
     }
+}
+
+// The fewest bits a pixel of a palette of `count` entries needs.
+int depthFor(std::size_t count)
+{
+    return count <= 2 ? 1 : count <= 4 ? 2 : count <= 16 ? 4 : 8;
+}
+
+// The distinct colours of a picture of at most 256 of them, and each
+// pixel's index among them: an open table of twice the most it may hold.
+class ColourTable {
+public:
+    static constexpr std::size_t kMaxColours = 256;
+
+    // The colour's slot, a new one when it is not yet in; nothing when it
+    // would be colour 257.
+    std::optional<std::uint8_t> slotOf(std::uint32_t colour)
+    {
+        std::size_t at = (colour * 0x9E3779B1u) >> (32 - kBits);
+        while (m_used[at] && m_keys[at] != colour)
+            at = (at + 1) & (kSize - 1);
+        if (!m_used[at]) {
+            if (m_count == kMaxColours)
+                return std::nullopt;
+            m_used[at] = true;
+            m_keys[at] = colour;
+            m_slots[at] = std::uint8_t(m_count);
+            m_colours[m_count++] = colour;
+        }
+        return m_slots[at];
+    }
+
+    std::span<const std::uint32_t> colours() const { return std::span(m_colours).first(m_count); }
+
+private:
+    static constexpr int kBits = 9;
+    static constexpr std::size_t kSize = std::size_t(1) << kBits;
+    std::array<std::uint32_t, kSize> m_keys{};
+    std::array<std::uint8_t, kSize> m_slots{};
+    std::array<bool, kSize> m_used{};
+    std::array<std::uint32_t, kMaxColours> m_colours{};
+    std::size_t m_count = 0;
+};
+
+// Encodes `picture` as a palette PNG when it holds at most 256 colours (as
+// `channels` keeps them); false, with nothing in `error`, when it holds more.
+bool encodeAsPalette(const ExportPicture& picture, PngChannels channels, std::vector<std::uint8_t>& out,
+                     std::string& error)
+{
+    const std::size_t count = std::size_t(picture.width) * std::size_t(picture.height);
+    const std::uint32_t kept = channels == PngChannels::Rgba ? 0xFFFFFFFFu : 0x00FFFFFFu;
+    ColourTable table;
+    std::vector<std::uint8_t> indices(count);
+    std::uint32_t last = ~picture.pixels[0] & kept;
+    std::uint8_t lastSlot = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t colour = picture.pixels[i] & kept;
+        if (colour != last) {
+            const auto slot = table.slotOf(colour);
+            if (!slot)
+                return false;
+            last = colour;
+            lastSlot = *slot;
+        }
+        indices[i] = lastSlot;
+    }
+    // The colours that are not opaque first, so that tRNS stops at the last
+    // of them; within each kind by value, so the same colours always give
+    // the same file.
+    const auto colours = table.colours();
+    const bool withAlpha = channels == PngChannels::Rgba;
+    const auto opaque = [withAlpha](std::uint32_t colour) { return !withAlpha || colour >> 24 == 0xFF; };
+    std::array<std::uint8_t, ColourTable::kMaxColours> order{};
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        order[i] = std::uint8_t(i);
+    std::sort(order.begin(), order.begin() + std::ptrdiff_t(colours.size()), [&](std::uint8_t a, std::uint8_t b) {
+        return std::pair(opaque(colours[a]), colours[a]) < std::pair(opaque(colours[b]), colours[b]);
+    });
+    std::array<std::uint8_t, ColourTable::kMaxColours> renumbered{};
+    std::array<PaletteEntry, ColourTable::kMaxColours> palette{};
+    std::array<std::uint8_t, ColourTable::kMaxColours> alphas{};
+    std::size_t translucent = 0;
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        const std::uint32_t colour = colours[order[i]];
+        renumbered[order[i]] = std::uint8_t(i);
+        palette[i] = PaletteEntry::fromRgb(std::uint8_t(colour >> 16), std::uint8_t(colour >> 8), std::uint8_t(colour));
+        alphas[i] = std::uint8_t(colour >> 24);
+        if (!opaque(colour))
+            translucent = i + 1;
+    }
+    for (std::uint8_t& index : indices)
+        index = renumbered[index];
+
+    EncodeJob job;
+    job.width = picture.width;
+    job.height = picture.height;
+    job.indices = indices.data();
+    job.colours = std::span(palette).first(colours.size());
+    job.alphas = std::span(alphas).first(translucent);
+    job.depth = depthFor(colours.size());
+    return encode(job, {}, out, error);
 }
 
 } // namespace
@@ -567,8 +673,24 @@ bool encodeUsedColoursPng(std::span<const std::uint8_t> indices, int width, int 
     job.height = height;
     job.indices = indices.data();
     job.colours = std::span(colours).first(std::max<std::size_t>(count, 1));
-    job.depth = count <= 2 ? 1 : count <= 4 ? 2 : count <= 16 ? 4 : 8;
+    job.depth = depthFor(count);
     return encode(job, {}, out, error);
+}
+
+bool encodeSmallestPng(const ExportPicture& picture, PngChannels channels, std::vector<std::uint8_t>& out,
+                       std::string& error)
+{
+    if (picture.width < 1 || picture.height < 1
+        || picture.pixels.size() < std::size_t(picture.width) * std::size_t(picture.height))
+        return encodeArgbPng(picture, channels, out, error); // which says what is wrong
+    try {
+        error.clear();
+        if (encodeAsPalette(picture, channels, out, error) || !error.empty())
+            return error.empty();
+    } catch (const std::bad_alloc&) {
+        // The palette form needs a byte a pixel more; the other may still fit.
+    }
+    return encodeArgbPng(picture, channels, out, error);
 }
 
 bool writeArgbPng(const std::string& path, const ExportPicture& picture, PngChannels channels, std::string& error)
