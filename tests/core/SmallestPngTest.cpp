@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 using namespace kinetra;
@@ -34,6 +35,17 @@ std::vector<std::uint32_t> readAsArgb(const std::vector<std::uint8_t>& bytes, in
         argb.push_back(std::uint32_t(rgba[i + 3]) << 24 | std::uint32_t(rgba[i]) << 16 | std::uint32_t(rgba[i + 1]) << 8
                        | rgba[i + 2]);
     return argb;
+}
+
+// The entries of the PLTE chunk, which follows the header.
+std::size_t paletteEntries(const std::vector<std::uint8_t>& bytes)
+{
+    constexpr std::size_t kAt = kPngHeadSize + 4; // past its length
+    if (bytes.size() < kAt + 4 || std::string(bytes.begin() + kAt, bytes.begin() + kAt + 4) != "PLTE")
+        return 0;
+    const std::size_t length = std::size_t(bytes[kAt - 4]) << 24 | std::size_t(bytes[kAt - 3]) << 16
+                               | std::size_t(bytes[kAt - 2]) << 8 | bytes[kAt - 1];
+    return length / 3;
 }
 
 // A picture of `count` colours, of which every third is clear and every
@@ -113,7 +125,7 @@ TEST(SmallestPng, AFrameKeepsJustTheEntriesItUses)
         std::vector<std::uint8_t> indices;
         ExportPicture expected{kWidth, kHeight, {}, 0};
         for (int i = 0; i < kWidth * kHeight; ++i) {
-            indices.push_back(test.used[std::size_t(i * 5) % test.used.size()]);
+            indices.push_back(test.used[std::size_t(i * 7) % test.used.size()]);
             expected.pixels.push_back(palette[indices.back()].pixel());
         }
         std::vector<std::uint8_t> bytes;
@@ -127,8 +139,6 @@ TEST(SmallestPng, AFrameKeepsJustTheEntriesItUses)
         EXPECT_EQ(readAsArgb(bytes, colourType, depth), readAsArgb(trueColour, ignored, ignored)) << test.used.size();
         EXPECT_EQ(colourType, PNG_COLOR_TYPE_PALETTE);
         EXPECT_EQ(depth, test.depth) << test.used.size();
-        const auto decoded = decodePng(bytes, error);
-        ASSERT_TRUE(decoded) << error;
-        EXPECT_EQ(decoded->paletteSize, int(test.used.size()));
+        EXPECT_EQ(paletteEntries(bytes), test.used.size());
     }
 }
