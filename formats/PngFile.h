@@ -1,8 +1,8 @@
 #pragma once
 
 // PNG pictures through libpng: the export pictures and storyboard sheets
-// written, storyboard sheets (and whatever a paint program made of them)
-// read back.
+// written (palette pictures without text compressed by libdeflate),
+// storyboard sheets (and whatever a paint program made of them) read back.
 
 #include "flc/CFlcAnimation.h"
 #include "flc/IndexImage.h"
