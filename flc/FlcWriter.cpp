@@ -89,7 +89,7 @@ bool CFlcAnimation::decodesLikeThis(std::span<const std::uint8_t> file) const
 HResult CFlcAnimation::Save(const std::string& destination)
 {
     writeError.clear();
-    if (paletteOffsets.empty() || destination.empty() || paletteLayouts.size() != paletteOffsets.size()
+    if (m_cutShort || paletteOffsets.empty() || destination.empty() || paletteLayouts.size() != paletteOffsets.size()
         || paletteChunkTypes.size() != paletteOffsets.size())
         return kFail;
     try {
