@@ -45,20 +45,24 @@ const BlendTable& blendTable()
 struct IndexRules {
     std::array<std::uint32_t, 256> pixel{};
     std::array<std::uint32_t, 256> keyed{};
-    std::array<bool, 256> blends{};
-    const BlendTable* channels = nullptr;
+    // The pixel where the key does not let the background show, else 0:
+    // drawn = (under & keyed) | own, without a branch.
+    std::array<std::uint32_t, 256> own{};
+    // The blend table's row of a shadow or light index when blending, else
+    // null: one load says both whether and how the pixel blends.
+    std::array<const std::uint8_t*, 256> move{};
 
     // A shadow or light pixel blends with the background under it unless
     // that is black: a black background leaves the frame's own colour (or
     // the background, where the key lets it show).
     std::uint32_t apply(std::uint8_t v, std::uint32_t under) const
     {
-        const std::uint32_t drawn = (under & keyed[v]) | (pixel[v] & ~keyed[v]);
-        if (!blends[v] || (under & kColorMask) == 0)
+        const std::uint32_t drawn = (under & keyed[v]) | own[v];
+        const std::uint8_t* channels = move[v];
+        if (!channels || (under & kColorMask) == 0)
             return drawn;
-        const std::uint8_t* move = (*channels)[std::size_t(v - kFirstLight)].data();
-        return (drawn & ~kColorMask) | move[under & 0xFF] | (std::uint32_t(move[(under >> 8) & 0xFF]) << 8)
-            | (std::uint32_t(move[(under >> 16) & 0xFF]) << 16);
+        return (drawn & ~kColorMask) | channels[under & 0xFF] | (std::uint32_t(channels[(under >> 8) & 0xFF]) << 8)
+            | (std::uint32_t(channels[(under >> 16) & 0xFF]) << 16);
     }
 };
 
@@ -66,10 +70,12 @@ IndexRules indexRules(const PictureInputs& inputs)
 {
     IndexRules rules;
     rules.pixel = pixelTableOf(*inputs.palette);
-    rules.channels = &blendTable();
-    for (int v = 0; v < 256; ++v) {
-        rules.keyed[std::size_t(v)] = inputs.colorKey.matches(rules.pixel[std::size_t(v)]) ? ~0u : 0u;
-        rules.blends[std::size_t(v)] = inputs.blend && v >= kFirstLight && v <= kLastShadow;
+    const BlendTable& channels = blendTable();
+    for (std::size_t v = 0; v < 256; ++v) {
+        rules.keyed[v] = inputs.colorKey.matches(rules.pixel[v]) ? ~0u : 0u;
+        rules.own[v] = rules.pixel[v] & ~rules.keyed[v];
+        const bool blends = inputs.blend && v >= kFirstLight && v <= kLastShadow;
+        rules.move[v] = blends ? channels[v - kFirstLight].data() : nullptr;
     }
     return rules;
 }
