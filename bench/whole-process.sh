@@ -6,18 +6,24 @@
 # not inflate) and peak resident memory, the wall time as a multiple of
 # ffmpeg's, and the peak bytes per decoded pixel:
 #   (peak RSS - peak RSS on a tiny file - file size) / (frames x width x height)
+# With --cold SECONDS every run of a file follows that many idle seconds, so
+# that each program starts on a machine whose caches others have cooled.
+# --build LABEL CLI adds a build under a label of its own (variants of one
+# change side by side).
 #
 #   bench/whole-process.sh --before OLD/kinetra-cli [--after NEW/kinetra-cli]
-#                          [--runs N] [--tiny FILE] FILE...
+#                          [--build LABEL CLI]... [--runs N] [--cold SECONDS]
+#                          [--tiny FILE] FILE...
 set -euo pipefail
 export LC_ALL=C
 
 usage() {
-  echo "usage: $0 --before CLI [--after CLI] [--runs N] [--tiny FILE] FILE..." >&2
+  echo "usage: $0 --before CLI [--after CLI] [--build LABEL CLI]... [--runs N] [--cold SECONDS] [--tiny FILE] FILE..." >&2
   exit 2
 }
 
 runs=11
+cold=0
 tiny="$(dirname "$0")/../res/samples/plain.flc"
 labels=()
 programs=()
@@ -30,7 +36,14 @@ while (($#)); do
       programs+=("$2")
       shift 2
       ;;
+    --build)
+      (($# >= 3)) || usage
+      labels+=("$2")
+      programs+=("$3")
+      shift 3
+      ;;
     --runs) runs=$2; shift 2 ;;
+    --cold) cold=$2; shift 2 ;;
     --tiny) tiny=$2; shift 2 ;;
     -h | --help) usage ;;
     *) files+=("$1"); shift ;;
@@ -52,6 +65,7 @@ trap 'rm -rf "$work"' EXIT
 measure() {
   local out=$1
   shift
+  [[ $out == */tiny.* || $cold == 0 ]] || sleep "$cold"
   local start=$EPOCHREALTIME
   if ! /usr/bin/time -f '%M %U %S' -o "$work/usage" "$@" >/dev/null 2>"$work/err"; then
     echo "failed: $*" >&2
@@ -96,7 +110,7 @@ for f in "${!files[@]}"; do
   ffmpeg_ms=
   ((with_ffmpeg)) && ffmpeg_ms=$(median "$work/$f.ffmpeg" 1)
   echo
-  echo "$(basename "$file"): $width x $height, $frames decoded frames, $size bytes, median of $runs runs"
+  echo "$(basename "$file"): $width x $height, $frames decoded frames, $size bytes, median of $runs runs$([[ $cold != 0 ]] && echo ", each after $cold s idle")"
   printf '  %-8s %10s %10s %14s %10s %12s\n' program "wall ms" "cpu ms" "peak RSS KiB" "x ffmpeg" "bytes/pixel"
   for i in "${!programs[@]}"; do
     ms=$(median "$work/$f.$i" 1)

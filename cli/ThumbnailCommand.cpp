@@ -78,6 +78,9 @@ int runThumbnail(const CommandContext& context)
     HeadlessPlayer player(settings, playerMessage);
     if (!player.Initialize())
         return context.failure("kinetra-cli thumbnail: cannot create the picture.");
+    // Only what the thumbnail shows is decoded: a unit's first direction, a
+    // plain file's first frame.
+    player.frameLimit = ThumbnailFrames;
     if (!player.open(request.input))
         return context.failure("kinetra-cli thumbnail: " + oneLine(playerMessage.str()));
     // The player reads any header; a file manager hands over whatever bears

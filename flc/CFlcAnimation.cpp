@@ -91,6 +91,7 @@ void CFlcAnimation::Clear()
     paletteChunkTypes.clear();
     workBuffer.reset();
     m_frameBlock.reset();
+    m_cutShort = false;
     earlierColours.clear();
     m_framesInDisplayColours.clear();
 }
@@ -142,9 +143,11 @@ HResult CFlcAnimation::decode(std::span<const std::uint8_t> file, bool readPalet
         normalizeFliHeader(header);
     const int width = header.width;
     const int height = header.height;
-    const int limit = header.frames;
-    if (width < 1 || height < 1 || limit < 1)
+    if (width < 1 || height < 1 || header.frames < 1)
         return kFail;
+    const int limit = header.frames;
+    const int wanted = frameLimit ? frameLimit(header) : 0;
+    const int keptAtMost = wanted > 0 ? std::min(wanted, limit) : limit;
 
     // A plain file is its frames in order, as FLIC players show it: no key
     // frame is set aside, and a frame chunk without an image holds the
@@ -153,14 +156,15 @@ HResult CFlcAnimation::decode(std::span<const std::uint8_t> file, bool readPalet
     paletteReading = plain ? PacketReading::kPublished : PacketReading::kGameUnit;
     const std::uint64_t pixelsPerFrame = std::uint64_t(width) * std::uint64_t(height);
     // Every frame a game unit keeps may come with a key frame set aside.
-    const std::uint64_t framesAtMost =
-        std::min(frameChunksPresent(file, plain), plain ? std::uint64_t(limit) : 2 * std::uint64_t(limit) + 1);
+    const auto framesFor = [plain](int count) { return plain ? std::uint64_t(count) : 2 * std::uint64_t(count) + 1; };
+    const std::uint64_t chunks = frameChunksPresent(file, plain);
+    const std::uint64_t framesAtMost = std::min(chunks, framesFor(limit));
     if (framesAtMost == 0 || framesAtMost * pixelsPerFrame > maxTotalPixels)
         return kFail;
     workBuffer = ZeroedIndexBuffer::allocate(width, height);
     if (!workBuffer)
         return kFail;
-    m_framesAtMost = framesAtMost;
+    m_framesAtMost = std::min(chunks, framesFor(keptAtMost));
     const IndexView image = workBuffer->view();
 
     ByteReader in(file);
@@ -264,13 +268,17 @@ HResult CFlcAnimation::decode(std::span<const std::uint8_t> file, bool readPalet
 
         // On to the end of the frame chunk, which skips any padding.
         in.seek(chunkStart + chunkSize);
-        if (addFrame(key) != kOk)
+        // Past the frames wanted the file is still decoded, into the work
+        // buffer alone, so that a load cut short refuses what a whole one
+        // refuses; it only keeps nothing more.
+        if (kept < keptAtMost && addFrame(key) != kOk)
             return kFail;
         if (!plain)
             cycle = cycle == header.framesPerDirection ? 0 : cycle + 1;
         if (!key)
             ++kept;
     }
+    m_cutShort = keptAtMost < kept;
     return kOk;
 }
 

@@ -105,10 +105,22 @@ public:
     bool alphaBlend = true;
     // The pixel ceiling of a load; the fuzz targets lower it to stay fast.
     std::uint64_t maxTotalPixels = kMaxTotalPixels;
+    // How many of the animation's frames a load keeps, from the header it
+    // read (0 or less: all of them): what shows only the first few (a
+    // thumbnail) takes no memory for the rest. They are still decoded, into
+    // the one frame of work, so that the load refuses any file a whole one
+    // refuses, and their palette chunks colour the kept frames as ever. Key
+    // frames set aside on the way are kept. A load cut short is not saved:
+    // its frames are not the file's.
+    using FrameLimit = int (*)(const FlcHeader& header);
+    FrameLimit frameLimit = nullptr;
+    // Whether the last load kept fewer frames than the file holds.
+    bool cutShort() const { return m_cutShort; }
 
 private:
     std::unique_ptr<FrameBlock> m_frameBlock;
     std::size_t m_framesAtMost = 0;
+    bool m_cutShort = false;
     // While loading: the frames (set aside or not, and where in their list)
     // drawn with the colours in force now.
     std::vector<std::pair<bool, std::size_t>> m_framesInDisplayColours;

@@ -11,13 +11,15 @@ namespace {
 
 // Below this a block comes from the heap; above it straight from the system.
 constexpr std::size_t kMappedBlockSize = 1024 * 1024;
-// Above this a block asks for huge pages, which a few megabytes of slack
-// cannot outweigh.
+// From this size on a block asks for huge pages: on a cold machine a load
+// of 640 x 480 x 300 took 30 ms of CPU with them, 50 ms in ordinary pages,
+// and a few megabytes of slack are nothing beside such a block.
 constexpr std::size_t kHugePageBlockSize = 64 * 1024 * 1024;
 
-// The block's pages, made present in one call: taking them one fault at a
-// time costs more than decoding the frames, most of all in a virtual
-// machine. Only what the file's frame chunks can fill is asked for.
+// The pages are made present as the decoder first writes them, not all
+// ahead: a block is sized for the frames the file's chunks could make, and
+// a load that stops early (a thumbnail, a file shorter than its chunks
+// claim) pays only for what it wrote. Asking for them ahead saved no CPU.
 std::uint8_t* mapBlock(std::size_t size)
 {
     void* memory = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -25,10 +27,7 @@ std::uint8_t* mapBlock(std::size_t size)
         return nullptr;
 #ifdef MADV_HUGEPAGE
     if (size >= kHugePageBlockSize)
-        madvise(memory, size, MADV_HUGEPAGE);
-#endif
-#ifdef MADV_POPULATE_WRITE
-    madvise(memory, size, MADV_POPULATE_WRITE); // a refusal only means faults later
+        madvise(memory, size, MADV_HUGEPAGE); // a refusal only means ordinary pages
 #endif
     return static_cast<std::uint8_t*>(memory);
 }

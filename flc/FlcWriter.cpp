@@ -88,7 +88,8 @@ bool CFlcAnimation::decodesLikeThis(std::span<const std::uint8_t> file) const
 
 HResult CFlcAnimation::SavedBytes(std::vector<std::uint8_t>& copy) const
 {
-    if (paletteOffsets.empty() || paletteLayouts.size() != paletteOffsets.size()
+    // A load cut short holds only some frames; its bytes would not be the file's.
+    if (m_cutShort || paletteOffsets.empty() || paletteLayouts.size() != paletteOffsets.size()
         || paletteChunkTypes.size() != paletteOffsets.size())
         return kFail;
     try {

@@ -31,7 +31,6 @@ using settings::kOptions;
 constexpr std::uint32_t kMinimumTimerInterval = 10;
 // No tick counts for more than this, however long the previous one took.
 constexpr float kMaxTickSeconds = 0.05f;
-constexpr int kDirectionCount = 8;
 
 std::string joinPath(const std::string& folder, const std::string& name)
 {

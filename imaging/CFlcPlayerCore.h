@@ -38,6 +38,8 @@ enum class [[nodiscard]] PaletteFileResult {
 // Commands of Step.
 enum StepCommand : int { kStepFirst = 0, kStepPrevious = 1, kStepNext = 2, kStepLast = 3 };
 
+// A game unit whose header gives this many directions can show one alone.
+inline constexpr int kDirectionCount = 8;
 // The picture is always this square for a game animation; a plain FLC's
 // is the file's own size.
 inline constexpr int kCanvasSize = 240;

@@ -132,6 +132,13 @@ ExportPicture scaledToFit(int width, int height, int side, const PixelAt& pixelA
 
 } // namespace
 
+int ThumbnailFrames(const FlcHeader& header)
+{
+    if (header.framesPerDirection == 0)
+        return 1;
+    return header.directions == kDirectionCount ? kFacingDirection * int(header.framesPerDirection) : 0;
+}
+
 ExportPicture ThumbnailPicture(const CFlcPlayerCore& player)
 {
     if (!player.loaded || player.frames.empty())

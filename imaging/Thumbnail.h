@@ -15,6 +15,12 @@ inline constexpr int kFacingDirection = 1;
 // 1024, and the picture is allocated at this size squared.
 inline constexpr int kMaxThumbnailSide = 4096;
 
+// How many frames of a file with this header a thumbnail shows, counted
+// from the first: the facing direction's of a unit with directions to
+// choose from, the first of a plain file, 0 (all of them) otherwise. As the
+// player's frameLimit it keeps a thumbnail's load to those frames.
+int ThumbnailFrames(const FlcHeader& header);
+
 // The first picture of the player's current range, unscaled; empty when
 // nothing is loaded.
 // - A game animation: its first frame as the player composes it on its

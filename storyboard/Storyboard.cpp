@@ -65,9 +65,13 @@ void StoryboardFacts::overrideWith(const StoryboardFacts& over)
     take(originalHeight, over.originalHeight);
     take(animationTime, over.animationTime);
     take(border, over.border);
-    // A grid given by hand makes a game unit of whatever the sheet was.
-    if (over.directions || over.framesPerDirection)
+    // A grid given by hand makes a game unit of whatever the sheet was, in
+    // one row per direction unless it says otherwise.
+    if (over.directions || over.framesPerDirection) {
         plain = over.plain;
+        columns.reset();
+    }
+    take(columns, over.columns);
 }
 
 StoryboardFacts StoryboardLayout::facts() const
@@ -82,6 +86,8 @@ StoryboardFacts StoryboardLayout::facts() const
     facts.originalHeight = originalHeight;
     facts.animationTime = animationTime;
     facts.border = border;
+    if (columns > 0)
+        facts.columns = columns;
     facts.plain = plain;
     return facts;
 }
@@ -123,7 +129,18 @@ std::optional<StoryboardLayout> storyboardLayoutOf(const FlcHeader& fileHeader, 
         problem = "The file's frames have no pixels.";
         return std::nullopt;
     }
+    if (layout.plain) {
+        const int columns = storyboardColumnsFor(layout.framesPerDirection, layout.frameWidth, border.has_value());
+        layout.columns = columns < layout.framesPerDirection ? columns : 0;
+    }
     return layout;
+}
+
+int storyboardColumnsFor(int frames, int frameWidth, bool border)
+{
+    const std::int64_t line = border ? 1 : 0;
+    const std::int64_t fit = (kMaxStoryboardRowWidth - line) / (std::int64_t(frameWidth) + line);
+    return int(std::clamp<std::int64_t>(fit, 1, std::max(frames, 1)));
 }
 
 bool storyboardSheetFits(const StoryboardLayout& layout, std::string& problem)
@@ -136,17 +153,29 @@ bool storyboardSheetFits(const StoryboardLayout& layout, std::string& problem)
 
 IndexImage drawStoryboard(const std::vector<IndexImage>& frames, const StoryboardLayout& layout)
 {
+    return drawStoryboard(
+        [&](int i) -> const std::uint8_t* {
+            const bool fits = std::size_t(i) < frames.size() && frames[std::size_t(i)].width == layout.frameWidth
+                              && frames[std::size_t(i)].height == layout.frameHeight;
+            return fits ? frames[std::size_t(i)].pixels.data() : nullptr;
+        },
+        layout);
+}
+
+IndexImage drawStoryboard(const StoryboardFramePixels& pixelsOf, const StoryboardLayout& layout)
+{
     IndexImage sheet(layout.sheetWidth(), layout.sheetHeight());
     if (layout.border)
         std::fill(sheet.pixels.begin(), sheet.pixels.end(), std::uint8_t(*layout.border));
     const auto rowBytes = std::size_t(layout.frameWidth);
-    for (std::size_t i = 0; i < frames.size() && int(i) < layout.frameCount(); ++i) {
-        if (frames[i].width != layout.frameWidth || frames[i].height != layout.frameHeight)
+    for (int i = 0; i < layout.frameCount(); ++i) {
+        const std::uint8_t* pixels = pixelsOf(i);
+        if (!pixels)
             continue;
-        const int left = layout.cellLeft(int(i) % layout.framesPerDirection);
-        const int top = layout.cellTop(int(i) / layout.framesPerDirection);
+        const int left = layout.frameLeft(i);
+        const int top = layout.frameTop(i);
         for (int y = 0; y < layout.frameHeight; ++y)
-            std::memcpy(sheet.row(top + y) + left, frames[i].pixels.data() + std::size_t(y) * rowBytes, rowBytes);
+            std::memcpy(sheet.row(top + y) + left, pixels + std::size_t(y) * rowBytes, rowBytes);
     }
     return sheet;
 }
@@ -188,18 +217,22 @@ std::optional<StoryboardLayout> resolveStoryboardLayout(const StoryboardFacts& f
     layout.framesPerDirection = *facts.framesPerDirection;
     layout.speed = *facts.speed;
     layout.border = facts.border;
+    layout.columns = facts.columns.value_or(0);
     layout.plain = facts.plain;
     const bool border = facts.border.has_value();
-    layout.frameWidth = storyboardCellSize(sheetWidth, layout.framesPerDirection, border);
-    layout.frameHeight = storyboardCellSize(sheetHeight, layout.directions, border);
+    const bool wraps = layout.cellColumns() < layout.framesPerDirection;
+    layout.frameWidth = storyboardCellSize(sheetWidth, layout.cellColumns(), border);
+    layout.frameHeight = storyboardCellSize(sheetHeight, layout.directions * layout.rowsPerDirection(), border);
     if (layout.frameWidth == 0) {
         problem = "The sheet's width of " + text(sheetWidth) + " pixels does not divide into "
-                  + text(layout.framesPerDirection) + " frames" + (border ? " and their grid lines." : ".");
+                  + text(layout.cellColumns()) + " frames" + (border ? " and their grid lines." : ".");
         return std::nullopt;
     }
     if (layout.frameHeight == 0) {
         problem = "The sheet's height of " + text(sheetHeight) + " pixels does not divide into "
-                  + text(layout.directions) + " rows of directions" + (border ? " and their grid lines." : ".");
+                  + text(layout.directions * layout.rowsPerDirection())
+                  + (wraps ? " rows of " + text(layout.cellColumns()) + " frames" : " rows of directions")
+                  + (border ? " and their grid lines." : ".");
         return std::nullopt;
     }
 
@@ -227,7 +260,7 @@ std::optional<std::vector<IndexImage>> cutStoryboard(const IndexImage& sheet, co
     }
     if (layout.border) {
         const auto index = std::uint8_t(*layout.border);
-        for (int column = 0; column <= layout.framesPerDirection; ++column) {
+        for (int column = 0; column <= layout.cellColumns(); ++column) {
             const int x = column * (layout.frameWidth + 1);
             if (!lineHolds(sheet, x, 0, 0, 1, sheet.height, index)) {
                 problem = "The grid line at x = " + text(x) + " is not all of the border index "
@@ -235,7 +268,7 @@ std::optional<std::vector<IndexImage>> cutStoryboard(const IndexImage& sheet, co
                 return std::nullopt;
             }
         }
-        for (int row = 0; row <= layout.directions; ++row) {
+        for (int row = 0; row <= layout.directions * layout.rowsPerDirection(); ++row) {
             const int y = row * (layout.frameHeight + 1);
             if (!lineHolds(sheet, 0, y, 1, 0, sheet.width, index)) {
                 problem = "The grid line at y = " + text(y) + " is not all of the border index "
@@ -249,8 +282,8 @@ std::optional<std::vector<IndexImage>> cutStoryboard(const IndexImage& sheet, co
     frames.reserve(std::size_t(layout.frameCount()));
     for (int i = 0; i < layout.frameCount(); ++i) {
         IndexImage& frame = frames.emplace_back(layout.frameWidth, layout.frameHeight);
-        const int left = layout.cellLeft(i % layout.framesPerDirection);
-        const int top = layout.cellTop(i / layout.framesPerDirection);
+        const int left = layout.frameLeft(i);
+        const int top = layout.frameTop(i);
         for (int y = 0; y < layout.frameHeight; ++y)
             std::memcpy(frame.row(y), sheet.pixels.data() + std::size_t(top + y) * std::size_t(sheet.width) + std::size_t(left),
                         std::size_t(layout.frameWidth));
@@ -258,13 +291,27 @@ std::optional<std::vector<IndexImage>> cutStoryboard(const IndexImage& sheet, co
     return frames;
 }
 
-bool storyboardSizeFits(std::uint64_t width, std::uint64_t height, std::string& problem)
+namespace {
+
+bool sizeFits(std::uint64_t width, std::uint64_t height, std::uint64_t most, std::string& problem)
 {
-    if (width == 0 || height <= kMaxStoryboardPixels / width)
+    if (width == 0 || height <= most / width)
         return true;
     problem = "A sheet of " + std::to_string(width) + " x " + std::to_string(height) + " pixels is more than the "
-              + std::to_string(kMaxStoryboardPixels) + " pixels a storyboard holds.";
+              + std::to_string(most) + " pixels a storyboard holds.";
     return false;
+}
+
+} // namespace
+
+bool storyboardSizeFits(std::uint64_t width, std::uint64_t height, std::string& problem)
+{
+    return sizeFits(width, height, kMaxStoryboardPixels, problem);
+}
+
+bool wrappedStoryboardSizeFits(std::uint64_t width, std::uint64_t height, std::string& problem)
+{
+    return sizeFits(width, height, kMaxWrappedStoryboardPixels, problem);
 }
 
 std::vector<std::uint8_t> encodeStoryboardAnimation(const StoryboardLayout& layout, const Palette& palette,

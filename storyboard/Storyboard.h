@@ -11,8 +11,10 @@
 #include "flc/IndexImage.h"
 #include "flc/Palette.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +29,13 @@ inline constexpr int kMaxFlcFrames = 32767;
 // of 36 frames at the game's full 240 × 240 fit. A picture claiming more is
 // refused from its header, before its pixels are read.
 inline constexpr std::uint64_t kMaxStoryboardPixels = 16ull * 1024 * 1024;
+// A sheet whose note says it wraps may hold what any plain file Kinetra
+// opens holds: the pixels a load decodes at most.
+inline constexpr std::uint64_t kMaxWrappedStoryboardPixels = 128ull * 1024 * 1024;
+// A plain file's storyboard wraps its frames into rows no wider than this,
+// grid lines included (unless one frame alone is wider): paint programs
+// open such a picture, and any plain file Kinetra opens fits a sheet.
+inline constexpr int kMaxStoryboardRowWidth = 4096;
 // A game unit's eight directions in the order its file holds them.
 inline constexpr std::array<const char*, 8> kUnitDirectionNames{"SW", "S", "SE", "E", "NE", "N", "NW", "W"};
 
@@ -44,6 +53,9 @@ struct StoryboardFacts {
     std::optional<std::uint32_t> animationTime;
     // The palette index of the one-pixel grid between and around the cells.
     std::optional<int> border;
+    // The cells a row of the sheet holds, where a direction's frames wrap
+    // into several rows; unknown: one row per direction holds them all.
+    std::optional<int> columns;
     // The source had no game extension: it is built back as a plain FLC.
     bool plain = false;
 
@@ -65,14 +77,26 @@ struct StoryboardLayout {
     int originalHeight = kUnitPictureSize;
     std::uint32_t animationTime = 0;
     std::optional<int> border;
+    // Cells in a row of the sheet when a direction's frames wrap; 0 when
+    // each direction is one row.
+    int columns = 0;
     bool plain = false;
 
     int frameCount() const { return directions * framesPerDirection; }
-    int sheetWidth() const { return cellsAcross(framesPerDirection, frameWidth); }
-    int sheetHeight() const { return cellsAcross(directions, frameHeight); }
+    // The cells across the sheet, and the rows each direction takes.
+    int cellColumns() const { return columns > 0 ? std::min(columns, framesPerDirection) : framesPerDirection; }
+    int rowsPerDirection() const { return cellColumns() > 0 ? (framesPerDirection + cellColumns() - 1) / cellColumns() : 0; }
+    int sheetWidth() const { return cellsAcross(cellColumns(), frameWidth); }
+    int sheetHeight() const { return cellsAcross(directions * rowsPerDirection(), frameHeight); }
     // The top-left pixel of a cell in the sheet.
     int cellLeft(int column) const { return column * frameWidth + (border ? column + 1 : 0); }
     int cellTop(int row) const { return row * frameHeight + (border ? row + 1 : 0); }
+    // The same for frame `frame` in file order.
+    int frameLeft(int frame) const { return cellLeft(frame % framesPerDirection % cellColumns()); }
+    int frameTop(int frame) const
+    {
+        return cellTop(frame / framesPerDirection * rowsPerDirection() + frame % framesPerDirection / cellColumns());
+    }
 
     StoryboardFacts facts() const;
 
@@ -82,8 +106,9 @@ private:
 
 // The layout of a decoded animation's storyboard. `fileHeader` is the
 // header as the file holds it (before the player fills in a plain file's
-// extension); `frameCount` the frames decoded. Nothing, with the reason in
-// `problem`, when the frames do not fill the header's directions.
+// extension); `frameCount` the frames decoded. A plain file's one row wraps
+// at kMaxStoryboardRowWidth. Nothing, with the reason in `problem`, when the
+// frames do not fill the header's directions.
 std::optional<StoryboardLayout> storyboardLayoutOf(const FlcHeader& fileHeader, std::size_t frameCount,
                                                    std::optional<int> border, std::string& problem);
 
@@ -92,9 +117,19 @@ std::optional<StoryboardLayout> storyboardLayoutOf(const FlcHeader& fileHeader, 
 // writes a sheet asks: a split writes none.
 bool storyboardSheetFits(const StoryboardLayout& layout, std::string& problem);
 
-// The sheet: every frame in its cell, the grid lines in the border index.
-// The frames are `layout.frameCount()` images of the layout's frame size.
+// The sheet: every frame in its cell, the grid lines and any cells past the
+// last frame in the border index (else 0). The frames are
+// `layout.frameCount()` images of the layout's frame size.
 IndexImage drawStoryboard(const std::vector<IndexImage>& frames, const StoryboardLayout& layout);
+// The same from wherever the frames lie: `pixelsOf(i)` is frame i's pixels,
+// row after row, or null for a cell left empty.
+using StoryboardFramePixels = std::function<const std::uint8_t*(int frame)>;
+IndexImage drawStoryboard(const StoryboardFramePixels& pixelsOf, const StoryboardLayout& layout);
+
+// The cells across a row of a plain file's sheet of frames `frameWidth`
+// wide: all `frames` when they fit kMaxStoryboardRowWidth, else as many as
+// do (at least one).
+int storyboardColumnsFor(int frames, int frameWidth, bool border);
 
 // The size of each of `cells` cells along `side` pixels of a sheet, with
 // the one-pixel grid lines between and around them when `border`; 0 when
@@ -103,6 +138,7 @@ int storyboardCellSize(int side, int cells, bool border);
 
 // The layout of a sheet of the given size from what is known about it.
 // Directions and frames per direction must be known, and the speed; the
+// columns, where known, wrap each direction into rows; the
 // offsets default to the frame centred on the 240 × 240 picture, the
 // original size to that picture, the animation time to one direction's
 // frames at the speed. Nothing, with the reason in `problem`, when a fact is
@@ -118,6 +154,8 @@ std::optional<std::vector<IndexImage>> cutStoryboard(const IndexImage& sheet, co
 // Whether a sheet of this size stays within kMaxStoryboardPixels; false
 // with the reason in `problem`.
 bool storyboardSizeFits(std::uint64_t width, std::uint64_t height, std::string& problem);
+// The same against kMaxWrappedStoryboardPixels, for a sheet that wraps.
+bool wrappedStoryboardSizeFits(std::uint64_t width, std::uint64_t height, std::string& problem);
 
 // The FLC file of the layout's frames: a game FLC, or a plain FLC that plays
 // the frames in this order when the layout is plain. Empty, with the reason

@@ -8,6 +8,8 @@
 
 namespace kinetra {
 
+static_assert(kMaxWrappedStoryboardPixels == CFlcAnimation::kMaxTotalPixels);
+
 std::vector<IndexImage> animationFrames(const CFlcAnimation& animation)
 {
     std::vector<IndexImage> frames;
@@ -24,13 +26,22 @@ std::optional<Storyboard> makeStoryboard(const CFlcAnimation& animation, const F
 {
     const auto layout = storyboardLayoutOf(fileHeader, animation.frames.size(), border, problem);
     // What is written must read back.
+    const auto fits = layout && layout->columns > 0 ? wrappedStoryboardSizeFits : storyboardSizeFits;
     if (!layout || !storyboardSheetFits(*layout, problem)
-        || !storyboardSizeFits(std::uint64_t(layout->sheetWidth()), std::uint64_t(layout->sheetHeight()), problem))
+        || !fits(std::uint64_t(layout->sheetWidth()), std::uint64_t(layout->sheetHeight()), problem))
         return std::nullopt;
     Storyboard storyboard;
     storyboard.layout = *layout;
     storyboard.palette = animation.filePalette;
-    storyboard.sheet = drawStoryboard(animationFrames(animation), *layout);
+    // Straight from the frame block: a copy of every frame first would
+    // double what the frames cost.
+    const auto& frames = animation.frames;
+    storyboard.sheet = drawStoryboard(
+        [&](int i) -> const std::uint8_t* {
+            const FlcFrame& frame = frames[std::size_t(i)];
+            return frame.width == layout->frameWidth && frame.height == layout->frameHeight ? frame.indices : nullptr;
+        },
+        *layout);
     return storyboard;
 }
 

@@ -134,7 +134,14 @@ std::optional<StoryboardPicture> readStoryboardFile(const std::string& path, std
         problem = "A storyboard is read from a .png, .pcx or .bmp picture.";
         return std::nullopt;
     }
-    auto data = readPictureFile(path, problem, storyboardSizeFits);
+    // A sheet that wraps, as its sidecar says, may be as large as the
+    // plain file it was made of; the note is read again below with the
+    // text chunk, so a sidecar that cannot be read gains nothing here.
+    std::string ignored;
+    const std::string notePath = storyboardNotePath(path);
+    const auto sidecar = fileExists(notePath) ? readStoryboardNoteFile(notePath, ignored) : std::nullopt;
+    const bool wraps = sidecar && sidecar->facts.columns;
+    auto data = readPictureFile(path, problem, wraps ? wrappedStoryboardSizeFits : storyboardSizeFits);
     if (!data)
         return std::nullopt;
     const std::string textNote = textNoteOf(*data);

@@ -53,6 +53,7 @@ constexpr WholeFact kWholeFacts[] = {
     {"originalHeight", 0, kU16, [](StoryboardFacts& f, std::int64_t v) { f.originalHeight = int(v); }},
     {"animationTime", 0, kU32, [](StoryboardFacts& f, std::int64_t v) { f.animationTime = std::uint32_t(v); }},
     {"border", 0, 255, [](StoryboardFacts& f, std::int64_t v) { f.border = int(v); }},
+    {"columns", 1, kMaxFlcFrames, [](StoryboardFacts& f, std::int64_t v) { f.columns = int(v); }},
 };
 
 // The value of a whole-number fact in its range, or nothing. JSON gives
@@ -179,6 +180,8 @@ std::string writeStoryboardNote(const StoryboardNote& note)
     put(json, "originalHeight", facts.originalHeight);
     put(json, "animationTime", facts.animationTime);
     json["border"] = facts.border ? Json(*facts.border) : Json(nullptr);
+    // Only a wrapped sheet says so: other notes read as they always have.
+    put(json, "columns", facts.columns);
     if (!note.directionFiles.empty())
         json["directionFiles"] = note.directionFiles;
     if (note.layoutKind != StoryboardLayoutKind::Sheet) {

@@ -29,6 +29,7 @@ StoryboardLayout pictureLayoutOf(const StoryboardLayout& layout, StoryboardLayou
     StoryboardLayout picture = layout;
     picture.directions = 1;
     picture.framesPerDirection = kind == StoryboardLayoutKind::Filmstrips ? layout.framesPerDirection : 1;
+    picture.columns = 0; // a filmstrip is one row, however long
     return picture;
 }
 
@@ -167,6 +168,7 @@ bool writeStoryboardSet(const std::string& path, const Storyboard& storyboard, S
 
     StoryboardNote note;
     note.facts = layout.facts();
+    note.facts.columns.reset(); // only a sheet wraps
     note.palette = storyboard.palette;
     note.layoutKind = kind;
     note.pictures = storyboardPictureNames(path, kind, layout);

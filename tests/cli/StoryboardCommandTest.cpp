@@ -6,6 +6,7 @@
 #include "CliRunner.h"
 
 #include "flc/CFlcAnimation.h"
+#include "flc/FlcEncoder.h"
 #include "imaging/CScreen.h"
 #include "palette/PaletteFiles.h"
 
@@ -71,6 +72,32 @@ TEST_F(CliStoryboard, StoryboardsBuildBackIntoTheSameFile)
         const std::string built = dir.file(c.sheet + ".flc");
         ASSERT_EQ(run({"build", dir.file(c.sheet), "--out", built}).status, 0) << last.err;
         EXPECT_EQ(fileBytes(built), fileBytes(c.source));
+    }
+}
+
+// A plain file too wide for one row is storyboarded in rows, as PNG and
+// PCX, and built back; its filmstrip and cels need no rows.
+TEST_F(CliStoryboard, WidePlainFilesWrapAndBuildBack)
+{
+    std::vector<IndexImage> images;
+    for (int i = 0; i < 9; ++i)
+        images.push_back(patternImage(700, 5, i));
+    const std::string plain = dir.file("wide.flc");
+    writeBytes(plain, encoder::buildPlainFlc(distinctPalette(), images, 30));
+    for (const char* sheet : {"wide.png", "wide-cels.png", "wide.pcx", "wide.bmp"}) {
+        SCOPED_TRACE(sheet);
+        std::vector<std::string> args{"storyboard", plain, "--out", dir.file(sheet)};
+        const bool cels = std::string(sheet) == "wide-cels.png";
+        if (cels)
+            args.insert(args.end(), {"--layout", "cels"});
+        ASSERT_EQ(run(args).status, 0) << last.err;
+        const std::string note = dir.file(fs::path(sheet).stem().string() + ".kinetra.json");
+        const auto noteBytes = fileBytes(note);
+        const std::string noteText(noteBytes.begin(), noteBytes.end());
+        EXPECT_EQ(noteText.find("\"columns\": 5") != std::string::npos, !cels) << noteText;
+        const std::string built = dir.file(std::string(sheet) + ".flc");
+        ASSERT_EQ(run({"build", cels ? note : dir.file(sheet), "--out", built}).status, 0) << last.err;
+        EXPECT_EQ(fileBytes(built), fileBytes(plain));
     }
 }
 

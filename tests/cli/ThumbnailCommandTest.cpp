@@ -2,6 +2,8 @@
 #include "CliRunner.h"
 #include "ExportChecks.h"
 
+#include "flc/FlcEncoder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -146,6 +148,46 @@ TEST_F(CliThumbnail, PlainFileShowsItsWholeFirstFrame)
     for (int y = 0; y < 24; ++y) {
         for (int x = 0; x < 32; ++x)
             ASSERT_EQ(shrunk->at(x, y), first->at(x * 2, y * 2)) << x << ',' << y;
+    }
+}
+
+// A picture of one index: a file of many such frames is small, decoded large.
+IndexImage filled(int width, int height, int index)
+{
+    IndexImage image(width, height);
+    std::fill(image.pixels.begin(), image.pixels.end(), std::uint8_t(index));
+    return image;
+}
+
+// The frames a thumbnail does not show are never decoded: beside `info`,
+// which decodes them all, it takes their memory less.
+TEST_F(CliThumbnail, DecodesOnlyTheFramesItShows)
+{
+    encoder::GameAnimation unit;
+    unit.width = 240;
+    unit.height = 240;
+    unit.framesPerDirection = 20;
+    unit.palette = distinctPalette();
+    for (int i = 0; i < unit.directions * unit.framesPerDirection; ++i)
+        unit.images.push_back(filled(240, 240, 1 + i % 200));
+    writeBytes(dir.file("unit.flc"), encoder::buildGameAnimation(unit));
+    std::vector<IndexImage> plainFrames;
+    for (int i = 0; i < 100; ++i)
+        plainFrames.push_back(filled(320, 240, i));
+    writeBytes(dir.file("plain.flc"), encoder::buildPlainFlc(distinctPalette(), plainFrames, 50));
+
+    struct Case {
+        const char* file;
+        long unshownKib;
+    };
+    for (const Case& c : {Case{"unit.flc", 7 * 20 * 240 * 240 / 1024}, Case{"plain.flc", 99 * 320 * 240 / 1024}}) {
+        SCOPED_TRACE(c.file);
+        const CliResult all = runCliMeasured({"info", dir.file(c.file)});
+        const CliResult shown = runCliMeasured({"thumbnail", "-s", "64", dir.file(c.file), dir.file("thumb.png")});
+        ASSERT_EQ(all.status, 0) << all.err;
+        ASSERT_EQ(shown.status, 0) << shown.err;
+        // Less a fifth for the thumbnail's own pictures and page rounding.
+        EXPECT_LT(shown.peakKib, all.peakKib - c.unshownKib * 8 / 10) << shown.peakKib << " vs " << all.peakKib;
     }
 }
 

@@ -439,3 +439,54 @@ TEST(FlcAnimationWithoutScreenTest, LoadingNeedsNoScreen)
     EXPECT_EQ(std::vector<std::uint8_t>(animation.frames[0].indices, animation.frames[0].indices + 4),
               std::vector<std::uint8_t>(4, 0));
 }
+
+// A load limited to the first frames keeps exactly a full load's first ones,
+// key frames of a unit included in the count of none, and is never saved.
+TEST_F(FlcAnimationTest, FrameLimitKeepsTheFirstFramesAndNoMore)
+{
+    GameAnimation game;
+    game.width = 3;
+    game.height = 2;
+    game.directions = 2;
+    game.framesPerDirection = 3;
+    game.palette = greyRamp();
+    for (int i = 0; i < 6; ++i)
+        game.images.push_back(solid(3, 2, std::uint8_t(10 + i)));
+    const Bytes unit = buildGameAnimation(game);
+    std::vector<IndexImage> images;
+    for (int i = 0; i < 4; ++i)
+        images.push_back(solid(5, 3, std::uint8_t(20 + i)));
+    const Bytes plain = buildPlainFlc(greyRamp(), images, 40);
+
+    struct Case {
+        const char* what;
+        const Bytes& file;
+        int limit;
+        std::vector<int> frames;
+        bool cutShort;
+    };
+    static int wanted = 0;
+    const Case cases[] = {
+        {"unit, no limit", unit, 0, {10, 11, 12, 13, 14, 15}, false},
+        {"unit, a negative limit is none", unit, -1, {10, 11, 12, 13, 14, 15}, false},
+        {"unit, one frame", unit, 1, {10}, true},
+        {"unit, its first direction", unit, 3, {10, 11, 12}, true},
+        {"unit, into the second direction", unit, 4, {10, 11, 12, 13}, true},
+        {"unit, all its frames", unit, 6, {10, 11, 12, 13, 14, 15}, false},
+        {"unit, beyond its header's count", unit, 1000, {10, 11, 12, 13, 14, 15}, false},
+        {"plain, one frame", plain, 1, {20}, true},
+        {"plain, all but the last", plain, 3, {20, 21, 22}, true},
+        {"plain, beyond its header's count", plain, 5, {20, 21, 22, 23}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        wanted = c.limit;
+        animation.frameLimit = [](const FlcHeader&) { return wanted; };
+        const TempFile source(c.file);
+        ASSERT_EQ(animation.Load(source.path(), true), kOk);
+        EXPECT_EQ(frameValues(animation), c.frames);
+        EXPECT_EQ(animation.cutShort(), c.cutShort);
+        const TempFile copy(Bytes{});
+        EXPECT_EQ(animation.Save(copy.path()), c.cutShort ? kFail : kOk);
+    }
+}

@@ -48,6 +48,7 @@ inline std::vector<BadNoteCase> badNoteCases()
         {"originalHeight", "-1", "65536", "0 to 65535"},
         {"animationTime", "-1", "4294967296", "0 to 4294967295"},
         {"border", "-1", "256", "0 to 255"},
+        {"columns", "0", "32768", "1 to 32767"},
     };
     for (const auto& fact : facts) {
         const std::string problem = std::string(fact.key) + " must be a whole number from " + fact.range + ".";

@@ -180,6 +180,54 @@ TEST_F(StoryboardTest, SamplesRebuildToTheSameBytes)
     }
 }
 
+// A plain file's row wraps at 4096 pixels, grid lines included, into as
+// many cells as fit (one, however wide); the note says how many, and the
+// sheet builds back into the same file.
+TEST_F(StoryboardTest, WidePlainFilesWrapIntoRowsAndBuildBack)
+{
+    struct Case {
+        const char* what;
+        int frames;
+        int width;
+        std::optional<int> border;
+        std::optional<int> columns;
+        int sheetWidth;
+        int sheetHeight;
+        bool lastRowShort;
+    };
+    const Case cases[] = {
+        {"exactly 4096 wide: one row", 4, 1024, std::nullopt, std::nullopt, 4096, 3, false},
+        {"the same with a grid: 4101 wide, wraps", 4, 1024, 9, 3, 3 * 1025 + 1, 2 * 4 + 1, true},
+        {"a last row left short", 10, 1000, std::nullopt, 4, 4000, 3 * 3, true},
+        {"a grid, the last row short", 10, 1000, 0, 4, 4 * 1001 + 1, 3 * 4 + 1, true},
+        {"a frame wider than a row", 3, 5000, std::nullopt, 1, 5000, 3 * 3, false},
+    };
+    std::mt19937 random(11);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<IndexImage> images;
+        for (int i = 0; i < c.frames; ++i)
+            images.push_back(unitImage(c.width, 3, random));
+        const Bytes original = encoder::buildPlainFlc(distinctPalette(), images, 40);
+        CFlcAnimation source;
+        ASSERT_EQ(source.LoadFromMemory(original, true), kOk);
+        std::string problem;
+        const auto storyboard = makeStoryboard(source, source.header, c.border, problem);
+        ASSERT_TRUE(storyboard) << problem;
+        EXPECT_EQ(storyboard->layout.facts().columns, c.columns);
+        EXPECT_EQ(storyboard->sheet.width, c.sheetWidth);
+        EXPECT_EQ(storyboard->sheet.height, c.sheetHeight);
+        // Cells past the last frame are grid, or 0 without one.
+        EXPECT_EQ(storyboard->sheet.at(c.sheetWidth - 2, c.sheetHeight - 2),
+                  c.lastRowShort ? c.border.value_or(0) : images.back().at(c.width - 2, 1));
+        for (const bool throughPcx : {false, true}) {
+            const auto built = buildFromStoryboard(pictureOf(*storyboard, throughPcx), {}, std::nullopt, problem);
+            ASSERT_TRUE(built) << problem;
+            EXPECT_EQ(built->file, original);
+        }
+    }
+}
+
 TEST_F(StoryboardTest, PlainFilesPlayTheirFramesInTheSameOrder)
 {
     std::mt19937 random(3);
