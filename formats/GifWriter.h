@@ -19,8 +19,8 @@ namespace kinetra {
 // the frames give exactly the source's pictures. Encoded through giflib.
 // False (with a reason in `error`) when encoding fails.
 //
-// The frames are made twice (once for the colours, once to write them) and
-// at most two are held at a time.
+// Each frame is made twice, once for the colours and once to write it; what
+// is held at a time is one frame's pixels and three frames' indices.
 bool EncodeAnimatedGif(ExportFrameSource& frames, std::vector<std::uint8_t>& out, std::string& error);
 bool EncodeAnimatedGif(const ExportAnimation& animation, std::vector<std::uint8_t>& out, std::string& error);
 
