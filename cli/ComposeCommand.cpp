@@ -3,6 +3,7 @@
 
 #include "imaging/CFlcPlayerCore.h"
 #include "formats/PngFile.h"
+#include "io/AtomicFile.h"
 #include "io/SettingsStore.h"
 
 #include <algorithm>
@@ -70,8 +71,9 @@ bool writePicture(const CSurface& backBuffer, int width, int height, const std::
         picture.pixels.insert(picture.pixels.end(), row, row + picture.width);
     }
     // The surface's fourth byte is no alpha.
+    std::vector<std::uint8_t> bytes;
     std::string error;
-    return writeArgbPng(path, picture, PngChannels::Rgb, error);
+    return encodeSmallestPng(picture, PngChannels::Rgb, bytes, error) && writeFileAtomically(path, bytes);
 }
 
 int runCompose(const CommandContext& context)

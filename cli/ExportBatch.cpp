@@ -2,7 +2,7 @@
 
 #include "cli/ParallelFiles.h"
 #include "io/SettingsStore.h"
-#include "io/AtomicFile.h"
+#include "io/FileBatch.h"
 #include "io/WriteFailure.h"
 
 #include <algorithm>
@@ -97,6 +97,8 @@ int runExportBatch(const CommandContext& context, const ExportRequest& request, 
                               ? (fs::path(request.outDir) / fs::path(file).stem()).string() + std::string(extension)
                               : request.outFile);
     }
+    // Each output is put in place once every file is done, all synced at once.
+    FileBatch batch;
     const auto exportFile = [&](std::size_t index, const std::vector<std::string>& writtenBefore) {
         const std::string& file = request.files[index];
         const std::string& out = outputs[index];
@@ -106,15 +108,18 @@ int runExportBatch(const CommandContext& context, const ExportRequest& request, 
             problems << '\'' << file << "'\nAn earlier file was written to '" << out << "'; it is not overwritten.\n";
         } else if (renderAndEncode(file, out, request, encode, bytes, problems)) {
             std::error_code written;
-            if (!writeFileAtomically(out, bytes, written))
+            if (!batch.add(out, bytes, written))
                 problems << cannotWriteMessage(out, written) << '\n';
             else
                 return writtenReport(file, out);
         }
         return FileReport{.succeeded = false, .text = problems.str()};
     };
-    return runFilesInParallel(outputs, request.workers, exportFile, context.out, context.err) ? kExitOk
-                                                                                               : kExitFailure;
+    const bool allDone = runFilesInParallel(outputs, request.workers, exportFile, context.out, context.err);
+    WriteFailure failure;
+    if (!batch.commit(failure))
+        return context.failure(cannotWriteMessage(failure));
+    return allDone ? kExitOk : kExitFailure;
 }
 
 } // namespace kinetra::cli

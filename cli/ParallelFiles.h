@@ -42,8 +42,8 @@ using FileJob = std::function<FileReport(std::size_t index, const std::vector<st
 
 // Runs `job` for every file, each with its path in `outputs`, on at most
 // `workers` threads. Files start in input order, and a file whose output is
-// that of an earlier one starts only once the earlier one is done, so what
-// one writes is there for the next whatever the threads do. Each file's
+// that of an earlier one starts only once the earlier one is done, so that
+// it knows whether the earlier one wrote it whatever the threads do. Each file's
 // report is printed once it and every file before it are done. True when
 // every file succeeded.
 bool runFilesInParallel(const std::vector<std::string>& outputs, unsigned workers, const FileJob& job,

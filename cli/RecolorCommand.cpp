@@ -2,7 +2,11 @@
 #include "cli/ParallelFiles.h"
 #include "cli/PlayerOptions.h"
 
+#include "io/FileBatch.h"
+#include "io/WriteFailure.h"
+
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <ostream>
 #include <sstream>
@@ -25,11 +29,11 @@ bool sameFile(const fs::path& a, const fs::path& b)
     return fs::equivalent(a, b, error) && !error;
 }
 
-// Recolours one file into `out`; false after the problem in the program's
+// Recolours one file and adds it to `batch` as `out`; false after the problem in the program's
 // form, "'path'\nmessage", on `problems`, where the player puts its own
 // message for a file it cannot read.
 bool recolorFile(const std::string& file, const fs::path& out, const PaletteSourceRequest& palette,
-                 const std::vector<std::string>& written, std::ostream& problems)
+                 const std::vector<std::string>& written, FileBatch& batch, std::ostream& problems)
 {
     MemorySettingsStore settings;
     HeadlessPlayer player(settings, problems);
@@ -46,14 +50,18 @@ bool recolorFile(const std::string& file, const fs::path& out, const PaletteSour
         return refuse(file, "A plain FLC has no civilization colours; only game animations are recoloured.");
     if (sameFile(file, out))
         return refuse(file, "Its output '" + out.string() + "' is the file itself; recolor never overwrites a source.");
-    for (const std::string& earlier : written) {
-        if (sameFile(earlier, out))
-            return refuse(file, "An earlier file was written to '" + out.string() + "'; it is not overwritten.");
-    }
+    // `written` holds only earlier outputs that are this one, which are not
+    // in place before the batch ends.
+    if (!written.empty())
+        return refuse(file, "An earlier file was written to '" + out.string() + "'; it is not overwritten.");
     if (!applyCivColor(player, palette))
         return refuse(file, "Cannot get civilization specified palette.");
-    if (player.Save(out.string()) != kOk) {
-        problems << player.saveFailure(out.string()) << '\n';
+    std::vector<std::uint8_t> bytes;
+    if (player.SavedBytes(bytes) != kOk)
+        return refuse(out.string(), "Cannot save the file.");
+    std::error_code error;
+    if (!batch.add(out.string(), bytes, error)) {
+        problems << cannotWriteMessage(out.string(), error) << '\n';
         return false;
     }
     return true;
@@ -85,13 +93,19 @@ int runRecolor(const CommandContext& context)
     std::vector<std::string> outputs;
     for (const std::string& file : files)
         outputs.push_back((outDir / fs::path(file).filename()).string());
+    // Each output is put in place once every file is done, all synced at once.
+    FileBatch batch;
     const auto recolor = [&](std::size_t index, const std::vector<std::string>& writtenBefore) {
         std::ostringstream problems;
-        if (recolorFile(files[index], outputs[index], palette, writtenBefore, problems))
+        if (recolorFile(files[index], outputs[index], palette, writtenBefore, batch, problems))
             return writtenReport(files[index], outputs[index]);
         return FileReport{.succeeded = false, .text = problems.str()};
     };
-    return runFilesInParallel(outputs, workers, recolor, context.out, context.err) ? kExitOk : kExitFailure;
+    const bool allDone = runFilesInParallel(outputs, workers, recolor, context.out, context.err);
+    WriteFailure failure;
+    if (!batch.commit(failure))
+        return context.failure(cannotWriteMessage(failure));
+    return allDone ? kExitOk : kExitFailure;
 }
 
 } // namespace

@@ -23,7 +23,7 @@ bool encodeSheet(ExportFrameSource& frames, bool crop, std::vector<std::uint8_t>
         return false;
     }
     std::string error;
-    if (!encodeArgbPng(sheet, PngChannels::Rgba, bytes, error)) {
+    if (!encodeSmallestPng(sheet, PngChannels::Rgba, bytes, error)) {
         problem = "Cannot encode the PNG: " + error + ".";
         return false;
     }

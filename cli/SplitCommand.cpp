@@ -3,7 +3,7 @@
 
 #include "storyboard/DirectionFiles.h"
 #include "storyboard/StoryboardBuild.h"
-#include "io/AtomicFile.h"
+#include "io/FileBatch.h"
 #include "io/WriteFailure.h"
 
 #include <array>
@@ -16,15 +16,6 @@ namespace kinetra::cli {
 namespace {
 
 constexpr std::array kSplitOptions{OptionSpec{.name = "--out-dir", .takesValue = true}};
-
-// Nothing when the file is written, else the sentence that says why not.
-std::optional<std::string> writeBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes)
-{
-    std::error_code error;
-    if (writeFileAtomically(path.string(), bytes, error))
-        return std::nullopt;
-    return cannotWriteMessage(path.string(), error);
-}
 
 int runSplit(const CommandContext& context)
 {
@@ -68,15 +59,21 @@ int runSplit(const CommandContext& context)
             return context.failure('\'' + path.string() + "'\nThe folder already holds a split of this name.");
     }
 
+    // The note goes in place last, so that one is there only beside its
+    // files; all are synced at once before any is.
+    FileBatch batch;
     for (std::size_t d = 0; d < split->directionFiles.size(); ++d) {
-        const std::filesystem::path path = folder / note.directionFiles[d];
-        if (const auto refused = writeBytes(path, split->directionFiles[d]))
-            return context.failure(*refused);
-        context.out << path.string() << '\n';
+        if (!batch.add(paths[d + 1].string(), split->directionFiles[d], error))
+            return context.failure(cannotWriteMessage(paths[d + 1].string(), error));
     }
     const auto noteBytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    if (const auto refused = writeBytes(notePath, noteBytes))
-        return context.failure(*refused);
+    if (!batch.add(notePath.string(), noteBytes, error))
+        return context.failure(cannotWriteMessage(notePath.string(), error));
+    WriteFailure failure;
+    if (!batch.commit(failure))
+        return context.failure(cannotWriteMessage(failure));
+    for (std::size_t p = 1; p < paths.size(); ++p)
+        context.out << paths[p].string() << '\n';
     context.out << notePath.string() << '\n';
     return kExitOk;
 }

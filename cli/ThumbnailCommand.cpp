@@ -96,7 +96,7 @@ int runThumbnail(const CommandContext& context)
         return fileFailure(context, request.input, "no picture can be made of it.");
     std::vector<std::uint8_t> bytes;
     std::string error;
-    if (!encodeArgbPng(thumbnail, PngChannels::Rgba, bytes, error))
+    if (!encodeSmallestPng(thumbnail, PngChannels::Rgba, bytes, error))
         return fileFailure(context, request.output, "cannot encode the PNG: " + error + ".");
     std::error_code written;
     if (!writeFileAtomically(request.output, bytes, written))

@@ -53,6 +53,9 @@ public:
     // only when every palette chunk still lies where the last load found it.
     // On success `path` becomes the destination.
     virtual HResult Save(const std::string& destination);
+    // The bytes Save would write, for a caller that writes them itself
+    // (several files made durable at once).
+    HResult SavedBytes(std::vector<std::uint8_t>& file) const;
     // Why the last Save or palette export failed, when the system gave a
     // reason (permission denied, no space left, ...); empty otherwise.
     std::error_code writeError;

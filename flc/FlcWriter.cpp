@@ -86,16 +86,15 @@ bool CFlcAnimation::decodesLikeThis(std::span<const std::uint8_t> file) const
         && check.paletteChunkTypes == paletteChunkTypes && check.paletteReading == paletteReading;
 }
 
-HResult CFlcAnimation::Save(const std::string& destination)
+HResult CFlcAnimation::SavedBytes(std::vector<std::uint8_t>& copy) const
 {
-    writeError.clear();
-    if (paletteOffsets.empty() || destination.empty() || paletteLayouts.size() != paletteOffsets.size()
+    if (paletteOffsets.empty() || paletteLayouts.size() != paletteOffsets.size()
         || paletteChunkTypes.size() != paletteOffsets.size())
         return kFail;
     try {
         // The copy lives in memory; the destination sees only its final
         // bytes, written in one step.
-        std::vector<std::uint8_t> copy;
+        copy.clear();
         if (!readWholeFile(path, copy))
             return kFail;
         for (std::size_t chunk = 0; chunk < paletteOffsets.size(); ++chunk) {
@@ -106,7 +105,22 @@ HResult CFlcAnimation::Save(const std::string& destination)
         // A palette's packets may reach over bytes the reader took for
         // something else in a damaged file; writing colours there would
         // change more than colours, so the copy must read back the same.
-        if (!decodesLikeThis(copy))
+        return decodesLikeThis(copy) ? kOk : kFail;
+    } catch (...) {
+        // Running out of memory, or anything else, ends the save, not the
+        // program.
+        return kFail;
+    }
+}
+
+HResult CFlcAnimation::Save(const std::string& destination)
+{
+    writeError.clear();
+    if (destination.empty())
+        return kFail;
+    try {
+        std::vector<std::uint8_t> copy;
+        if (SavedBytes(copy) != kOk)
             return kFail;
         std::string savedPath = destination; // copied first: nothing may fail after the write
         if (!writeFileAtomically(savedPath, copy, writeError))
@@ -114,8 +128,6 @@ HResult CFlcAnimation::Save(const std::string& destination)
         path.swap(savedPath);
         return kOk;
     } catch (...) {
-        // Running out of memory, or anything else, ends the save, not the
-        // program.
         return kFail;
     }
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 // PNG pictures through libpng: the export pictures and storyboard sheets
-// written, storyboard sheets (and whatever a paint program made of them)
-// read back.
+// written (palette pictures without text compressed by libdeflate),
+// storyboard sheets (and whatever a paint program made of them) read back.
 
 #include "flc/CFlcAnimation.h"
 #include "flc/IndexImage.h"
@@ -98,6 +98,20 @@ bool encodeArgbPng(const ExportPicture& picture, PngChannels channels, std::vect
 // An 8-bit palette PNG of all 256 entries of `palette`, with `texts`.
 bool encodeIndexedPng(const IndexImage& image, const Palette& palette, std::span<const PngText> texts,
                       std::vector<std::uint8_t>& out, std::string& error);
+
+// An 8-bit picture as a palette PNG whose palette holds only the entries
+// `indices` (width × height, row after row) use, in palette order, at the
+// fewest bits a pixel that number needs: each pixel reads back as the
+// colour of its entry in `palette`, as encodeArgbPng of those colours would.
+bool encodeUsedColoursPng(std::span<const std::uint8_t> indices, int width, int height, const Palette& palette,
+                          std::vector<std::uint8_t>& out, std::string& error);
+
+// As encodeArgbPng, but a picture of at most 256 colours (as `channels`
+// keeps them) becomes a palette PNG of just those colours, their alpha in
+// tRNS, at the fewest bits a pixel that number needs: it decodes to the
+// same pixels, in far fewer bytes but for the smallest pictures.
+bool encodeSmallestPng(const ExportPicture& picture, PngChannels channels, std::vector<std::uint8_t>& out,
+                       std::string& error);
 
 // Encodes and writes in one step, nothing left behind on failure; false with
 // a sentence saying why in `error` (cannotWriteMessage when writing failed).

@@ -199,7 +199,8 @@ void StagedFile::discard()
     m_inPlaceBytes.clear();
 }
 
-bool StagedFile::stage(const std::string& destination, std::span<const std::uint8_t> bytes, std::error_code& error)
+bool StagedFile::stage(const std::string& destination, std::span<const std::uint8_t> bytes, std::error_code& error,
+                       Sync sync)
 {
     discard();
     error.clear();
@@ -265,7 +266,8 @@ bool StagedFile::stage(const std::string& destination, std::span<const std::uint
             // Neither could be kept: the file becomes the writer's.
         }
     }
-    bool done = (!replacing || ::fchmod(fd, keptMode) == 0) && writeAll(fd, bytes) && syncFile(fd);
+    bool done = (!replacing || ::fchmod(fd, keptMode) == 0) && writeAll(fd, bytes)
+                && (sync == Sync::Later || syncFile(fd));
     if (!done)
         error = systemError();
     if (!closeChecked(fd) && done) {

@@ -35,6 +35,10 @@ bool writeFileAtomically(const std::string& filePath, std::span<const std::uint8
 // file dropped uncommitted is discarded, its destination untouched.
 class StagedFile {
 public:
+    // Whether stage syncs the new content itself, or leaves that to one
+    // sync of the whole file system before the commits (FileBatch).
+    enum class Sync { Now, Later };
+
     StagedFile() = default;
     ~StagedFile();
     StagedFile(const StagedFile&) = delete;
@@ -42,10 +46,14 @@ public:
 
     // False, with the system's reason in `error`, when the file cannot be
     // written; nothing is left behind then.
-    bool stage(const std::string& filePath, std::span<const std::uint8_t> bytes, std::error_code& error);
+    bool stage(const std::string& filePath, std::span<const std::uint8_t> bytes, std::error_code& error,
+               Sync sync = Sync::Now);
     // False, with the reason, when the last step fails; the destination is
     // then as it was, except in writeFileAtomically's last case.
     bool commit(std::error_code& error);
+
+    // The file a commit replaces, its links followed; empty until staged.
+    const std::string& destination() const { return m_filePath; }
 
 private:
     void discard();

@@ -56,11 +56,14 @@ std::optional<std::vector<PictureData>> readSeries(const std::vector<std::string
     return pictures;
 }
 
-// Indexed pictures of one palette are already a unit's frames.
+// Indexed pictures of one whole palette are already a unit's frames. A
+// shorter palette is a program's own numbering of the colours a picture
+// uses (frames exported as small palette PNGs), not the unit's indices:
+// such pictures are taken by their colours.
 bool shareOnePalette(const std::vector<PictureData>& pictures)
 {
     return std::all_of(pictures.begin(), pictures.end(), [&pictures](const PictureData& picture) {
-        return picture.kind == PictureData::Kind::Indexed && picture.paletteSize == pictures.front().paletteSize
+        return picture.kind == PictureData::Kind::Indexed && picture.paletteSize == 256
             && picture.palette == pictures.front().palette;
     });
 }

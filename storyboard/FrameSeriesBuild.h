@@ -22,8 +22,9 @@ inline constexpr std::uint64_t kMaxSeriesPixels = 4 * kMaxStoryboardPixels;
 
 // Where the unit's colours come from.
 enum class SeriesPalette {
-    // Indexed pictures that share one palette keep their indices and its
-    // colours; any other series is made a palette of its own (Generated).
+    // Indexed pictures that share one whole palette of 256 entries keep
+    // their indices and its colours; any other series is made a palette of
+    // its own (Generated).
     Pictures,
     // Made from the frames' colours by the class rules of convertRenders.
     Generated,

@@ -5,7 +5,7 @@
 
 KINETRA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 KINETRA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
-                  qt6-svg-dev libgif-dev libpng-dev nlohmann-json3-dev libbenchmark-dev clang libclang-rt-14-dev dpkg-dev file desktop-file-utils
+                  qt6-svg-dev libgif-dev libpng-dev libdeflate-dev nlohmann-json3-dev libbenchmark-dev clang libclang-rt-14-dev dpkg-dev file desktop-file-utils
                   xdg-utils shared-mime-info libfile-mimeinfo-perl lintian appstream
                   xvfb xauth x11-utils imagemagick netpbm python3-pil)
 

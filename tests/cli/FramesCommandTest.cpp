@@ -1,12 +1,15 @@
 #include "CliFixtures.h"
 #include "CliRunner.h"
 
+#include "formats/PngFile.h"
+
 #include <QImage>
 #include <QString>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
 
 namespace kinetra::clitest {
 namespace {
@@ -124,7 +127,67 @@ TEST(CliFrames, OutputThatCannotBeWrittenFailsNamingIt)
         EXPECT_EQ(result.status, 1) << extension;
         EXPECT_NE(result.err.find(third.string()), std::string::npos) << result.err;
         EXPECT_TRUE(result.out.empty()) << extension;
+        // Not one frame is put in place, and no temporary file stays.
+        EXPECT_EQ(countEntries(out), 1) << extension;
     }
+}
+
+int pngColourType(const std::string& path)
+{
+    const auto bytes = fileBytes(path);
+    return bytes.size() > 25 ? bytes[25] : -1; // the byte of the header chunk that holds it
+}
+
+// The palette PNGs and the true-colour ones of --rgba hold the same pixels,
+// through whichever reader; the palette holds just the entries used.
+TEST(CliFrames, PalettePngsAndTrueColourOnesHoldTheSamePixels)
+{
+    TempDir dir;
+    const GameFixture game = writeGameFixture(dir);
+    struct Case {
+        std::string file;
+        int frames;
+    };
+    for (const Case& test : {Case{game.path, 24}, Case{writePlainFixture(dir, "plain.flc", 5, 40), 5}}) {
+        const auto palette = dir.path() / "palette";
+        const auto rgb = dir.path() / "rgb";
+        std::filesystem::remove_all(palette);
+        std::filesystem::remove_all(rgb);
+        ASSERT_EQ(runCli({"frames", test.file, "--out", palette.string(), "-j", "3"}).status, 0) << test.file;
+        ASSERT_EQ(runCli({"frames", test.file, "--rgba", "--out", rgb.string()}).status, 0) << test.file;
+        for (int i = 0; i < test.frames; ++i) {
+            const std::string indexed = (palette / frameName(i, "png")).string();
+            const std::string trueColour = (rgb / frameName(i, "png")).string();
+            EXPECT_EQ(pngColourType(indexed), 3) << indexed;
+            EXPECT_EQ(pngColourType(trueColour), 2) << trueColour;
+            const QImage a(QString::fromStdString(indexed));
+            const QImage b(QString::fromStdString(trueColour));
+            ASSERT_EQ(a.size(), b.size()) << indexed;
+            ASSERT_FALSE(a.isNull()) << indexed;
+            for (int y = 0; y < a.height(); ++y)
+                for (int x = 0; x < a.width(); ++x)
+                    ASSERT_EQ(a.pixel(x, y), b.pixel(x, y)) << indexed << " at " << x << ',' << y;
+            std::string problem;
+            const auto decoded = readPngFile(indexed, problem);
+            ASSERT_TRUE(decoded) << problem;
+            if (test.file == game.path) {
+                const auto& pixels = game.images[std::size_t(i)].pixels;
+                const std::set<std::uint8_t> used(pixels.begin(), pixels.end());
+                EXPECT_EQ(decoded->paletteSize, int(used.size())) << indexed;
+            }
+        }
+    }
+}
+
+TEST(CliFrames, IndicesAndRgbaExcludeEachOther)
+{
+    TempDir dir;
+    const GameFixture fixture = writeGameFixture(dir);
+    const auto out = dir.path() / "out";
+    const CliResult result = runCli({"frames", fixture.path, "--indices", "--rgba", "--out", out.string()});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("--indices and --rgba exclude each other"), std::string::npos) << result.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 } // namespace

@@ -43,6 +43,14 @@ protected:
     const std::string plainFile = dir.file("plain-file");
 };
 
+int countNames(const fs::path& folder)
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
+        ++count;
+    return count;
+}
+
 std::string cannotWrite(const std::string& path, const std::string& reason)
 {
     return "Cannot write the file '" + path + "': " + reason + ".\n";
@@ -102,8 +110,9 @@ TEST_F(CliWriteFailure, EveryCommandNamesTheFileAndTheSystemsReason)
     EXPECT_FALSE(fs::exists(dir.path() / "taken.kinetra.json"));
 }
 
-// split writes one file per direction, then the note; a direction file that
-// cannot be written ends it there, named.
+// split writes one file per direction, then the note, all put in place
+// together; a direction file that cannot be written ends it, named, before
+// any file is in place.
 TEST_F(CliWriteFailure, SplitNamesTheDirectionFileItCouldNotWrite)
 {
     const fs::path folder = dir.path() / "again";
@@ -114,8 +123,10 @@ TEST_F(CliWriteFailure, SplitNamesTheDirectionFileItCouldNotWrite)
     const CliResult result = runCli({"split", game.path, "--out-dir", folder.string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, cannotWrite((folder / "unit_2_S.flc").string(), "Not a directory"));
-    EXPECT_EQ(result.out, (folder / "unit_1_SW.flc").string() + "\n");
+    EXPECT_EQ(result.out, "");
+    EXPECT_FALSE(fs::exists(folder / "unit_1_SW.flc"));
     EXPECT_FALSE(fs::exists(folder / "unit.kinetra.json"));
+    EXPECT_EQ(countNames(folder), 1); // the link alone: no temporary file stays
 }
 
 } // namespace
