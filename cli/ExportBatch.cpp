@@ -17,36 +17,39 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Renders `file` as the request shows it into `animation`; false after the
-// problem in the program's form, "'path'\nmessage", on `problems`, where the
-// player puts its own message for a file it cannot read.
-bool renderFile(const std::string& file, const ExportRequest& request, ExportAnimation& animation,
-                std::ostream& problems)
+// Renders `file` as the request shows it and encodes it one frame at a time
+// into `bytes`; false after the problem in the program's form,
+// "'path'\nmessage", on `problems`, where the player puts its own message for
+// a file it cannot read.
+bool renderAndEncode(const std::string& file, const std::string& out, const ExportRequest& request,
+                const ExportEncoder& encode, std::vector<std::uint8_t>& bytes, std::ostream& problems)
 {
     MemorySettingsStore settings;
     seedPictureSettings(settings, request.picture);
     HeadlessPlayer player(settings, problems);
     usePaletteFolders(player, request.picture.palette);
-    const auto refuse = [&problems, &file](const std::string& message) {
-        problems << '\'' << file << "'\n" << message << '\n';
+    const auto refuse = [&problems](const std::string& path, const std::string& message) {
+        problems << '\'' << path << "'\n" << message << '\n';
         return false;
     };
     if (!player.Initialize())
-        return refuse("Cannot create the picture.");
+        return refuse(file, "Cannot create the picture.");
     if (!player.open(file))
         return false;
     player.SetDirection(request.picture.direction);
     player.Stop();
     if (const auto problem = applyPictureOptions(player, request.picture))
-        return refuse(*problem);
+        return refuse(file, *problem);
     if (request.delayMs) {
         player.SetDelayMode(false);
         player.SetCustomDelay(*request.delayMs);
     }
-    const ExportOptions options{.transparent = request.transparent};
-    const auto keepGoing = [](int, int) { return true; };
-    if (RenderAnimation(player, options, keepGoing, animation) != ExportResult::Ok)
-        return refuse("Cannot create the pictures.");
+    PlayerFrames frames(player, ExportOptions{.transparent = request.transparent});
+    if (frames.frameCount() == 0)
+        return refuse(file, "Cannot create the pictures.");
+    std::string problem;
+    if (!encode(frames, bytes, problem))
+        return refuse(out, problem);
     return true;
 }
 
@@ -100,16 +103,12 @@ int runExportBatch(const CommandContext& context, const ExportRequest& request, 
         const std::string& file = request.files[index];
         const std::string& out = outputs[index];
         std::ostringstream problems;
-        ExportAnimation animation;
-        std::string problem;
+        std::vector<std::uint8_t> bytes;
         if (std::find(writtenBefore.begin(), writtenBefore.end(), out) != writtenBefore.end()) {
             problems << '\'' << file << "'\nAn earlier file was written to '" << out << "'; it is not overwritten.\n";
-        } else if (renderFile(file, request, animation, problems)) {
-            std::vector<std::uint8_t> bytes;
+        } else if (renderAndEncode(file, out, request, encode, bytes, problems)) {
             std::error_code written;
-            if (!encode(animation, bytes, problem))
-                problems << '\'' << out << "'\n" << problem << '\n';
-            else if (!batch.add(out, bytes, written))
+            if (!batch.add(out, bytes, written))
                 problems << cannotWriteMessage(out, written) << '\n';
             else
                 return writtenReport(file, out);

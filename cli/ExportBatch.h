@@ -44,10 +44,10 @@ struct ExportRequest {
 // returns the text for the usage error.
 [[nodiscard]] OptionProblem readExportRequest(const ParsedArguments& args, ExportRequest& request);
 
-// The bytes of one file's output made from its animation; false after the
-// reason in `problem`.
+// The bytes of one file's output made from its frames, which are composed
+// each time they are asked for; false after the reason in `problem`.
 using ExportEncoder =
-    std::function<bool(const ExportAnimation& animation, std::vector<std::uint8_t>& bytes, std::string& problem)>;
+    std::function<bool(ExportFrameSource& frames, std::vector<std::uint8_t>& bytes, std::string& problem)>;
 
 // Renders every file of the request, encodes it and writes the bytes to
 // DIR/<name without extension>`extension` or to --out, request.workers files

@@ -19,8 +19,8 @@ int runGif(const CommandContext& context)
     if (const auto problem = readExportRequest(context.args, request))
         return context.usageError(*problem);
     return runExportBatch(context, request, ".gif",
-                          [](const ExportAnimation& animation, std::vector<std::uint8_t>& bytes, std::string& problem) {
-                              if (EncodeAnimatedGif(animation, bytes, problem))
+                          [](ExportFrameSource& frames, std::vector<std::uint8_t>& bytes, std::string& problem) {
+                              if (EncodeAnimatedGif(frames, bytes, problem))
                                   return true;
                               problem = "Cannot encode the GIF: " + problem;
                               return false;

@@ -4,6 +4,7 @@
 #include "formats/PngFile.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace kinetra::cli {
@@ -13,13 +14,10 @@ namespace {
 constexpr std::array kSheetOptions =
     joinOptions(std::array{OptionSpec{.name = "--crop", .takesValue = false}}, kExportOptions);
 
-bool encodeSheet(const ExportAnimation& animation, bool crop, std::vector<std::uint8_t>& bytes, std::string& problem)
+bool encodeSheet(ExportFrameSource& frames, bool crop, std::vector<std::uint8_t>& bytes, std::string& problem)
 {
-    if (animation.frames.empty()) {
-        problem = "Cannot create the sprite sheet.";
-        return false;
-    }
-    const ExportPicture sheet = BuildSpriteSheet(animation, SheetCell(animation, crop));
+    const std::optional<ExportRect> cell = SheetCell(frames, crop);
+    const ExportPicture sheet = cell ? BuildSpriteSheet(frames, *cell) : ExportPicture{};
     if (sheet.width < 1 || sheet.height < 1) {
         problem = "Cannot create the sprite sheet.";
         return false;
@@ -39,8 +37,9 @@ int runSheet(const CommandContext& context)
         return context.usageError(*problem);
     const bool crop = context.args.has("--crop");
     return runExportBatch(context, request, ".png",
-                          [crop](const ExportAnimation& animation, std::vector<std::uint8_t>& bytes,
-                                 std::string& problem) { return encodeSheet(animation, crop, bytes, problem); });
+                          [crop](ExportFrameSource& frames, std::vector<std::uint8_t>& bytes, std::string& problem) {
+                              return encodeSheet(frames, crop, bytes, problem);
+                          });
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // The pictures that the codecs of this folder write and the exports hand
 // them: plain values, with nothing of the player in them.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -22,6 +23,35 @@ struct ExportPicture {
 struct ExportAnimation {
     std::vector<ExportPicture> frames;
     int framesPerRow = 0;
+};
+
+// The frames of an animation made one at a time, as often as asked, so that
+// an export holds one frame rather than all of them. `frame` makes frame
+// `index` (0 to frameCount() - 1) into `picture`, reusing its memory; false
+// when it cannot (out of memory, or cancelled by whoever drives it).
+class ExportFrameSource {
+public:
+    virtual ~ExportFrameSource() = default;
+    virtual int frameCount() const = 0;
+    // How the frames make rows, as ExportAnimation::framesPerRow.
+    virtual int framesPerRow() const = 0;
+    virtual bool frame(int index, ExportPicture& picture) = 0;
+};
+
+// The frames of an animation already in memory.
+class HeldFrames final : public ExportFrameSource {
+public:
+    explicit HeldFrames(const ExportAnimation& animation) : m_animation(animation) {}
+    int frameCount() const override { return int(m_animation.frames.size()); }
+    int framesPerRow() const override { return m_animation.framesPerRow; }
+    bool frame(int index, ExportPicture& picture) override
+    {
+        picture = m_animation.frames[std::size_t(index)];
+        return true;
+    }
+
+private:
+    const ExportAnimation& m_animation;
 };
 
 // A rectangle within a picture.

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
-#include <unordered_map>
+#include <string>
 
 namespace kinetra {
 
@@ -41,49 +41,115 @@ std::string gifError(const char* step, int code)
     return std::string(step) + ": " + (reason ? reason : "unknown giflib error");
 }
 
-// The colours of all opaque pixels with how often they occur.
-std::vector<ColorCount> colorHistogram(const ExportAnimation& animation)
-{
-    std::unordered_map<std::uint32_t, std::uint64_t> counts;
-    for (const ExportPicture& frame : animation.frames) {
-        // Neighbouring pixels mostly agree: count runs, not pixels.
-        std::uint32_t run = 0;
-        std::uint64_t runLength = 0;
-        for (const std::uint32_t pixel : frame.pixels) {
-            if (isTransparent(pixel))
-                continue;
-            const std::uint32_t rgb = pixel & kColorMask;
-            if (runLength != 0 && rgb == run) {
-                ++runLength;
-                continue;
+// Colour to number, open addressing: the histogram sees every pixel of every
+// frame, so it must cost little more than reading them.
+class ColorSlots {
+public:
+    ColorSlots() : m_keys(kFirstSize, 0), m_values(kFirstSize, 0) {}
+
+    std::uint64_t& at(std::uint32_t rgb)
+    {
+        std::size_t slot = slotOf(keyOf(rgb));
+        if (m_keys[slot] == 0) {
+            if (2 * (m_used + 1) > m_keys.size()) {
+                grow();
+                slot = slotOf(keyOf(rgb));
             }
-            if (runLength != 0)
-                counts[run] += runLength;
-            run = rgb;
-            runLength = 1;
+            m_keys[slot] = keyOf(rgb);
+            ++m_used;
+        }
+        return m_values[slot];
+    }
+
+    const std::uint64_t* find(std::uint32_t rgb) const
+    {
+        const std::size_t slot = slotOf(keyOf(rgb));
+        return m_keys[slot] != 0 ? &m_values[slot] : nullptr;
+    }
+
+    // Every colour with its number, by rising colour.
+    std::vector<ColorCount> sorted() const
+    {
+        std::vector<ColorCount> colors;
+        colors.reserve(m_used);
+        for (std::size_t i = 0; i < m_keys.size(); ++i) {
+            if (m_keys[i] != 0)
+                colors.push_back({m_keys[i] & kColorMask, m_values[i]});
+        }
+        std::sort(colors.begin(), colors.end(), [](const ColorCount& a, const ColorCount& b) { return a.rgb < b.rgb; });
+        return colors;
+    }
+
+private:
+    static constexpr std::size_t kFirstSize = 1024;
+    // A key is never 0, which marks a free slot.
+    static std::uint32_t keyOf(std::uint32_t rgb) { return (rgb & kColorMask) | 0x01000000u; }
+
+    std::size_t slotOf(std::uint32_t key) const
+    {
+        const std::size_t mask = m_keys.size() - 1;
+        std::size_t slot = std::size_t(key * 0x9E3779B1u) & mask;
+        while (m_keys[slot] != 0 && m_keys[slot] != key)
+            slot = (slot + 1) & mask;
+        return slot;
+    }
+
+    void grow()
+    {
+        std::vector<std::uint32_t> keys(m_keys.size() * 2, 0);
+        std::vector<std::uint64_t> values(m_keys.size() * 2, 0);
+        keys.swap(m_keys);
+        values.swap(m_values);
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            if (keys[i] != 0) {
+                const std::size_t slot = slotOf(keys[i]);
+                m_keys[slot] = keys[i];
+                m_values[slot] = values[i];
+            }
+        }
+    }
+
+    std::vector<std::uint32_t> m_keys;
+    std::vector<std::uint64_t> m_values;
+    std::size_t m_used = 0;
+};
+
+// Counts the colours of a frame's opaque pixels.
+void countColors(const ExportPicture& frame, ColorSlots& counts)
+{
+    // Neighbouring pixels mostly agree: count runs, not pixels.
+    std::uint32_t run = 0;
+    std::uint64_t runLength = 0;
+    for (const std::uint32_t pixel : frame.pixels) {
+        if (isTransparent(pixel))
+            continue;
+        const std::uint32_t rgb = pixel & kColorMask;
+        if (runLength != 0 && rgb == run) {
+            ++runLength;
+            continue;
         }
         if (runLength != 0)
-            counts[run] += runLength;
+            counts.at(run) += runLength;
+        run = rgb;
+        runLength = 1;
     }
-    std::vector<ColorCount> histogram;
-    histogram.reserve(counts.size());
-    for (const auto& [rgb, count] : counts)
-        histogram.push_back({rgb, count});
-    std::sort(histogram.begin(), histogram.end(),
-              [](const ColorCount& a, const ColorCount& b) { return a.rgb < b.rgb; });
-    return histogram;
+    if (runLength != 0)
+        counts.at(run) += runLength;
 }
 
-// The shared colour table and the way every pixel finds its entry.
+// The shared colour table and the way every pixel finds its entry. Its
+// transparent index, when it has one, also marks a pixel a frame leaves as
+// the last one showed it: there is one when a frame has transparent pixels,
+// or when the colours leave an entry free.
 class ColorTable {
 public:
-    ColorTable(const ExportAnimation& animation, bool transparency)
+    ColorTable(const ColorSlots& counts, bool transparency) : m_transparency(transparency)
     {
-        const std::vector<ColorCount> histogram = colorHistogram(animation);
+        const std::vector<ColorCount> histogram = counts.sorted();
         const std::size_t room = transparency ? kPaletteSize - 1 : kPaletteSize;
         if (histogram.size() <= room) {
             for (const ColorCount& color : histogram) {
-                m_exact.emplace(color.rgb, std::uint8_t(m_colors.size()));
+                m_exact.at(color.rgb) = m_colors.size();
                 m_colors.push_back(color.rgb);
             }
         } else {
@@ -92,21 +158,29 @@ public:
         }
         if (m_colors.empty())
             m_colors.push_back(0); // a frame of only transparent pixels
-        m_transparentIndex = transparency ? int(m_colors.size()) : NO_TRANSPARENT_COLOR;
+        if (m_colors.size() < kPaletteSize)
+            m_transparentIndex = int(m_colors.size());
     }
 
-    std::uint8_t indexOf(std::uint32_t pixel)
-    {
-        if (m_transparentIndex != NO_TRANSPARENT_COLOR && isTransparent(pixel))
-            return std::uint8_t(m_transparentIndex);
-        const std::uint32_t rgb = pixel & kColorMask;
-        if (m_nearest)
-            return m_nearest->indexOf(rgb);
-        const auto found = m_exact.find(rgb);
-        return found != m_exact.end() ? found->second : 0;
-    }
-
+    // Whether the transparent index shows as transparent in some frame.
+    bool transparency() const { return m_transparency; }
     int transparentIndex() const { return m_transparentIndex; }
+
+    // The frame's pixels as entries of the table.
+    void index(const ExportPicture& frame, std::vector<std::uint8_t>& indices) const
+    {
+        indices.resize(frame.pixels.size());
+        std::uint32_t last = 0;
+        std::uint8_t lastIndex = indexOf(last);
+        for (std::size_t i = 0; i < frame.pixels.size(); ++i) {
+            const std::uint32_t pixel = frame.pixels[i];
+            if (pixel != last) {
+                last = pixel;
+                lastIndex = indexOf(pixel);
+            }
+            indices[i] = lastIndex;
+        }
+    }
 
     // giflib wants a power of two entries; the rest are black.
     ColorMapObject* makeMap() const
@@ -125,8 +199,20 @@ public:
     }
 
 private:
+    std::uint8_t indexOf(std::uint32_t pixel) const
+    {
+        if (m_transparency && isTransparent(pixel))
+            return std::uint8_t(m_transparentIndex);
+        const std::uint32_t rgb = pixel & kColorMask;
+        if (m_nearest)
+            return m_nearest->indexOf(rgb);
+        const std::uint64_t* found = m_exact.find(rgb);
+        return found ? std::uint8_t(*found) : 0;
+    }
+
+    bool m_transparency;
     std::vector<std::uint32_t> m_colors;
-    std::unordered_map<std::uint32_t, std::uint8_t> m_exact;
+    ColorSlots m_exact;
     std::unique_ptr<NearestColorMap> m_nearest;
     int m_transparentIndex = NO_TRANSPARENT_COLOR;
 };
@@ -185,13 +271,98 @@ int delayCentiseconds(std::uint32_t milliseconds)
     return int(std::clamp<std::uint32_t>(rounded, 1, kMaxDelay));
 }
 
-bool putFrame(GifFileType* gif, const ExportPicture& frame, ColorTable& table, int disposal,
+// A rectangle of pixels as [left, right) x [top, bottom).
+struct Box {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    bool empty() const { return right <= left || bottom <= top; }
+    void add(int x, int y)
+    {
+        if (empty()) {
+            *this = {x, y, x + 1, y + 1};
+            return;
+        }
+        left = std::min(left, x);
+        top = std::min(top, y);
+        right = std::max(right, x + 1);
+        bottom = std::max(bottom, y + 1);
+    }
+    void add(const Box& other)
+    {
+        if (other.empty())
+            return;
+        add(other.left, other.top);
+        add(other.right - 1, other.bottom - 1);
+    }
+};
+
+// The box of the pixels where `differs(i)` holds, i the pixel's offset.
+template <typename Differs>
+Box boxWhere(int width, int height, Differs differs)
+{
+    Box box;
+    for (int y = 0; y < height; ++y) {
+        const std::size_t row = std::size_t(y) * std::size_t(width);
+        int x = 0;
+        while (x < width && !differs(row + std::size_t(x)))
+            ++x;
+        if (x == width)
+            continue;
+        int last = width - 1;
+        while (!differs(row + std::size_t(last)))
+            --last;
+        box.add(x, y);
+        box.add(last, y);
+    }
+    return box;
+}
+
+// One frame to write: the box it covers, what the screen shows before it and
+// what it must show after.
+struct FrameWrite {
+    Box box;
+    const std::vector<std::uint8_t>* shown = nullptr; // null for the first frame
+    const std::vector<std::uint8_t>* wanted = nullptr;
+    int width = 0;
+    int keep = NO_TRANSPARENT_COLOR; // the index that leaves a pixel as shown
+};
+
+// Whether writing the unchanged pixels as `keep` gives the encoder fewer runs
+// of one index than writing them as they are; runs are what LZW feeds on.
+bool keepingIsSmaller(const FrameWrite& write)
+{
+    if (!write.shown || write.keep == NO_TRANSPARENT_COLOR)
+        return false;
+    const auto keep = std::uint8_t(write.keep);
+    std::size_t plainRuns = 0;
+    std::size_t keptRuns = 0;
+    for (int y = write.box.top; y < write.box.bottom; ++y) {
+        const std::size_t row = std::size_t(y) * std::size_t(write.width);
+        std::uint8_t plainLast = 0;
+        std::uint8_t keptLast = 0;
+        for (int x = write.box.left; x < write.box.right; ++x) {
+            const std::size_t i = row + std::size_t(x);
+            const std::uint8_t plain = (*write.wanted)[i];
+            const std::uint8_t kept = plain == (*write.shown)[i] ? keep : plain;
+            plainRuns += (x == write.box.left || plain != plainLast) ? 1 : 0;
+            keptRuns += (x == write.box.left || kept != keptLast) ? 1 : 0;
+            plainLast = plain;
+            keptLast = kept;
+        }
+    }
+    return keptRuns < plainRuns;
+}
+
+bool putFrame(GifFileType* gif, const FrameWrite& write, const ColorTable& table, int disposal, std::uint32_t delayMs,
               std::vector<GifPixelType>& line, std::string& error)
 {
     GraphicsControlBlock control{};
     control.DisposalMode = disposal;
     control.UserInputFlag = false;
-    control.DelayTime = delayCentiseconds(frame.delayMs);
+    control.DelayTime = delayCentiseconds(delayMs);
     control.TransparentColor = table.transparentIndex();
     GifByteType extension[4] = {};
     const auto length = int(EGifGCBToExtension(&control, extension));
@@ -199,15 +370,25 @@ bool putFrame(GifFileType* gif, const ExportPicture& frame, ColorTable& table, i
         error = gifError("writing a frame's delay", gif->Error);
         return false;
     }
-    if (EGifPutImageDesc(gif, 0, 0, frame.width, frame.height, false, nullptr) == GIF_ERROR) {
+    const Box& box = write.box;
+    const int width = box.right - box.left;
+    if (EGifPutImageDesc(gif, box.left, box.top, width, box.bottom - box.top, false, nullptr) == GIF_ERROR) {
         error = gifError("writing a frame", gif->Error);
         return false;
     }
-    for (int y = 0; y < frame.height; ++y) {
-        const std::uint32_t* row = frame.pixels.data() + std::size_t(y) * std::size_t(frame.width);
-        for (int x = 0; x < frame.width; ++x)
-            line[std::size_t(x)] = table.indexOf(row[x]);
-        if (EGifPutLine(gif, line.data(), frame.width) == GIF_ERROR) {
+    const bool keeping = keepingIsSmaller(write);
+    for (int y = box.top; y < box.bottom; ++y) {
+        const std::size_t row = std::size_t(y) * std::size_t(write.width) + std::size_t(box.left);
+        const std::uint8_t* wanted = write.wanted->data() + row;
+        std::copy(wanted, wanted + width, line.begin());
+        if (keeping) {
+            const std::uint8_t* shown = write.shown->data() + row;
+            for (int x = 0; x < width; ++x) {
+                if (wanted[x] == shown[x])
+                    line[std::size_t(x)] = GifPixelType(write.keep);
+            }
+        }
+        if (EGifPutLine(gif, line.data(), width) == GIF_ERROR) {
             error = gifError("writing a frame's pixels", gif->Error);
             return false;
         }
@@ -215,30 +396,134 @@ bool putFrame(GifFileType* gif, const ExportPicture& frame, ColorTable& table, i
     return true;
 }
 
-bool encode(const ExportAnimation& animation, std::vector<std::uint8_t>& bytes, std::string& error)
+// What the first pass over the frames learns.
+struct Survey {
+    int width = 0;
+    int height = 0;
+    bool transparency = false;
+    ColorSlots colors;
+};
+
+bool fitsFirst(const ExportPicture& frame, const Survey& survey, std::string& error)
 {
-    if (animation.frames.empty()) {
+    if (frame.width != survey.width || frame.height != survey.height
+        || frame.pixels.size() != std::size_t(survey.width) * std::size_t(survey.height)) {
+        error = "the frames differ in size";
+        return false;
+    }
+    return true;
+}
+
+bool survey(ExportFrameSource& frames, ExportPicture& picture, Survey& out, std::string& error)
+{
+    for (int k = 0; k < frames.frameCount(); ++k) {
+        if (!frames.frame(k, picture)) {
+            error = "cannot make frame " + std::to_string(k + 1);
+            return false;
+        }
+        if (k == 0) {
+            out.width = picture.width;
+            out.height = picture.height;
+            // A GIF's sides are 16-bit.
+            if (out.width < 1 || out.height < 1 || out.width > 0xFFFF || out.height > 0xFFFF) {
+                error = "the picture size cannot be stored in a GIF";
+                return false;
+            }
+        }
+        if (!fitsFirst(picture, out, error))
+            return false;
+        out.transparency = out.transparency || std::any_of(picture.pixels.begin(), picture.pixels.end(), isTransparent);
+        countColors(picture, out.colors);
+    }
+    return true;
+}
+
+// Each frame covers only the box where it differs from what the screen shows;
+// a frame after which pixels turn transparent has its box cleared when it is
+// done (disposal to the background, which shows nothing), so it must cover
+// those pixels too. Decoded with disposal, the frames give the pictures the
+// source made, exactly.
+bool putFrames(GifFileType* gif, ExportFrameSource& frames, const ColorTable& table, const Survey& survey,
+               ExportPicture& picture, std::string& error)
+{
+    const int width = survey.width;
+    const int height = survey.height;
+    const auto transparent = std::uint8_t(table.transparentIndex());
+    std::vector<std::uint8_t> shown;
+    std::vector<std::uint8_t> current;
+    std::vector<std::uint8_t> next;
+    std::vector<GifPixelType> line(static_cast<std::size_t>(width));
+    std::uint32_t currentDelay = 0;
+    std::uint32_t nextDelay = 0;
+    const auto make = [&](int k, std::vector<std::uint8_t>& indices, std::uint32_t& delayMs) {
+        if (!frames.frame(k, picture)) {
+            error = "cannot make frame " + std::to_string(k + 1);
+            return false;
+        }
+        if (!fitsFirst(picture, survey, error))
+            return false;
+        table.index(picture, indices);
+        delayMs = picture.delayMs;
+        return true;
+    };
+    if (!make(0, current, currentDelay))
+        return false;
+    const int count = frames.frameCount();
+    for (int k = 0; k < count; ++k) {
+        const bool hasNext = k + 1 < count;
+        if (hasNext && !make(k + 1, next, nextDelay))
+            return false;
+        FrameWrite write;
+        write.width = width;
+        write.keep = table.transparentIndex();
+        write.wanted = &current;
+        if (k == 0) {
+            write.box = {0, 0, width, height};
+        } else {
+            write.shown = &shown;
+            write.box = boxWhere(width, height, [&](std::size_t i) { return current[i] != shown[i]; });
+        }
+        int disposal = DISPOSE_DO_NOT;
+        if (hasNext && table.transparency()) {
+            const Box vanishing = boxWhere(width, height, [&](std::size_t i) {
+                return current[i] != transparent && next[i] == transparent;
+            });
+            if (!vanishing.empty()) {
+                disposal = DISPOSE_BACKGROUND;
+                write.box.add(vanishing);
+            }
+        }
+        // A frame like the last still takes its time: one pixel, left as it is.
+        if (write.box.empty())
+            write.box = {0, 0, 1, 1};
+        if (!putFrame(gif, write, table, disposal, currentDelay, line, error))
+            return false;
+        shown.swap(current);
+        if (disposal == DISPOSE_BACKGROUND) {
+            for (int y = write.box.top; y < write.box.bottom; ++y) {
+                const auto row = shown.begin() + std::ptrdiff_t(y) * width;
+                std::fill(row + write.box.left, row + write.box.right, transparent);
+            }
+        }
+        current.swap(next);
+        currentDelay = nextDelay;
+    }
+    return true;
+}
+
+bool encode(ExportFrameSource& frames, std::vector<std::uint8_t>& bytes, std::string& error)
+{
+    if (frames.frameCount() <= 0) {
         error = "there are no frames";
         return false;
     }
-    const int width = animation.frames.front().width;
-    const int height = animation.frames.front().height;
-    // A GIF's sides are 16-bit.
-    if (width < 1 || height < 1 || width > 0xFFFF || height > 0xFFFF) {
-        error = "the picture size cannot be stored in a GIF";
+    ExportPicture picture;
+    Survey surveyed;
+    if (!survey(frames, picture, surveyed, error))
         return false;
-    }
-    bool transparency = false;
-    for (const ExportPicture& frame : animation.frames) {
-        if (frame.width != width || frame.height != height
-            || frame.pixels.size() != std::size_t(width) * std::size_t(height)) {
-            error = "the frames differ in size";
-            return false;
-        }
-        transparency = transparency || std::any_of(frame.pixels.begin(), frame.pixels.end(), isTransparent);
-    }
 
-    ColorTable table(animation, transparency);
+    const ColorTable table(surveyed.colors, surveyed.transparency);
+    surveyed.colors = {};
     const std::unique_ptr<ColorMapObject, ColorMapDeleter> map(table.makeMap());
     if (!map) {
         error = "out of memory";
@@ -254,7 +539,7 @@ bool encode(const ExportAnimation& animation, std::vector<std::uint8_t>& bytes, 
     }
     // Delays, transparency and looping need the 89a format.
     EGifSetGifVersion(gif, true);
-    if (EGifPutScreenDesc(gif, width, height, map->BitsPerPixel, 0, map.get()) == GIF_ERROR) {
+    if (EGifPutScreenDesc(gif, surveyed.width, surveyed.height, map->BitsPerPixel, 0, map.get()) == GIF_ERROR) {
         error = gifError("writing the screen", gif->Error);
         return false;
     }
@@ -262,26 +547,20 @@ bool encode(const ExportAnimation& animation, std::vector<std::uint8_t>& bytes, 
         error = gifError("writing the loop count", gif->Error);
         return false;
     }
-    // Without transparency each frame covers the last whole; with it the
-    // last one has to be cleared, or it would show through.
-    const int disposal = transparency ? DISPOSE_BACKGROUND : DISPOSE_DO_NOT;
-    std::vector<GifPixelType> line(static_cast<std::size_t>(width));
-    for (const ExportPicture& frame : animation.frames) {
-        if (!putFrame(gif, frame, table, disposal, line, error))
-            return false;
-    }
+    if (!putFrames(gif, frames, table, surveyed, picture, error))
+        return false;
     return encoder.close(error);
 }
 
 } // namespace
 
-bool EncodeAnimatedGif(const ExportAnimation& animation, std::vector<std::uint8_t>& out, std::string& error)
+bool EncodeAnimatedGif(ExportFrameSource& frames, std::vector<std::uint8_t>& out, std::string& error)
 {
     out.clear();
     error.clear();
     std::vector<std::uint8_t> bytes;
     try {
-        if (!encode(animation, bytes, error))
+        if (!encode(frames, bytes, error))
             return false;
     } catch (const std::bad_alloc&) {
         error = "out of memory";
@@ -289,6 +568,16 @@ bool EncodeAnimatedGif(const ExportAnimation& animation, std::vector<std::uint8_
     }
     out = std::move(bytes);
     return true;
+}
+
+} // namespace kinetra
+
+namespace kinetra {
+
+bool EncodeAnimatedGif(const ExportAnimation& animation, std::vector<std::uint8_t>& out, std::string& error)
+{
+    HeldFrames frames(animation);
+    return EncodeAnimatedGif(frames, out, error);
 }
 
 } // namespace kinetra

@@ -13,8 +13,15 @@ namespace kinetra {
 // one global colour table: the exact colours when they are at most 256 (one
 // fewer with transparency), otherwise a median-cut palette built from the
 // colours of every frame, mapped to the nearest entry without dithering.
-// Pixels with alpha below 128 are transparent. Encoded through giflib.
+// Pixels with alpha below 128 are transparent. Each frame after the first
+// covers only the box where it changes the picture, its unchanged pixels
+// transparent when that leaves fewer runs to compress; decoded with disposal
+// the frames give exactly the source's pictures. Encoded through giflib.
 // False (with a reason in `error`) when encoding fails.
+//
+// Each frame is made twice, once for the colours and once to write it; what
+// is held at a time is one frame's pixels and three frames' indices.
+bool EncodeAnimatedGif(ExportFrameSource& frames, std::vector<std::uint8_t>& out, std::string& error);
 bool EncodeAnimatedGif(const ExportAnimation& animation, std::vector<std::uint8_t>& out, std::string& error);
 
 } // namespace kinetra

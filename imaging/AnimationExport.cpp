@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <optional>
 #include <utility>
 
 namespace kinetra {
@@ -13,6 +14,27 @@ constexpr std::uint32_t kAlphaMask = 0xFF000000u;
 constexpr std::uint32_t kColorMask = 0x00FFFFFFu;
 constexpr std::uint32_t kBlack = 0x00000000u;
 constexpr std::uint32_t kWhite = 0x00FFFFFFu;
+
+// A rectangle of pixels as [left, right) x [top, bottom), grown point by point.
+struct Box {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    bool empty() const { return right <= left; }
+    void add(int x, int y)
+    {
+        if (empty()) {
+            *this = {x, y, x + 1, y + 1};
+            return;
+        }
+        left = std::min(left, x);
+        top = std::min(top, y);
+        right = std::max(right, x + 1);
+        bottom = std::max(bottom, y + 1);
+    }
+};
 
 // The scratch picture, opaque.
 void readPicture(const PlatformSurface& scratch, ExportPicture& picture)
@@ -45,27 +67,13 @@ std::uint32_t unblend(std::uint32_t overBlack, std::uint32_t overWhite)
     return pixel;
 }
 
-ExportPicture renderFrame(const CFlcPlayerCore& player, PlatformSurface& scratch, int frame,
-                          const ExportOptions& options)
+// The scratch picture less its background, into `picture`; `overWhite` is
+// scratch memory kept between frames.
+void composeWithoutBackground(PictureInputs inputs, PlatformSurface& scratch, ExportPicture& picture,
+                              ExportPicture& overWhite)
 {
-    if (options.transparent)
-        return ComposeWithoutBackground(player.PictureOf(frame), scratch);
-    ExportPicture picture;
-    picture.width = scratch.width;
-    picture.height = scratch.height;
-    ComposePicture(player.PictureOf(frame), scratch);
-    readPicture(scratch, picture);
-    return picture;
-}
-
-} // namespace
-
-ExportPicture ComposeWithoutBackground(PictureInputs inputs, PlatformSurface& scratch)
-{
-    ExportPicture picture;
-    picture.width = scratch.width;
-    picture.height = scratch.height;
-    ExportPicture overWhite = picture;
+    picture.width = overWhite.width = scratch.width;
+    picture.height = overWhite.height = scratch.height;
     inputs.tile = nullptr;
     inputs.fillColor = kBlack;
     ComposePicture(inputs, scratch);
@@ -75,43 +83,81 @@ ExportPicture ComposeWithoutBackground(PictureInputs inputs, PlatformSurface& sc
     readPicture(scratch, overWhite);
     for (std::size_t i = 0; i < picture.pixels.size(); ++i)
         picture.pixels[i] = unblend(picture.pixels[i], overWhite.pixels[i]);
+}
+
+} // namespace
+
+ExportPicture ComposeWithoutBackground(PictureInputs inputs, PlatformSurface& scratch)
+{
+    ExportPicture picture;
+    ExportPicture overWhite;
+    composeWithoutBackground(inputs, scratch, picture, overWhite);
     return picture;
+}
+
+PlayerFrames::PlayerFrames(const CFlcPlayerCore& player, const ExportOptions& options, ExportProgress progress)
+    : m_player(player), m_options(options), m_progress(std::move(progress))
+{
+    if (!player.loaded || player.frames.empty())
+        return;
+    const int total = player.rangeEnd - player.rangeStart;
+    // What the window shows: the canvas, or a plain FLC whole at its own
+    // size, drawn at (0, 0).
+    const int width = player.PictureWidth();
+    const int height = player.PictureHeight();
+    if (total <= 0 || width <= 0 || height <= 0)
+        return;
+    m_total = total;
+    m_delayMs = player.UsesFileSpeed() ? player.header.speed : player.customDelay;
+    const bool rowPerDirection =
+        player.direction == 0 && !player.IsPlainFlc() && player.header.directions > 1 && player.rangeLength > 0;
+    m_framesPerRow = rowPerDirection ? std::min(player.rangeLength, total) : total;
+    m_scratch.width = width;
+    m_scratch.height = height;
+    m_scratch.pitch = width * 4;
+}
+
+bool PlayerFrames::frame(int index, ExportPicture& picture)
+{
+    if (index < 0 || index >= m_total || m_cancelled)
+        return false;
+    try {
+        if (!m_scratch.pixels)
+            m_scratch.pixels = std::make_unique<std::uint32_t[]>(std::size_t(m_scratch.width) * std::size_t(m_scratch.height));
+        const PictureInputs inputs = m_player.PictureOf(m_player.rangeStart + index);
+        if (m_options.transparent) {
+            composeWithoutBackground(inputs, m_scratch, picture, m_overWhite);
+        } else {
+            picture.width = m_scratch.width;
+            picture.height = m_scratch.height;
+            ComposePicture(inputs, m_scratch);
+            readPicture(m_scratch, picture);
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    picture.delayMs = m_delayMs;
+    if (m_progress && !m_progress(index + 1, m_total)) {
+        m_cancelled = true;
+        return false;
+    }
+    return true;
 }
 
 ExportResult RenderAnimation(const CFlcPlayerCore& player, const ExportOptions& options, const ExportProgress& progress,
                              ExportAnimation& out)
 {
     out = {};
-    if (!player.loaded || player.frames.empty())
+    PlayerFrames frames(player, options, progress);
+    if (frames.frameCount() == 0)
         return ExportResult::Failed;
-    const int total = player.rangeEnd - player.rangeStart;
-    if (total <= 0)
-        return ExportResult::Failed;
-
-    // What the window shows: the canvas, or a plain FLC whole at its own
-    // size, drawn at (0, 0).
-    const int width = player.PictureWidth();
-    const int height = player.PictureHeight();
-    if (width <= 0 || height <= 0)
-        return ExportResult::Failed;
-    const std::uint32_t delayMs = player.UsesFileSpeed() ? player.header.speed : player.customDelay;
-    const bool rowPerDirection =
-        player.direction == 0 && !player.IsPlainFlc() && player.header.directions > 1 && player.rangeLength > 0;
-
     ExportAnimation animation;
-    animation.framesPerRow = rowPerDirection ? std::min(player.rangeLength, total) : total;
+    animation.framesPerRow = frames.framesPerRow();
     try {
-        PlatformSurface scratch;
-        scratch.width = width;
-        scratch.height = height;
-        scratch.pitch = width * 4;
-        scratch.pixels = std::make_unique<std::uint32_t[]>(std::size_t(width) * std::size_t(height));
-        animation.frames.reserve(std::size_t(total));
-        for (int done = 0; done < total; ++done) {
-            animation.frames.push_back(renderFrame(player, scratch, player.rangeStart + done, options));
-            animation.frames.back().delayMs = delayMs;
-            if (progress && !progress(done + 1, total))
-                return ExportResult::Cancelled;
+        animation.frames.resize(std::size_t(frames.frameCount()));
+        for (int k = 0; k < frames.frameCount(); ++k) {
+            if (!frames.frame(k, animation.frames[std::size_t(k)]))
+                return frames.cancelled() ? ExportResult::Cancelled : ExportResult::Failed;
         }
     } catch (const std::bad_alloc&) {
         return ExportResult::Failed;
@@ -120,62 +166,71 @@ ExportResult RenderAnimation(const CFlcPlayerCore& player, const ExportOptions& 
     return ExportResult::Ok;
 }
 
-ExportRect UnionBoundingBox(const ExportAnimation& animation)
+std::optional<ExportRect> UnionBoundingBox(ExportFrameSource& frames)
 {
-    if (animation.frames.empty())
-        return {};
-    const ExportPicture& first = animation.frames.front();
+    if (frames.frameCount() <= 0)
+        return ExportRect{};
+    ExportPicture first;
+    ExportPicture picture;
+    if (!frames.frame(0, first))
+        return std::nullopt;
     if (first.pixels.empty())
-        return {};
+        return ExportRect{};
     // An opaque export has every alpha at 255; a transparent one leaves the
-    // background out, so only its alpha tells the unit from it.
-    const auto isOpaque = [](const ExportPicture& picture) {
-        return std::all_of(picture.pixels.begin(), picture.pixels.end(),
-                           [](std::uint32_t pixel) { return (pixel & kAlphaMask) == kAlphaMask; });
-    };
-    const bool transparent = !std::all_of(animation.frames.begin(), animation.frames.end(), isOpaque);
+    // background out, so only its alpha tells the unit from it. Which of the
+    // two it is shows only at the end: both boxes are kept until then.
     const std::uint32_t corner = first.pixels.front();
-    const auto shows = [&](std::uint32_t pixel) { return transparent ? (pixel & kAlphaMask) != 0 : pixel != corner; };
-
-    int left = first.width;
-    int top = first.height;
-    int right = -1;
-    int bottom = -1;
-    for (const ExportPicture& picture : animation.frames) {
-        const int width = std::min(picture.width, first.width);
-        const int height = std::min(picture.height, first.height);
-        if (picture.pixels.size() < std::size_t(picture.width) * std::size_t(std::max(picture.height, 0)))
+    bool transparent = false;
+    Box shown;
+    Box unlikeCorner;
+    for (int k = 0; k < frames.frameCount(); ++k) {
+        if (k > 0 && !frames.frame(k, picture))
+            return std::nullopt;
+        const ExportPicture& frame = k == 0 ? first : picture;
+        transparent = transparent || !std::all_of(frame.pixels.begin(), frame.pixels.end(), [](std::uint32_t pixel) {
+            return (pixel & kAlphaMask) == kAlphaMask;
+        });
+        const int width = std::min(frame.width, first.width);
+        const int height = std::min(frame.height, first.height);
+        if (frame.pixels.size() < std::size_t(std::max(frame.width, 0)) * std::size_t(std::max(frame.height, 0)))
             continue;
         for (int y = 0; y < height; ++y) {
-            const std::uint32_t* row = picture.pixels.data() + std::size_t(y) * std::size_t(picture.width);
+            const std::uint32_t* row = frame.pixels.data() + std::size_t(y) * std::size_t(frame.width);
             for (int x = 0; x < width; ++x) {
-                if (!shows(row[x]))
-                    continue;
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
+                const std::uint32_t pixel = row[x];
+                if ((pixel & kAlphaMask) != 0)
+                    shown.add(x, y);
+                if (pixel != corner)
+                    unlikeCorner.add(x, y);
             }
         }
     }
-    if (right < 0)
-        return {0, 0, first.width, first.height};
-    return {left, top, right - left + 1, bottom - top + 1};
+    const Box& box = transparent ? shown : unlikeCorner;
+    if (box.empty())
+        return ExportRect{0, 0, first.width, first.height};
+    return ExportRect{box.left, box.top, box.right - box.left, box.bottom - box.top};
 }
 
-ExportPicture BuildSpriteSheet(const ExportAnimation& animation, const ExportRect& cell)
+ExportRect UnionBoundingBox(const ExportAnimation& animation)
+{
+    HeldFrames frames(animation);
+    return UnionBoundingBox(frames).value_or(ExportRect{});
+}
+
+ExportPicture BuildSpriteSheet(ExportFrameSource& frames, const ExportRect& cell)
 {
     ExportPicture sheet;
-    const std::size_t count = animation.frames.size();
+    const std::size_t count = std::size_t(std::max(frames.frameCount(), 0));
     if (count == 0 || cell.width <= 0 || cell.height <= 0)
         return sheet;
-    const std::size_t perRow = animation.framesPerRow > 0 ? std::min(std::size_t(animation.framesPerRow), count) : count;
+    const std::size_t perRow = frames.framesPerRow() > 0 ? std::min(std::size_t(frames.framesPerRow()), count) : count;
     const std::size_t rows = (count + perRow - 1) / perRow;
     const std::size_t width = perRow * std::size_t(cell.width);
     const std::size_t height = rows * std::size_t(cell.height);
     // A picture's sides are ints; beyond that no image can hold the sheet.
     if (width > std::size_t(INT32_MAX) || height > std::size_t(INT32_MAX))
         return sheet;
+    ExportPicture frame;
     try {
         sheet.pixels.assign(width * height, 0);
     } catch (const std::bad_alloc&) {
@@ -185,7 +240,8 @@ ExportPicture BuildSpriteSheet(const ExportAnimation& animation, const ExportRec
     sheet.height = int(height);
 
     for (std::size_t k = 0; k < count; ++k) {
-        const ExportPicture& frame = animation.frames[k];
+        if (!frames.frame(int(k), frame))
+            return {};
         if (frame.pixels.size() < std::size_t(std::max(frame.width, 0)) * std::size_t(std::max(frame.height, 0)))
             continue;
         const std::size_t cellLeft = (k % perRow) * std::size_t(cell.width);
@@ -195,14 +251,31 @@ ExportPicture BuildSpriteSheet(const ExportAnimation& animation, const ExportRec
         const int y0 = std::max(cell.y, 0);
         const int x1 = int(std::min<std::int64_t>(std::int64_t(cell.x) + cell.width, frame.width));
         const int y1 = int(std::min<std::int64_t>(std::int64_t(cell.y) + cell.height, frame.height));
-        for (int y = y0; y < y1; ++y) {
-            for (int x = x0; x < x1; ++x) {
-                const std::size_t to = (cellTop + std::size_t(y - cell.y)) * width + cellLeft + std::size_t(x - cell.x);
-                sheet.pixels[to] = frame.pixels[std::size_t(y) * std::size_t(frame.width) + std::size_t(x)];
-            }
+        for (int y = y0; y < y1 && x0 < x1; ++y) {
+            const std::uint32_t* from = frame.pixels.data() + std::size_t(y) * std::size_t(frame.width) + std::size_t(x0);
+            const std::size_t to = (cellTop + std::size_t(y - cell.y)) * width + cellLeft + std::size_t(x0 - cell.x);
+            std::copy(from, from + (x1 - x0), sheet.pixels.begin() + std::ptrdiff_t(to));
         }
     }
     return sheet;
+}
+
+ExportPicture BuildSpriteSheet(const ExportAnimation& animation, const ExportRect& cell)
+{
+    HeldFrames frames(animation);
+    return BuildSpriteSheet(frames, cell);
+}
+
+std::optional<ExportRect> SheetCell(ExportFrameSource& frames, bool crop)
+{
+    if (frames.frameCount() <= 0)
+        return ExportRect{};
+    if (crop)
+        return UnionBoundingBox(frames);
+    ExportPicture first;
+    if (!frames.frame(0, first))
+        return std::nullopt;
+    return ExportRect{0, 0, first.width, first.height};
 }
 
 ExportRect SheetCell(const ExportAnimation& animation, bool crop)

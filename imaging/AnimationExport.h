@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace kinetra {
@@ -25,6 +26,32 @@ enum class ExportResult { Ok, Cancelled, Failed };
 // Called after each frame with the frames done and the total; returning
 // false cancels.
 using ExportProgress = std::function<bool(int done, int total)>;
+
+// The player's current range as frames made one at a time, each composed
+// when asked; the player and its back buffer are not touched. `progress` is
+// called after each frame made; when it returns false this and every later
+// frame fail and cancelled() tells why. Without a picture to show (nothing
+// loaded, an empty range) there are no frames.
+class PlayerFrames final : public ExportFrameSource {
+public:
+    PlayerFrames(const CFlcPlayerCore& player, const ExportOptions& options, ExportProgress progress = {});
+
+    int frameCount() const override { return m_total; }
+    int framesPerRow() const override { return m_framesPerRow; }
+    bool frame(int index, ExportPicture& picture) override;
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    const CFlcPlayerCore& m_player;
+    ExportOptions m_options;
+    ExportProgress m_progress;
+    int m_total = 0;
+    int m_framesPerRow = 0;
+    std::uint32_t m_delayMs = 0;
+    PlatformSurface m_scratch;
+    ExportPicture m_overWhite;
+    bool m_cancelled = false;
+};
 
 // Renders the player's current range into pictures of its own; the player
 // and its back buffer are not touched, so a window may keep playing while
@@ -42,16 +69,22 @@ ExportPicture ComposeWithoutBackground(PictureInputs inputs, PlatformSurface& sc
 // The union of the frames' bounding boxes of pixels that differ from fully
 // transparent (transparent export) or from the first frame's corner colour
 // (opaque export); the whole picture when nothing differs.
+// Made one frame at a time; none when a frame cannot be made.
 ExportRect UnionBoundingBox(const ExportAnimation& animation);
+std::optional<ExportRect> UnionBoundingBox(ExportFrameSource& frames);
 
 // The cell of a sprite sheet: the union of the bounding boxes when cropping,
 // else the whole picture; empty for an empty animation.
 ExportRect SheetCell(const ExportAnimation& animation, bool crop);
+std::optional<ExportRect> SheetCell(ExportFrameSource& frames, bool crop);
 
 // The sprite sheet: rows of framesPerRow cells left to right, each cell a
 // frame cropped to `cell` (pass the whole picture for no cropping). Cells
 // without a frame, and parts of a cell beyond the frame, stay fully
 // transparent. Empty when there is nothing to show or no memory for it.
+// Made one frame at a time, holding the sheet and one frame; empty too when a
+// frame cannot be made.
 ExportPicture BuildSpriteSheet(const ExportAnimation& animation, const ExportRect& cell);
+ExportPicture BuildSpriteSheet(ExportFrameSource& frames, const ExportRect& cell);
 
 } // namespace kinetra

@@ -165,7 +165,6 @@ TEST_F(CliGif, SouthWestIsComposesFramesWithTheFilesDelayLoopingForever)
     EXPECT_EQ(decoded->height, 240);
     expectComposedFrames(*decoded, {"--direction", "1"}, kSampleFramesPerDirection);
     EXPECT_EQ(decoded->delays, std::vector<int>(kSampleFramesPerDirection, kSampleDelayHundredths));
-    EXPECT_EQ(decoded->transparentIndex, std::vector<int>(kSampleFramesPerDirection, NO_TRANSPARENT_COLOR));
     EXPECT_EQ(decoded->loopCount, std::optional<int>(0));
 }
 

@@ -261,6 +261,39 @@ TEST_F(ExportTest, BoundingBoxIsTheUnionOfWhatTheFramesDraw)
     }
 }
 
+TEST_F(ExportTest, SheetsMadeFrameByFrameEqualThoseOfTheHeldFrames)
+{
+    struct Case {
+        const std::string* file;
+        int direction;
+        bool transparent;
+        bool crop;
+    };
+    for (const Case& c : {Case{&kUnitSample, 0, false, false}, Case{&kUnitSample, 0, true, true},
+                          Case{&kUnitSample, 3, true, false}, Case{&kPlainSample, 0, false, true}}) {
+        loadSample(*c.file);
+        player.SetDirection(c.direction);
+        const ExportAnimation held = render(c.transparent);
+        PlayerFrames frames(player, ExportOptions{.transparent = c.transparent});
+        ASSERT_EQ(frames.frameCount(), int(held.frames.size()));
+        const std::optional<ExportRect> cell = SheetCell(frames, c.crop);
+        ASSERT_TRUE(cell.has_value());
+        const ExportPicture streamed = BuildSpriteSheet(frames, *cell);
+        const ExportPicture whole = BuildSpriteSheet(held, SheetCell(held, c.crop));
+        EXPECT_EQ(streamed.width, whole.width) << *c.file << c.direction;
+        EXPECT_EQ(streamed.height, whole.height) << *c.file << c.direction;
+        EXPECT_TRUE(streamed.pixels == whole.pixels) << *c.file << c.direction << c.transparent << c.crop;
+    }
+}
+
+TEST_F(ExportTest, ACancelledFrameSourceMakesNoSheet)
+{
+    loadSample(kUnitSample);
+    PlayerFrames frames(player, {}, [](int done, int) { return done < 3; });
+    EXPECT_TRUE(BuildSpriteSheet(frames, {0, 0, kCanvasSize, kCanvasSize}).pixels.empty());
+    EXPECT_TRUE(frames.cancelled());
+}
+
 TEST_F(ExportTest, SpriteSheetCellsHoldTheCroppedFrames)
 {
     ASSERT_EQ(loadGame(cornerFrames()), kOk);

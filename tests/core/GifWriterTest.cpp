@@ -18,15 +18,19 @@ namespace {
 constexpr std::uint32_t kOpaque = 0xFF000000u;
 const std::string kUnitSample = std::string(KINETRA_SAMPLES_DIR "/unit.flc");
 
-// What giflib reads back: each frame's pixels as 0xFF000000 | RGB through
-// the colour table, 0 where the frame's transparent index is.
+// What giflib reads back, composed as a browser shows it: each frame drawn
+// over what the last left (its transparent index leaving a pixel as it
+// was), then its box cleared when its disposal says so. Pixels are
+// 0xFF000000 | RGB through the colour table, 0 where nothing was drawn.
 struct DecodedGif {
     int width = 0;
     int height = 0;
     int colorTableSize = 0;
+    std::vector<std::uint32_t> colorTable; // 0xFF000000 | RGB
     bool loopsForever = false;
     std::vector<std::vector<std::uint32_t>> frames;
     std::vector<GraphicsControlBlock> controls;
+    std::vector<GifImageDesc> boxes;
 };
 
 struct ByteSource {
@@ -76,25 +80,47 @@ DecodedGif decode(const std::vector<std::uint8_t>& bytes)
     decoded.height = gif->SHeight;
     decoded.colorTableSize = gif->SColorMap ? gif->SColorMap->ColorCount : 0;
     decoded.loopsForever = gif->ImageCount > 0 && isLoopForever(gif->SavedImages[0]);
+    for (int i = 0; decoded.colorTableSize > 0 && i < decoded.colorTableSize; ++i) {
+        const GifColorType& color = gif->SColorMap->Colors[i];
+        decoded.colorTable.push_back(kOpaque | (std::uint32_t(color.Red) << 16) | (std::uint32_t(color.Green) << 8)
+                                     | std::uint32_t(color.Blue));
+    }
+    std::vector<std::uint32_t> canvas(std::size_t(decoded.width) * std::size_t(decoded.height), 0);
     for (int k = 0; k < gif->ImageCount; ++k) {
         const SavedImage& image = gif->SavedImages[k];
         GraphicsControlBlock control{};
         EXPECT_EQ(DGifSavedExtensionToGCB(gif, k, &control), GIF_OK) << k;
         decoded.controls.push_back(control);
+        decoded.boxes.push_back(image.ImageDesc);
         const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
-        std::vector<std::uint32_t> pixels;
-        const int count = image.ImageDesc.Width * image.ImageDesc.Height;
-        for (int i = 0; i < count; ++i) {
-            const int index = image.RasterBits[i];
-            if (index == control.TransparentColor || !map || index >= map->ColorCount) {
-                pixels.push_back(index == control.TransparentColor ? 0 : 0xDEADBEEF);
-                continue;
-            }
-            const GifColorType& color = map->Colors[index];
-            pixels.push_back(kOpaque | (std::uint32_t(color.Red) << 16) | (std::uint32_t(color.Green) << 8)
-                             | std::uint32_t(color.Blue));
+        const GifImageDesc& box = image.ImageDesc;
+        if (box.Left < 0 || box.Top < 0 || box.Left + box.Width > decoded.width
+            || box.Top + box.Height > decoded.height) {
+            ADD_FAILURE() << "frame " << k << " lies outside the screen";
+            break;
         }
-        decoded.frames.push_back(std::move(pixels));
+        for (int y = 0; y < box.Height; ++y) {
+            for (int x = 0; x < box.Width; ++x) {
+                const int index = image.RasterBits[y * box.Width + x];
+                if (index == control.TransparentColor)
+                    continue;
+                std::uint32_t& pixel = canvas[std::size_t(box.Top + y) * std::size_t(decoded.width) + std::size_t(box.Left + x)];
+                if (!map || index >= map->ColorCount) {
+                    pixel = 0xDEADBEEF;
+                    continue;
+                }
+                const GifColorType& color = map->Colors[index];
+                pixel = kOpaque | (std::uint32_t(color.Red) << 16) | (std::uint32_t(color.Green) << 8)
+                      | std::uint32_t(color.Blue);
+            }
+        }
+        decoded.frames.push_back(canvas);
+        if (control.DisposalMode == DISPOSE_BACKGROUND) {
+            for (int y = 0; y < box.Height; ++y) {
+                const auto row = canvas.begin() + std::ptrdiff_t(box.Top + y) * decoded.width + box.Left;
+                std::fill(row, row + box.Width, 0u);
+            }
+        }
     }
     DGifCloseFile(gif, &error);
     return decoded;
@@ -122,7 +148,14 @@ std::size_t distinctOpaqueColors(const ExportAnimation& animation)
 }
 
 class GifExportTest : public PlayerCoreTest {
-protected:
+public:
+    ExportAnimation renderPlainSample()
+    {
+        EXPECT_EQ(player.LoadFile(KINETRA_SAMPLES_DIR "/plain.flc"), kOk);
+        ExportAnimation animation;
+        EXPECT_EQ(RenderAnimation(player, {}, {}, animation), ExportResult::Ok);
+        return animation;
+    }
     ExportAnimation renderSample(int direction, bool transparent)
     {
         EXPECT_EQ(player.LoadFile(kUnitSample), kOk);
@@ -150,7 +183,6 @@ TEST_F(GifExportTest, SampleDecodesToTheRenderedFramesWithDelaysAndLooping)
     for (std::size_t k = 0; k < 10; ++k) {
         EXPECT_TRUE(gif.frames[k] == animation.frames[k].pixels) << "frame " << k;
         EXPECT_EQ(gif.controls[k].DelayTime, std::max(centiseconds, 1)) << k;
-        EXPECT_EQ(gif.controls[k].TransparentColor, NO_TRANSPARENT_COLOR) << k;
         EXPECT_EQ(gif.controls[k].DisposalMode, DISPOSE_DO_NOT) << k;
     }
 }
@@ -163,7 +195,6 @@ TEST_F(GifExportTest, TransparentPixelsGetTheTransparentIndex)
     ASSERT_EQ(gif.frames.size(), animation.frames.size());
     for (std::size_t k = 0; k < gif.frames.size(); ++k) {
         EXPECT_NE(gif.controls[k].TransparentColor, NO_TRANSPARENT_COLOR);
-        EXPECT_EQ(gif.controls[k].DisposalMode, DISPOSE_BACKGROUND);
         const std::vector<std::uint32_t>& rendered = animation.frames[k].pixels;
         std::size_t clear = 0;
         std::size_t wrong = 0;
@@ -248,6 +279,111 @@ TEST(GifWriter, NothingToEncodeOrMismatchedFramesFail)
     ExportAnimation truncated;
     truncated.frames.push_back({2, 2, std::vector<std::uint32_t>(3, kOpaque), 10});
     EXPECT_FALSE(EncodeAnimatedGif(truncated, bytes, error));
+}
+
+// The picture a writer that wrote every frame whole gave: each pixel the
+// colour of its nearest table entry, 0 where it is transparent.
+std::vector<std::uint32_t> wholeFramePicture(const ExportPicture& frame, const DecodedGif& gif)
+{
+    std::vector<std::uint32_t> palette;
+    for (const std::uint32_t color : gif.colorTable)
+        palette.push_back(color & 0x00FFFFFFu);
+    NearestColorMap nearest(palette);
+    std::vector<std::uint32_t> picture;
+    for (const std::uint32_t pixel : frame.pixels)
+        picture.push_back((pixel >> 24) < 128 ? 0 : gif.colorTable[nearest.indexOf(pixel & 0x00FFFFFFu)]);
+    return picture;
+}
+
+// A 24 x 16 animation: a still left half and a 4 x 4 square walking along
+// the right half over `ground`, or pixels turning transparent and back.
+enum class Motion { WalkingSquare, WalkingOverNothing, Blinking, StandingStill, ManyColours, AllColours };
+
+ExportAnimation generated(Motion motion)
+{
+    constexpr int kWidth = 24;
+    constexpr int kHeight = 16;
+    ExportAnimation animation;
+    for (int k = 0; k < 6; ++k) {
+        ExportPicture frame{kWidth, kHeight, {}, std::uint32_t(40 + 10 * k)};
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const bool left = x < kWidth / 2;
+                const bool square = x >= 12 + k * 2 && x < 16 + k * 2 && y >= 6 && y < 10;
+                std::uint32_t pixel = kOpaque | std::uint32_t(left ? 0x203040 + x : 0x808080);
+                if (motion == Motion::WalkingOverNothing && !left)
+                    pixel = 0;
+                if (square && motion != Motion::StandingStill)
+                    pixel = kOpaque | 0xC02010;
+                if (motion == Motion::Blinking && k % 2 == 1 && (x + y) % 3 == 0)
+                    pixel = 0x40FFFFFF; // alpha below half: transparent
+                if (motion == Motion::ManyColours)
+                    pixel = kOpaque | std::uint32_t(((x + k) * 9) << 16 | (y * 13) << 8 | ((x * y + k) & 0xFF));
+                if (motion == Motion::AllColours)
+                    pixel = kOpaque | std::uint32_t((x + y * kWidth + (left ? 0 : k)) % 256) * 0x010101u;
+                frame.pixels.push_back(pixel);
+            }
+        }
+        animation.frames.push_back(std::move(frame));
+    }
+    return animation;
+}
+
+struct ComposeCase {
+    const char* name;
+    ExportAnimation (*make)(GifExportTest&);
+    bool changesLessThanTheWhole; // after the first, frames cover less than the picture
+};
+
+class GifComposeTest : public GifExportTest, public ::testing::WithParamInterface<ComposeCase> {};
+
+TEST_P(GifComposeTest, FramesComposeToTheWholeFramePictures)
+{
+    const ExportAnimation animation = GetParam().make(*this);
+    ASSERT_FALSE(animation.frames.empty());
+    const DecodedGif gif = decode(encodeOrFail(animation));
+    ASSERT_EQ(gif.frames.size(), animation.frames.size());
+    for (std::size_t k = 0; k < gif.frames.size(); ++k) {
+        EXPECT_TRUE(gif.frames[k] == wholeFramePicture(animation.frames[k], gif)) << "frame " << k;
+        EXPECT_EQ(gif.controls[k].DelayTime, std::max(int((animation.frames[k].delayMs + 5) / 10), 1)) << k;
+        const std::int64_t area = std::int64_t(gif.boxes[k].Width) * gif.boxes[k].Height;
+        if (k > 0 && GetParam().changesLessThanTheWhole) {
+            EXPECT_LT(area, std::int64_t(gif.width) * gif.height) << "frame " << k;
+        }
+    }
+}
+
+const ComposeCase kComposeCases[] = {
+    {"UnitOpaque", [](GifExportTest& fixture) { return fixture.renderSample(1, false); }, true},
+    {"UnitTransparent", [](GifExportTest& fixture) { return fixture.renderSample(4, true); }, true},
+    {"UnitAllDirectionsTransparent", [](GifExportTest& fixture) { return fixture.renderSample(0, true); }, false},
+    {"Plain", [](GifExportTest& fixture) { return fixture.renderPlainSample(); }, false},
+    {"WalkingSquare", [](GifExportTest&) { return generated(Motion::WalkingSquare); }, true},
+    // Clearing what the square leaves clears the still half beside it too.
+    {"WalkingOverNothing", [](GifExportTest&) { return generated(Motion::WalkingOverNothing); }, false},
+    {"Blinking", [](GifExportTest&) { return generated(Motion::Blinking); }, false},
+    {"StandingStill", [](GifExportTest&) { return generated(Motion::StandingStill); }, true},
+    {"ManyColours", [](GifExportTest&) { return generated(Motion::ManyColours); }, false},
+    {"AllColoursNoSpareEntry", [](GifExportTest&) { return generated(Motion::AllColours); }, true},
+};
+
+std::string composeCaseName(const ::testing::TestParamInfo<ComposeCase>& param)
+{
+    return param.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(SamplesAndGenerated, GifComposeTest, ::testing::ValuesIn(kComposeCases), composeCaseName);
+
+TEST(GifWriter, AFrameLikeTheLastKeepsItsDelay)
+{
+    ExportAnimation animation = generated(Motion::StandingStill);
+    const DecodedGif gif = decode(encodeOrFail(animation));
+    ASSERT_EQ(gif.frames.size(), 6u);
+    for (std::size_t k = 1; k < 6; ++k) {
+        EXPECT_EQ(gif.frames[k], gif.frames[0]) << k;
+        EXPECT_EQ(gif.controls[k].DelayTime, int(4 + k)) << k;
+        EXPECT_EQ(gif.boxes[k].Width * gif.boxes[k].Height, 1) << k;
+    }
 }
 
 TEST(GifPalette, FewColoursAreKeptExactlyAndTheCutIsDeterministic)
