@@ -161,8 +161,22 @@ IndexImage filled(int width, int height, int index)
 
 // The frames a thumbnail does not show are never decoded: beside `info`,
 // which decodes them all, it takes their memory less.
+// A sanitized program's memory is mostly the sanitizer's own (shadow
+// memory, freed blocks held back), so one program's peak says nothing of
+// the frames it keeps beside another's.
+#if defined(__SANITIZE_ADDRESS__)
+#define KINETRA_SANITIZED_BUILD 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KINETRA_SANITIZED_BUILD 1
+#endif
+#endif
+
 TEST_F(CliThumbnail, DecodesOnlyTheFramesItShows)
 {
+#ifdef KINETRA_SANITIZED_BUILD
+    GTEST_SKIP() << "peak memory is measured in the plain build";
+#endif
     encoder::GameAnimation unit;
     unit.width = 240;
     unit.height = 240;
