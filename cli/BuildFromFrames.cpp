@@ -36,14 +36,16 @@ bool readRenderOptions(const CommandContext& context, FrameSeriesRequest& reques
     if (args.has("--team-colour")) {
         request.render.teamColour = parseColourText(args.value("--team-colour"));
         if (!request.render.teamColour) {
-            status = context.usageError("--team-colour takes a colour as #RRGGBB, not '" + args.value("--team-colour") + "'");
+            status = context.usageError("--team-colour takes a colour as #RRGGBB, not '" + args.value("--team-colour")
+                                        + "'");
             return false;
         }
     }
     if (args.has("--team-tolerance")) {
         const auto degrees = parseInt(args.value("--team-tolerance"), 0, 180);
         if (!degrees) {
-            status = context.usageError("--team-tolerance takes 0 to 180 degrees, not '" + args.value("--team-tolerance") + "'");
+            status = context.usageError("--team-tolerance takes 0 to 180 degrees, not '"
+                                        + args.value("--team-tolerance") + "'");
             return false;
         }
         request.render.teamToleranceDegrees = *degrees;

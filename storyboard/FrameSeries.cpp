@@ -115,7 +115,8 @@ std::optional<std::vector<int>> parseDirectionOrder(std::string_view text, std::
     while (start <= text.size()) {
         const std::size_t comma = std::min(text.find(',', start), text.size());
         std::string name(text.substr(start, comma - start));
-        std::transform(name.begin(), name.end(), name.begin(), [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; });
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
         const auto found = std::find(kUnitDirectionNames.begin(), kUnitDirectionNames.end(), name);
         if (found == kUnitDirectionNames.end())
             return refuse("has '" + name + "', which is not one of them");
@@ -205,8 +206,8 @@ std::optional<PlacedFrames> placeOnUnitPicture(const std::vector<IndexImage>& fr
     for (const IndexImage& frame : frames) {
         IndexImage& cut = placed.frames.emplace_back(shown.width, shown.height);
         for (int y = 0; y < shown.height; ++y) {
-            const auto from = frame.pixels.begin() + std::ptrdiff_t(std::size_t(shown.top + y) * std::size_t(frame.width))
-                            + shown.left;
+            const std::size_t row = std::size_t(shown.top + y) * std::size_t(frame.width);
+            const auto from = frame.pixels.begin() + std::ptrdiff_t(row) + shown.left;
             std::copy(from, from + shown.width, cut.row(y));
         }
     }

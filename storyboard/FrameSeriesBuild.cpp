@@ -39,7 +39,8 @@ std::optional<std::vector<PictureData>> readSeries(const std::vector<std::string
             problem = '\'' + path + "'\n" + problem;
             return std::nullopt;
         }
-        if (!pictures.empty() && (picture->width != pictures.front().width || picture->height != pictures.front().height)) {
+        if (!pictures.empty()
+            && (picture->width != pictures.front().width || picture->height != pictures.front().height)) {
             problem = '\'' + path + "' is " + sizeText(picture->width, picture->height) + " pixels; '" + paths.front()
                       + "' is " + sizeText(pictures.front().width, pictures.front().height)
                       + ". Every picture of a series has one size.";
@@ -119,7 +120,8 @@ std::optional<FrameSeriesBuild> buildFromFrames(const FrameSeriesRequest& reques
     }
     const std::int64_t needed = std::int64_t(*facts.directions) * *facts.framesPerDirection;
     if (needed > kMaxFlcFrames) {
-        problem = "A unit holds at most " + std::to_string(kMaxFlcFrames) + " frames, not " + std::to_string(needed) + ".";
+        problem = "A unit holds at most " + std::to_string(kMaxFlcFrames) + " frames, not " + std::to_string(needed)
+                  + ".";
         return std::nullopt;
     }
     if (!request.directionOrder.empty() && std::ptrdiff_t(request.directionOrder.size()) != *facts.directions) {
