@@ -4,6 +4,7 @@
 // them: plain values, with nothing of the player in them.
 
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -60,6 +61,35 @@ struct ExportRect {
     int y = 0;
     int width = 0;
     int height = 0;
+};
+
+// A rectangle of pixels as [left, right) x [top, bottom), grown point by
+// point or box by box from nothing.
+struct PixelBox {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    bool empty() const { return right <= left || bottom <= top; }
+    void add(int x, int y)
+    {
+        if (empty()) {
+            *this = {x, y, x + 1, y + 1};
+            return;
+        }
+        left = std::min(left, x);
+        top = std::min(top, y);
+        right = std::max(right, x + 1);
+        bottom = std::max(bottom, y + 1);
+    }
+    void add(const PixelBox& other)
+    {
+        if (other.empty())
+            return;
+        add(other.left, other.top);
+        add(other.right - 1, other.bottom - 1);
+    }
 };
 
 } // namespace kinetra

@@ -271,33 +271,7 @@ int delayCentiseconds(std::uint32_t milliseconds)
     return int(std::clamp<std::uint32_t>(rounded, 1, kMaxDelay));
 }
 
-// A rectangle of pixels as [left, right) x [top, bottom).
-struct Box {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    bool empty() const { return right <= left || bottom <= top; }
-    void add(int x, int y)
-    {
-        if (empty()) {
-            *this = {x, y, x + 1, y + 1};
-            return;
-        }
-        left = std::min(left, x);
-        top = std::min(top, y);
-        right = std::max(right, x + 1);
-        bottom = std::max(bottom, y + 1);
-    }
-    void add(const Box& other)
-    {
-        if (other.empty())
-            return;
-        add(other.left, other.top);
-        add(other.right - 1, other.bottom - 1);
-    }
-};
+using Box = PixelBox;
 
 // The box of the pixels where `differs(i)` holds, i the pixel's offset.
 template <typename Differs>

@@ -15,26 +15,7 @@ constexpr std::uint32_t kColorMask = 0x00FFFFFFu;
 constexpr std::uint32_t kBlack = 0x00000000u;
 constexpr std::uint32_t kWhite = 0x00FFFFFFu;
 
-// A rectangle of pixels as [left, right) x [top, bottom), grown point by point.
-struct Box {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    bool empty() const { return right <= left; }
-    void add(int x, int y)
-    {
-        if (empty()) {
-            *this = {x, y, x + 1, y + 1};
-            return;
-        }
-        left = std::min(left, x);
-        top = std::min(top, y);
-        right = std::max(right, x + 1);
-        bottom = std::max(bottom, y + 1);
-    }
-};
+using Box = PixelBox;
 
 // The scratch picture, opaque.
 void readPicture(const PlatformSurface& scratch, ExportPicture& picture)
