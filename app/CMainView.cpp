@@ -25,6 +25,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolBar>
@@ -56,10 +57,6 @@ private:
     int m_baseX;
     int m_baseY;
 };
-
-// The picture area holds at least a game animation's canvas; a larger
-// plain file's picture widens it.
-constexpr int kPictureSize = 240;
 
 struct DirectionButton {
     int controlId;
@@ -144,9 +141,8 @@ CMainView::CMainView(CKinetraDoc* document, QWidget* parent) : QWidget(parent), 
     connect(m_wndPlayer, &CFlcPlayer::frameNumbersChanged, this, &CMainView::UpdateFrameCounter);
     connect(m_wndPlayer, &CFlcPlayer::positionSliderChanged, this, &CMainView::UpdateFrameSlider);
     // The form, and the main frame with it, follow the picture's size.
-    connect(m_wndPlayer, &CFlcPlayer::pictureResized, this, [this] {
-        m_pPictureArea->setFixedSize(m_wndPlayer->size().expandedTo(QSize(kPictureSize, kPictureSize)));
-    });
+    connect(m_wndPlayer, &CFlcPlayer::pictureResized, this, &CMainView::fitPictureArea);
+    connect(m_wndPlayer, &CFlcPlayer::zoomRequested, this, [this](int steps) { SetZoom(m_wndPlayer->Zoom() + steps); });
 
     m_windingTimer.setInterval(kWindingInterval);
     connect(&m_windingTimer, &QTimer::timeout, this, [this] { OnTimer(kWindingTimer); });
@@ -171,10 +167,16 @@ void CMainView::createForm()
 {
     const DialogUnits du(fontMetrics());
 
-    m_pPictureArea = new QWidget(this);
-    m_pPictureArea->setFixedSize(kPictureSize, kPictureSize);
+    // A zoomed picture larger than the screen scrolls; at its own size the
+    // area shows no frame and no scroll bars.
+    m_pPictureArea = new QScrollArea(this);
+    m_pPictureArea->setFrameShape(QFrame::NoFrame);
+    m_pPictureArea->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_pPictureArea->setFixedSize(kinetra::kCanvasSize, kinetra::kCanvasSize);
+    // Tab walks the controls as it always has, not the picture.
+    m_pPictureArea->setFocusPolicy(Qt::NoFocus);
     m_wndPlayer = new CFlcPlayer(m_pPictureArea);
-    m_wndPlayer->move(0, 0);
+    m_pPictureArea->setWidget(m_wndPlayer);
     const auto appFolder = [](QString (CKinetraApp::*folder)() const) {
         return [folder] {
             const CKinetraApp* app = theApp();
@@ -268,6 +270,7 @@ void CMainView::createForm()
     }
 
     auto* controls = new QVBoxLayout;
+    m_pControls = controls;
     controls->setContentsMargins(0, 0, 0, 0);
     controls->setSpacing(du.y(3));
     controls->addLayout(top);
@@ -279,7 +282,8 @@ void CMainView::createForm()
     controls->addStretch(1);
 
     auto* form = new QHBoxLayout(this);
-    form->setContentsMargins(du.x(7), du.y(7), du.x(7), du.y(7));
+    m_formMargins = QMargins(du.x(7), du.y(7), du.x(7), du.y(7));
+    form->setContentsMargins(m_formMargins);
     form->setSpacing(du.x(12));
     form->addWidget(m_pPictureArea, 0, Qt::AlignLeft | Qt::AlignTop);
     form->addLayout(controls, 1);
@@ -455,6 +459,9 @@ void CMainView::OnInitialUpdate()
             layout()->activate();
             frame->SetMinTrackSize(sizeHint().width(), sizeHint().height());
         }
+        // After the minimum size: the window may shrink back to the
+        // picture's own size.
+        player.SetZoom(uGetProfileInt(kinetra::settings::kOptions, kinetra::settings::kZoom, CFlcPlayer::kMinimumZoom));
         player.Initialize();
     } else {
         player.Unload();

@@ -23,7 +23,9 @@ class QAbstractButton;
 class QButtonGroup;
 class QCheckBox;
 class QLabel;
+class QLayout;
 class QRadioButton;
+class QScrollArea;
 class QSlider;
 
 // Control ids of the view's form; the frame and the tests find the controls
@@ -131,6 +133,15 @@ public:
     // A new unsaved animation built from one picture per frame
     // (CMainViewFrames.cpp).
     void OnFileNewFromFrames();
+    // The picture's zoom, kept in the settings, and its class marks
+    // (CMainViewPicture.cpp): what is drawn, never what plays.
+    void SetZoom(int zoom);
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnActualSize();
+    void OnShowClasses();
+    // Only the picture, without margins, or the whole form again.
+    void SetCompact(bool on);
     // A timer of the view fired.
     void OnTimer(int timerId);
     void StopWinding();
@@ -156,6 +167,8 @@ signals:
     void stateChanged();
     // An export rendered `done` of `total` frames.
     void exportProgressed(int done, int total);
+    // The zoom changed: the window grows or shrinks with the picture.
+    void zoomChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -167,6 +180,9 @@ private:
     CButtonX* makeButton(int controlId, const QString& text);
     void setButtonLooks();
     void setupSliders();
+    // The picture's area takes the zoomed picture, up to what the screen
+    // leaves the window; beyond that it scrolls.
+    void fitPictureArea();
     // The controls show the fields (the framework's data exchange).
     void transferToControls();
     void showWindingFlags();
@@ -198,7 +214,10 @@ private:
     void setExportDialogStart(CFileDialogX& dialog) const;
 
     CKinetraDoc* m_pDocument;
-    QWidget* m_pPictureArea = nullptr;
+    QScrollArea* m_pPictureArea = nullptr;
+    // Everything beside the picture, hidden in the compact window.
+    QLayout* m_pControls = nullptr;
+    QMargins m_formMargins;
     CFlcPlayer* m_wndPlayer = nullptr;
 
     QCheckBox* m_checkAlpha = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/CFlcPlayerCore.h"
+#include "imaging/PixelProbe.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -9,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 // The picture of the animation. Everything it shows and every playback rule
 // live in its second base, the player core; the widget gives the core a
@@ -61,6 +63,23 @@ public:
     // the whole picture, whatever size the widget shows it at.
     const QImage& PresentedImage() const { return m_presented; }
 
+    // Whole widget pixels per picture pixel, drawn nearest-neighbour. Only
+    // what is drawn changes: the widget takes the zoomed picture's size.
+    static constexpr int kMinimumZoom = 1;
+    static constexpr int kMaximumZoom = 8;
+    // Held to kMinimumZoom..kMaximumZoom.
+    void SetZoom(int zoom);
+    int Zoom() const { return m_zoom; }
+    // Marks the civilization, light, shadow and transparent pixels of the
+    // frame on screen in their classes' colours (indexClassMark).
+    void SetShowClasses(bool on);
+    bool ShowsClasses() const { return m_showClasses; }
+    // The frame's pixel under a point of the widget, of the frame on
+    // screen; none off the frame or with nothing loaded.
+    std::optional<kinetra::PixelProbe> PixelAt(const QPointF& position) const;
+    // The same under the mouse pointer, while it is over the widget.
+    std::optional<kinetra::PixelProbe> PixelUnderCursor() const;
+
 signals:
     // Loaded or unloaded.
     void stateChanged();
@@ -68,11 +87,21 @@ signals:
     void frameNumbersChanged();
     // The position slider should follow the current frame.
     void positionSliderChanged();
-    // The widget took the size of a newly loaded picture.
+    // The widget took the size of a newly loaded or zoomed picture.
     void pictureResized();
+    // The pointer moved over the picture, left it, or the picture under it
+    // changed.
+    void pixelUnderCursorChanged();
+    // Ctrl and the mouse wheel: zoom in (steps > 0) or out.
+    void zoomRequested(int steps);
+    void doubleClicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
     std::uint32_t GetTickCount() override;
     void OnSetTimer(std::uint32_t intervalMs) override;
@@ -88,11 +117,27 @@ private:
     void present(const kinetra::CSurface& backBuffer);
     // The largest picture the window can show on its screen.
     QSize roomForPicture() const;
+    // The widget's size for the picture at the zoom.
+    void sizeToPicture();
+    // Where the picture lies in the widget, as paintEvent draws it;
+    // `scaledDown` tells whether it is shown smaller than its own size.
+    QRectF pictureRect(bool* scaledDown = nullptr) const;
+    void markClasses();
 
     QTimer m_timer;
     QElapsedTimer m_elapsed;
     Clock m_clock;
     QImage m_presented;
+    // The frame m_presented shows, and the marks of its classes over it.
+    int m_presentedFrame = 0;
+    QImage m_classMarks;
+    QSize m_pictureSize{kinetra::kCanvasSize, kinetra::kCanvasSize};
+    int m_zoom = kMinimumZoom;
+    bool m_showClasses = false;
+    QPointF m_cursor;
+    bool m_cursorInside = false;
+    // Wheel turns short of a notch (touchpads send them) add up.
+    int m_wheelTurn = 0;
     FolderSource m_gameFolder;
     FolderSource m_paletteFolder;
 };

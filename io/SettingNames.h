@@ -60,6 +60,9 @@ inline constexpr char kAlphaBlend[] = "AlphaBlend";
 inline constexpr char kShowToolBar[] = "Show ToolBar";
 inline constexpr char kShowStatusBar[] = "Show StatusBar";
 inline constexpr char kAlwaysOnTop[] = "Always on top";
+// The picture's zoom (1 to 8) and the compact window of the picture alone.
+inline constexpr char kZoom[] = "Zoom";
+inline constexpr char kCompact[] = "Compact";
 
 // "Menu"
 inline constexpr char kMenuStyle[] = "Style";

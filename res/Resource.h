@@ -41,6 +41,12 @@ enum : unsigned {
     ID_EXPORT_STORYBOARD = 32832,
     ID_FILE_NEW_STORYBOARD = 32833,
     ID_FILE_NEW_FRAMES = 32834,
+    // The picture: zoom, class marks, the compact window.
+    ID_VIEW_ZOOM_IN = 32840,
+    ID_VIEW_ZOOM_OUT = 32841,
+    ID_VIEW_ACTUAL_SIZE = 32842,
+    ID_VIEW_SHOW_CLASSES = 32843,
+    ID_VIEW_COMPACT = 32844,
 };
 
 // The single-instance hand-over message and its first parameter.
@@ -127,6 +133,11 @@ enum : unsigned {
     // The colour list's tooltip while "Pal Type" names the game but none
     // was found.
     IDS_CIV_COLOR_BUILT_IN_TIP = 61310,
+    // The pixel under the pointer, its index's class (61321..61325 in the
+    // order of kinetra::IndexClass) and the legend of the class marks.
+    IDS_PIXEL_READOUT = 61320,
+    IDS_INDEX_CLASS_FIRST = 61321,
+    IDS_CLASS_LEGEND = 61326,
     // Texts the platform framework brought with it: its file errors before a
     // document is validated, and the usage complaint.
     IDS_FILE_ACCESS_FAILED = 61729,

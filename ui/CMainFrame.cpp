@@ -32,6 +32,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <utility>
 
 using namespace kinetra::settings;
 
@@ -64,6 +65,11 @@ const Command kCommands[] = {
     {ID_VIEW_TOOLBAR, "&Toolbar", nullptr, {}},
     {ID_VIEW_STATUS_BAR, "&Status Bar", nullptr, {}},
     {ID_ALWAYS_ON_TOP, "&Always on Top", nullptr, {}},
+    {ID_VIEW_COMPACT, "Co&mpact", nullptr, {}},
+    {ID_VIEW_ZOOM_IN, "Zoom &In\tCtrl++", nullptr, QKeySequence(Qt::CTRL | Qt::Key_Plus)},
+    {ID_VIEW_ZOOM_OUT, "Zoom &Out\tCtrl+-", nullptr, QKeySequence(Qt::CTRL | Qt::Key_Minus)},
+    {ID_VIEW_ACTUAL_SIZE, "Actual Si&ze\tCtrl+0", nullptr, QKeySequence(Qt::CTRL | Qt::Key_0)},
+    {ID_VIEW_SHOW_CLASSES, "Show &Classes", nullptr, {}},
     {ID_FLC_PLAY, "Pla&y", "play", {}},
     {ID_FLC_PAUSE, "&Pause\tP", "pause", QKeySequence(Qt::Key_P)},
     {ID_FLC_STOP, "&Stop", "stop", {}},
@@ -89,7 +95,8 @@ const Command kCommands[] = {
 
 // Commands whose menu items carry a check mark.
 const unsigned kCheckable[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_ALWAYS_ON_TOP, ID_FLC_PAUSE,
-                               ID_FLC_BACK,     ID_FLC_FORWARD,     ID_ALPHA_BLEND};
+                               ID_FLC_BACK,     ID_FLC_FORWARD,     ID_ALPHA_BLEND,   ID_VIEW_COMPACT,
+                               ID_VIEW_SHOW_CLASSES};
 // Commands the view handles; the form's buttons run the same handlers.
 const std::pair<unsigned, void (CMainView::*)()> kViewCommands[] = {
     {ID_FLC_PLAY, &CMainView::OnPlay},
@@ -118,6 +125,10 @@ const std::pair<unsigned, void (CMainView::*)()> kViewCommands[] = {
     {ID_EXPORT_STORYBOARD, &CMainView::OnExportStoryboard},
     {ID_FILE_NEW_STORYBOARD, &CMainView::OnFileNewFromStoryboard},
     {ID_FILE_NEW_FRAMES, &CMainView::OnFileNewFromFrames},
+    {ID_VIEW_ZOOM_IN, &CMainView::OnZoomIn},
+    {ID_VIEW_ZOOM_OUT, &CMainView::OnZoomOut},
+    {ID_VIEW_ACTUAL_SIZE, &CMainView::OnActualSize},
+    {ID_VIEW_SHOW_CLASSES, &CMainView::OnShowClasses},
 };
 
 // The four backgrounds, one of which is chosen.
@@ -163,6 +174,7 @@ bool CMainFrame::LoadFrame()
     m_pView = new CMainView(m_pDocument, this);
     setCentralWidget(m_pView);
     connect(m_pView, &CMainView::stateChanged, this, &CMainFrame::UpdateCommandUI);
+    connectPicture();
     if (m_pDocument) {
         connect(m_pDocument, &CKinetraDoc::titleChanged, this, &CMainFrame::updateTitle);
         connect(m_pDocument, &CKinetraDoc::modifiedChanged, this, &QWidget::setWindowModified);
@@ -210,6 +222,7 @@ void CMainFrame::createActions()
             case ID_VIEW_TOOLBAR: onCommand(&CMainFrame::OnViewToolBar); break;
             case ID_VIEW_STATUS_BAR: onCommand(&CMainFrame::OnViewStatusBar); break;
             case ID_ALWAYS_ON_TOP: onCommand(&CMainFrame::OnAlwaysOnTop); break;
+            case ID_VIEW_COMPACT: onCommand(&CMainFrame::OnViewCompact); break;
             case ID_APP_ABOUT:
                 if (CKinetraApp* app = theApp())
                     app->OnAppAbout();
@@ -260,7 +273,12 @@ void CMainFrame::createMenus()
         recent->addAction(uLoadString(IDS_MRU_NONE))->setEnabled(false);
     addItems(file, {0, ID_APP_EXIT});
 
-    addItems(bar->addMenu(QStringLiteral("&2.View")), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, 0, ID_ALWAYS_ON_TOP});
+    addItems(bar->addMenu(QStringLiteral("&2.View")),
+             {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, 0, ID_ALWAYS_ON_TOP, ID_VIEW_COMPACT, 0, ID_VIEW_ZOOM_IN,
+              ID_VIEW_ZOOM_OUT, ID_VIEW_ACTUAL_SIZE, 0, ID_VIEW_SHOW_CLASSES});
+    // The compact window has no menu: its keys belong to the window.
+    for (unsigned id : {ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ACTUAL_SIZE})
+        addAction(m_actions.at(id));
     addItems(bar->addMenu(QStringLiteral("&3.FLC")), {ID_FLC_PLAY, ID_FLC_PAUSE, ID_FLC_STOP, 0, ID_FLC_FIRST,
                                                       ID_FLC_BACK, ID_FLC_PREVIOUS, ID_FLC_NEXT, ID_FLC_FORWARD,
                                                       ID_FLC_LAST});
@@ -332,6 +350,7 @@ void CMainFrame::createStatusBar()
     // comes back when the pointer leaves the command.
     m_pIdleLabel = new QLabel(uLoadString(IDS_IDLE_MESSAGE), bar);
     bar->addWidget(m_pIdleLabel, 1);
+    createPictureStatus();
 }
 
 void CMainFrame::onCommand(void (CMainFrame::*handler)())
@@ -442,6 +461,8 @@ void CMainFrame::UpdateCommandUI()
             std::any_of(items.begin(), items.end(), [](const QAction* item) { return item->isEnabled(); }));
     }
 
+    updatePictureCommands();
+
     if (m_pSelectColorButton)
         m_pSelectColorButton->update();
 }
@@ -484,12 +505,14 @@ void CMainFrame::OnAlwaysOnTop()
 
 void CMainFrame::applyTopMost()
 {
-    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) == m_bTopMost)
+    // The compact window is always on top, whatever the switch says.
+    const bool onTop = m_bTopMost || m_bCompact;
+    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) == onTop)
         return;
     // Changing a window flag hides the window; show it again where it was.
     const bool wasVisible = isVisible();
     const QRect placement = geometry();
-    setWindowFlag(Qt::WindowStaysOnTopHint, m_bTopMost);
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     if (wasVisible) {
         setGeometry(placement);
         show();
@@ -501,12 +524,14 @@ void CMainFrame::LoadFrameSettings()
     m_bShowToolBar = uGetProfileInt(kOptions, kShowToolBar, 1) != 0;
     m_bShowStatusBar = uGetProfileInt(kOptions, kShowStatusBar, 1) != 0;
     m_bTopMost = uGetProfileInt(kOptions, kAlwaysOnTop, 0) != 0;
+    m_bCompact = uGetProfileInt(kOptions, kCompact, 0) != 0;
 }
 
 void CMainFrame::ApplyFrameSettings()
 {
     statusBar()->setVisible(m_bShowStatusBar);
     m_wndToolBar->setVisible(m_bShowToolBar);
+    applyCompact();
     applyTopMost();
     fitToContents();
     CColourPopupXP::m_bMenuXpStyle = CMenuLook::IsXpDrawMode(CMenuLook::GetMenuDrawMode());
@@ -514,8 +539,11 @@ void CMainFrame::ApplyFrameSettings()
 
 void CMainFrame::SaveFrameSettings()
 {
-    uWriteProfileInt(kOptions, kShowToolBar, m_wndToolBar && m_wndToolBar->isVisibleTo(this) ? 1 : 0);
-    uWriteProfileInt(kOptions, kShowStatusBar, statusBar()->isVisibleTo(this) ? 1 : 0);
+    // The compact window hides the bars, not the user's choice of them.
+    const bool toolBar = m_bCompact ? m_bShowToolBar : m_wndToolBar && m_wndToolBar->isVisibleTo(this);
+    const bool statusBarShown = m_bCompact ? m_bShowStatusBar : statusBar()->isVisibleTo(this);
+    uWriteProfileInt(kOptions, kShowToolBar, toolBar ? 1 : 0);
+    uWriteProfileInt(kOptions, kShowStatusBar, statusBarShown ? 1 : 0);
     SavePosition(this);
     uWriteProfileString(kBarState, kBarStateEntry, QString::fromLatin1(saveState().toBase64()));
     uWriteProfileInt(kOptions, kAlwaysOnTop, m_bTopMost ? 1 : 0);
@@ -553,10 +581,17 @@ void CMainFrame::fitToContents()
     if (QLayout* frameLayout = layout())
         frameLayout->activate();
     // Neither the menus nor a hidden toolbar may end up wider than the
-    // window: hiding a bar leaves the window as it is.
+    // window: hiding a bar leaves the window as it is. The compact window
+    // is the picture alone.
     QSize size = sizeHint();
-    size.setWidth(std::max({size.width(), menuBar()->sizeHint().width(), m_wndToolBar->sizeHint().width()}));
-    setFixedSize(size.expandedTo(m_sizeMinTrack));
+    if (m_bCompact) {
+        setFixedSize(size);
+    } else {
+        size.setWidth(std::max({size.width(), menuBar()->sizeHint().width(), m_wndToolBar->sizeHint().width()}));
+        setFixedSize(size.expandedTo(m_sizeMinTrack));
+    }
+    if (std::exchange(m_bKeepOnScreen, false))
+        keepOnScreen();
     m_bFitting = false;
 }
 

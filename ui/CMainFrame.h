@@ -52,6 +52,10 @@ public:
     void UpdateCommandUI();
 
     bool IsTopMost() const { return m_bTopMost; }
+    // Only the picture, at its zoom, above all other windows; kept in the
+    // settings. The bars keep their own settings meanwhile.
+    void SetCompact(bool on);
+    bool IsCompact() const { return m_bCompact; }
 
     // The colour shown on the Select color button (0x00BBGGRR).
     unsigned m_crBackground = 0;
@@ -60,12 +64,22 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createActions();
     void createMenus();
     void createToolBar();
     void createStatusBar();
+    // The picture's commands, readout and legend (CMainFramePicture.cpp).
+    void createPictureStatus();
+    void connectPicture();
+    void updatePictureCommands();
+    void updatePixelReadout();
+    void applyCompact();
+    void OnViewCompact();
+    // Moves the window as far onto its screen as it goes.
+    void keepOnScreen();
     // Runs a command's handler, then refreshes every command's state.
     void onCommand(void (CMainFrame::*handler)());
     // Runs the view's handler of a command, then refreshes every command.
@@ -97,10 +111,16 @@ private:
     QMenu* m_pExportMenu = nullptr;
     CColorStripButton* m_pSelectColorButton = nullptr;
     QLabel* m_pIdleLabel = nullptr;
+    QLabel* m_pPixelLabel = nullptr;
+    QLabel* m_pClassLegend = nullptr;
     QSize m_sizeMinTrack{100, 100};
     bool m_bShowToolBar = true;
     bool m_bShowStatusBar = true;
     bool m_bTopMost = false;
+    bool m_bCompact = false;
+    // The picture was zoomed: the next fit keeps the grown window on its
+    // screen.
+    bool m_bKeepOnScreen = false;
     bool m_bFitting = false;
     bool m_bFitScheduled = false;
 };

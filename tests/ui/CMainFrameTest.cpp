@@ -291,7 +291,8 @@ private slots:
         QVERIFY(!recent->actions().first()->isEnabled());
 
         QCOMPARE(itemTexts(topMenu(*frame, QStringLiteral("&2.View"))),
-                 (QStringList{"&Toolbar", "&Status Bar", "-", "&Always on Top"}));
+                 (QStringList{"&Toolbar", "&Status Bar", "-", "&Always on Top", "Co&mpact", "-", "Zoom &In\tCtrl++",
+                              "Zoom &Out\tCtrl+-", "Actual Si&ze\tCtrl+0", "-", "Show &Classes"}));
         QCOMPARE(itemTexts(topMenu(*frame, QStringLiteral("&3.FLC"))),
                  (QStringList{"Pla&y", "&Pause\tP", "&Stop", "-", "&First", "&Back", "P&revious", "&Next", "&Forward",
                               "&Last"}));
