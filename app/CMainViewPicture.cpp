@@ -4,6 +4,7 @@
 #include "io/SettingNames.h"
 #include "uikit/Profile.h"
 
+#include <QGridLayout>
 #include <QLayout>
 #include <QScreen>
 #include <QScrollArea>
@@ -17,6 +18,27 @@ namespace {
 // Shows or hides every widget a layout holds, however deep.
 void showLayout(QLayout* layout, bool visible)
 {
+    // A grid of hidden widgets still keeps its columns' least widths and
+    // the spacing between them: they wait aside while it is hidden.
+    if (auto* grid = qobject_cast<QGridLayout*>(layout)) {
+        constexpr char kAside[] = "shownColumns";
+        const QVariant aside = grid->property(kAside);
+        if (!visible && !aside.isValid()) {
+            QVariantList shown{grid->horizontalSpacing()};
+            for (int column = 0; column < grid->columnCount(); ++column) {
+                shown.append(grid->columnMinimumWidth(column));
+                grid->setColumnMinimumWidth(column, 0);
+            }
+            grid->setHorizontalSpacing(0);
+            grid->setProperty(kAside, shown);
+        } else if (visible && aside.isValid()) {
+            const QVariantList shown = aside.toList();
+            grid->setHorizontalSpacing(shown.value(0).toInt());
+            for (int column = 1; column < shown.size(); ++column)
+                grid->setColumnMinimumWidth(column - 1, shown[column].toInt());
+            grid->setProperty(kAside, QVariant());
+        }
+    }
     for (int i = 0; i < layout->count(); ++i) {
         QLayoutItem* item = layout->itemAt(i);
         if (QWidget* widget = item->widget())
