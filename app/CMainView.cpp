@@ -142,7 +142,7 @@ CMainView::CMainView(CKinetraDoc* document, QWidget* parent) : QWidget(parent), 
     connect(m_wndPlayer, &CFlcPlayer::positionSliderChanged, this, &CMainView::UpdateFrameSlider);
     // The form, and the main frame with it, follow the picture's size.
     connect(m_wndPlayer, &CFlcPlayer::pictureResized, this, &CMainView::fitPictureArea);
-    connect(m_wndPlayer, &CFlcPlayer::zoomRequested, this, [this](int steps) { SetZoom(m_wndPlayer->Zoom() + steps); });
+    connect(m_wndPlayer, &CFlcPlayer::zoomRequested, this, &CMainView::zoomAt);
 
     m_windingTimer.setInterval(kWindingInterval);
     connect(&m_windingTimer, &QTimer::timeout, this, [this] { OnTimer(kWindingTimer); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointF>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -183,6 +184,9 @@ private:
     // The picture's area takes the zoomed picture, up to what the screen
     // leaves the window; beyond that it scrolls.
     void fitPictureArea();
+    // Zooms by `steps` keeping the picture's point at `at` (the player's
+    // own position) under the pointer.
+    void zoomAt(int steps, const QPointF& at);
     // The controls show the fields (the framework's data exchange).
     void transferToControls();
     void showWindingFlags();

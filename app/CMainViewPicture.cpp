@@ -12,6 +12,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -71,6 +72,16 @@ void CMainView::OnZoomOut()
 void CMainView::OnActualSize()
 {
     SetZoom(CFlcPlayer::kMinimumZoom);
+}
+
+void CMainView::zoomAt(int steps, const QPointF& at)
+{
+    const int before = m_wndPlayer->Zoom();
+    const QPointF inView = m_wndPlayer->mapTo(m_pPictureArea->viewport(), at);
+    SetZoom(before + steps);
+    const QPointF moved = at * (double(m_wndPlayer->Zoom()) / before) - inView;
+    m_pPictureArea->horizontalScrollBar()->setValue(int(std::lround(moved.x())));
+    m_pPictureArea->verticalScrollBar()->setValue(int(std::lround(moved.y())));
 }
 
 void CMainView::OnShowClasses()

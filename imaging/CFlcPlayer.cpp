@@ -252,8 +252,8 @@ QRectF CFlcPlayer::pictureRect(bool* scaledDown) const
     const bool smaller = zoomed.width() > width() || zoomed.height() > height();
     if (scaledDown)
         *scaledDown = smaller;
-    const QSizeF shown = smaller ? QSizeF(picture.scaled(size(), Qt::KeepAspectRatio))
-                                    : QSizeF(zoomed) * (factor / ratio);
+    const QSizeF shown =
+        smaller ? QSizeF(picture.scaled(size(), Qt::KeepAspectRatio)) : QSizeF(zoomed) * (factor / ratio);
     return QRectF(QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2), shown);
 }
 
@@ -262,8 +262,8 @@ std::optional<kinetra::PixelProbe> CFlcPlayer::PixelAt(const QPointF& position) 
     if (m_presented.isNull() || !loaded)
         return std::nullopt;
     const QRectF shown = pictureRect();
-    const kinetra::PictureOnScreen onScreen{shown.left(),          shown.top(),           shown.width(),
-                                            shown.height(),        m_presented.width(),   m_presented.height()};
+    const kinetra::PictureOnScreen onScreen{shown.left(),   shown.top(),         shown.width(),
+                                            shown.height(), m_presented.width(), m_presented.height()};
     return kinetra::probePicture(PictureOf(m_presentedFrame), onScreen, position.x(), position.y());
 }
 
@@ -299,7 +299,7 @@ void CFlcPlayer::wheelEvent(QWheelEvent* event)
     const int steps = m_wheelTurn / kNotch;
     m_wheelTurn -= steps * kNotch;
     if (steps != 0)
-        emit zoomRequested(steps);
+        emit zoomRequested(steps, event->position());
     event->accept();
 }
 

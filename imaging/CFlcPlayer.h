@@ -92,8 +92,8 @@ signals:
     // The pointer moved over the picture, left it, or the picture under it
     // changed.
     void pixelUnderCursorChanged();
-    // Ctrl and the mouse wheel: zoom in (steps > 0) or out.
-    void zoomRequested(int steps);
+    // Ctrl and the mouse wheel at `at`: zoom in (steps > 0) or out.
+    void zoomRequested(int steps, const QPointF& at);
     void doubleClicked();
 
 protected:
