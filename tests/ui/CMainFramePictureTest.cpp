@@ -8,11 +8,13 @@
 #include "ui/CMainFrame.h"
 #include "uikit/Profile.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -247,6 +249,16 @@ private slots:
 
         view().OnActualSize();
         QTRY_VERIFY(m_frame->height() < 600);
+    }
+
+    void atItsOwnSizeTheAreaShowsNoScrollingAndTheFormAround()
+    {
+        open(plainPath());
+        const auto* area = qobject_cast<QAbstractScrollArea*>(player().parentWidget()->parentWidget());
+        QCOMPARE(area->size(), QSize(240, 240));
+        QVERIFY(!area->horizontalScrollBar()->isVisibleTo(area) && !area->verticalScrollBar()->isVisibleTo(area));
+        const QImage form = view().grab().toImage();
+        QCOMPARE(form.pixel(area->geometry().bottomRight()), form.pixel(1, 1));
     }
 
     void compactShowsThePictureAloneUntilEscapeOrADoubleClick()
