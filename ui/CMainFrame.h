@@ -52,12 +52,18 @@ public:
     void UpdateCommandUI();
 
     bool IsTopMost() const { return m_bTopMost; }
+    // Why the latest change of the document's files is not shown, in
+    // place of "Ready" until it is; empty: "Ready" again.
+    void ShowSourceProblem(const QString& problem);
 
     // The colour shown on the Select color button (0x00BBGGRR).
     unsigned m_crBackground = 0;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A file dropped on the window opens as the document.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

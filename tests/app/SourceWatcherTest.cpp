@@ -1,0 +1,127 @@
+#include "app/CSourceWatcher.h"
+#include "qtsupport/QtTestMain.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+// Generous: the machine may be busy; an absence is waited for this long.
+constexpr int kTimeoutMs = 10000;
+constexpr int kSettleMs = 1000;
+
+bool writeInPlace(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// As editors that keep the old file until the new one is whole save.
+bool writeByRename(const QString& path, const QByteArray& bytes)
+{
+    const QString staged = path + QStringLiteral(".part");
+    return writeInPlace(staged, bytes)
+        && std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(path).constData()) == 0;
+}
+
+bool deleteAndWrite(const QString& path, const QByteArray& bytes)
+{
+    return QFile::remove(path) && writeInPlace(path, bytes);
+}
+
+using Save = std::function<bool(const QString& path, const QByteArray& bytes)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Save)
+
+// The watcher behind live documents: every way a program saves is seen,
+// the file stays watched after it, and what is not a watched file's change
+// is not one.
+class SourceWatcherTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+    QString m_sheet;
+    QString m_note;
+
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<QTemporaryDir>();
+        m_sheet = m_folder->filePath(QStringLiteral("sheet.png"));
+        m_note = m_folder->filePath(QStringLiteral("sheet.kinetra.json"));
+        QVERIFY(writeInPlace(m_sheet, "first"));
+    }
+
+    void everySaveIsSeenAndTheFileStaysWatched_data()
+    {
+        QTest::addColumn<Save>("save");
+        QTest::newRow("written in place") << Save(writeInPlace);
+        QTest::newRow("renamed over the old file") << Save(writeByRename);
+        QTest::newRow("deleted and made anew") << Save(deleteAndWrite);
+    }
+
+    void everySaveIsSeenAndTheFileStaysWatched()
+    {
+        QFETCH(Save, save);
+        CSourceWatcher watcher;
+        watcher.Watch({m_sheet, m_note});
+        QSignalSpy changed(&watcher, &CSourceWatcher::changed);
+        for (int round = 1; round <= 3; ++round) {
+            const qsizetype before = changed.count();
+            QVERIFY(save(m_sheet, QByteArray("save ") + QByteArray::number(round)));
+            QTRY_VERIFY_WITH_TIMEOUT(changed.count() > before, kTimeoutMs);
+            // Settled before the next save, so that each is a change of
+            // its own.
+            QTest::qWait(CSourceWatcher::kQuietMs * 2);
+        }
+    }
+
+    void aNoteThatAppearsIsAChange()
+    {
+        CSourceWatcher watcher;
+        watcher.Watch({m_sheet, m_note});
+        QSignalSpy changed(&watcher, &CSourceWatcher::changed);
+        QVERIFY(writeByRename(m_note, "{}"));
+        QTRY_VERIFY_WITH_TIMEOUT(changed.count() >= 1, kTimeoutMs);
+    }
+
+    void otherFilesOwnWritesAndUnwatchedFilesAreNoChange()
+    {
+        CSourceWatcher watcher;
+        watcher.Watch({m_sheet, m_note});
+        QSignalSpy changed(&watcher, &CSourceWatcher::changed);
+        QVERIFY(writeInPlace(m_folder->filePath(QStringLiteral("other.png")), "another sheet"));
+        QVERIFY(writeByRename(m_sheet, "the program's own"));
+        watcher.Rearm();
+        QTest::qWait(kSettleMs);
+        QCOMPARE(changed.count(), 0);
+
+        watcher.Watch({});
+        QVERIFY(watcher.Files().isEmpty());
+        QVERIFY(writeInPlace(m_sheet, "after the document went"));
+        QTest::qWait(kSettleMs);
+        QCOMPARE(changed.count(), 0);
+    }
+
+    void renewingTheListKeepsAChangeInHand()
+    {
+        CSourceWatcher watcher;
+        watcher.Watch({m_sheet});
+        QSignalSpy changed(&watcher, &CSourceWatcher::changed);
+        QVERIFY(writeInPlace(m_sheet, "changed while the list is renewed"));
+        // Renewed before the notice is handled: the sheet was seen as it
+        // was before.
+        watcher.Watch({m_sheet, m_note});
+        QCOMPARE(watcher.Files(), (QStringList{m_note, m_sheet}));
+        QTRY_VERIFY_WITH_TIMEOUT(changed.count() >= 1, kTimeoutMs);
+    }
+};
+
+KINETRA_QTEST_MAIN(SourceWatcherTest)
+#include "SourceWatcherTest.moc"
