@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -31,6 +33,15 @@ bool writeByRename(const QString& path, const QByteArray& bytes)
 bool deleteAndWrite(const QString& path, const QByteArray& bytes)
 {
     return QFile::remove(path) && writeInPlace(path, bytes);
+}
+
+// While another program still reads the old file, which so lives on
+// without its name.
+bool writeByRenameWhileOpen(const QString& path, const QByteArray& bytes)
+{
+    static std::vector<std::unique_ptr<QFile>> stillOpen;
+    stillOpen.push_back(std::make_unique<QFile>(path));
+    return stillOpen.back()->open(QIODevice::ReadOnly) && writeByRename(path, bytes);
 }
 
 using Save = std::function<bool(const QString& path, const QByteArray& bytes)>;
@@ -64,6 +75,7 @@ private slots:
         QTest::newRow("written in place") << Save(writeInPlace);
         QTest::newRow("renamed over the old file") << Save(writeByRename);
         QTest::newRow("deleted and made anew") << Save(deleteAndWrite);
+        QTest::newRow("renamed over a file still open") << Save(writeByRenameWhileOpen);
     }
 
     void everySaveIsSeenAndTheFileStaysWatched()
@@ -72,9 +84,12 @@ private slots:
         CSourceWatcher watcher;
         watcher.Watch({m_sheet, m_note});
         QSignalSpy changed(&watcher, &CSourceWatcher::changed);
-        for (int round = 1; round <= 3; ++round) {
+        // The save, then a write in place that only a watch of the file
+        // that now has the name sees, then the save again.
+        const Save saves[] = {save, writeInPlace, save};
+        for (const Save& next : saves) {
             const qsizetype before = changed.count();
-            QVERIFY(save(m_sheet, QByteArray("save ") + QByteArray::number(round)));
+            QVERIFY(next(m_sheet, QByteArray("save ") + QByteArray::number(before)));
             QTRY_VERIFY_WITH_TIMEOUT(changed.count() > before, kTimeoutMs);
             // Settled before the next save, so that each is a change of
             // its own.
