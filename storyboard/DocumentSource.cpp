@@ -47,10 +47,9 @@ std::optional<SourceBuild> readAnimation(const std::string& path, std::string& p
     return build;
 }
 
-std::optional<SourceBuild> buildPictureSet(const std::string& path, const SourceOptions& options,
-                                           std::string& problem)
+// A storyboard's unit, and the files the source at `path` is made of.
+std::optional<SourceBuild> sourceBuildOf(std::optional<StoryboardBuild>&& unit, const std::string& path)
 {
-    auto unit = buildFromStoryboardSet(path, options.facts, options.palette, problem);
     if (!unit)
         return std::nullopt;
     SourceBuild build;
@@ -104,7 +103,7 @@ std::optional<SourceBuild> buildSource(const std::string& path, const SourceOpti
         return buildSheetSource(path, *picture, options, problem);
     }
     case SourceKind::PictureSet:
-        return buildPictureSet(path, options, problem);
+        return sourceBuildOf(buildFromStoryboardSet(path, options.facts, options.palette, problem), path);
     }
     return readAnimation(path, problem);
 }
@@ -112,14 +111,9 @@ std::optional<SourceBuild> buildSource(const std::string& path, const SourceOpti
 std::optional<SourceBuild> buildSheetSource(const std::string& path, const StoryboardPicture& picture,
                                             const SourceOptions& options, std::string& problem)
 {
-    auto unit = buildFromStoryboard(picture, options.facts, options.palette, problem);
-    if (!unit)
-        return std::nullopt;
-    SourceBuild build;
-    build.file = std::move(unit->file);
-    build.approximated = unit->approximated;
-    build.sources = sourceFilesOf(path);
-    build.textNoteOverruled = picture.textNoteOverruled;
+    auto build = sourceBuildOf(buildFromStoryboard(picture, options.facts, options.palette, problem), path);
+    if (build)
+        build->textNoteOverruled = picture.textNoteOverruled;
     return build;
 }
 
