@@ -5,6 +5,7 @@
 #include "app/CKinetraDoc.h"
 #include "app/CMainView.h"
 #include "app/CCivColorCombo.h"
+#include "app/CSourceWatcher.h"
 #include "app/ErrorReason.h"
 #include "imaging/CFlcPlayer.h"
 #include "io/SettingNames.h"
@@ -157,8 +158,11 @@ void CMainView::OnExportPalette()
 
 bool CMainView::saveAnimation(const QString& path)
 {
-    if (m_wndPlayer->Save(path) == kinetra::kOk)
+    if (m_wndPlayer->Save(path) == kinetra::kOk) {
+        // The document's own file, written here, is not a change to take in.
+        m_pSourceWatcher->Rearm();
         return true;
+    }
     // A file changed on disk since it was read is refused before any write.
     const std::error_code& written = m_wndPlayer->writeError;
     uMessageBox(written ? cannotWriteMessage(path, written) : uFormatString(IDS_CANNOT_SAVE_FILE, path),

@@ -20,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -188,7 +189,8 @@ private slots:
     void everyWayOfOpeningTakesAStoryboard_data()
     {
         QTest::addColumn<QString>("way");
-        for (const char* way : {"command line", "open dialog", "recent files", "second start", "drop", "note"})
+        for (const char* way :
+             {"command line", "open dialog", "recent files", "start-up reopen", "second start", "drop", "note"})
             QTest::newRow(way) << QString::fromLatin1(way);
     }
 
@@ -207,6 +209,11 @@ private slots:
             QVERIFY(QFile::copy(kUnit, file(QStringLiteral("unit.flc"))));
             QVERIFY(m_app->OpenDocumentFile(file(QStringLiteral("unit.flc"))));
             m_app->OpenRecentFile(m_sheet);
+        } else if (way == QLatin1String("start-up reopen")) {
+            QVERIFY(m_app->OpenDocumentFile(m_sheet));
+            uWriteProfileInt(QStringLiteral("Options"), QStringLiteral("Load Doc"), 1);
+            startApp();
+            uDeleteProfileEntry(QStringLiteral("Options"), QStringLiteral("Load Doc"));
         } else if (way == QLatin1String("second start")) {
             frame().OnShellOpenFile(WM_SHELL_OPEN_FILE, m_sheet);
         } else if (way == QLatin1String("drop")) {
@@ -419,6 +426,22 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(statusText().contains(QStringLiteral("'unit.flc'")), kTimeoutMs);
         QVERIFY(player().loaded && player().IsPlainFlc());
         QVERIFY(boxes.requests.isEmpty());
+    }
+
+    void theWindowsOwnSaveIsNotTakenInAgain()
+    {
+        const QString unit = file(QStringLiteral("unit.flc"));
+        QVERIFY(QFile::copy(kUnit, unit));
+        QVERIFY(m_app->OpenDocumentFile(unit));
+        QSignalSpy takenIn(&view(), &CMainView::sourcesTakenIn);
+        kinetra::test::ModalRecorder boxes;
+        view().OnFileSave();
+        QTest::qWait(CSourceWatcher::kQuietMs * 5);
+        QCOMPARE(takenIn.count(), 0);
+        QVERIFY(boxes.requests.isEmpty());
+        // A save of another program's after it still is.
+        QVERIFY(writeInPlace(unit, readAll(QStringLiteral(KINETRA_SAMPLES_DIR "/plain.flc"))));
+        QTRY_COMPARE_WITH_TIMEOUT(takenIn.count(), 1, kTimeoutMs);
     }
 
     void anFlcWithPaletteChangesAsksBeforeItIsReadAgain()
