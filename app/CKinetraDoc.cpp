@@ -109,7 +109,7 @@ bool CKinetraDoc::OnNewDocument()
         }
     }
     m_strPathName.clear();
-    forgetUnsavedContents();
+    forgetBuiltContents();
     SetTitle(uLoadString(IDS_FLC_NOT_LOADED));
     SetModifiedFlag(false);
     return true;
@@ -165,7 +165,7 @@ bool CKinetraDoc::DoSave(const QString& path)
 void CKinetraDoc::SetPathName(const QString& path, bool addToMRU)
 {
     m_strPathName = QFileInfo(path).absoluteFilePath();
-    forgetUnsavedContents();
+    forgetBuiltContents();
     SetTitle(CFileX::GetFileName(m_strPathName));
     if (addToMRU)
         if (CKinetraApp* app = theApp())
@@ -243,14 +243,14 @@ bool CKinetraDoc::writeScratch(std::span<const std::uint8_t> file, const QString
         return false;
 
     m_strPathName.clear();
-    forgetUnsavedContents();
+    forgetBuiltContents();
     m_pScratch = std::move(scratch);
     m_strScratchFile = scratchFile;
     m_strProposedPath = proposed.absoluteFilePath();
     return true;
 }
 
-void CKinetraDoc::forgetUnsavedContents()
+void CKinetraDoc::forgetBuiltContents()
 {
     m_pScratch.reset();
     m_strScratchFile.clear();

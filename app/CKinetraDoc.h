@@ -93,11 +93,12 @@ signals:
     void modifiedChanged(bool modified);
 
 private:
-    // Writes the built file's bytes as the scratch copy of `proposedPath`
-    // (a new scratch folder unless the document has one); false when they
-    // cannot be written.
+    // The document becomes a built file: its bytes in a scratch folder of
+    // their own, named as `proposedPath`. False, with the document as it
+    // was, when they cannot be written.
     bool writeScratch(std::span<const std::uint8_t> file, const QString& proposedPath);
-    void forgetUnsavedContents();
+    // No longer built: the scratch folder goes, and a storyboard's sources.
+    void forgetBuiltContents();
 
     QString m_strPathName;
     QString m_strTitle;
