@@ -97,15 +97,6 @@ private slots:
         }
     }
 
-    void aNoteThatAppearsIsAChange()
-    {
-        CSourceWatcher watcher;
-        watcher.Watch({m_sheet, m_note});
-        QSignalSpy changed(&watcher, &CSourceWatcher::changed);
-        QVERIFY(writeByRename(m_note, "{}"));
-        QTRY_VERIFY_WITH_TIMEOUT(changed.count() >= 1, kTimeoutMs);
-    }
-
     void otherFilesOwnWritesAndUnwatchedFilesAreNoChange()
     {
         CSourceWatcher watcher;
@@ -122,19 +113,6 @@ private slots:
         QVERIFY(writeInPlace(m_sheet, "after the document went"));
         QTest::qWait(kSettleMs);
         QCOMPARE(changed.count(), 0);
-    }
-
-    void renewingTheListKeepsAChangeInHand()
-    {
-        CSourceWatcher watcher;
-        watcher.Watch({m_sheet});
-        QSignalSpy changed(&watcher, &CSourceWatcher::changed);
-        QVERIFY(writeInPlace(m_sheet, "changed while the list is renewed"));
-        // Renewed before the notice is handled: the sheet was seen as it
-        // was before.
-        watcher.Watch({m_sheet, m_note});
-        QCOMPARE(watcher.Files(), (QStringList{m_note, m_sheet}));
-        QTRY_VERIFY_WITH_TIMEOUT(changed.count() >= 1, kTimeoutMs);
     }
 };
 

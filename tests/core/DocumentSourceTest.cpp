@@ -157,37 +157,6 @@ TEST(DocumentSource, ASheetWithoutItsNoteBuildsFromTheUsersFacts)
     EXPECT_EQ(again->file, built->file);
 }
 
-TEST(DocumentSource, WhatASheetLacksFollowsItsPixelsAndNote)
-{
-    StoryboardNote withColours;
-    withColours.palette = Palette{};
-    const struct {
-        const char* name;
-        PictureData::Kind kind;
-        std::optional<StoryboardNote> note;
-        bool lacksLayout;
-        bool lacksPalette;
-    } cases[] = {
-        {"indexed, no note", PictureData::Kind::Indexed, std::nullopt, true, false},
-        {"true colour, no note", PictureData::Kind::TrueColour, std::nullopt, true, true},
-        {"true colour, note without colours", PictureData::Kind::TrueColour, StoryboardNote{}, false, true},
-        {"true colour, note with colours", PictureData::Kind::TrueColour, withColours, false, false},
-        {"indexed, note", PictureData::Kind::Indexed, StoryboardNote{}, false, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        PictureData data;
-        data.width = data.height = 1;
-        data.kind = c.kind;
-        data.indices = IndexImage(1, 1);
-        data.argb = {0xFF000000};
-        StoryboardPicture picture = storyboardPictureOf(std::move(data), c.note.has_value());
-        picture.note = c.note;
-        EXPECT_EQ(sheetLacksLayout(picture), c.lacksLayout);
-        EXPECT_EQ(sheetLacksPalette(picture), c.lacksPalette);
-    }
-}
-
 TEST(DocumentSource, RefusalsSayWhyAndTheFilesToWaitForStayNamed)
 {
     const TempFolder folder;

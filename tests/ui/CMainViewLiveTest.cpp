@@ -348,17 +348,6 @@ private slots:
         QVERIFY(boxes.requests.isEmpty());
     }
 
-    void aSetsPicturesAreWatchedToo()
-    {
-        const QString strips = file(QStringLiteral("strips.png"));
-        QVERIFY(saveByRename(strips, 0, kinetra::StoryboardLayoutKind::Filmstrips));
-        QVERIFY(m_app->OpenDocumentFile(file(QStringLiteral("strips.kinetra.json"))));
-        QCOMPARE(markShown(), 0);
-        QCOMPARE(doc().GetSourceFiles().size(), 9);
-        QVERIFY(saveByRename(strips, 5, kinetra::StoryboardLayoutKind::Filmstrips));
-        QTRY_COMPARE_WITH_TIMEOUT(markShown(), 5, kTimeoutMs);
-    }
-
     void aSheetWithoutItsNoteAsksItsLayoutOnce_data()
     {
         QTest::addColumn<int>("consent");
