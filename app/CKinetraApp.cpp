@@ -263,8 +263,8 @@ void CKinetraApp::LoadSettings()
 
     // The menus attached to the manager show "(None)" until it has entries.
     m_mruManager.RemoveMRUFileLists();
-    m_mruManager.Add(ID_FILE_MRU_FIRST, kRecentFiles, uLoadString(IDS_MRU_ENTRY_FORMAT), &CKinetraApp::IsDocumentFileName,
-                     m_nMaxMRU, 0, 30, 0);
+    m_mruManager.Add(ID_FILE_MRU_FIRST, kRecentFiles, uLoadString(IDS_MRU_ENTRY_FORMAT),
+                     &CKinetraApp::IsDocumentFileName, m_nMaxMRU, 0, 30, 0);
 }
 
 CKinetraDoc* CKinetraApp::OpenDocumentFile(const QString& path)

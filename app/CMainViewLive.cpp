@@ -216,6 +216,7 @@ void CMainView::takeInSources()
     }
     const QStringList sources = pathsOf(build->sources);
     if (storyboard && alreadyShown(m_pDocument->GetLoadPath(), build->file)) {
+        // Nothing to show anew, but a note may name its pictures otherwise.
         m_pDocument->ReplaceBuiltContents(build->file, sources);
         m_pSourceWatcher->Watch(sources);
         showSourceProblem(QString());

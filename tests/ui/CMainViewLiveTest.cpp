@@ -62,7 +62,8 @@ kinetra::Storyboard markedStoryboard(int mark)
 
 // Written as a program that keeps the old file until the new one is
 // whole: beside it, then renamed over it (the note with it).
-bool saveByRename(const QString& path, int mark, kinetra::StoryboardLayoutKind kind = kinetra::StoryboardLayoutKind::Sheet)
+bool saveByRename(const QString& path, int mark,
+                  kinetra::StoryboardLayoutKind kind = kinetra::StoryboardLayoutKind::Sheet)
 {
     std::string problem;
     std::optional<kinetra::WriteFailure> refused;
@@ -377,8 +378,8 @@ private slots:
                 dialog.findChild<QSpinBox*>(QStringLiteral("Speed"))->setValue(int(unit.speed));
             };
             QVERIFY(m_app->OpenDocumentFile(drawn));
-            QCOMPARE(answers.asked, (QStringList{QStringLiteral("CStoryboardLayoutDlg"),
-                                                 uFormatString(IDS_ASK_WRITE_NOTE, QStringLiteral("drawn.kinetra.json"))}));
+            const QString note = uFormatString(IDS_ASK_WRITE_NOTE, QStringLiteral("drawn.kinetra.json"));
+            QCOMPARE(answers.asked, (QStringList{QStringLiteral("CStoryboardLayoutDlg"), note}));
         }
         QCOMPARE(markShown(), 0);
         QCOMPARE(QFile::exists(file(QStringLiteral("drawn.kinetra.json"))), consent == IDYES);
