@@ -319,10 +319,10 @@ private slots:
         openSheet();
         kinetra::test::ModalRecorder boxes;
         QVERIFY(writeInPlace(m_sheet, broken));
-        QTRY_VERIFY_WITH_TIMEOUT(statusText() != uLoadString(IDS_IDLE_MESSAGE), kTimeoutMs);
-        QVERIFY2(statusText().startsWith(QStringLiteral("The change to 'sheet.png' is not shown: ")),
-                 qPrintable(statusText()));
-        QVERIFY2(statusText().contains(reason), qPrintable(statusText()));
+        // A busy machine may first show the file emptied by the write.
+        QTRY_VERIFY2_WITH_TIMEOUT(statusText().startsWith(QStringLiteral("The change to 'sheet.png' is not shown: "))
+                                      && statusText().contains(reason),
+                                  qPrintable(statusText()), kTimeoutMs);
         QCOMPARE(markShown(), 0);
         QVERIFY(player().playing);
 
