@@ -7,6 +7,7 @@
 #include "palette/GamePath.h"
 #include "res/KinetraIcons.h"
 #include "res/Resource.h"
+#include "storyboard/DocumentSource.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CMainFrame.h"
 #include "ui/CMenuLook.h"
@@ -262,8 +263,8 @@ void CKinetraApp::LoadSettings()
 
     // The menus attached to the manager show "(None)" until it has entries.
     m_mruManager.RemoveMRUFileLists();
-    m_mruManager.Add(ID_FILE_MRU_FIRST, kRecentFiles, uLoadString(IDS_MRU_ENTRY_FORMAT), &CKinetraApp::IsFlcFileName,
-                     m_nMaxMRU, 0, 30, 0);
+    m_mruManager.Add(ID_FILE_MRU_FIRST, kRecentFiles, uLoadString(IDS_MRU_ENTRY_FORMAT),
+                     &CKinetraApp::IsDocumentFileName, m_nMaxMRU, 0, 30, 0);
 }
 
 CKinetraDoc* CKinetraApp::OpenDocumentFile(const QString& path)
@@ -287,9 +288,16 @@ CKinetraDoc* CKinetraApp::openDocumentFile(const QString& path, bool& refused)
     if (!m_pDocument || path.isEmpty())
         return nullptr;
     const QString fullPath = QFileInfo(path).absoluteFilePath();
-    if (!m_pDocument->GetPathName().isEmpty() && isSameFile(m_pDocument->GetPathName(), fullPath)) {
+    const QString open = m_pDocument->IsStoryboard() ? m_pDocument->GetSourcePath() : m_pDocument->GetPathName();
+    if (!open.isEmpty() && isSameFile(open, fullPath)) {
         raiseMainWindow();
         return m_pDocument.get();
+    }
+    // A storyboard is built and played by the view, which asks what its
+    // files do not say.
+    if (kinetra::isBuiltSource(kinetra::sourceKindOf(QFile::encodeName(fullPath).toStdString()))) {
+        CMainView* view = m_pMainFrame ? m_pMainFrame->GetActiveView() : nullptr;
+        return view && view->OpenStoryboard(fullPath, refused) ? m_pDocument.get() : nullptr;
     }
     // A refused file leaves the open document as it was; so does a user who
     // keeps an unsaved animation open.
@@ -318,6 +326,11 @@ bool CKinetraApp::IsFlcFileName(const QString& name)
             return true;
     }
     return false;
+}
+
+bool CKinetraApp::IsDocumentFileName(const QString& name)
+{
+    return IsFlcFileName(name) || kinetra::isBuiltSource(kinetra::sourceKindOf(QFile::encodeName(name).toStdString()));
 }
 
 bool CKinetraApp::IsFileTypeRegistered() const

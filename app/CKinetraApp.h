@@ -39,11 +39,12 @@ public:
     QString GetGamePath() const { return m_strGamePath; }
     QString GetPalDir() const { return m_strPalDir; }
 
-    // Opens path as the document, as the shell or a recent-files entry
-    // does: the same path only brings the window forward; a new one is
-    // validated, becomes the document (heading the recent files) and is
-    // loaded by the view; an unsaved animation in the way is saved or given
-    // up on the user's word. Returns the document, or null when refused or
+    // Opens path as the document, as the shell, a recent-files entry or a
+    // drop does: the same path only brings the window forward; a storyboard
+    // is built and played by the view (CMainView::OpenStoryboard); any
+    // other file is validated, becomes the document (heading the recent
+    // files) and is loaded by the view; an unsaved animation in the way is
+    // saved or given up on the user's word. Returns the document, or null when refused or
     // when the user kept the unsaved animation.
     CKinetraDoc* OpenDocumentFile(const QString& path);
     // A recent-files entry chosen: opened as above; a file that is refused
@@ -51,9 +52,12 @@ public:
     void OpenRecentFile(const QString& path);
     virtual void AddToRecentFileList(const QString& path);
 
-    // The filter of the recent-files list: a name longer than ".flc" that
-    // ends in it, ".fli" or ".cel", ignoring case.
+    // A name longer than ".flc" that ends in it, ".fli" or ".cel", ignoring
+    // case.
     static bool IsFlcFileName(const QString& name);
+    // The filter of the recent-files list: an FLC file's name as above, or
+    // a storyboard's (a sheet's picture or a note of filmstrips or cels).
+    static bool IsDocumentFileName(const QString& name);
     bool IsFileTypeRegistered() const;
     void RegisterFileType(bool registerType);
 

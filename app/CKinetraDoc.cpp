@@ -73,6 +73,16 @@ std::optional<QString> refusal(const QString& path)
     return std::nullopt;
 }
 
+// A scratch copy is replaced in one step, so the player never reads half of
+// one, but needs no syncing: it goes with the program.
+bool writeScratchFile(const QString& path, std::span<const std::uint8_t> bytes)
+{
+    kinetra::StagedFile staged;
+    std::error_code error;
+    return staged.stage(QFile::encodeName(path).toStdString(), bytes, error, kinetra::StagedFile::Sync::Later)
+        && staged.commit(error);
+}
+
 } // namespace
 
 CKinetraDoc::CKinetraDoc(QObject* parent) : QObject(parent)
@@ -83,19 +93,23 @@ CKinetraDoc::~CKinetraDoc() = default;
 
 bool CKinetraDoc::OnNewDocument()
 {
-    const CKinetraApp* app = theApp();
+    CKinetraApp* app = theApp();
     if (app && app->m_bStartingUp && app->m_bLoadDoc) {
         const QString recent =
             uGetProfileString(kinetra::settings::kRecentFiles, uFormatString(IDS_MRU_ENTRY_FORMAT, 1));
+        // A storyboard is built by the view, however it is opened.
+        const bool storyboard = kinetra::isBuiltSource(kinetra::sourceKindOf(QFile::encodeName(recent).toStdString()));
+        if (storyboard && uIsFileExist(recent) && app->OpenDocumentFile(recent))
+            return true;
         // The list already holds this file at its top.
-        if (!recent.isEmpty() && uIsFileExist(recent) && OnOpenDocument(recent)) {
+        if (!storyboard && !recent.isEmpty() && uIsFileExist(recent) && OnOpenDocument(recent)) {
             SetPathName(recent, false);
             SetModifiedFlag(false);
             return true;
         }
     }
     m_strPathName.clear();
-    forgetUnsavedContents();
+    forgetBuiltContents();
     SetTitle(uLoadString(IDS_FLC_NOT_LOADED));
     SetModifiedFlag(false);
     return true;
@@ -151,7 +165,7 @@ bool CKinetraDoc::DoSave(const QString& path)
 void CKinetraDoc::SetPathName(const QString& path, bool addToMRU)
 {
     m_strPathName = QFileInfo(path).absoluteFilePath();
-    forgetUnsavedContents();
+    forgetBuiltContents();
     SetTitle(CFileX::GetFileName(m_strPathName));
     if (addToMRU)
         if (CKinetraApp* app = theApp())
@@ -174,6 +188,50 @@ void CKinetraDoc::SetTitle(const QString& title)
 
 bool CKinetraDoc::SetUnsavedContents(std::span<const std::uint8_t> file, const QString& proposedPath)
 {
+    if (!writeScratch(file, proposedPath))
+        return false;
+    SetTitle(uFormatString(IDS_UNSAVED_TITLE, QFileInfo(m_strProposedPath).completeBaseName()));
+    return true;
+}
+
+bool CKinetraDoc::SetStoryboardContents(std::span<const std::uint8_t> file, const QString& sourcePath,
+                                        const kinetra::SourceOptions& options, const QStringList& sources)
+{
+    const QString source = QFileInfo(sourcePath).absoluteFilePath();
+    const auto proposed = kinetra::builtAnimationPath(QFile::encodeName(source).toStdString());
+    if (!writeScratch(file, QFile::decodeName(proposed.c_str())))
+        return false;
+    m_strSourcePath = source;
+    m_sourceOptions = options;
+    m_sourceFiles = sources;
+    SetTitle(uFormatString(IDS_STORYBOARD_TITLE, QFileInfo(source).fileName()));
+    if (CKinetraApp* app = theApp())
+        app->AddToRecentFileList(source);
+    return true;
+}
+
+bool CKinetraDoc::ReplaceBuiltContents(std::span<const std::uint8_t> file, const QStringList& sources)
+{
+    if (!IsStoryboard() || !writeScratchFile(m_strScratchFile, file))
+        return false;
+    m_sourceFiles = sources;
+    return true;
+}
+
+QStringList CKinetraDoc::GetSourceFiles() const
+{
+    if (IsStoryboard())
+        return m_sourceFiles;
+    return m_strPathName.isEmpty() ? QStringList() : QStringList{m_strPathName};
+}
+
+QString CKinetraDoc::GetLoadPath() const
+{
+    return IsBuilt() ? m_strScratchFile : m_strPathName;
+}
+
+bool CKinetraDoc::writeScratch(std::span<const std::uint8_t> file, const QString& proposedPath)
+{
     auto scratch = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kinetra-XXXXXX"));
     if (!scratch->isValid())
         return false;
@@ -181,25 +239,23 @@ bool CKinetraDoc::SetUnsavedContents(std::span<const std::uint8_t> file, const Q
     // the file is meant to get.
     const QFileInfo proposed(proposedPath);
     const QString scratchFile = scratch->filePath(proposed.fileName());
-    if (!kinetra::writeFileAtomically(QFile::encodeName(scratchFile).toStdString(), file))
+    if (!writeScratchFile(scratchFile, file))
         return false;
 
     m_strPathName.clear();
+    forgetBuiltContents();
     m_pScratch = std::move(scratch);
     m_strScratchFile = scratchFile;
     m_strProposedPath = proposed.absoluteFilePath();
-    SetTitle(uFormatString(IDS_UNSAVED_TITLE, proposed.completeBaseName()));
     return true;
 }
 
-QString CKinetraDoc::GetLoadPath() const
-{
-    return IsUnsaved() ? m_strScratchFile : m_strPathName;
-}
-
-void CKinetraDoc::forgetUnsavedContents()
+void CKinetraDoc::forgetBuiltContents()
 {
     m_pScratch.reset();
     m_strScratchFile.clear();
     m_strProposedPath.clear();
+    m_strSourcePath.clear();
+    m_sourceOptions = {};
+    m_sourceFiles.clear();
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "storyboard/DocumentSource.h"
+
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -9,8 +12,9 @@
 
 class QTemporaryDir;
 
-// The one document: stands for the open FLC file (its path and the window
-// title). It holds no animation data; the view's player decodes the file.
+// The one document: stands for the open FLC file, or the storyboard an
+// animation is built from (its path and the window title). It holds no
+// animation data; the view's player decodes the file.
 class CKinetraDoc : public QObject {
     Q_OBJECT
 
@@ -50,15 +54,37 @@ public:
     // or is destroyed. False, with the document as it was, when they cannot
     // be written there.
     bool SetUnsavedContents(std::span<const std::uint8_t> file, const QString& proposedPath);
-    // Built and saved nowhere yet: Save asks where to, and the user is asked
-    // before it is replaced.
-    bool IsUnsaved() const { return m_pScratch != nullptr; }
-    // The file the view loads: the document's own, or an unsaved document's
+    // A storyboard opened as the document (a sheet, or a note of filmstrips
+    // or cels at `sourcePath`): the animation built from it, as for
+    // SetUnsavedContents, titled "unit.png (storyboard)" and heading the
+    // recent files. Its sources and the user's word on it are kept to
+    // build it again. False, with the document as it was, when the bytes
+    // cannot be written.
+    bool SetStoryboardContents(std::span<const std::uint8_t> file, const QString& sourcePath,
+                               const kinetra::SourceOptions& options, const QStringList& sources);
+    // The storyboard built again after its files changed: the new bytes
+    // replace the built ones. False, with the document as it was, when they
+    // cannot be written.
+    bool ReplaceBuiltContents(std::span<const std::uint8_t> file, const QStringList& sources);
+    // Built in memory: no file of its own to save back to.
+    bool IsBuilt() const { return m_pScratch != nullptr; }
+    // Built once and saved nowhere yet: Save asks where to, and the user is
+    // asked before it is replaced. A storyboard's animation is not: its
+    // storyboard is its file.
+    bool IsUnsaved() const { return IsBuilt() && !IsStoryboard(); }
+    bool IsStoryboard() const { return !m_strSourcePath.isEmpty(); }
+    QString GetSourcePath() const { return m_strSourcePath; }
+    const kinetra::SourceOptions& GetSourceOptions() const { return m_sourceOptions; }
+    // The files the document is made of, which changed on disk are taken
+    // in again: its own file, or the storyboard's; none for an animation
+    // built once.
+    QStringList GetSourceFiles() const;
+    // The file the view loads: the document's own, or a built document's
     // scratch copy.
     QString GetLoadPath() const;
-    // The document's file, or for an unsaved document the one Save As
+    // The document's file, or for a built document the one Save As
     // proposes.
-    QString GetProposedPath() const { return IsUnsaved() ? m_strProposedPath : m_strPathName; }
+    QString GetProposedPath() const { return IsBuilt() ? m_strProposedPath : m_strPathName; }
 
 signals:
     // The title (and so the window caption) changed.
@@ -67,7 +93,12 @@ signals:
     void modifiedChanged(bool modified);
 
 private:
-    void forgetUnsavedContents();
+    // The document becomes a built file: its bytes in a scratch folder of
+    // their own, named as `proposedPath`. False, with the document as it
+    // was, when they cannot be written.
+    bool writeScratch(std::span<const std::uint8_t> file, const QString& proposedPath);
+    // No longer built: the scratch folder goes, and a storyboard's sources.
+    void forgetBuiltContents();
 
     QString m_strPathName;
     QString m_strTitle;
@@ -75,4 +106,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_pScratch;
     QString m_strScratchFile;
     QString m_strProposedPath;
+    QString m_strSourcePath;
+    kinetra::SourceOptions m_sourceOptions;
+    QStringList m_sourceFiles;
 };

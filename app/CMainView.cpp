@@ -3,6 +3,7 @@
 #include "app/CCivColorCombo.h"
 #include "app/CKinetraApp.h"
 #include "app/CKinetraDoc.h"
+#include "app/CSourceWatcher.h"
 #include "imaging/CFlcPlayer.h"
 #include "io/SettingNames.h"
 #include "res/KinetraIcons.h"
@@ -146,6 +147,9 @@ CMainView::CMainView(CKinetraDoc* document, QWidget* parent) : QWidget(parent), 
 
     m_windingTimer.setInterval(kWindingInterval);
     connect(&m_windingTimer, &QTimer::timeout, this, [this] { OnTimer(kWindingTimer); });
+
+    m_pSourceWatcher = new CSourceWatcher(this);
+    connect(m_pSourceWatcher, &CSourceWatcher::changed, this, &CMainView::onSourcesChanged);
 }
 
 CMainView::~CMainView()
@@ -491,6 +495,9 @@ void CMainView::OnInitialUpdate()
     transferToControls();
     UpdateFrameCounter();
     UpdateControls();
+    // What plays is the document's files as they are now.
+    m_pSourceWatcher->Watch(m_pDocument ? m_pDocument->GetSourceFiles() : QStringList());
+    showSourceProblem(QString());
 }
 
 void CMainView::transferToControls()
@@ -803,7 +810,7 @@ void CMainView::OnCivColorSelected()
     if (m_nCivColor == previous)
         return;
 
-    const bool applied = player.LoadCivColor(sourceInUse(paletteSource()), m_nCivColor);
+    const bool applied = loadCivColor(m_nCivColor);
 
     if (!applied) {
         m_nCivColor = previous;
@@ -818,4 +825,9 @@ void CMainView::OnCivColorSelected()
         UpdateControls();
     }
     emit stateChanged();
+}
+
+bool CMainView::loadCivColor(int n)
+{
+    return m_wndPlayer->LoadCivColor(sourceInUse(paletteSource()), n);
 }

@@ -7,10 +7,14 @@
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
 #include <map>
 
 namespace kinetra {
+struct ApproximatedPixels;
+struct SourceOptions;
 struct StoryboardBuild;
+struct StoryboardPicture;
 }
 
 class CButtonST;
@@ -20,6 +24,7 @@ class CFileDialogX;
 class CFlcPlayer;
 class CKinetraDoc;
 class CMainFrame;
+class CSourceWatcher;
 class QAbstractButton;
 class QButtonGroup;
 class QCheckBox;
@@ -143,6 +148,11 @@ public:
     void OnShowClasses();
     // Only the picture, without margins, or the whole form again.
     void SetCompact(bool on);
+    // Opens a storyboard (a sheet, or a note of filmstrips or cels) as the
+    // document: asks what its files do not say, builds the animation and
+    // plays it (CMainViewLive.cpp). False when it cannot be built
+    // (`refused`, after saying why) or the user cancelled.
+    bool OpenStoryboard(const QString& path, bool& refused);
     // A timer of the view fired.
     void OnTimer(int timerId);
     void StopWinding();
@@ -170,6 +180,9 @@ signals:
     void exportProgressed(int done, int total);
     // The zoom changed: the window grows or shrinks with the picture.
     void zoomChanged();
+    // The document's files changed on disk and the animation they make now
+    // plays in place of the last.
+    void sourcesTakenIn();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -199,10 +212,45 @@ private:
     // user's word on one that is open unsaved; says how many pixels took a
     // near colour.
     void playBuilt(const kinetra::StoryboardBuild& build, const QString& sourcePath);
+    // Says how many pixels of the storyboard at `sourcePath` took a near
+    // colour, if any did.
+    void showApproximated(const kinetra::ApproximatedPixels& near, const QString& sourcePath);
+    // Asks what the sheet at `path` does not say: a palette for a
+    // true-colour one whose note keeps no colours, and its layout without a
+    // note. False when the user cancelled or the palette could not be read
+    // (said).
+    bool askSheetOptions(const kinetra::StoryboardPicture& picture, kinetra::SourceOptions& options);
+    // Offers to keep the layout the user gave in the sheet's sidecar note;
+    // true when it was written.
+    bool offerLayoutNote(const QString& sheetPath, const kinetra::SourceOptions& options);
+
+    // What the user chose of the playing that a change of the document's
+    // files must not undo.
+    struct PlayerChoices {
+        bool loaded = false;
+        int direction = 0;
+        int position = 0; // the frame within the direction's range
+        bool playing = false;
+        bool paused = false;
+        bool fileSpeed = true;
+        std::uint32_t customDelay = 0;
+        int civColor = 0;
+    };
+    PlayerChoices playerChoices() const;
+    void restorePlayerChoices(const PlayerChoices& choices);
+    // The document's files changed and have been quiet: the animation they
+    // make now is taken in, unless it cannot be made, which the status bar
+    // then says while the last good one plays on.
+    void onSourcesChanged();
+    void takeInSources();
+    void showSourceProblem(const QString& problem);
     CMainFrame* mainFrame() const;
     // Entry 6 of the display palette (the civilization colour the swatches
     // show) as a colour reference.
     unsigned civSwatchColor() const;
+    // Colouring n from the palette source the settings name; false when it
+    // cannot be had.
+    bool loadCivColor(int n);
     // After the palette became the animation's own: the colour list is back
     // at "Default" with the new colour on its swatch.
     void showPaletteAsDefault();
@@ -250,6 +298,11 @@ private:
     QPointer<QWidget> m_pColourPopup;
     std::map<int, QWidget*> m_controls;
     QTimer m_windingTimer;
+    CSourceWatcher* m_pSourceWatcher = nullptr;
+    // A question asked while taking the files in runs the event loop, where
+    // they may change again: that change waits for this one.
+    bool m_bTakingIn = false;
+    bool m_bTakeInAgain = false;
     bool m_bInitialized = false;
     // Set while the program moves a slider, so that only the user's moves
     // count as the user's.

@@ -5,6 +5,7 @@
 #include "app/CKinetraDoc.h"
 #include "app/CMainView.h"
 #include "app/CCivColorCombo.h"
+#include "app/CSourceWatcher.h"
 #include "app/ErrorReason.h"
 #include "imaging/CFlcPlayer.h"
 #include "io/SettingNames.h"
@@ -157,8 +158,11 @@ void CMainView::OnExportPalette()
 
 bool CMainView::saveAnimation(const QString& path)
 {
-    if (m_wndPlayer->Save(path) == kinetra::kOk)
+    if (m_wndPlayer->Save(path) == kinetra::kOk) {
+        // The document's own file, written here, is not a change to take in.
+        m_pSourceWatcher->Rearm();
         return true;
+    }
     // A file changed on disk since it was read is refused before any write.
     const std::error_code& written = m_wndPlayer->writeError;
     uMessageBox(written ? cannotWriteMessage(path, written) : uFormatString(IDS_CANNOT_SAVE_FILE, path),
@@ -181,7 +185,7 @@ bool CMainView::saveDocument()
     if (!m_wndPlayer->loaded || !m_pDocument)
         return false;
     // A built animation has no file of its own to write back to.
-    if (m_pDocument->IsUnsaved())
+    if (m_pDocument->IsBuilt())
         return saveDocumentAs();
     const QString path = m_pDocument->GetPathName();
     if (!saveAnimation(path))
@@ -202,7 +206,7 @@ bool CMainView::saveDocumentAs()
     dialog.setWindowTitle(uLoadString(IDS_SAVE_FLC_AS));
     const QString lastOpened = uGetProfileString(kOptions, kLastOpened);
     // An unsaved animation's proposed file need not exist, only its folder.
-    if (uIsFileExist(proposed) || (m_pDocument->IsUnsaved() && uIsDirExist(uGetPathName(proposed))))
+    if (uIsFileExist(proposed) || (m_pDocument->IsBuilt() && uIsDirExist(uGetPathName(proposed))))
         dialog.SetInitialDir(proposed);
     else if (!lastOpened.isEmpty() && uIsFileExist(lastOpened))
         dialog.SetInitialDir(lastOpened);
@@ -212,7 +216,12 @@ bool CMainView::saveDocumentAs()
     const QString path = dialog.GetPathName();
     if (!saveAnimation(path))
         return false;
-    m_pDocument->DoSave(path);
+    // A storyboard stays the document: the file saved is made from it, and
+    // its next save is taken in as ever.
+    if (m_pDocument->IsStoryboard())
+        m_pDocument->SetModifiedFlag(false);
+    else
+        m_pDocument->DoSave(path);
     uWriteProfileString(kOptions, kLastOpened, path);
     return true;
 }
@@ -223,7 +232,9 @@ bool CMainView::SaveModified()
         return true;
     const QString question = m_pDocument->IsUnsaved()
         ? uFormatString(IDS_ASK_SAVE_UNSAVED, QFileInfo(m_pDocument->GetProposedPath()).completeBaseName())
-        : uFormatString(IDS_ASK_SAVE_CHANGES, QFileInfo(m_pDocument->GetPathName()).fileName());
+        : uFormatString(IDS_ASK_SAVE_CHANGES, QFileInfo(m_pDocument->IsStoryboard() ? m_pDocument->GetSourcePath()
+                                                                                    : m_pDocument->GetPathName())
+                                                  .fileName());
     switch (uMessageBox(question, MB_YESNOCANCEL | MB_ICONEXCLAMATION, this)) {
     case IDYES: return saveDocument();
     case IDNO: return true;

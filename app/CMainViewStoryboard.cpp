@@ -12,6 +12,7 @@
 #include "io/WholeFile.h"
 #include "palette/PaletteFiles.h"
 #include "res/Resource.h"
+#include "storyboard/DocumentSource.h"
 #include "storyboard/StoryboardFile.h"
 #include "storyboard/StoryboardSet.h"
 #include "ui/CMainFrame.h"
@@ -131,16 +132,10 @@ bool writeStoryboardOf(const CFlcPlayer& player, const QString& path, const Expo
     return false;
 }
 
-// Where a built animation is proposed to be saved: beside its sheet, under
-// the sheet's name (a set's note: the set's).
 QString proposedPathOf(const QString& sheetPath)
 {
-    const QFileInfo sheet(sheetPath);
-    QString name = sheet.fileName();
-    const QString noteSuffix = QString::fromLatin1(kinetra::kStoryboardNoteSuffix.data(),
-                                                   qsizetype(kinetra::kStoryboardNoteSuffix.size()));
-    name = name.endsWith(noteSuffix) ? name.chopped(noteSuffix.size()) : sheet.completeBaseName();
-    return sheet.absolutePath() + u'/' + name + QStringLiteral(".flc");
+    const QString sheet = QFileInfo(sheetPath).absoluteFilePath();
+    return QFile::decodeName(kinetra::builtAnimationPath(QFile::encodeName(sheet).toStdString()).c_str());
 }
 
 } // namespace
@@ -213,10 +208,23 @@ void CMainView::OnFileNewFromStoryboard()
         refuse(QString::fromStdString(problem));
         return;
     }
+    kinetra::SourceOptions options;
+    if (!askSheetOptions(*picture, options))
+        return;
+    const auto build = kinetra::buildFromStoryboard(*picture, options.facts, options.palette, problem);
+    if (!build) {
+        refuse(QString::fromStdString(problem));
+        return;
+    }
+
+    playBuilt(*build, sheetPath);
+}
+
+bool CMainView::askSheetOptions(const kinetra::StoryboardPicture& picture, kinetra::SourceOptions& options)
+{
     // A render, or a sheet in true colour whose note does not keep the
     // colours, is mapped onto the palette the user names.
-    std::optional<kinetra::Palette> palette;
-    if (!picture->indexed && !(picture->note && picture->note->palette)) {
+    if (kinetra::sheetLacksPalette(picture)) {
         CFileDialogX paletteDialog(true, QString(), QString(), OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST,
                                    uLoadString(IDS_STORYBOARD_PALETTE_FILTER));
         paletteDialog.setWindowTitle(uLoadString(IDS_STORYBOARD_PALETTE_TITLE));
@@ -224,29 +232,22 @@ void CMainView::OnFileNewFromStoryboard()
         if (!lastPalette.isEmpty() && uIsFileExist(lastPalette))
             paletteDialog.SetInitialDir(lastPalette);
         if (paletteDialog.DoModal() != IDOK)
-            return;
+            return false;
         const QString palettePath = paletteDialog.GetPathName();
         uWriteProfileString(kOptions, kPaletteFile, palettePath);
-        palette = readPaletteFrom(palettePath);
-        if (!palette) {
+        options.palette = readPaletteFrom(palettePath);
+        if (!options.palette) {
             uMessageBox(uFormatString(IDS_STORYBOARD_PALETTE_INVALID, palettePath), MB_OK | MB_ICONSTOP, this);
-            return;
+            return false;
         }
     }
-    kinetra::StoryboardFacts facts;
-    if (!picture->note) {
-        CStoryboardLayoutDlg layout(picture->width, picture->height, this);
+    if (kinetra::sheetLacksLayout(picture)) {
+        CStoryboardLayoutDlg layout(picture.width, picture.height, this);
         if (layout.DoModal() != IDOK)
-            return;
-        facts = layout.Facts();
+            return false;
+        options.facts = layout.Facts();
     }
-    const auto build = kinetra::buildFromStoryboard(*picture, facts, palette, problem);
-    if (!build) {
-        refuse(QString::fromStdString(problem));
-        return;
-    }
-
-    playBuilt(*build, sheetPath);
+    return true;
 }
 
 void CMainView::playBuilt(const kinetra::StoryboardBuild& build, const QString& sourcePath)
@@ -259,13 +260,17 @@ void CMainView::playBuilt(const kinetra::StoryboardBuild& build, const QString& 
         return;
     }
     OnInitialUpdate();
-    if (const kinetra::ApproximatedPixels& near = build.approximated; near.total() > 0) {
-        using kinetra::IndexClass;
-        uMessageBox(uFormatString(IDS_STORYBOARD_APPROXIMATED, sourcePath, qulonglong(near.total()),
-                                  qulonglong(near.of(IndexClass::Civilization)),
-                                  qulonglong(near.of(IndexClass::Ordinary)), qulonglong(near.of(IndexClass::Light)),
-                                  qulonglong(near.of(IndexClass::Shadow)),
-                                  qulonglong(near.of(IndexClass::Transparent))),
-                    MB_OK | MB_ICONINFORMATION, this);
-    }
+    showApproximated(build.approximated, sourcePath);
+}
+
+void CMainView::showApproximated(const kinetra::ApproximatedPixels& near, const QString& sourcePath)
+{
+    if (near.total() == 0)
+        return;
+    using kinetra::IndexClass;
+    uMessageBox(uFormatString(IDS_STORYBOARD_APPROXIMATED, sourcePath, qulonglong(near.total()),
+                              qulonglong(near.of(IndexClass::Civilization)), qulonglong(near.of(IndexClass::Ordinary)),
+                              qulonglong(near.of(IndexClass::Light)), qulonglong(near.of(IndexClass::Shadow)),
+                              qulonglong(near.of(IndexClass::Transparent))),
+                MB_OK | MB_ICONINFORMATION, this);
 }

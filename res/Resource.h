@@ -138,6 +138,13 @@ enum : unsigned {
     IDS_PIXEL_READOUT = 61320,
     IDS_INDEX_CLASS_FIRST = 61321,
     IDS_CLASS_LEGEND = 61326,
+    // A storyboard opened as the document, and documents taken in again
+    // when their files change on disk.
+    IDS_STORYBOARD_TITLE = 61340,
+    IDS_ASK_WRITE_NOTE = 61341,
+    IDS_SOURCE_NOT_SHOWN = 61342, // the status bar's reason a change is not shown
+    IDS_SOURCE_NOT_ANIMATION = 61343,
+    IDS_ASK_RELOAD_CHANGED = 61344,
     // Texts the platform framework brought with it: its file errors before a
     // document is validated, and the usage complaint.
     IDS_FILE_ACCESS_FAILED = 61729,

@@ -58,8 +58,11 @@ void RegisterKinetraStrings()
 
         {IDS_OPEN_FLC_TITLE, "Open FLC file"},
         {IDS_FLC_FILTER, "Vorenth FLC files (*.flc)|*.flc||"},
-        {IDS_FLIC_OPEN_FILTER, "FLIC animations (*.flc *.fli)|*.flc;*.fli|Vorenth FLC files (*.flc)|*.flc|FLI files (*.fli)|*.fli|"
-                               "FLIC cels (*.cel)|*.cel|All files (*)|*||"},
+        {IDS_FLIC_OPEN_FILTER,
+         "Animations and storyboards|*.flc;*.fli;*.cel;*.png;*.pcx;*.bmp;*.kinetra.json|"
+         "FLIC animations (*.flc *.fli)|*.flc;*.fli|Vorenth FLC files (*.flc)|*.flc|FLI files (*.fli)|*.fli|"
+         "FLIC cels (*.cel)|*.cel|Storyboards (.png, .pcx, .bmp, .kinetra.json)|*.png;*.pcx;*.bmp;*.kinetra.json|"
+         "All files (*)|*||"},
         {IDS_FLI_FILTER, "FLI files (*.fli)|*.fli||"},
         {IDS_ASK_SAVE_CHANGES, "Save changes to '%s'?"},
         {IDS_PALETTE_REPLACE, "'%s' already exists.\r\nDo you want to replace it?"},
@@ -149,6 +152,11 @@ void RegisterKinetraStrings()
          "'%s'\r\n%u pixels took the nearest colour of the palette: %u civilization, %u ordinary, %u light, "
          "%u shadow, %u transparent."},
         {IDS_UNSAVED_TITLE, "%s (unsaved)"},
+        {IDS_STORYBOARD_TITLE, "%s (storyboard)"},
+        {IDS_ASK_WRITE_NOTE, "Keep this layout in '%s' beside the picture, so that it is not asked again?"},
+        {IDS_SOURCE_NOT_SHOWN, "The change to '%s' is not shown: %s"},
+        {IDS_SOURCE_NOT_ANIMATION, "it is no animation Kinetra reads, or not yet a whole one."},
+        {IDS_ASK_RELOAD_CHANGED, "'%s' has changed on disk.\r\nTake it in again and lose the palette changes?"},
         {IDS_ASK_SAVE_UNSAVED,
          "The animation '%s' built from a storyboard has not been saved.\r\nDo you want to save it?"},
         {IDS_FILE_ACCESS_FAILED, "'%s'\r\nThe file cannot be read."},

@@ -3,12 +3,14 @@
 #include "app/ImageReaders.h"
 #include "io/SettingNames.h"
 #include "res/Resource.h"
+#include "storyboard/DocumentSource.h"
 #include "uikit/Modal.h"
 #include "uikit/Profile.h"
 #include "uikit/StringTable.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -131,6 +133,10 @@ void CFileFlcDlg::OnFolderChange(const QString& folder)
 int CFileFlcDlg::OnFileNameOK(const QString& path)
 {
     if (!m_bPreview)
+        return 0;
+    // A storyboard is taken by its name: opening it builds it, and says why
+    // when it cannot.
+    if (kinetra::isBuiltSource(kinetra::sourceKindOf(QFile::encodeName(path).toStdString())))
         return 0;
     // A name typed into the field was never selected: judge that file, not
     // the one previewed last.

@@ -7,7 +7,8 @@ class QCheckBox;
 class QWidget;
 
 // The File Open dialog: a panel beside the file list previews the selected
-// file, and with preview on only a file that loads as an FLC is accepted.
+// file, and with preview on only a file that loads as an FLC, or a
+// storyboard by its name, is accepted.
 class CFileFlcDlg : public CFileDialogX {
     Q_OBJECT
 

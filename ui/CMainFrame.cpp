@@ -22,14 +22,18 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 
 #include <algorithm>
 #include <utility>
@@ -143,6 +147,16 @@ const unsigned kToolBarButtons[] = {
     ID_FLC_INFO,  ID_APP_ABOUT,
 };
 
+// The first local file among what is dragged.
+QString draggedFile(const QMimeData* data)
+{
+    for (const QUrl& url : data ? data->urls() : QList<QUrl>()) {
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    }
+    return {};
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(CKinetraDoc* document, QWidget* parent) : QMainWindow(parent), m_pDocument(document)
@@ -165,6 +179,7 @@ bool CMainFrame::LoadFrame()
 {
     InitKinetraResources();
     setWindowIcon(KinetraIcon(QStringLiteral("kinetra")));
+    setAcceptDrops(true);
 
     createActions();
     createMenus();
@@ -349,6 +364,10 @@ void CMainFrame::createStatusBar()
     // Command prompts show as temporary messages over this label, which
     // comes back when the pointer leaves the command.
     m_pIdleLabel = new QLabel(uLoadString(IDS_IDLE_MESSAGE), bar);
+    m_pIdleLabel->setObjectName(QStringLiteral("IdleText"));
+    // A long reason in it must not widen the window, which follows its
+    // contents.
+    m_pIdleLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bar->addWidget(m_pIdleLabel, 1);
     createPictureStatus();
 }
@@ -640,6 +659,37 @@ int CMainFrame::OnShellOpenFile(unsigned wParam, const QString& handedPath)
         uWriteProfileString(kOptions, kLastOpened, path);
     }
     return 1;
+}
+
+void CMainFrame::ShowSourceProblem(const QString& problem)
+{
+    if (!problem.isEmpty())
+        statusBar()->clearMessage();
+    m_pIdleLabel->setText(problem.isEmpty() ? uLoadString(IDS_IDLE_MESSAGE) : problem);
+    m_pIdleLabel->setToolTip(problem);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!draggedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QString path = draggedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Opening may ask the user something: not while the drag is still
+    // being answered.
+    QMetaObject::invokeMethod(
+        this,
+        [path] {
+            if (CKinetraApp* app = theApp())
+                app->OpenDocumentFile(path);
+        },
+        Qt::QueuedConnection);
 }
 
 void CMainFrame::updateTitle()

@@ -56,12 +56,18 @@ public:
     // settings. The bars keep their own settings meanwhile.
     void SetCompact(bool on);
     bool IsCompact() const { return m_bCompact; }
+    // Why the latest change of the document's files is not shown, in
+    // place of "Ready" until it is; empty: "Ready" again.
+    void ShowSourceProblem(const QString& problem);
 
     // The colour shown on the Select color button (0x00BBGGRR).
     unsigned m_crBackground = 0;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A file dropped on the window opens as the document.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

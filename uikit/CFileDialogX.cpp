@@ -22,7 +22,7 @@ constexpr int kSizeColumn = 1;
 QString withoutExtensionList(const QString& name)
 {
     static const QRegularExpression trailingList(
-        QStringLiteral(R"(\s*\(\s*(\*?\.[\w*]+|\*)([\s,;]+(\*?\.[\w*]+|\*))*\s*\)$)"));
+        QStringLiteral(R"(\s*\(\s*(\*?\.[\w*.]+|\*)([\s,;]+(\*?\.[\w*.]+|\*))*\s*\)$)"));
     QString stripped = name;
     stripped.remove(trailingList);
     return stripped.isEmpty() ? name : stripped;

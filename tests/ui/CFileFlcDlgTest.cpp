@@ -38,6 +38,7 @@ class CFileFlcDlgTest : public QObject {
 
     QTemporaryDir m_dir;
     QString m_png;
+    QString m_jpeg;
     QString m_garbage;
 
 private slots:
@@ -48,6 +49,8 @@ private slots:
         image.fill(Qt::green);
         m_png = m_dir.filePath(QStringLiteral("picture.png"));
         QVERIFY(image.save(m_png));
+        m_jpeg = m_dir.filePath(QStringLiteral("picture.jpg"));
+        QVERIFY(image.save(m_jpeg));
         m_garbage = writeFile(m_dir, QStringLiteral("garbage.flc"), QByteArray(300, '\x7f'));
     }
 
@@ -57,11 +60,13 @@ private slots:
     {
         DrivenFlcDlg dialog;
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Open FLC file"));
-        QCOMPARE(dialog.nameFilters(), (QStringList{QStringLiteral("FLIC animations (*.flc *.fli)"),
-                                                    QStringLiteral("Vorenth FLC files (*.flc)"),
-                                                    QStringLiteral("FLI files (*.fli)"),
-                                                    QStringLiteral("FLIC cels (*.cel)"),
-                                                    QStringLiteral("All files (*)")}));
+        QCOMPARE(dialog.nameFilters(),
+                 (QStringList{
+                     QStringLiteral("Animations and storyboards (*.flc *.fli *.cel *.png *.pcx *.bmp *.kinetra.json)"),
+                     QStringLiteral("FLIC animations (*.flc *.fli)"), QStringLiteral("Vorenth FLC files (*.flc)"),
+                     QStringLiteral("FLI files (*.fli)"), QStringLiteral("FLIC cels (*.cel)"),
+                     QStringLiteral("Storyboards (*.png *.pcx *.bmp *.kinetra.json)"),
+                     QStringLiteral("All files (*)")}));
         QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
         QVERIFY(dialog.IsPreviewOn());
         QVERIFY(dialog.findChild<QCheckBox*>()->isChecked());
@@ -96,14 +101,31 @@ private slots:
     {
         kinetra::test::ModalRecorder boxes;
         DrivenFlcDlg dialog;
-        dialog.OnFileNameChange(m_png);
+        dialog.OnFileNameChange(m_jpeg);
         QVERIFY(dialog.PreviewImage().IsLoaded());
-        QCOMPARE(dialog.OnFileNameOK(m_png), 1);
+        QCOMPARE(dialog.OnFileNameOK(m_jpeg), 1);
         QCOMPARE(boxes.requests.size(), 1);
         QCOMPARE(boxes.requests.first().type, unsigned(MB_ICONSTOP));
         QCOMPARE(boxes.requests.first().text,
                  uFormatString(IDS_WRONG_FORMAT, dialog.PreviewImage().GetImgFileInfo().fileName));
-        QVERIFY(boxes.requests.first().text.contains(QStringLiteral("picture.png")));
+        QVERIFY(boxes.requests.first().text.contains(QStringLiteral("picture.jpg")));
+    }
+
+    void storyboardsAreTakenByTheirNames_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("sheet") << m_png;
+        QTest::newRow("note of filmstrips") << writeFile(m_dir, QStringLiteral("unit.kinetra.json"), "{}");
+    }
+
+    void storyboardsAreTakenByTheirNames()
+    {
+        QFETCH(QString, path);
+        kinetra::test::ModalRecorder boxes;
+        DrivenFlcDlg dialog;
+        dialog.OnFileNameChange(path);
+        QCOMPARE(dialog.OnFileNameOK(path), 0);
+        QVERIFY(boxes.requests.isEmpty());
     }
 
     void unloadableFileIsRefusedWithoutIcon_data()
@@ -140,7 +162,7 @@ private slots:
         kinetra::test::ModalRecorder boxes;
         DrivenFlcDlg dialog;
         dialog.OnFileNameChange(kUnit);
-        QCOMPARE(dialog.OnFileNameOK(m_png), 1);
+        QCOMPARE(dialog.OnFileNameOK(m_jpeg), 1);
         QCOMPARE(boxes.requests.size(), 1);
     }
 
@@ -201,7 +223,7 @@ private slots:
         DrivenFlcDlg dialog;
         dialog.setDirectory(m_dir.path());
         dialog.show();
-        dialog.selectFile(m_png);
+        dialog.selectFile(m_jpeg);
         dialog.accept();
         QCOMPARE(boxes.requests.size(), 1);
         QCOMPARE(boxes.requests.first().type, unsigned(MB_ICONSTOP));

@@ -63,6 +63,9 @@ private slots:
         QCOMPARE(CFileDialogX::ConvertFilter(QStringLiteral("Sheets (old)|*.png")),
                  QStringList{QStringLiteral("Sheets (old) (*.png)")});
         QCOMPARE(CFileDialogX::ConvertFilter(QStringLiteral("Anything (*)|*")), QStringList{QStringLiteral("Anything (*)")});
+        // An extension of two parts is one extension.
+        QCOMPARE(CFileDialogX::ConvertFilter(QStringLiteral("Notes (.png, .kinetra.json)|*.png;*.kinetra.json")),
+                 QStringList{QStringLiteral("Notes (*.png *.kinetra.json)")});
         QCOMPARE(CFileDialogX::ConvertFilter(QStringLiteral("All|*.*")), QStringList{QStringLiteral("All (*.*)")});
         QVERIFY(CFileDialogX::ConvertFilter(QString()).isEmpty());
         QVERIFY(CFileDialogX::ConvertFilter(QStringLiteral("Lonely name||")).isEmpty());
