@@ -9,6 +9,7 @@
 #include <map>
 
 namespace kinetra {
+struct HeaderEdits;
 struct StoryboardBuild;
 }
 
@@ -131,6 +132,8 @@ public:
     // A new unsaved animation built from one picture per frame
     // (CMainViewFrames.cpp).
     void OnFileNewFromFrames();
+    // The unit's speed, offsets and original size (CMainViewUnit.cpp).
+    void OnProperties();
     // A timer of the view fired.
     void OnTimer(int timerId);
     void StopWinding();
@@ -196,6 +199,13 @@ private:
     // An export dialog starts in the last export's folder, else in the
     // document's own.
     void setExportDialogStart(CFileDialogX& dialog) const;
+    // The picture takes the focus, and Ctrl+arrow keys on it move the frame.
+    void setupFrameNudging();
+    // Moves a game unit's frame by dx, dy pixels within what the offsets
+    // hold; false when there is no such unit.
+    bool nudgeFrame(int dx, int dy);
+    // The unit's header fields changed, shown and marked as an unsaved change.
+    void editUnit(const kinetra::HeaderEdits& edits);
 
     CKinetraDoc* m_pDocument;
     QWidget* m_pPictureArea = nullptr;

@@ -48,17 +48,6 @@ Bytes plainFile()
     return buildPlainFlc(distinctPalette(), {solidImage(5, 4, 70), solidImage(5, 4, 71)}, 60);
 }
 
-// 6-bit colours, which a COLOR_64 chunk holds exactly.
-Palette sixBitPalette()
-{
-    Palette palette{};
-    for (int i = 0; i < 256; ++i) {
-        const auto widen = [](int v) { return std::uint8_t(((v & 63) << 2) | ((v & 63) >> 4)); };
-        palette[std::size_t(i)] = PaletteEntry::fromRgb(widen(i), widen(i / 4), widen(255 - i));
-    }
-    return palette;
-}
-
 // Speed 5/70 s (71 ms), with reserved bytes 0x1234 behind the speed word.
 Bytes fliFile()
 {
@@ -66,7 +55,7 @@ Bytes fliFile()
     b.magic = kFliMagic;
     b.header.frames = 2;
     b.header.speed = 0x12340005;
-    b.addFrame({color64Chunk(sixBitPalette()), byteRunChunk(solidImage(3, 2, 9))});
+    b.addFrame({color64Chunk(distinctPalette()), byteRunChunk(solidImage(3, 2, 9))});
     b.addFrame({deltaFliChunk(solidImage(3, 2, 9), solidImage(3, 2, 10))});
     return b.build();
 }
