@@ -95,7 +95,7 @@ void CMainView::editUnit(const kinetra::HeaderEdits& edits)
 {
     CFlcPlayer& player = *m_wndPlayer;
     // The dialog and the keys offer only what the file holds.
-    if (!player.loaded || edits.empty() || player.EditUnit(edits))
+    if (!player.loaded || edits.empty() || player.EditUnit(edits).has_value())
         return;
     if (m_pDocument)
         m_pDocument->SetModifiedFlag();

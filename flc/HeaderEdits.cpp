@@ -18,8 +18,8 @@ void take(std::optional<T>& field, const std::optional<T>& later)
         field = later;
 }
 
-template <typename T, typename U>
-bool holds(const T& value, const std::optional<U>& wanted)
+template <typename T>
+bool holds(T value, const std::optional<T>& wanted)
 {
     return !wanted || value == *wanted;
 }

@@ -140,16 +140,6 @@ private slots:
         m_files.reset();
     }
 
-    void propertiesAreThereOnlyForALoadedUnit()
-    {
-        QVERIFY(!m_frame->Action(ID_FILE_PROPERTIES)->isEnabled());
-        open(kSample);
-        QVERIFY(player().loaded);
-        QVERIFY(m_frame->Action(ID_FILE_PROPERTIES)->isEnabled());
-        QCOMPARE(m_frame->Action(ID_FILE_PROPERTIES)->statusTip(),
-                 QStringLiteral("Change the unit's speed, offsets and original size (Ctrl+arrows move the frame)"));
-    }
-
     void propertiesChangeTheUnitAndASaveKeepsOnlyThose_data()
     {
         QTest::addColumn<QString>("sample");
