@@ -39,9 +39,8 @@ struct HeaderEdits {
 bool holdsGameFields(const FlcHeader& header);
 
 // The speed nearest to `milliseconds` that the file holds: the value itself
-// for an FLC file; for an FLI file, whose word counts 1/70 s, the nearest
-// one that reads back as a whole number of milliseconds (the lower of two
-// as near).
+// for an FLC file; for an FLI file, whose word counts 1/70 s, the nearest of
+// the speeds those counts read back as (the lower of two as near).
 std::uint32_t nearestHeldSpeed(const FlcHeader& header, std::uint32_t milliseconds);
 
 // Why `edits` cannot go into the file `header` was read from, as a sentence
