@@ -137,6 +137,7 @@ void showSliderValue(QSlider* slider, int value)
 CMainView::CMainView(CKinetraDoc* document, QWidget* parent) : QWidget(parent), m_pDocument(document)
 {
     createForm();
+    setupFrameNudging();
 
     connect(m_wndPlayer, &CFlcPlayer::stateChanged, this, &CMainView::stateChanged);
     connect(m_wndPlayer, &CFlcPlayer::frameNumbersChanged, this, &CMainView::UpdateFrameCounter);

@@ -13,6 +13,7 @@
 namespace kinetra {
 struct ApproximatedPixels;
 struct SourceOptions;
+struct HeaderEdits;
 struct StoryboardBuild;
 struct StoryboardPicture;
 }
@@ -153,6 +154,8 @@ public:
     // plays it (CMainViewLive.cpp). False when it cannot be built
     // (`refused`, after saying why) or the user cancelled.
     bool OpenStoryboard(const QString& path, bool& refused);
+    // The unit's speed, offsets and original size (CMainViewUnit.cpp).
+    void OnProperties();
     // A timer of the view fired.
     void OnTimer(int timerId);
     void StopWinding();
@@ -264,6 +267,13 @@ private:
     // An export dialog starts in the last export's folder, else in the
     // document's own.
     void setExportDialogStart(CFileDialogX& dialog) const;
+    // The picture takes the focus, and Ctrl+arrow keys on it move the frame.
+    void setupFrameNudging();
+    // Moves a game unit's frame by dx, dy pixels within what the offsets
+    // hold; false when there is no such unit.
+    bool nudgeFrame(int dx, int dy);
+    // The unit's header fields changed, shown and marked as an unsaved change.
+    void editUnit(const kinetra::HeaderEdits& edits);
 
     CKinetraDoc* m_pDocument;
     QScrollArea* m_pPictureArea = nullptr;

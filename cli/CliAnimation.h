@@ -21,6 +21,7 @@ public:
     bool open(const std::string& path, std::ostream& err);
 
     const CFlcAnimation& animation() const { return m_animation; }
+    CFlcAnimation& animation() { return m_animation; }
     // The header as the file holds it, before a plain file's extension and
     // a missing speed were filled in for playing.
     const FlcHeader& fileHeader() const { return m_fileHeader; }

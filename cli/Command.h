@@ -48,6 +48,7 @@ extern const Command kInfoCommand;
 extern const Command kFramesCommand;
 extern const Command kComposeCommand;
 extern const Command kPaletteCommand;
+extern const Command kSetCommand;
 extern const Command kRecolorCommand;
 extern const Command kGifCommand;
 extern const Command kSheetCommand;

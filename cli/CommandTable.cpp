@@ -7,11 +7,12 @@ namespace kinetra::cli {
 
 std::span<const Command* const> allCommands()
 {
-    static constexpr std::array<const Command*, 12> kCommands{
+    static constexpr std::array<const Command*, 13> kCommands{
         &kInfoCommand,
         &kFramesCommand,
         &kComposeCommand,
         &kPaletteCommand,
+        &kSetCommand,
         &kRecolorCommand,
         &kGifCommand,
         &kSheetCommand,

@@ -6,6 +6,8 @@
 #include "palette/AsciiCase.h"
 #include "palette/PaletteFiles.h"
 
+#include <charconv>
+#include <cstdint>
 #include <filesystem>
 #include <ostream>
 
@@ -14,9 +16,20 @@ namespace kinetra::cli {
 namespace {
 
 constexpr int kMaxU16 = 0xFFFF;
-constexpr int kMaxSpeed = 0x7FFFFFFF;
 
-// "A,B" with both whole numbers in [0, 65535].
+// Milliseconds as the header's 32-bit fields hold them, 0 to 4294967295.
+std::optional<std::uint32_t> parseMilliseconds(const std::string& text)
+{
+    std::uint32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
+}
+
+// "A,B" with both whole numbers in [0, 65535], as the header's 16-bit
+// fields hold them.
 std::optional<std::pair<int, int>> parsePair(const std::string& text)
 {
     const std::size_t comma = text.find(',');
@@ -51,25 +64,24 @@ std::optional<StoryboardFacts> readLayoutOptions(const ParsedArguments& args, st
         facts.framesPerDirection = *frames;
     }
     if (args.has("--speed")) {
-        const auto speed = parseInt(args.value("--speed"), 0, kMaxSpeed);
-        if (!speed) {
-            problem = "--speed takes milliseconds from 0, not '" + args.value("--speed") + "'";
+        facts.speed = parseMilliseconds(args.value("--speed"));
+        if (!facts.speed) {
+            problem = "--speed takes milliseconds from 0 to 4294967295, not '" + args.value("--speed") + "'";
             return std::nullopt;
         }
-        facts.speed = std::uint32_t(*speed);
     }
     if (args.has("--animation-time")) {
-        const auto time = parseInt(args.value("--animation-time"), 0, kMaxSpeed);
-        if (!time) {
-            problem = "--animation-time takes milliseconds from 0, not '" + args.value("--animation-time") + "'";
+        facts.animationTime = parseMilliseconds(args.value("--animation-time"));
+        if (!facts.animationTime) {
+            problem = "--animation-time takes milliseconds from 0 to 4294967295, not '"
+                + args.value("--animation-time") + "'";
             return std::nullopt;
         }
-        facts.animationTime = std::uint32_t(*time);
     }
     if (args.has("--offset")) {
         const auto offset = parsePair(args.value("--offset"));
         if (!offset) {
-            problem = "--offset takes LEFT,TOP in pixels, not '" + args.value("--offset") + "'";
+            problem = "--offset takes LEFT,TOP in pixels from 0 to 65535, not '" + args.value("--offset") + "'";
             return std::nullopt;
         }
         facts.leftOffset = offset->first;
@@ -78,7 +90,8 @@ std::optional<StoryboardFacts> readLayoutOptions(const ParsedArguments& args, st
     if (args.has("--original")) {
         const auto original = parsePair(args.value("--original"));
         if (!original) {
-            problem = "--original takes WIDTH,HEIGHT in pixels, not '" + args.value("--original") + "'";
+            problem = "--original takes WIDTH,HEIGHT in pixels from 0 to 65535, not '" + args.value("--original")
+                + "'";
             return std::nullopt;
         }
         facts.originalWidth = original->first;

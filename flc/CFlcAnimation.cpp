@@ -13,9 +13,6 @@ namespace kinetra {
 
 namespace {
 
-// An FLI header's speed counts 1/70 s.
-constexpr std::uint32_t kFliTicksPerSecond = 70;
-
 bool isImageChunk(std::uint16_t type)
 {
     return type == kChunkDeltaFlc || type == kChunkBlack || type == kChunkByteRun || type == kChunkFliCopy
@@ -37,7 +34,7 @@ bool decodeImageChunk(std::uint16_t type, ByteReader& data, IndexView image)
 // count their delay, a word, in 1/70 s; the program works in milliseconds.
 void normalizeFliHeader(FlcHeader& header)
 {
-    header.speed = ((header.speed & 0xFFFF) * 1000 + kFliTicksPerSecond / 2) / kFliTicksPerSecond;
+    header.speed = fliTicksToMilliseconds(header.speed & kMaxFliTicks);
     header.directions = 0;
     header.framesPerDirection = 0;
     header.leftOffset = 0;
@@ -92,6 +89,7 @@ void CFlcAnimation::Clear()
     workBuffer.reset();
     m_frameBlock.reset();
     m_cutShort = false;
+    m_headerEdits = {};
     earlierColours.clear();
     m_framesInDisplayColours.clear();
 }

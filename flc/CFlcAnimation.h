@@ -4,12 +4,14 @@
 #include "flc/ColorKey.h"
 #include "flc/FlcFrame.h"
 #include "flc/FlcHeader.h"
+#include "flc/HeaderEdits.h"
 #include "flc/IndexImage.h"
 #include "flc/Palette.h"
 #include "flc/Result.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <system_error>
@@ -48,20 +50,32 @@ public:
     // The same over a file's bytes already in memory; `path` is not changed.
     HResult LoadFromMemory(std::span<const std::uint8_t> file, bool readPalette);
     // Writes the display palette into every palette chunk of the file last
-    // loaded (`path`) and stores the result at `destination`; no other byte
-    // changes. The destination is replaced in one step or not at all, and
-    // only when every palette chunk still lies where the last load found it.
-    // On success `path` becomes the destination.
+    // loaded (`path`), and the header fields edited since into its header,
+    // and stores the result at `destination`; no other byte changes. The
+    // destination is replaced in one step or not at all, and only when every
+    // palette chunk still lies where the last load found it and the result
+    // reads back with the same frames and the edited fields. On success
+    // `path` becomes the destination.
     virtual HResult Save(const std::string& destination);
     // The bytes Save would write, for a caller that writes them itself
     // (several files made durable at once).
     HResult SavedBytes(std::vector<std::uint8_t>& file) const;
+    // The same with the header edits alone, every palette chunk left as the
+    // file has it: a change of the unit's header and nothing else.
+    HResult HeaderEditedBytes(std::vector<std::uint8_t>& file) const;
+    // Changes the speed, offsets or original size in `header` and has every
+    // later save write them too. Nothing, or why the file cannot hold them
+    // (headerEditProblem), and then nothing changes. A load or Clear forgets
+    // them.
+    std::optional<std::string> EditHeader(const HeaderEdits& edits);
+    // The fields edited since the last load or save.
+    const HeaderEdits& PendingHeaderEdits() const { return m_headerEdits; }
     // Why the last Save or palette export failed, when the system gave a
     // reason (permission denied, no space left, ...); empty otherwise.
     std::error_code writeError;
 
-    // Deletes every frame and the palette offsets; header, palettes and path
-    // stay.
+    // Deletes every frame, the palette offsets and the pending header edits;
+    // header, palettes and path stay.
     void Clear();
 
     // The palette and key `frame` is drawn with: the display palette and
@@ -121,11 +135,13 @@ private:
     std::unique_ptr<FrameBlock> m_frameBlock;
     std::size_t m_framesAtMost = 0;
     bool m_cutShort = false;
+    HeaderEdits m_headerEdits;
     // While loading: the frames (set aside or not, and where in their list)
     // drawn with the colours in force now.
     std::vector<std::pair<bool, std::size_t>> m_framesInDisplayColours;
 
     bool decodesLikeThis(std::span<const std::uint8_t> file) const;
+    HResult patchedCopy(bool writePalettes, std::vector<std::uint8_t>& copy) const;
     HResult decode(std::span<const std::uint8_t> file, bool readPalette);
     HResult readPaletteChunk(std::span<const std::uint8_t> data, std::size_t dataStart, std::uint16_t type,
                              bool readPalette);

@@ -11,6 +11,14 @@ inline constexpr std::uint16_t kFlcMagic = 0xAF12;
 inline constexpr std::uint16_t kFliMagic = 0xAF11;
 // The magic numbers Kinetra takes a file by: FLC or FLI.
 constexpr bool IsFlcOrFliMagic(std::uint16_t magic) { return magic == kFlcMagic || magic == kFliMagic; }
+// An FLI header's speed is a word counting 1/70 s; the program works in
+// milliseconds, rounded to the nearest.
+inline constexpr std::uint32_t kFliTicksPerSecond = 70;
+inline constexpr std::uint32_t kMaxFliTicks = 0xFFFF;
+constexpr std::uint32_t fliTicksToMilliseconds(std::uint32_t ticks)
+{
+    return (ticks * 1000 + kFliTicksPerSecond / 2) / kFliTicksPerSecond;
+}
 inline constexpr std::size_t kFlcHeaderSize = 128;
 // The standard FLIC fields fill the first 88 bytes; the game's extension lives
 // in the 40 bytes behind them.

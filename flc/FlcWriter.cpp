@@ -2,6 +2,7 @@
 
 #include "flc/Color256Layout.h"
 #include "flc/FlcChunks.h"
+#include "flc/HeaderEdits.h"
 #include "io/AtomicFile.h"
 #include "io/ByteReader.h"
 #include "io/WholeFile.h"
@@ -83,14 +84,28 @@ bool CFlcAnimation::decodesLikeThis(std::span<const std::uint8_t> file) const
     check.alphaBlend = alphaBlend;
     return check.LoadFromMemory(file, true) == kOk && sameIndices(check.frames, frames)
         && check.paletteOffsets == paletteOffsets && check.paletteLayouts == paletteLayouts
-        && check.paletteChunkTypes == paletteChunkTypes && check.paletteReading == paletteReading;
+        && check.paletteChunkTypes == paletteChunkTypes && check.paletteReading == paletteReading
+        && headerHolds(check.header, m_headerEdits);
 }
 
 HResult CFlcAnimation::SavedBytes(std::vector<std::uint8_t>& copy) const
 {
+    return patchedCopy(true, copy);
+}
+
+HResult CFlcAnimation::HeaderEditedBytes(std::vector<std::uint8_t>& copy) const
+{
+    return patchedCopy(false, copy);
+}
+
+HResult CFlcAnimation::patchedCopy(bool writePalettes, std::vector<std::uint8_t>& copy) const
+{
     // A load cut short holds only some frames; its bytes would not be the file's.
-    if (m_cutShort || paletteOffsets.empty() || paletteLayouts.size() != paletteOffsets.size()
+    if (m_cutShort || paletteLayouts.size() != paletteOffsets.size()
         || paletteChunkTypes.size() != paletteOffsets.size())
+        return kFail;
+    // Nothing of the model's to write.
+    if ((!writePalettes || paletteOffsets.empty()) && m_headerEdits.empty())
         return kFail;
     try {
         // The copy lives in memory; the destination sees only its final
@@ -98,20 +113,32 @@ HResult CFlcAnimation::SavedBytes(std::vector<std::uint8_t>& copy) const
         copy.clear();
         if (!readWholeFile(path, copy))
             return kFail;
-        for (std::size_t chunk = 0; chunk < paletteOffsets.size(); ++chunk) {
+        for (std::size_t chunk = 0; writePalettes && chunk < paletteOffsets.size(); ++chunk) {
             if (!writePaletteChunk(copy, paletteOffsets[chunk], paletteChunkTypes[chunk], paletteReading,
                                    paletteLayouts[chunk], displayPalette))
                 return kFail;
         }
+        if (!m_headerEdits.empty() && !writeHeaderEdits(copy, m_headerEdits))
+            return kFail;
         // A palette's packets may reach over bytes the reader took for
         // something else in a damaged file; writing colours there would
-        // change more than colours, so the copy must read back the same.
+        // change more than colours, so the copy must read back the same,
+        // with the header fields as edited.
         return decodesLikeThis(copy) ? kOk : kFail;
     } catch (...) {
         // Running out of memory, or anything else, ends the save, not the
         // program.
         return kFail;
     }
+}
+
+std::optional<std::string> CFlcAnimation::EditHeader(const HeaderEdits& edits)
+{
+    if (auto problem = headerEditProblem(header, edits))
+        return problem;
+    applyHeaderEdits(header, edits);
+    m_headerEdits.merge(edits);
+    return std::nullopt;
 }
 
 HResult CFlcAnimation::Save(const std::string& destination)
@@ -127,6 +154,8 @@ HResult CFlcAnimation::Save(const std::string& destination)
         if (!writeFileAtomically(savedPath, copy, writeError))
             return kFail;
         path.swap(savedPath);
+        // The file holds them now.
+        m_headerEdits = {};
         return kOk;
     } catch (...) {
         return kFail;

@@ -433,13 +433,18 @@ bool CFlcPlayerCore::Tick()
             elapsedSeconds = kMaxTickSeconds;
         Advance(elapsedSeconds * 1000);
     }
+    redraw();
+    return true;
+}
+
+void CFlcPlayerCore::redraw()
+{
     if (frames.empty())
         DrawBackground();
     else
         ComposeFrame();
     if (m_screen)
         (void)m_screen->Present();
-    return true;
 }
 
 void CFlcPlayerCore::Advance(float milliseconds)
@@ -573,7 +578,22 @@ bool CFlcPlayerCore::ApplyPaletteChanges()
     return rebuildAndResume(*this);
 }
 
+// --- The unit's header ---------------------------------------------------
 
+std::optional<std::string> CFlcPlayerCore::EditUnit(const HeaderEdits& edits)
+{
+    if (auto problem = EditHeader(edits))
+        return problem;
+    // The header as loading the saved file will show it (a speed of 0 plays
+    // as 10 ms); the defaults change nothing else of a loaded header.
+    applyPlayerDefaults(*this);
+    // A slower frame on screen would keep the new speed waiting.
+    if (edits.speed)
+        frameTimeLeft = std::min(frameTimeLeft, float(header.speed));
+    if (loaded)
+        redraw();
+    return std::nullopt;
+}
 
 void CFlcPlayerCore::SaveDirection()
 {

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,14 @@ public:
     // unloaded) when nothing is loaded.
     [[nodiscard]] bool ApplyPaletteChanges();
 
+    // --- The unit's header --------------------------------------------------
+
+    // Changes the speed, offsets or original size (EditHeader) and shows
+    // them at once: the picture is drawn again at the new place, the frame on
+    // screen lasts no longer than the new speed, and a speed of 0 plays as a
+    // loaded one does. Nothing, or why the file cannot hold them.
+    std::optional<std::string> EditUnit(const HeaderEdits& edits);
+
     // Writes the "Direction" setting; the widget calls it when destroyed.
     void SaveDirection();
 
@@ -226,6 +235,9 @@ protected:
 
 private:
     CSurface* backBuffer() const;
+    // Draws the picture of the current frame (or the background alone) and
+    // hands it to the window.
+    void redraw();
     // The back buffer in the picture's size; false when it cannot be made.
     bool sizeBackBuffer(int width, int height);
     bool loadCivColorFromGame(int n);

@@ -47,6 +47,7 @@ enum : unsigned {
     ID_VIEW_ACTUAL_SIZE = 32842,
     ID_VIEW_SHOW_CLASSES = 32843,
     ID_VIEW_COMPACT = 32844,
+    ID_FILE_PROPERTIES = 32860, // the unit's speed, offsets and original size
 };
 
 // The single-instance hand-over message and its first parameter.
@@ -249,4 +250,13 @@ enum : unsigned {
     IDS_FRAMES_LAYOUT_SHEET = 61686,
     IDS_FRAMES_LAYOUT_FILMSTRIPS = 61687,
     IDS_FRAMES_LAYOUT_CELS = 61688,
+
+    // The unit's properties: speed, offsets and original size.
+    IDS_UNIT_TITLE = 61760,
+    IDS_UNIT_SPEED = 61761,
+    IDS_UNIT_OFFSET = 61762,
+    IDS_UNIT_ORIGINAL = 61763,
+    IDS_UNIT_PLAIN_NOTE = 61764,
+    IDS_UNIT_OK = 61765,
+    IDS_UNIT_CANCEL = 61766,
 };

@@ -23,6 +23,7 @@ void RegisterKinetraStrings()
          "frame\nExport Frames"},
         {ID_FILE_NEW_STORYBOARD, "Build a new animation from a storyboard picture\nNew from Storyboard"},
         {ID_FILE_NEW_FRAMES, "Build a new animation from one picture per frame, drawn or rendered\nNew from Frames"},
+        {ID_FILE_PROPERTIES, "Change the unit's speed, offsets and original size (Ctrl+arrows move the frame)\nProperties"},
         {ID_FILE_MRU_FIRST, "Open this file"},
         {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout"},
         {ID_APP_EXIT, "Quit the application\nExit"},
@@ -270,5 +271,12 @@ void RegisterKinetraStrings()
         {IDS_FRAMES_LAYOUT_SHEET, "One sheet, a row per direction"},
         {IDS_FRAMES_LAYOUT_FILMSTRIPS, "A filmstrip per direction"},
         {IDS_FRAMES_LAYOUT_CELS, "A picture per frame (cels)"},
+        {IDS_UNIT_TITLE, "Unit Properties"},
+        {IDS_UNIT_SPEED, "&Speed (ms per frame):"},
+        {IDS_UNIT_OFFSET, "Offs&et (left, top):"},
+        {IDS_UNIT_ORIGINAL, "O&riginal size (w, h):"},
+        {IDS_UNIT_PLAIN_NOTE, "A plain FLC has no game header: only its speed can change."},
+        {IDS_UNIT_OK, "&OK"},
+        {IDS_UNIT_CANCEL, "&Cancel"},
     });
 }

@@ -64,6 +64,7 @@ const Command kCommands[] = {
     {ID_EXPORT_GIF, "Animated &GIF...", nullptr, {}},
     {ID_EXPORT_SHEET, "&Sprite Sheet...", nullptr, {}},
     {ID_EXPORT_STORYBOARD, "&Frames...", nullptr, {}},
+    {ID_FILE_PROPERTIES, "Propert&ies...", nullptr, {}},
     {ID_FILE_REFRESH, "&Refresh\tF5", "refresh", QKeySequence(Qt::Key_F5)},
     {ID_APP_EXIT, "E&xit\tAlt+F4, F12", "exit", QKeySequence(Qt::Key_F12)},
     {ID_VIEW_TOOLBAR, "&Toolbar", nullptr, {}},
@@ -133,6 +134,7 @@ const std::pair<unsigned, void (CMainView::*)()> kViewCommands[] = {
     {ID_VIEW_ZOOM_OUT, &CMainView::OnZoomOut},
     {ID_VIEW_ACTUAL_SIZE, &CMainView::OnActualSize},
     {ID_VIEW_SHOW_CLASSES, &CMainView::OnShowClasses},
+    {ID_FILE_PROPERTIES, &CMainView::OnProperties},
 };
 
 // The four backgrounds, one of which is chosen.
@@ -279,7 +281,7 @@ void CMainFrame::createMenus()
     m_pExportMenu = file->addMenu(uLoadString(IDS_EXPORT_MENU));
     m_pExportMenu->setObjectName(QStringLiteral("Export"));
     addItems(m_pExportMenu, {ID_EXPORT_GIF, ID_EXPORT_SHEET, ID_EXPORT_STORYBOARD});
-    addItems(file, {0, ID_FILE_REFRESH, 0});
+    addItems(file, {0, ID_FILE_PROPERTIES, ID_FILE_REFRESH, 0});
     QMenu* recent = file->addMenu(KinetraIcon(QStringLiteral("recent-files")), uLoadString(IDS_RECENT_FILES));
     recent->setObjectName(QStringLiteral("RecentFiles"));
     if (CKinetraApp* app = theApp())
@@ -432,7 +434,7 @@ void CMainFrame::UpdateCommandUI()
     set(ID_FILE_REFRESH, loaded);
     set(ID_APP_EXIT, true);
     for (unsigned id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_PALETTE_IMPORT, ID_PALETTE_EXPORT, ID_EXPORT_GIF,
-                        ID_EXPORT_SHEET, ID_EXPORT_STORYBOARD})
+                        ID_EXPORT_SHEET, ID_EXPORT_STORYBOARD, ID_FILE_PROPERTIES})
         set(id, loaded);
     set(ID_APP_ABOUT, true);
     set(ID_OPTIONS, true);

@@ -22,15 +22,6 @@ constexpr int kMaxField16 = 0xFFFF;
 // The offset box's value that stands for "centred", below every offset.
 constexpr int kCentred = -1;
 
-QLabel* makeLabel(unsigned textId, QWidget* buddy, const QRect& geometry, CDialogX* dialog)
-{
-    auto* label = new QLabel(uLoadString(textId), dialog);
-    label->setGeometry(dialog->MapDialogRect(geometry));
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label->setBuddy(buddy);
-    return label;
-}
-
 std::optional<int> offsetOf(const QSpinBox* box)
 {
     return box->value() == kCentred ? std::nullopt : std::optional(box->value());
@@ -53,25 +44,25 @@ CStoryboardLayoutDlg::CStoryboardLayoutDlg(int sheetWidth, int sheetHeight, QWid
     m_comboDirections->addItem(uLoadString(IDS_LAYOUT_EIGHT_DIRECTIONS), 8);
     m_comboDirections->addItem(uLoadString(IDS_LAYOUT_ONE_DIRECTION), 1);
     m_comboDirections->setGeometry(MapDialogRect(QRect(97, 31, 133, 14)));
-    makeLabel(IDS_LAYOUT_DIRECTIONS, m_comboDirections, QRect(7, 31, 88, 14), this);
+    AddLabel(uLoadString(IDS_LAYOUT_DIRECTIONS), m_comboDirections, QRect(7, 31, 88, 14));
 
     m_spinFrames = makeNumberBox("Frames", 1, 1, QRect(97, 49, 50, 14));
     m_spinFrames->setMaximum(kinetra::kMaxFlcFrames);
-    makeLabel(IDS_LAYOUT_FRAMES, m_spinFrames, QRect(7, 49, 88, 14), this);
+    AddLabel(uLoadString(IDS_LAYOUT_FRAMES), m_spinFrames, QRect(7, 49, 88, 14));
 
     m_spinSpeed = makeNumberBox("Speed", 0, kDefaultSpeed, QRect(97, 67, 50, 14));
     m_spinSpeed->setMaximum(kMaxSpeed);
-    makeLabel(IDS_LAYOUT_SPEED, m_spinSpeed, QRect(7, 67, 88, 14), this);
+    AddLabel(uLoadString(IDS_LAYOUT_SPEED), m_spinSpeed, QRect(7, 67, 88, 14));
 
     m_spinLeft = makeNumberBox("LeftOffset", kCentred, kCentred, QRect(97, 85, 50, 14));
     m_spinTop = makeNumberBox("TopOffset", kCentred, kCentred, QRect(154, 85, 50, 14));
     for (QSpinBox* offset : {m_spinLeft, m_spinTop})
         offset->setSpecialValueText(uLoadString(IDS_LAYOUT_CENTRED));
-    makeLabel(IDS_LAYOUT_OFFSET, m_spinLeft, QRect(7, 85, 88, 14), this);
+    AddLabel(uLoadString(IDS_LAYOUT_OFFSET), m_spinLeft, QRect(7, 85, 88, 14));
 
     m_spinOriginalWidth = makeNumberBox("OriginalWidth", 0, kinetra::kUnitPictureSize, QRect(97, 103, 50, 14));
     m_spinOriginalHeight = makeNumberBox("OriginalHeight", 0, kinetra::kUnitPictureSize, QRect(154, 103, 50, 14));
-    makeLabel(IDS_LAYOUT_ORIGINAL, m_spinOriginalWidth, QRect(7, 103, 88, 14), this);
+    AddLabel(uLoadString(IDS_LAYOUT_ORIGINAL), m_spinOriginalWidth, QRect(7, 103, 88, 14));
 
     m_checkBorder = new QCheckBox(uLoadString(IDS_STORYBOARD_BORDER), this);
     m_checkBorder->setObjectName(QStringLiteral("Border"));
@@ -79,7 +70,7 @@ CStoryboardLayoutDlg::CStoryboardLayoutDlg(int sheetWidth, int sheetHeight, QWid
     m_spinBorderIndex = makeNumberBox("BorderIndex", 0, 0, QRect(97, 139, 50, 14));
     m_spinBorderIndex->setMaximum(255);
     m_spinBorderIndex->setEnabled(false);
-    makeLabel(IDS_STORYBOARD_BORDER_INDEX, m_spinBorderIndex, QRect(17, 139, 78, 14), this);
+    AddLabel(uLoadString(IDS_STORYBOARD_BORDER_INDEX), m_spinBorderIndex, QRect(17, 139, 78, 14));
 
     m_btnOK = new CButtonX(uLoadString(IDS_LAYOUT_OK), this);
     m_btnOK->setObjectName(QStringLiteral("OK"));

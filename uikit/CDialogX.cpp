@@ -3,6 +3,7 @@
 #include "uikit/Modal.h"
 
 #include <QFontMetrics>
+#include <QLabel>
 #include <QResizeEvent>
 #include <QShowEvent>
 
@@ -82,6 +83,15 @@ QSize CDialogX::MapDialogSize(const QSize& dialogUnits) const
     const int baseX = std::max(1, (letters / 26 + 1) / 2);
     const int baseY = std::max(1, metrics.height());
     return QSize(mulDiv(dialogUnits.width(), baseX, 4), mulDiv(dialogUnits.height(), baseY, 8));
+}
+
+QLabel* CDialogX::AddLabel(const QString& text, QWidget* buddy, const QRect& dialogUnits)
+{
+    auto* label = new QLabel(text, this);
+    label->setGeometry(MapDialogRect(dialogUnits));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setBuddy(buddy);
+    return label;
 }
 
 void CDialogX::showEvent(QShowEvent* event)

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+class QLabel;
+
 // Flags of SetControlInfo: how a control follows the dialog's resizing.
 enum : unsigned {
     CI_MOVE_RIGHT = 1, // moves right by share/divisor of the width change
@@ -34,6 +36,9 @@ public:
     // average character width, an eighth of the line height).
     QRect MapDialogRect(const QRect& dialogUnits) const;
     QSize MapDialogSize(const QSize& dialogUnits) const;
+    // A label at `dialogUnits`, left-aligned and centred vertically, whose
+    // mnemonic moves the focus to `buddy`.
+    QLabel* AddLabel(const QString& text, QWidget* buddy, const QRect& dialogUnits);
 
 protected:
     // Runs once before the dialog is first shown; returning false rejects it.

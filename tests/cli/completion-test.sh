@@ -29,14 +29,15 @@ expect()
 }
 
 expect "thumbnail" kinetra-cli th
-expect "sheet split storyboard" kinetra-cli s
-expect "build compose frames gif info join palette recolor sheet split storyboard thumbnail" kinetra-cli ""
+expect "set sheet split storyboard" kinetra-cli s
+expect "build compose frames gif info join palette recolor set sheet split storyboard thumbnail" kinetra-cli ""
 expect "--help --version -h" kinetra-cli -
 expect "--version" kinetra-cli --v
 expect "--help --size -h -s" kinetra-cli thumbnail -
 expect "--help --json" kinetra-cli info --
 expect "--jobs" kinetra-cli recolor a.flc --j
 expect "--layout" kinetra-cli storyboard a.flc --la
+expect "--in-place" kinetra-cli set a.flc --in
 expect "cels filmstrips sheet" kinetra-cli storyboard a.flc --layout ""
 expect "filmstrips" kinetra-cli storyboard a.flc --layout f
 expect "" kinetra-cli nosuchcommand --

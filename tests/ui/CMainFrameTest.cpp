@@ -34,7 +34,7 @@ const unsigned kFileCommands[] = {
 // The palette and saving commands: usable exactly while a file is loaded.
 const unsigned kPaletteAndSaveCommands[] = {
     ID_FILE_SAVE,  ID_FILE_SAVE_AS, ID_PALETTE,      ID_PALETTE_IMPORT, ID_PALETTE_EXPORT,
-    ID_EXPORT_GIF, ID_EXPORT_SHEET, ID_EXPORT_STORYBOARD,
+    ID_EXPORT_GIF, ID_EXPORT_SHEET, ID_EXPORT_STORYBOARD, ID_FILE_PROPERTIES,
 };
 
 QStringList itemTexts(const QMenu* menu)
@@ -280,12 +280,12 @@ private slots:
 
         QMenu* file = topMenu(*frame, QStringLiteral("&1.File"));
         QCOMPARE(itemTexts(file), (QStringList{"&Open...\tCtrl+O", "&New from Storyboard...", "New from Fra&mes...",
-                                               "&Save\tCtrl+S", "Save &As...", "&Export", "-", "&Refresh\tF5", "-", "Recent &Files", "-",
+                                               "&Save\tCtrl+S", "Save &As...", "&Export", "-", "Propert&ies...", "&Refresh\tF5", "-", "Recent &Files", "-",
                                                "E&xit\tAlt+F4, F12"}));
         QMenu* exportMenu = file->actions().at(5)->menu();
         QVERIFY(exportMenu);
         QCOMPARE(itemTexts(exportMenu), (QStringList{"Animated &GIF...", "&Sprite Sheet...", "&Frames..."}));
-        QMenu* recent = file->actions().at(9)->menu();
+        QMenu* recent = file->actions().at(10)->menu();
         QVERIFY(recent);
         QCOMPARE(itemTexts(recent), QStringList{"(None)"});
         QVERIFY(!recent->actions().first()->isEnabled());
