@@ -202,16 +202,23 @@ std::optional<PlacedFrames> placeOnUnitPicture(const std::vector<IndexImage>& fr
                   + " pictures, does not fit the game's picture of 240 x 240 centred on them.";
         return std::nullopt;
     }
-    placed.frames.reserve(frames.size());
+    placed.frames = cutFrames(frames, shown);
+    return placed;
+}
+
+std::vector<IndexImage> cutFrames(const std::vector<IndexImage>& frames, const ShownRect& rect)
+{
+    std::vector<IndexImage> cut;
+    cut.reserve(frames.size());
     for (const IndexImage& frame : frames) {
-        IndexImage& cut = placed.frames.emplace_back(shown.width, shown.height);
-        for (int y = 0; y < shown.height; ++y) {
-            const std::size_t row = std::size_t(shown.top + y) * std::size_t(frame.width);
-            const auto from = frame.pixels.begin() + std::ptrdiff_t(row) + shown.left;
-            std::copy(from, from + shown.width, cut.row(y));
+        IndexImage& part = cut.emplace_back(rect.width, rect.height);
+        for (int y = 0; y < rect.height; ++y) {
+            const std::size_t row = std::size_t(rect.top + y) * std::size_t(frame.width);
+            const auto from = frame.pixels.begin() + std::ptrdiff_t(row) + rect.left;
+            std::copy(from, from + rect.width, part.row(y));
         }
     }
-    return placed;
+    return cut;
 }
 
 } // namespace kinetra

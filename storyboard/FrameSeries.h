@@ -48,6 +48,9 @@ struct ShownRect {
 };
 ShownRect shownUnion(const std::vector<IndexImage>& frames);
 
+// Each frame's part inside `rect`, which lies inside every frame.
+std::vector<IndexImage> cutFrames(const std::vector<IndexImage>& frames, const ShownRect& rect);
+
 // The frames cut to `rect`, and the offsets that keep the figure where it
 // stood in the rendered pictures, those centred on the game's 240 × 240
 // picture. Nothing, with the sizes named in `problem`, when nothing shows or

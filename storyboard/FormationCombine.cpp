@@ -1,0 +1,125 @@
+#include "storyboard/FormationCombine.h"
+
+#include "storyboard/Storyboard.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace kinetra {
+
+namespace {
+
+constexpr std::uint8_t kTransparent = 255;
+constexpr std::uint8_t kFirstShadow = 240;
+
+bool isShadow(std::uint8_t index) { return index >= kFirstShadow && index != kTransparent; }
+bool isFigure(std::uint8_t index) { return index < kFirstShadow; }
+
+struct Facing {
+    double cosine = 1;
+    double sine = 0;
+};
+
+// The library's sine of 90 degrees is 6e-17 off zero, which would tip a
+// place of half a pixel to either side.
+Facing facingOf(int angle)
+{
+    constexpr double kHalfRoot = 0.70710678118654752440;
+    constexpr Facing kCompass[] = {{1, 0},  {kHalfRoot, kHalfRoot},   {0, 1},  {-kHalfRoot, kHalfRoot},
+                                   {-1, 0}, {-kHalfRoot, -kHalfRoot}, {0, -1}, {kHalfRoot, -kHalfRoot}};
+    const int turned = (angle % 360 + 360) % 360;
+    if (turned % 45 == 0)
+        return kCompass[turned / 45];
+    constexpr double kPi = 3.14159265358979323846;
+    return {std::cos(turned * kPi / 180), std::sin(turned * kPi / 180)};
+}
+
+int euclideanMod(std::int64_t value, int count)
+{
+    const std::int64_t rest = value % count;
+    return int(rest < 0 ? rest + count : rest);
+}
+
+// The pixels of `frame` that `ofKind` picks, drawn with `put` onto the
+// picture with the frame's top-left corner at `at`; returns how many fell
+// outside it.
+template <class Kind, class Put>
+std::uint64_t drawPixels(const IndexImage& frame, ScreenOffset at, IndexImage& picture, Kind ofKind, Put put)
+{
+    const int firstInside = std::clamp(-at.x, 0, frame.width);
+    const int endInside = std::clamp(picture.width - at.x, firstInside, frame.width);
+    std::uint64_t cut = 0;
+    for (int y = 0; y < frame.height; ++y) {
+        const std::uint8_t* from = frame.pixels.data() + std::size_t(y) * std::size_t(frame.width);
+        const int row = at.y + y;
+        if (row < 0 || row >= picture.height) {
+            cut += std::uint64_t(std::count_if(from, from + frame.width, ofKind));
+            continue;
+        }
+        cut += std::uint64_t(std::count_if(from, from + firstInside, ofKind));
+        cut += std::uint64_t(std::count_if(from + endInside, from + frame.width, ofKind));
+        std::uint8_t* to = picture.row(row);
+        for (int x = firstInside; x < endInside; ++x) {
+            if (ofKind(from[x]))
+                put(to[at.x + x], from[x]);
+        }
+    }
+    return cut;
+}
+
+} // namespace
+
+int facingAngle(int direction, int directions)
+{
+    return directions == int(kUnitDirectionAngles.size()) ? kUnitDirectionAngles[std::size_t(direction)]
+                                                          : kSingleDirectionAngle;
+}
+
+ScreenOffset screenOffsetOf(int forward, int right, int angle)
+{
+    const Facing facing = facingOf(angle);
+    const double groundX = forward * facing.cosine - right * facing.sine;
+    const double groundY = forward * facing.sine + right * facing.cosine;
+    return {int(std::lround(groundX)), int(std::lround(groundY / 2))};
+}
+
+CombinedFrames combineFigures(const std::vector<PlacedFigure>& figures, int directions, int framesPerDirection)
+{
+    CombinedFrames combined;
+    combined.frames.reserve(std::size_t(directions) * std::size_t(framesPerDirection));
+    std::vector<ScreenOffset> offsets(figures.size());
+    std::vector<std::size_t> depthOrder(figures.size());
+    for (int direction = 0; direction < directions; ++direction) {
+        const int angle = facingAngle(direction, directions);
+        for (std::size_t f = 0; f < figures.size(); ++f)
+            offsets[f] = screenOffsetOf(figures[f].forward, figures[f].right, angle);
+        std::iota(depthOrder.begin(), depthOrder.end(), std::size_t(0));
+        std::ranges::stable_sort(depthOrder, {}, [&offsets](std::size_t f) { return offsets[f].y; });
+
+        for (int i = 0; i < framesPerDirection; ++i) {
+            const auto frameOf = [&](std::size_t f) -> const IndexImage& {
+                const FigureUnit& unit = *figures[f].unit;
+                const int own = euclideanMod(std::int64_t(i) + figures[f].frameOffset, unit.framesPerDirection);
+                return unit.frames[std::size_t(direction * unit.framesPerDirection + own)];
+            };
+            const auto placeOf = [&](std::size_t f) {
+                const FigureUnit& unit = *figures[f].unit;
+                return ScreenOffset{unit.leftOffset + offsets[f].x, unit.topOffset + offsets[f].y};
+            };
+            IndexImage& picture = combined.frames.emplace_back(kUnitPictureSize, kUnitPictureSize);
+            std::ranges::fill(picture.pixels, kTransparent);
+            for (std::size_t f = 0; f < figures.size(); ++f) {
+                combined.cutPixels += drawPixels(frameOf(f), placeOf(f), picture, isShadow,
+                                                 [](std::uint8_t& to, std::uint8_t shadow) { to = std::min(to, shadow); });
+            }
+            for (const std::size_t f : depthOrder) {
+                combined.cutPixels += drawPixels(frameOf(f), placeOf(f), picture, isFigure,
+                                                 [](std::uint8_t& to, std::uint8_t pixel) { to = pixel; });
+            }
+        }
+    }
+    return combined;
+}
+
+} // namespace kinetra
