@@ -7,7 +7,7 @@ namespace kinetra::cli {
 
 std::span<const Command* const> allCommands()
 {
-    static constexpr std::array<const Command*, 12> kCommands{
+    static constexpr std::array<const Command*, 13> kCommands{
         &kInfoCommand,
         &kFramesCommand,
         &kComposeCommand,
@@ -19,6 +19,7 @@ std::span<const Command* const> allCommands()
         &kBuildCommand,
         &kSplitCommand,
         &kJoinCommand,
+        &kCombineCommand,
         &kThumbnailCommand,
     };
     return kCommands;
