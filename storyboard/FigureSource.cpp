@@ -106,10 +106,11 @@ std::optional<FigureSource> readFigureSource(const std::string& path, std::strin
     unit.directions = layout->directions;
     unit.framesPerDirection = layout->framesPerDirection;
     // Only what shows is drawn, again and again.
-    const std::vector<IndexImage> frames = animationFrames(animation);
+    std::vector<IndexImage> frames = animationFrames(animation);
     animation.Clear();
     const ShownRect shown = shownUnion(frames);
-    unit.frames = cutFrames(frames, shown);
+    const bool whole = shown.width == layout->frameWidth && shown.height == layout->frameHeight;
+    unit.frames = whole ? std::move(frames) : cutFrames(frames, shown);
     unit.leftOffset = layout->leftOffset + shown.left;
     unit.topOffset = layout->topOffset + shown.top;
     return source;

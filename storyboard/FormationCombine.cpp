@@ -1,10 +1,10 @@
 #include "storyboard/FormationCombine.h"
 
+#include "storyboard/FrameSeries.h"
 #include "storyboard/Storyboard.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numeric>
 
 namespace kinetra {
@@ -13,9 +13,6 @@ namespace {
 
 constexpr std::uint8_t kTransparent = 255;
 constexpr std::uint8_t kFirstShadow = 240;
-
-bool isShadow(std::uint8_t index) { return index >= kFirstShadow && index != kTransparent; }
-bool isFigure(std::uint8_t index) { return index < kFirstShadow; }
 
 struct Facing {
     double cosine = 1;
@@ -36,47 +33,44 @@ Facing facingOf(int angle)
     return {std::cos(turned * kPi / 180), std::sin(turned * kPi / 180)};
 }
 
-bool allTransparent(const std::uint8_t* eight)
-{
-    std::uint64_t word = 0;
-    std::memcpy(&word, eight, sizeof word);
-    return word == ~std::uint64_t(0);
-}
-
 int euclideanMod(std::int64_t value, int count)
 {
     const std::int64_t rest = value % count;
     return int(rest < 0 ? rest + count : rest);
 }
 
-// The pixels of `frame` that `ofKind` picks, drawn with `put` onto the
-// picture with the frame's top-left corner at `at`; returns how many fell
-// outside it.
-template <class Kind, class Put>
-std::uint64_t drawPixels(const IndexImage& frame, ScreenOffset at, IndexImage& picture, Kind ofKind, Put put)
+bool isVisible(std::uint8_t index) { return index != kTransparent; }
+
+// The figure's frame with its top-left corner at `at`: its shadow pixels
+// into `shadows`, the darker kept, the rest into `figures`, over what lies
+// there; returns how many visible pixels fell outside the picture.
+std::uint64_t drawFigure(const IndexImage& frame, ScreenOffset at, IndexImage& figures, IndexImage& shadows)
 {
     const int firstInside = std::clamp(-at.x, 0, frame.width);
-    const int endInside = std::clamp(picture.width - at.x, firstInside, frame.width);
+    const int endInside = std::clamp(figures.width - at.x, firstInside, frame.width);
     std::uint64_t cut = 0;
     for (int y = 0; y < frame.height; ++y) {
         const std::uint8_t* from = frame.pixels.data() + std::size_t(y) * std::size_t(frame.width);
         const int row = at.y + y;
-        if (row < 0 || row >= picture.height) {
-            cut += std::uint64_t(std::count_if(from, from + frame.width, ofKind));
+        if (row < 0 || row >= figures.height) {
+            cut += std::uint64_t(std::count_if(from, from + frame.width, isVisible));
             continue;
         }
-        cut += std::uint64_t(std::count_if(from, from + firstInside, ofKind));
-        cut += std::uint64_t(std::count_if(from + endInside, from + frame.width, ofKind));
-        std::uint8_t* to = picture.row(row);
+        cut += std::uint64_t(std::count_if(from, from + firstInside, isVisible));
+        cut += std::uint64_t(std::count_if(from + endInside, from + frame.width, isVisible));
+        std::uint8_t* figureRow = figures.row(row);
+        std::uint8_t* shadowRow = shadows.row(row);
         for (int x = firstInside; x < endInside;) {
-            // Most of a figure's frame is transparent: passed over eight
-            // pixels at a time.
-            if (endInside - x >= 8 && allTransparent(from + x)) {
+            if (endInside - x >= 8 && eightTransparent(from + x)) {
                 x += 8;
                 continue;
             }
-            if (ofKind(from[x]))
-                put(to[at.x + x], from[x]);
+            const std::uint8_t pixel = from[x];
+            std::uint8_t& shadow = shadowRow[at.x + x];
+            if (pixel >= kFirstShadow)
+                shadow = std::min(shadow, pixel);
+            else
+                figureRow[at.x + x] = pixel;
             ++x;
         }
     }
@@ -105,6 +99,7 @@ CombinedFrames combineFigures(const std::vector<PlacedFigure>& figures, int dire
     combined.frames.reserve(std::size_t(directions) * std::size_t(framesPerDirection));
     std::vector<ScreenOffset> offsets(figures.size());
     std::vector<std::size_t> depthOrder(figures.size());
+    IndexImage shadows(kUnitPictureSize, kUnitPictureSize);
     for (int direction = 0; direction < directions; ++direction) {
         const int angle = facingAngle(direction, directions);
         for (std::size_t f = 0; f < figures.size(); ++f)
@@ -122,16 +117,17 @@ CombinedFrames combineFigures(const std::vector<PlacedFigure>& figures, int dire
                 const FigureUnit& unit = *figures[f].unit;
                 return ScreenOffset{unit.leftOffset + offsets[f].x, unit.topOffset + offsets[f].y};
             };
+            // Figures and shadows apart, so that a figure's pixel covers
+            // any shadow, whichever figure's, and shadows keep the darker.
             IndexImage& picture = combined.frames.emplace_back(kUnitPictureSize, kUnitPictureSize);
             std::ranges::fill(picture.pixels, kTransparent);
-            for (std::size_t f = 0; f < figures.size(); ++f) {
-                combined.cutPixels += drawPixels(frameOf(f), placeOf(f), picture, isShadow,
-                                                 [](std::uint8_t& to, std::uint8_t shadow) { to = std::min(to, shadow); });
-            }
-            for (const std::size_t f : depthOrder) {
-                combined.cutPixels += drawPixels(frameOf(f), placeOf(f), picture, isFigure,
-                                                 [](std::uint8_t& to, std::uint8_t pixel) { to = pixel; });
-            }
+            std::ranges::fill(shadows.pixels, kTransparent);
+            for (const std::size_t f : depthOrder)
+                combined.cutPixels += drawFigure(frameOf(f), placeOf(f), picture, shadows);
+            std::ranges::transform(picture.pixels, shadows.pixels, picture.pixels.begin(),
+                                   [](std::uint8_t figure, std::uint8_t shadow) {
+                                       return figure == kTransparent ? shadow : figure;
+                                   });
         }
     }
     return combined;
