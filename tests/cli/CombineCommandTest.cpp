@@ -54,7 +54,6 @@ TEST(CliCombine, RefusesNamingTheFigureAndWritesNothing)
         {"combine", dir.file("squad.formation.json")},
         {"combine", dir.file("squad.formation.json"), "--out", dir.file("unit.flc")},
         {"combine", dir.file("squad.formation.json"), "--out", dir.file("x.flc"), "--speed", "fast"},
-        {"combine", dir.file("squad.formation.json"), "--out", dir.file("x.flc"), "--frames-per-direction", "0"},
         {"combine", dir.file("squad.formation.json"), "--out", dir.file("x.flc"), "--directions", "8"},
     };
     writeFormation(dir, R"({"source": "unit.flc"})");

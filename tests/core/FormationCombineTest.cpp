@@ -183,13 +183,8 @@ TEST(FormationCombine, EachFigureShowsItsFrameShiftedByItsOffset)
         int unitFrames;
         std::vector<int> shown; // the figure's frame at each of the unit's
     } cases[] = {
-        {0, 5, {0, 1, 2, 3, 4}},
-        {3, 5, {3, 4, 0, 1, 2}},
-        {7, 5, {2, 3, 4, 0, 1}},
-        {-1, 5, {4, 0, 1, 2, 3}},
-        {-12, 5, {3, 4, 0, 1, 2}},
-        {3, 7, {3, 4, 0, 1, 2, 3, 4}},
-        {0, 2, {0, 1}},
+        {0, 5, {0, 1, 2, 3, 4}},       {7, 5, {2, 3, 4, 0, 1}}, {-12, 5, {3, 4, 0, 1, 2}},
+        {3, 7, {3, 4, 0, 1, 2, 3, 4}}, {0, 2, {0, 1}},
     };
     for (const auto& c : cases) {
         const CombinedFrames combined = combineFigures({{&unit, 0, 0, c.offset}}, 8, c.unitFrames);
@@ -213,9 +208,7 @@ TEST(FormationCombine, PixelsOutsideThePictureAreCutAndCounted)
     EXPECT_EQ(combined.frames[0].at(239, kTop + 50), 100);
 
     // Transparent pixels are nothing to cut.
-    unit.frames.assign(8, IndexImage(100, 100));
-    for (IndexImage& frame : unit.frames)
-        std::ranges::fill(frame.pixels, std::uint8_t(255));
+    unit.frames.assign(8, blockFrame(100, 50, 255, 255));
     EXPECT_EQ(combineFigures({{&unit, 0, 0, 0}}, 8, 1).cutPixels, 0u);
 }
 
