@@ -3,8 +3,6 @@
 #include "storyboard/JsonFile.h"
 #include "storyboard/Storyboard.h"
 
-#include <filesystem>
-
 namespace kinetra {
 
 namespace {
@@ -41,16 +39,11 @@ std::optional<FormationFigure> readFigure(const Json& json, std::string& problem
     }
     figure.source = source->get<std::string>();
     for (const WholeFact& fact : kFigureFacts) {
-        const auto found = json.find(fact.key);
-        if (found == json.end())
-            continue;
-        const auto value = wholeNumberIn(*found, fact.low, fact.high);
-        if (!value) {
-            problem = std::string(fact.key) + " must be a whole number from " + std::to_string(fact.low) + " to "
-                      + std::to_string(fact.high) + ".";
+        std::optional<std::int64_t> value;
+        if (!readWholeNumber(json, fact.key, fact.low, fact.high, value, problem))
             return std::nullopt;
-        }
-        figure.*fact.field = int(*value);
+        if (value)
+            figure.*fact.field = int(*value);
     }
     return figure;
 }
@@ -99,14 +92,7 @@ std::optional<Formation> readFormation(std::string_view text, std::string& probl
 
 std::optional<Formation> readFormationFile(const std::string& path, std::string& problem)
 {
-    const auto text = readJsonText(path, kMaxFormationBytes, "formation", "a formation", problem);
-    if (!text)
-        return std::nullopt;
-    std::string why;
-    auto formation = readFormation(*text, why);
-    if (!formation)
-        problem = std::filesystem::path(path).filename().string() + ": " + why;
-    return formation;
+    return readJsonFile(path, kMaxFormationBytes, "formation", "a formation", problem, readFormation);
 }
 
 } // namespace kinetra

@@ -42,7 +42,7 @@ struct Formation {
 // Nothing, with the reason in `problem`, for text that is not a formation
 // or has a fact of the wrong type or out of range; a figure's reason names
 // the figure ("figure 2: forward must be a whole number from -240 to
-// 240."). Absent places and offsets are 0.
+// 240."). Places and offsets absent or null are 0.
 std::optional<Formation> readFormation(std::string_view json, std::string& problem);
 // The formation in a file, the reason starting with the file's name; one
 // over kMaxFormationBytes is refused unread.

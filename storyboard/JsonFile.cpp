@@ -7,6 +7,31 @@
 
 namespace kinetra {
 
+namespace {
+
+// A whole number in [low, high], or nothing. JSON gives large numbers as
+// unsigned and fractions as floating point; neither conversion may wrap or
+// round a wrong value into the range.
+std::optional<std::int64_t> wholeNumberIn(const Json& value, std::int64_t low, std::int64_t high)
+{
+    std::int64_t number = 0;
+    if (value.is_number_unsigned()) {
+        const auto unsignedNumber = value.get<std::uint64_t>();
+        if (unsignedNumber > std::uint64_t(high))
+            return std::nullopt;
+        number = std::int64_t(unsignedNumber);
+    } else if (value.is_number_integer()) {
+        number = value.get<std::int64_t>();
+    } else {
+        return std::nullopt;
+    }
+    if (number < low || number > high)
+        return std::nullopt;
+    return number;
+}
+
+} // namespace
+
 std::optional<std::string> readJsonText(const std::string& path, std::size_t maxBytes, std::string_view noun,
                                         std::string_view kind, std::string& problem)
 {
@@ -49,22 +74,18 @@ bool hasFormat(const Json& json, std::string_view format, int version, std::stri
     return true;
 }
 
-std::optional<std::int64_t> wholeNumberIn(const Json& value, std::int64_t low, std::int64_t high)
+bool readWholeNumber(const Json& object, const char* key, std::int64_t low, std::int64_t high,
+                     std::optional<std::int64_t>& value, std::string& problem)
 {
-    std::int64_t number = 0;
-    if (value.is_number_unsigned()) {
-        const auto unsignedNumber = value.get<std::uint64_t>();
-        if (unsignedNumber > std::uint64_t(high))
-            return std::nullopt;
-        number = std::int64_t(unsignedNumber);
-    } else if (value.is_number_integer()) {
-        number = value.get<std::int64_t>();
-    } else {
-        return std::nullopt;
-    }
-    if (number < low || number > high)
-        return std::nullopt;
-    return number;
+    value.reset();
+    const auto found = object.find(key);
+    if (found == object.end() || found->is_null())
+        return true;
+    value = wholeNumberIn(*found, low, high);
+    if (!value)
+        problem = std::string(key) + " must be a whole number from " + std::to_string(low) + " to "
+                  + std::to_string(high) + ".";
+    return value.has_value();
 }
 
 } // namespace kinetra

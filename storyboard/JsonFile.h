@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,23 @@ using Json = nlohmann::json;
 std::optional<std::string> readJsonText(const std::string& path, std::size_t maxBytes, std::string_view noun,
                                         std::string_view kind, std::string& problem);
 
+// What `read` (text, problem) makes of the text of the file at `path`,
+// read as readJsonText reads it; a reason of `read`'s is given after the
+// file's name too.
+template <class Read>
+auto readJsonFile(const std::string& path, std::size_t maxBytes, std::string_view noun, std::string_view kind,
+                  std::string& problem, Read read) -> decltype(read(std::string_view(), problem))
+{
+    const auto text = readJsonText(path, maxBytes, noun, kind, problem);
+    if (!text)
+        return std::nullopt;
+    std::string why;
+    auto result = read(std::string_view(*text), why);
+    if (!result)
+        problem = std::filesystem::path(path).filename().string() + ": " + why;
+    return result;
+}
+
 // `text` as a JSON object; nothing, with "the NOUN is not JSON text." or
 // "... not a JSON object." in `problem`, otherwise.
 std::optional<Json> parseJsonObject(std::string_view text, std::string_view noun, std::string& problem);
@@ -34,9 +52,11 @@ std::optional<Json> parseJsonObject(std::string_view text, std::string_view noun
 // with the fact that is wrong in `problem`.
 bool hasFormat(const Json& json, std::string_view format, int version, std::string& problem);
 
-// A whole number in [low, high], or nothing. JSON gives large numbers as
-// unsigned and fractions as floating point; neither conversion may wrap or
-// round a wrong value into the range.
-std::optional<std::int64_t> wholeNumberIn(const Json& value, std::int64_t low, std::int64_t high);
+// The whole number the object holds under `key` into `value`: nothing when
+// it is absent or null (unknown, or the default); false, with the reason
+// ("speed must be a whole number from 0 to 4294967295."), when it is
+// anything but a whole number in [low, high].
+bool readWholeNumber(const Json& object, const char* key, std::int64_t low, std::int64_t high,
+                     std::optional<std::int64_t>& value, std::string& problem);
 
 } // namespace kinetra

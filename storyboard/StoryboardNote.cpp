@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <limits>
 #include <vector>
 
@@ -183,16 +182,11 @@ std::optional<StoryboardNote> readStoryboardNote(std::string_view text, std::str
     StoryboardNote note;
     // An absent or null fact is unknown, for the user to give.
     for (const WholeFact& fact : kWholeFacts) {
-        const auto found = json.find(fact.key);
-        if (found == json.end() || found->is_null())
-            continue;
-        const auto value = wholeNumberIn(*found, fact.low, fact.high);
-        if (!value) {
-            problem = std::string(fact.key) + " must be a whole number from " + std::to_string(fact.low) + " to "
-                      + std::to_string(fact.high) + ".";
+        std::optional<std::int64_t> value;
+        if (!readWholeNumber(json, fact.key, fact.low, fact.high, value, problem))
             return std::nullopt;
-        }
-        fact.store(note.facts, *value);
+        if (value)
+            fact.store(note.facts, *value);
     }
     if (const auto plain = json.find("plain"); plain != json.end() && !plain->is_null()) {
         if (!plain->is_boolean()) {
@@ -212,14 +206,7 @@ std::optional<StoryboardNote> readStoryboardNote(std::string_view text, std::str
 
 std::optional<StoryboardNote> readStoryboardNoteFile(const std::string& path, std::string& problem)
 {
-    const auto text = readJsonText(path, kMaxStoryboardNoteBytes, "note", "a storyboard note", problem);
-    if (!text)
-        return std::nullopt;
-    std::string noteProblem;
-    auto note = readStoryboardNote(*text, noteProblem);
-    if (!note)
-        problem = std::filesystem::path(path).filename().string() + ": " + noteProblem;
-    return note;
+    return readJsonFile(path, kMaxStoryboardNoteBytes, "note", "a storyboard note", problem, readStoryboardNote);
 }
 
 std::string_view storyboardLayoutName(StoryboardLayoutKind kind)
