@@ -56,6 +56,7 @@ extern const Command kStoryboardCommand;
 extern const Command kBuildCommand;
 extern const Command kSplitCommand;
 extern const Command kJoinCommand;
+extern const Command kCombineCommand;
 extern const Command kThumbnailCommand;
 
 } // namespace kinetra::cli

@@ -20,6 +20,7 @@ std::span<const Command* const> allCommands()
         &kBuildCommand,
         &kSplitCommand,
         &kJoinCommand,
+        &kCombineCommand,
         &kThumbnailCommand,
     };
     return kCommands;

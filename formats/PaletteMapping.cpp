@@ -39,6 +39,21 @@ int distanceWithin(std::uint32_t a, std::uint32_t b, int within)
     return dr * dr + dg * dg + db * db;
 }
 
+// The entry of [first, last] whose colour is nearest (the lowest on a tie).
+PaletteColourNames::Name nearestAmong(std::uint32_t rgb, const Palette& palette, int first, int last)
+{
+    int best = first;
+    int bestDistance = std::numeric_limits<int>::max();
+    for (int i = first; i <= last; ++i) {
+        const int distance = distanceWithin(rgb, palette[std::size_t(i)].rgb(), 255);
+        if (distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return {std::uint8_t(best), bestDistance == 0};
+}
+
 } // namespace
 
 std::size_t ApproximatedPixels::total() const
@@ -79,15 +94,7 @@ PaletteColourNames::Name PaletteColourNames::nameOfColour(std::uint32_t rgb) con
         return {kTransparentIndex, distance == 0};
     if (best >= 0)
         return {std::uint8_t(best), bestDistance == 0};
-
-    for (int i = kFirstOrdinary; i <= kLastOrdinary; ++i) {
-        const int distance = distanceWithin(rgb, m_palette[std::size_t(i)].rgb(), 255);
-        if (distance < bestDistance) {
-            best = i;
-            bestDistance = distance;
-        }
-    }
-    return {std::uint8_t(best), false};
+    return {nearestAmong(rgb, m_palette, kFirstOrdinary, kLastOrdinary).index, false};
 }
 
 MappedPicture mapToPalette(std::span<const std::uint32_t> argb, int width, int height, const Palette& palette)
@@ -112,10 +119,38 @@ MappedPicture mapToPalette(const IndexImage& indices, const Palette& colours, co
 {
     // One name for each of the 256 colours the indices can have.
     PaletteColourNames names(palette);
-    std::array<PaletteColourNames::Name, 256> table{};
+    PaletteTranslation table{};
     for (std::size_t i = 0; i < table.size(); ++i)
         table[i] = names.nameOf(colours[i].pixel());
+    return mapThrough(indices, colours, table);
+}
 
+PaletteTranslation translationKeepingClasses(const Palette& colours, const Palette& palette)
+{
+    PaletteColourNames names(palette);
+    PaletteTranslation table{};
+    for (int i = 0; i < int(table.size()); ++i) {
+        const IndexClass own = indexClassOf(i);
+        PaletteColourNames::Name& name = table[std::size_t(i)];
+        if (own != IndexClass::Civilization && own != IndexClass::Ordinary) {
+            name = {std::uint8_t(i), true};
+            continue;
+        }
+        const PaletteEntry colour = colours[std::size_t(i)];
+        if (colour.rgb() == palette[std::size_t(i)].rgb()) {
+            name = {std::uint8_t(i), true};
+            continue;
+        }
+        name = names.nameOf(colour.pixel());
+        if (indexClassOf(name.index) != own)
+            name = own == IndexClass::Civilization ? nearestAmong(colour.rgb(), palette, 0, kFirstOrdinary - 1)
+                                                   : nearestAmong(colour.rgb(), palette, kFirstOrdinary, kLastOrdinary);
+    }
+    return table;
+}
+
+MappedPicture mapThrough(const IndexImage& indices, const Palette& colours, const PaletteTranslation& table)
+{
     MappedPicture mapped;
     mapped.image = IndexImage(indices.width, indices.height);
     for (std::size_t i = 0; i < indices.pixels.size(); ++i) {

@@ -80,4 +80,18 @@ MappedPicture mapToPalette(std::span<const std::uint32_t> argb, int width, int h
 // `colours` gives its indices.
 MappedPicture mapToPalette(const IndexImage& indices, const Palette& colours, const Palette& palette);
 
+// The entry of another palette that each of 256 indices takes.
+using PaletteTranslation = std::array<PaletteColourNames::Name, 256>;
+
+// Each index of a picture whose palette is `colours` onto `palette`, by its
+// colour as mapToPalette maps it, but within its class: a light, shadow or
+// transparent index, which the game draws by its level whatever colour the
+// palette gives it, keeps its index; so does any other whose colour is the
+// same in both; the rest take the nearest entry of their own class, their
+// colour's own where there is one.
+PaletteTranslation translationKeepingClasses(const Palette& colours, const Palette& palette);
+
+// An indexed picture whose palette is `colours` through `translation`.
+MappedPicture mapThrough(const IndexImage& indices, const Palette& colours, const PaletteTranslation& translation);
+
 } // namespace kinetra

@@ -15,6 +15,11 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+bool isShown(std::uint8_t index)
+{
+    return index != 255;
+}
+
 char lowerAscii(char c)
 {
     return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
@@ -154,12 +159,16 @@ ShownRect shownUnion(const std::vector<IndexImage>& frames)
     for (const IndexImage& frame : frames) {
         for (int y = 0; y < frame.height; ++y) {
             const std::uint8_t* row = frame.pixels.data() + std::size_t(y) * std::size_t(frame.width);
-            const auto end = row + frame.width;
-            const auto first = std::find_if(row, end, [](std::uint8_t index) { return index != 255; });
+            const std::uint8_t* first = row;
+            const std::uint8_t* end = row + frame.width;
+            while (end - first >= 8 && eightTransparent(first))
+                first += 8;
+            first = std::find_if(first, end, isShown);
             if (first == end)
                 continue;
-            const auto last = std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(first),
-                                           [](std::uint8_t index) { return index != 255; });
+            while (end - first >= 8 && eightTransparent(end - 8))
+                end -= 8;
+            const auto last = std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(first), isShown);
             const int x0 = int(first - row);
             const int x1 = int(last.base() - row) - 1;
             if (!any) {
@@ -202,16 +211,23 @@ std::optional<PlacedFrames> placeOnUnitPicture(const std::vector<IndexImage>& fr
                   + " pictures, does not fit the game's picture of 240 x 240 centred on them.";
         return std::nullopt;
     }
-    placed.frames.reserve(frames.size());
+    placed.frames = cutFrames(frames, shown);
+    return placed;
+}
+
+std::vector<IndexImage> cutFrames(const std::vector<IndexImage>& frames, const ShownRect& rect)
+{
+    std::vector<IndexImage> cut;
+    cut.reserve(frames.size());
     for (const IndexImage& frame : frames) {
-        IndexImage& cut = placed.frames.emplace_back(shown.width, shown.height);
-        for (int y = 0; y < shown.height; ++y) {
-            const std::size_t row = std::size_t(shown.top + y) * std::size_t(frame.width);
-            const auto from = frame.pixels.begin() + std::ptrdiff_t(row) + shown.left;
-            std::copy(from, from + shown.width, cut.row(y));
+        IndexImage& part = cut.emplace_back(rect.width, rect.height);
+        for (int y = 0; y < rect.height; ++y) {
+            const std::size_t row = std::size_t(rect.top + y) * std::size_t(frame.width);
+            const auto from = frame.pixels.begin() + std::ptrdiff_t(row) + rect.left;
+            std::copy(from, from + rect.width, part.row(y));
         }
     }
-    return placed;
+    return cut;
 }
 
 } // namespace kinetra

@@ -7,6 +7,8 @@
 #include "flc/IndexImage.h"
 #include "storyboard/Storyboard.h"
 
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +39,15 @@ std::optional<std::vector<int>> parseDirectionOrder(std::string_view text, std::
 // to the unit's.
 std::vector<std::size_t> fileOrderOfSeries(int directions, int framesPerDirection, const std::vector<int>& order);
 
+// Whether the eight indices from `pixels` are all transparent (255): most
+// of a unit's frame is, and is passed over eight pixels at a time.
+inline bool eightTransparent(const std::uint8_t* pixels)
+{
+    std::uint64_t eight = 0;
+    std::memcpy(&eight, pixels, sizeof eight);
+    return eight == ~std::uint64_t(0);
+}
+
 // The smallest rectangle holding every pixel that is not transparent (255)
 // in any of the frames, all of one size. Width and height 0 when nothing
 // shows.
@@ -47,6 +58,9 @@ struct ShownRect {
     int height = 0;
 };
 ShownRect shownUnion(const std::vector<IndexImage>& frames);
+
+// Each frame's part inside `rect`, which lies inside every frame.
+std::vector<IndexImage> cutFrames(const std::vector<IndexImage>& frames, const ShownRect& rect);
 
 // The frames cut to `rect`, and the offsets that keep the figure where it
 // stood in the rendered pictures, those centred on the game's 240 × 240

@@ -1,22 +1,16 @@
 #include "storyboard/StoryboardNote.h"
 
 #include "storyboard/ColourText.h"
-
-#include "io/WholeFile.h"
-
-#include <nlohmann/json.hpp>
+#include "storyboard/JsonFile.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <limits>
 #include <vector>
 
 namespace kinetra {
 
 namespace {
-
-using Json = nlohmann::json;
 
 constexpr std::string_view kFormatName = "kinetra-storyboard";
 constexpr int kFormatVersion = 1;
@@ -55,27 +49,6 @@ constexpr WholeFact kWholeFacts[] = {
     {"border", 0, 255, [](StoryboardFacts& f, std::int64_t v) { f.border = int(v); }},
     {"columns", 1, kMaxFlcFrames, [](StoryboardFacts& f, std::int64_t v) { f.columns = int(v); }},
 };
-
-// The value of a whole-number fact in its range, or nothing. JSON gives
-// large numbers as unsigned and fractions as floating point; neither
-// conversion may wrap or round a wrong value into the range.
-std::optional<std::int64_t> wholeNumberIn(const Json& value, const WholeFact& fact)
-{
-    std::int64_t number = 0;
-    if (value.is_number_unsigned()) {
-        const auto unsignedNumber = value.get<std::uint64_t>();
-        if (unsignedNumber > std::uint64_t(fact.high))
-            return std::nullopt;
-        number = std::int64_t(unsignedNumber);
-    } else if (value.is_number_integer()) {
-        number = value.get<std::int64_t>();
-    } else {
-        return std::nullopt;
-    }
-    if (number < fact.low || number > fact.high)
-        return std::nullopt;
-    return number;
-}
 
 // A name of a file in the note's own folder: a note must not send a join
 // anywhere else.
@@ -201,38 +174,19 @@ std::string writeStoryboardNote(const StoryboardNote& note)
 
 std::optional<StoryboardNote> readStoryboardNote(std::string_view text, std::string& problem)
 {
-    // Only the checked accessors below touch the parsed value: a fact of the
-    // wrong type is a refusal, never an exception.
-    const Json json = Json::parse(text.begin(), text.end(), nullptr, false);
-    if (json.is_discarded() || !json.is_object()) {
-        problem = json.is_discarded() ? "the note is not JSON text." : "the note is not a JSON object.";
+    const auto parsed = parseJsonObject(text, "note", problem);
+    if (!parsed || !hasFormat(*parsed, kFormatName, kFormatVersion, problem))
         return std::nullopt;
-    }
-    const auto format = json.find("format");
-    if (format == json.end() || !format->is_string() || format->get_ref<const std::string&>() != kFormatName) {
-        problem = "format must be \"" + std::string(kFormatName) + "\".";
-        return std::nullopt;
-    }
-
-    if (const auto version = json.find("version");
-        version != json.end() && !(version->is_number_integer() && version->get<std::int64_t>() == kFormatVersion)) {
-        problem = "version must be " + std::to_string(kFormatVersion) + ".";
-        return std::nullopt;
-    }
+    const Json& json = *parsed;
 
     StoryboardNote note;
     // An absent or null fact is unknown, for the user to give.
     for (const WholeFact& fact : kWholeFacts) {
-        const auto found = json.find(fact.key);
-        if (found == json.end() || found->is_null())
-            continue;
-        const auto value = wholeNumberIn(*found, fact);
-        if (!value) {
-            problem = std::string(fact.key) + " must be a whole number from " + std::to_string(fact.low) + " to "
-                      + std::to_string(fact.high) + ".";
+        std::optional<std::int64_t> value;
+        if (!readWholeNumber(json, fact.key, fact.low, fact.high, value, problem))
             return std::nullopt;
-        }
-        fact.store(note.facts, *value);
+        if (value)
+            fact.store(note.facts, *value);
     }
     if (const auto plain = json.find("plain"); plain != json.end() && !plain->is_null()) {
         if (!plain->is_boolean()) {
@@ -252,22 +206,7 @@ std::optional<StoryboardNote> readStoryboardNote(std::string_view text, std::str
 
 std::optional<StoryboardNote> readStoryboardNoteFile(const std::string& path, std::string& problem)
 {
-    const std::string name = std::filesystem::path(path).filename().string();
-    if (const auto size = regularFileSize(path); size && *size > kMaxStoryboardNoteBytes) {
-        problem = name + ": the note is " + std::to_string(*size) + " bytes; a storyboard note is at most "
-                  + std::to_string(kMaxStoryboardNoteBytes) + ".";
-        return std::nullopt;
-    }
-    std::vector<std::uint8_t> bytes;
-    if (!readWholeFile(path, bytes, kMaxStoryboardNoteBytes)) {
-        problem = name + ": the file cannot be read.";
-        return std::nullopt;
-    }
-    std::string noteProblem;
-    auto note = readStoryboardNote(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), noteProblem);
-    if (!note)
-        problem = name + ": " + noteProblem;
-    return note;
+    return readJsonFile(path, kMaxStoryboardNoteBytes, "note", "a storyboard note", problem, readStoryboardNote);
 }
 
 std::string_view storyboardLayoutName(StoryboardLayoutKind kind)

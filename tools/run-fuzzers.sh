@@ -35,6 +35,7 @@ fuzz() {
         storyboard_read) seeds=("$build_dir/seeds-storyboard") ;;
         storyboard_note) seeds=("$build_dir/seeds-storyboard-note") ;;
         bmp) seeds=("$data/bmp") ;;
+        formation) seeds=("$data/formations") ;;
     esac
     "$build_dir/tests/fuzz/fuzz_$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 \
         -artifact_prefix="$findings/$fuzzer-" -print_final_stats=1 "$corpus" "${seeds[@]}" \

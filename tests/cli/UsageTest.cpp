@@ -79,7 +79,7 @@ TEST(CliUsage, CompletionListsEveryCommandOfTheUsageAndEachOnesOptions)
         EXPECT_NE(at, std::string::npos) << name;
         ++names;
     }
-    EXPECT_EQ(names, 13u);
+    EXPECT_EQ(names, 14u);
     EXPECT_NE(commands.out.find("\n--version\n"), std::string::npos);
     EXPECT_NE(commands.out.find("thumbnail\n"), std::string::npos);
 
@@ -89,7 +89,8 @@ TEST(CliUsage, CompletionListsEveryCommandOfTheUsageAndEachOnesOptions)
     };
     for (const Case& c : {Case{"info", "--json\n-h\n--help\n"}, Case{"thumbnail", "--size\n-s\n-h\n--help\n"},
                           Case{"split", "--out-dir\n-h\n--help\n"},
-                          Case{"set", "--speed\n--offset\n--original\n--out\n--in-place\n-h\n--help\n"}}) {
+                          Case{"set", "--speed\n--offset\n--original\n--out\n--in-place\n-h\n--help\n"},
+                          Case{"combine", "--out\n--frames-per-direction\n--speed\n-h\n--help\n"}}) {
         const CliResult options = runCli({"--complete", c.command});
         EXPECT_EQ(options.status, 0) << c.command;
         EXPECT_EQ(options.out, c.options) << c.command;

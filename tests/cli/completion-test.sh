@@ -30,7 +30,7 @@ expect()
 
 expect "thumbnail" kinetra-cli th
 expect "set sheet split storyboard" kinetra-cli s
-expect "build compose frames gif info join palette recolor set sheet split storyboard thumbnail" kinetra-cli ""
+expect "build combine compose frames gif info join palette recolor set sheet split storyboard thumbnail" kinetra-cli ""
 expect "--help --version -h" kinetra-cli -
 expect "--version" kinetra-cli --v
 expect "--help --size -h -s" kinetra-cli thumbnail -
@@ -43,6 +43,13 @@ expect "filmstrips" kinetra-cli storyboard a.flc --layout f
 expect "" kinetra-cli nosuchcommand --
 expect "$samples/plain.flc" kinetra-cli info "$samples/pl"
 expect "$samples/unit.flc" kinetra-cli thumbnail -s 128 "$samples/un"
+# combine's formation among other files; what --out names may be anything.
+formations=$(mktemp -d)
+trap 'rm -rf "$formations"' EXIT
+mkdir "$formations/sub"
+touch "$formations/squad.formation.json" "$formations/unit.flc"
+expect "$formations/squad.formation.json $formations/sub" kinetra-cli combine "$formations/"
+expect "$formations/squad.formation.json $formations/sub $formations/unit.flc" kinetra-cli combine a --out "$formations/"
 
 [[ $(complete -p kinetra-cli) == "complete -F _kinetra_cli kinetra-cli" ]] || {
     echo "FAIL: kinetra-cli is not bound to _kinetra_cli"

@@ -156,6 +156,52 @@ TEST(PaletteMapping, AnIndexedPictureIsMappedThroughItsOwnColours)
     EXPECT_TRUE(mapToPalette(picture, own, palette).grey);
 }
 
+// Another unit's palette onto the first's: colours find their entries, but
+// never across a class, and the game's levels stay the levels they were.
+TEST(PaletteMapping, TranslationKeepsEveryIndexInItsClass)
+{
+    Palette onto = backgroundPalette();
+    onto[12] = PaletteEntry::fromRgb(50, 220, 220);  // civilization, and ...
+    onto[150] = PaletteEntry::fromRgb(50, 220, 220); // ... an ordinary entry of the same colour
+    onto[30] = PaletteEntry::fromRgb(200, 30, 30);
+    onto[100] = PaletteEntry::fromRgb(100, 200, 100);
+    onto[101] = PaletteEntry::fromRgb(200, 30, 34); // ordinary, near civilization entry 30
+    Palette own = backgroundPalette();
+    own[3] = onto[12];                                 // civilization
+    own[70] = onto[12];                                // ordinary, of the same colour
+    own[71] = onto[100];                               // ordinary, moved to another entry
+    own[72] = PaletteEntry::fromRgb(200, 30, 30);      // ordinary, civilization entry 30's colour
+    own[9] = PaletteEntry::fromRgb(100, 200, 100);     // civilization, ordinary entry 100's colour:
+                                                       // the nearest civilization colour is entry 12's
+    for (int level = 224; level < 256; ++level)        // levels all black, as many units have them
+        own[std::size_t(level)] = PaletteEntry::fromRgb(0, 0, 0);
+
+    const PaletteTranslation table = translationKeepingClasses(own, onto);
+    const struct {
+        int index;
+        int expected;
+        bool exact;
+    } cases[] = {
+        {3, 12, true}, {70, 150, true}, {71, 100, true}, {72, 101, false}, {9, 12, false},
+        {224, 224, true}, {239, 239, true}, {240, 240, true}, {247, 247, true}, {255, 255, true},
+        // Entries that kept their colour keep their place, even where an
+        // earlier entry has that colour too.
+        {40, 40, true}, {41, 41, true}, {181, 181, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(table[std::size_t(c.index)].index, c.expected) << c.index;
+        EXPECT_EQ(table[std::size_t(c.index)].exact, c.exact) << c.index;
+        EXPECT_EQ(indexClassOf(table[std::size_t(c.index)].index), indexClassOf(c.index)) << c.index;
+    }
+
+    IndexImage picture(3, 1);
+    picture.pixels = {72, 9, 247};
+    const MappedPicture mapped = mapThrough(picture, own, table);
+    EXPECT_EQ(mapped.image.pixels, (std::vector<std::uint8_t>{101, 12, 247}));
+    EXPECT_EQ(mapped.approximated.of(IndexClass::Ordinary), 1u);
+    EXPECT_EQ(mapped.approximated.of(IndexClass::Civilization), 1u);
+}
+
 // Entries closer than the step in every channel.
 bool tooClose(const PaletteEntry& a, const PaletteEntry& b)
 {
