@@ -204,7 +204,8 @@ bool CKinetraDoc::SetStoryboardContents(std::span<const std::uint8_t> file, cons
     m_strSourcePath = source;
     m_sourceOptions = options;
     m_sourceFiles = sources;
-    SetTitle(uFormatString(IDS_STORYBOARD_TITLE, QFileInfo(source).fileName()));
+    const bool formation = kinetra::sourceKindOf(QFile::encodeName(source).toStdString()) == kinetra::SourceKind::Formation;
+    SetTitle(uFormatString(formation ? IDS_FORMATION_TITLE : IDS_STORYBOARD_TITLE, QFileInfo(source).fileName()));
     if (CKinetraApp* app = theApp())
         app->AddToRecentFileList(source);
     return true;

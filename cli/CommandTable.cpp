@@ -7,7 +7,7 @@ namespace kinetra::cli {
 
 std::span<const Command* const> allCommands()
 {
-    static constexpr std::array<const Command*, 13> kCommands{
+    static constexpr std::array kCommands{
         &kInfoCommand,
         &kFramesCommand,
         &kComposeCommand,

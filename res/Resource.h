@@ -146,6 +146,7 @@ enum : unsigned {
     IDS_SOURCE_NOT_SHOWN = 61342, // the status bar's reason a change is not shown
     IDS_SOURCE_NOT_ANIMATION = 61343,
     IDS_ASK_RELOAD_CHANGED = 61344,
+    IDS_FORMATION_TITLE = 61345,
     // Texts the platform framework brought with it: its file errors before a
     // document is validated, and the usage complaint.
     IDS_FILE_ACCESS_FAILED = 61729,

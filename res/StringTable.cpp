@@ -60,10 +60,10 @@ void RegisterKinetraStrings()
         {IDS_OPEN_FLC_TITLE, "Open FLC file"},
         {IDS_FLC_FILTER, "Vorenth FLC files (*.flc)|*.flc||"},
         {IDS_FLIC_OPEN_FILTER,
-         "Animations and storyboards|*.flc;*.fli;*.cel;*.png;*.pcx;*.bmp;*.kinetra.json|"
+         "Animations and storyboards|*.flc;*.fli;*.cel;*.png;*.pcx;*.bmp;*.kinetra.json;*.formation.json|"
          "FLIC animations (*.flc *.fli)|*.flc;*.fli|Vorenth FLC files (*.flc)|*.flc|FLI files (*.fli)|*.fli|"
          "FLIC cels (*.cel)|*.cel|Storyboards (.png, .pcx, .bmp, .kinetra.json)|*.png;*.pcx;*.bmp;*.kinetra.json|"
-         "All files (*)|*||"},
+         "Formations (*.formation.json)|*.formation.json|All files (*)|*||"},
         {IDS_FLI_FILTER, "FLI files (*.fli)|*.fli||"},
         {IDS_ASK_SAVE_CHANGES, "Save changes to '%s'?"},
         {IDS_PALETTE_REPLACE, "'%s' already exists.\r\nDo you want to replace it?"},
@@ -154,6 +154,7 @@ void RegisterKinetraStrings()
          "%u shadow, %u transparent."},
         {IDS_UNSAVED_TITLE, "%s (unsaved)"},
         {IDS_STORYBOARD_TITLE, "%s (storyboard)"},
+        {IDS_FORMATION_TITLE, "%s (formation)"},
         {IDS_ASK_WRITE_NOTE, "Keep this layout in '%s' beside the picture, so that it is not asked again?"},
         {IDS_SOURCE_NOT_SHOWN, "The change to '%s' is not shown: %s"},
         {IDS_SOURCE_NOT_ANIMATION, "it is no animation Kinetra reads, or not yet a whole one."},

@@ -1,5 +1,6 @@
 #include "storyboard/DocumentSource.h"
 
+#include "storyboard/Formation.h"
 #include "storyboard/StoryboardFile.h"
 #include "storyboard/StoryboardSet.h"
 #include "io/WholeFile.h"
@@ -23,6 +24,7 @@ struct NamedKind {
 };
 constexpr NamedKind kNamedKinds[] = {
     {kStoryboardNoteSuffix, SourceKind::PictureSet},
+    {kFormationSuffix, SourceKind::Formation},
 };
 
 std::string fileNameOf(const std::string& path)
@@ -87,6 +89,8 @@ std::vector<std::string> sourceFilesOf(const std::string& path)
         }
         return files;
     }
+    case SourceKind::Formation:
+        return formationFiles(path);
     }
     return {path};
 }
@@ -104,6 +108,13 @@ std::optional<SourceBuild> buildSource(const std::string& path, const SourceOpti
     }
     case SourceKind::PictureSet:
         return sourceBuildOf(buildFromStoryboardSet(path, options.facts, options.palette, problem), path);
+    case SourceKind::Formation: {
+        FormationBuild combined = combineFormation(path, {}, problem);
+        auto build = sourceBuildOf(std::move(combined.unit), path);
+        if (build)
+            build->sources = std::move(combined.files);
+        return build;
+    }
     }
     return readAnimation(path, problem);
 }
@@ -130,10 +141,12 @@ bool sheetLacksPalette(const StoryboardPicture& picture)
 std::string builtAnimationPath(const std::string& sourcePath)
 {
     const fs::path source(sourcePath);
-    std::string name = source.filename().string();
-    name = name.size() > kStoryboardNoteSuffix.size() && name.ends_with(kStoryboardNoteSuffix)
-               ? name.substr(0, name.size() - kStoryboardNoteSuffix.size())
-               : source.stem().string();
+    std::string name = source.stem().string();
+    for (const NamedKind& named : kNamedKinds) {
+        const std::string whole = source.filename().string();
+        if (whole.size() > named.ending.size() && whole.ends_with(named.ending))
+            name = whole.substr(0, whole.size() - named.ending.size());
+    }
     return (source.parent_path() / (name + ".flc")).string();
 }
 

@@ -22,6 +22,8 @@ enum class SourceKind {
     Sheet,
     // NAME.kinetra.json naming filmstrips or cels.
     PictureSet,
+    // NAME.formation.json: figures of other units combined into one.
+    Formation,
 };
 
 // The kind a file's name gives: a kind's own name ending first, then a
@@ -59,12 +61,14 @@ struct SourceBuild {
 
 // The files a source is made of as far as they are known without building
 // it: an animation's own file; a sheet and its sidecar; a set's note and,
-// when it reads, the pictures it names.
+// when it reads, the pictures it names; a formation and, when it reads,
+// every file of its figures' sources.
 std::vector<std::string> sourceFilesOf(const std::string& path);
 
 // The unit `path` gives, its kind told by sourceKindOf: an animation's
 // bytes as they are (the caller decodes them), a sheet or a set built by
-// buildFromStoryboard or buildFromStoryboardSet with the options. Nothing,
+// buildFromStoryboard or buildFromStoryboardSet with the options, a
+// formation combined by combineFormation. Nothing,
 // with the reason in `problem`, when it cannot be read or built.
 std::optional<SourceBuild> buildSource(const std::string& path, const SourceOptions& options, std::string& problem);
 
@@ -79,7 +83,8 @@ bool sheetLacksLayout(const StoryboardPicture& picture);
 bool sheetLacksPalette(const StoryboardPicture& picture);
 
 // Where a unit built from a storyboard is proposed to be saved: beside it,
-// under its name ("unit.png" and "unit.kinetra.json" give "unit.flc").
+// under its name ("unit.png", "unit.kinetra.json" and "unit.formation.json"
+// give "unit.flc").
 std::string builtAnimationPath(const std::string& sourcePath);
 
 } // namespace kinetra

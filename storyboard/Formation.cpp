@@ -103,7 +103,24 @@ std::optional<std::vector<FigureSource>> readSources(const Formation& formation,
     return read;
 }
 
+std::vector<std::string> filesOf(const std::string& formationPath, const Sources& sources)
+{
+    std::vector<std::string> files{formationPath};
+    for (const std::string& path : sources.paths)
+        std::ranges::copy(figureSourceFiles(path), std::back_inserter(files));
+    return files;
+}
+
 } // namespace
+
+std::vector<std::string> formationFiles(const std::string& formationPath)
+{
+    std::string ignored;
+    const auto formation = readFormationFile(formationPath, ignored);
+    if (!formation)
+        return {formationPath};
+    return filesOf(formationPath, sourcesOf(*formation, fs::path(formationPath).parent_path()));
+}
 
 FormationBuild combineFormation(const std::string& formationPath, const CombineOptions& options,
                                 std::string& problem)
@@ -115,8 +132,7 @@ FormationBuild combineFormation(const std::string& formationPath, const CombineO
         return build;
     build.figures = formation->figures.size();
     const Sources sources = sourcesOf(*formation, fs::path(formationPath).parent_path());
-    for (const std::string& path : sources.paths)
-        std::ranges::copy(figureSourceFiles(path), std::back_inserter(build.files));
+    build.files = filesOf(formationPath, sources);
 
     StoryboardBuild unit;
     const auto read = readSources(*formation, sources, unit, problem);

@@ -36,6 +36,10 @@ struct FormationBuild {
     std::uint64_t cutPixels = 0;
 };
 
+// The files a formation is made of as far as reading the formation alone
+// tells: the formation first, then each source's (figureSourceFiles).
+std::vector<std::string> formationFiles(const std::string& formationPath);
+
 // Reads the formation and every source (each once, however many figures
 // show it), checks that they are units of one direction count, 8 or 1,
 // maps every figure into the first figure's palette (colours kept where

@@ -6,11 +6,14 @@
 
 #include "flc/CFlcAnimation.h"
 #include "storyboard/DocumentSource.h"
+#include "storyboard/Formation.h"
 #include "storyboard/StoryboardFile.h"
 #include "storyboard/StoryboardSet.h"
 #include "io/WholeFile.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace kinetra {
 namespace {
@@ -67,6 +70,8 @@ TEST(DocumentSource, TheNameTellsTheKind)
         {"unit.bmp", SourceKind::Sheet},
         {"unit.kinetra.json.png", SourceKind::Sheet},
         {"/a/unit.kinetra.json", SourceKind::PictureSet},
+        {"/a/squad.formation.json", SourceKind::Formation},
+        {"/a/.formation.json", SourceKind::Animation},
         // A note's ending alone names no note.
         {"/a/.kinetra.json", SourceKind::Animation},
     };
@@ -82,6 +87,7 @@ TEST(DocumentSource, BuiltUnitsAreProposedBesideTheirStoryboard)
     EXPECT_EQ(builtAnimationPath("/a/unit.png"), "/a/unit.flc");
     EXPECT_EQ(builtAnimationPath("/a/unit.kinetra.json"), "/a/unit.flc");
     EXPECT_EQ(builtAnimationPath("/a/u.v.BMP"), "/a/u.v.flc");
+    EXPECT_EQ(builtAnimationPath("/a/squad.formation.json"), "/a/squad.flc");
 }
 
 TEST(DocumentSource, EveryKindBuildsTheUnitAndNamesItsFiles)
@@ -125,6 +131,21 @@ TEST(DocumentSource, EveryKindBuildsTheUnitAndNamesItsFiles)
     // The eight filmstrips and the 8 × frames cels, each beside its note.
     EXPECT_EQ(cases[2].sources.size(), 9u);
     EXPECT_GT(cases[3].sources.size(), 9u);
+
+    // A formation is the unit its figures combine into, made of the
+    // formation and every file of every figure's source.
+    const std::string squad = (folder / "squad.formation.json").string();
+    std::ofstream(squad) << R"({"format": "kinetra-formation", "version": 1, "figures": [)"
+                            R"({"source": "unit.flc"}, {"source": "sheet.png", "right": 20}]})";
+    std::string problem;
+    const auto built = buildSource(squad, {}, problem);
+    ASSERT_TRUE(built) << problem;
+    const FormationBuild combined = combineFormation(squad, {}, problem);
+    ASSERT_TRUE(combined.unit) << problem;
+    EXPECT_EQ(built->file, combined.unit->file);
+    const std::vector<std::string> squadFiles{squad, flc, sheet, storyboardNotePath(sheet)};
+    EXPECT_EQ(built->sources, squadFiles);
+    EXPECT_EQ(sourceFilesOf(squad), squadFiles);
 }
 
 TEST(DocumentSource, ASheetWithoutItsNoteBuildsFromTheUsersFacts)

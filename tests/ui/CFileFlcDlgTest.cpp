@@ -62,11 +62,12 @@ private slots:
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Open FLC file"));
         QCOMPARE(dialog.nameFilters(),
                  (QStringList{
-                     QStringLiteral("Animations and storyboards (*.flc *.fli *.cel *.png *.pcx *.bmp *.kinetra.json)"),
+                     QStringLiteral(
+                         "Animations and storyboards (*.flc *.fli *.cel *.png *.pcx *.bmp *.kinetra.json *.formation.json)"),
                      QStringLiteral("FLIC animations (*.flc *.fli)"), QStringLiteral("Vorenth FLC files (*.flc)"),
                      QStringLiteral("FLI files (*.fli)"), QStringLiteral("FLIC cels (*.cel)"),
                      QStringLiteral("Storyboards (*.png *.pcx *.bmp *.kinetra.json)"),
-                     QStringLiteral("All files (*)")}));
+                     QStringLiteral("Formations (*.formation.json)"), QStringLiteral("All files (*)")}));
         QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
         QVERIFY(dialog.IsPreviewOn());
         QVERIFY(dialog.findChild<QCheckBox*>()->isChecked());

@@ -142,13 +142,16 @@ class CMainViewLiveTest : public QObject {
     QString file(const QString& name) const { return m_files->filePath(name); }
     QString statusText() { return frame().statusBar()->findChild<QLabel*>(QStringLiteral("IdleText"))->text(); }
 
-    // The mark the frames on show carry, or -1 with none.
+    // The mark the frames on show carry, or -1 with none. A unit cut anew
+    // (a formation's) has the sample's pixel (1, 1) where its offsets say.
     int markShown()
     {
         if (!player().loaded)
             return -1;
         const auto frames = kinetra::animationFrames(player());
-        return frames.empty() ? -1 : frames.front().at(1, 1) - 64;
+        const int x = 1 + int(sampleUnit().header.leftOffset) - int(player().header.leftOffset);
+        const int y = 1 + int(sampleUnit().header.topOffset) - int(player().header.topOffset);
+        return frames.empty() ? -1 : frames.front().at(x, y) - 64;
     }
 
     void startApp(const QStringList& arguments = {})
@@ -156,6 +159,14 @@ class CMainViewLiveTest : public QObject {
         m_app.reset();
         m_app = std::make_unique<CKinetraApp>();
         QVERIFY(m_app->InitInstance(arguments));
+    }
+
+    // squad.formation.json: the sheet as its one figure, where it stands.
+    QString writeFormation()
+    {
+        const QString path = file(QStringLiteral("squad.formation.json"));
+        const QByteArray json = R"({"format": "kinetra-formation", "version": 1, "figures": [{"source": "sheet.png"}]})";
+        return writeInPlace(path, json) ? path : QString();
     }
 
     void openSheet()
@@ -191,7 +202,8 @@ private slots:
     {
         QTest::addColumn<QString>("way");
         for (const char* way :
-             {"command line", "open dialog", "recent files", "start-up reopen", "second start", "drop", "note"})
+             {"command line", "open dialog", "recent files", "start-up reopen", "second start", "drop", "note",
+              "formation"})
             QTest::newRow(way) << QString::fromLatin1(way);
     }
 
@@ -225,14 +237,18 @@ private slots:
             QVERIFY(enter.isAccepted());
             QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(&frame(), &drop);
-        } else {
+        } else if (way == QLatin1String("note")) {
             opened = file(QStringLiteral("strips.kinetra.json"));
             QVERIFY(saveByRename(file(QStringLiteral("strips.png")), 0, kinetra::StoryboardLayoutKind::Filmstrips));
+            QVERIFY(m_app->OpenDocumentFile(opened));
+        } else {
+            opened = writeFormation();
             QVERIFY(m_app->OpenDocumentFile(opened));
         }
         QTRY_VERIFY_WITH_TIMEOUT(doc().IsStoryboard(), kTimeoutMs);
         QCOMPARE(doc().GetSourcePath(), opened);
-        QCOMPARE(doc().GetTitle(), QFileInfo(opened).fileName() + QStringLiteral(" (storyboard)"));
+        const QString kind = way == QLatin1String("formation") ? QStringLiteral(" (formation)") : QStringLiteral(" (storyboard)");
+        QCOMPARE(doc().GetTitle(), QFileInfo(opened).fileName() + kind);
         QVERIFY(frame().windowTitle().startsWith(doc().GetTitle()));
         QVERIFY(!doc().IsUnsaved());
         QCOMPARE(markShown(), 0);
@@ -346,6 +362,19 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(markShown(), 3, kTimeoutMs);
         QVERIFY(saveByRename(m_sheet, 4));
         QTRY_COMPARE_WITH_TIMEOUT(markShown(), 4, kTimeoutMs);
+        QVERIFY(boxes.requests.isEmpty());
+    }
+
+    // A formation of the sheet's one figure follows the sheet as the sheet's
+    // own document does.
+    void aFormationFollowsItsFiguresSources()
+    {
+        QVERIFY(m_app->OpenDocumentFile(writeFormation()));
+        QVERIFY(doc().IsStoryboard());
+        QCOMPARE(markShown(), 0);
+        kinetra::test::ModalRecorder boxes;
+        QVERIFY(saveByRename(m_sheet, 1));
+        QTRY_COMPARE_WITH_TIMEOUT(markShown(), 1, kTimeoutMs);
         QVERIFY(boxes.requests.isEmpty());
     }
 
