@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# What `kinetra-cli gif` and `sheet` cost a whole process, of one or two
+# What `kinetra-cli gif`, `sheet` and `storyboard` cost a whole process, of one or two
 # builds beside ffmpeg writing a GIF of the same file two ways that give the
 # same pixels: one palette made from every frame and no dithering ("ffmpeg";
 # the ratios are to it), and the decoder's own 8-bit frames written as they
@@ -97,6 +97,10 @@ for ((run = 0; run < runs; run++)); do
     for i in "${!programs[@]}"; do
       measure "$work/sheet.$f.$i" "$work/out.png" "${programs[$i]}" sheet "${files[$f]}" --out "$work/out.png"
     done
+    rest
+    for i in "${!programs[@]}"; do
+      measure "$work/storyboard.$f.$i" "$work/out.png" "${programs[$i]}" storyboard "${files[$f]}" --out "$work/out.png"
+    done
   done
 done
 
@@ -110,8 +114,8 @@ for f in "${!files[@]}"; do
   ff_bytes=$(median "$work/gif.$f.ffmpeg" 4)
   echo
   echo "$(basename "$file"): $width x $height, $frames decoded frames, median of $runs runs$( ((cold)) && echo ", cold (${cold} s rest)")"
-  printf '  %-14s %10s %10s %14s %12s %12s %10s %10s\n' command "wall ms" "cpu ms" "peak RSS KiB" "bytes/pixel" "out bytes" "cpu x ff" "size x ff"
-  for command in gif sheet; do
+  printf '  %-17s %10s %10s %14s %12s %12s %10s %10s\n' command "wall ms" "cpu ms" "peak RSS KiB" "bytes/pixel" "out bytes" "cpu x ff" "size x ff"
+  for command in gif sheet storyboard; do
     for i in "${!programs[@]}"; do
       m="$work/$command.$f.$i"
       awk -v l="$command ${labels[$i]}" -v ms="$(median "$m" 1)" -v kib="$(median "$m" 2)" -v cpu="$(median "$m" 3)" \
@@ -119,14 +123,14 @@ for f in "${!files[@]}"; do
         -v pixels="$((frames * width * height))" -v ffcpu="$ff_cpu" -v ffbytes="$ff_bytes" -v gif="$([[ $command == gif ]] && echo 1)" 'BEGIN {
           cr = gif ? sprintf("%.2f", cpu / ffcpu) : "-"
           sr = gif ? sprintf("%.2f", bytes / ffbytes) : "-"
-          printf "  %-14s %10.1f %10d %14d %12.2f %12d %10s %10s\n", l, ms, cpu, kib, ((kib - tiny) * 1024 - size) / pixels, bytes, cr, sr
+          printf "  %-17s %10.1f %10d %14d %12.2f %12d %10s %10s\n", l, ms, cpu, kib, ((kib - tiny) * 1024 - size) / pixels, bytes, cr, sr
         }'
     done
   done
-  printf '  %-14s %10.1f %10.0f %14.0f %12s %12.0f %10s %10s\n' "gif ffmpeg" "$(median "$work/gif.$f.ffmpeg" 1)" "$ff_cpu" \
+  printf '  %-17s %10.1f %10.0f %14.0f %12s %12.0f %10s %10s\n' "gif ffmpeg" "$(median "$work/gif.$f.ffmpeg" 1)" "$ff_cpu" \
     "$(median "$work/gif.$f.ffmpeg" 2)" - "$ff_bytes" 1.00 1.00
   m="$work/gif.$f.pal8"
-  printf '  %-14s %10.1f %10.0f %14.0f %12s %12.0f %10.2f %10.2f\n' "gif ffmpeg pal8" "$(median "$m" 1)" "$(median "$m" 3)" \
+  printf '  %-17s %10.1f %10.0f %14.0f %12s %12.0f %10.2f %10.2f\n' "gif ffmpeg pal8" "$(median "$m" 1)" "$(median "$m" 3)" \
     "$(median "$m" 2)" - "$(median "$m" 4)" "$(awk -v a="$(median "$m" 3)" -v b="$ff_cpu" 'BEGIN { print a / b }')" \
     "$(awk -v a="$(median "$m" 4)" -v b="$ff_bytes" 'BEGIN { print a / b }')"
 done

@@ -40,7 +40,7 @@ public:
     // Row y of frame `index` into `row` as frame() would make it: a picture
     // of the frame's width and one row, or of no rows for a y outside the
     // frame. Made alone, so that a sheet written row by row never holds a
-    // frame; it does not count as making the frame.
+    // frame; making the frame's last row counts as making the frame.
     virtual bool frameRow(int index, int y, ExportPicture& row) = 0;
 };
 

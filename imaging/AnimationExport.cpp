@@ -118,6 +118,11 @@ bool PlayerFrames::frame(int index, ExportPicture& picture)
         return false;
     }
     picture.delayMs = m_delayMs;
+    return madeFrame(index);
+}
+
+bool PlayerFrames::madeFrame(int index)
+{
     if (m_progress && !m_progress(index + 1, m_total)) {
         m_cancelled = true;
         return false;
@@ -143,7 +148,7 @@ bool PlayerFrames::frameRow(int index, int y, ExportPicture& row)
             m_rows.composeRow(inputs, y, pixels, width);
             std::transform(pixels, pixels + width, pixels,
                            [](std::uint32_t pixel) { return (pixel & kColorMask) | kAlphaMask; });
-            return true;
+            return y + 1 < m_scratch.height || madeFrame(index);
         }
         m_overWhite.pixels.resize(std::size_t(width));
         inputs.tile = nullptr;
@@ -156,7 +161,7 @@ bool PlayerFrames::frameRow(int index, int y, ExportPicture& row)
     } catch (const std::bad_alloc&) {
         return false;
     }
-    return true;
+    return y + 1 < m_scratch.height || madeFrame(index);
 }
 
 ExportResult RenderAnimation(const CFlcPlayerCore& player, const ExportOptions& options, const ExportProgress& progress,

@@ -44,6 +44,9 @@ public:
     bool cancelled() const { return m_cancelled; }
 
 private:
+    // Tells the progress that frame `index` is made; false when cancelled.
+    bool madeFrame(int index);
+
     const CFlcPlayerCore& m_player;
     ExportOptions m_options;
     ExportProgress m_progress;
