@@ -551,33 +551,48 @@ public:
     static constexpr std::size_t kMaxColours = 256;
 
     // The colour's slot, a new one when it is not yet in; nothing when it
-    // would be colour 257.
+    // would be colour 257, or is new to a table renumbered.
     std::optional<std::uint8_t> slotOf(std::uint32_t colour)
     {
         std::size_t at = (colour * 0x9E3779B1u) >> (32 - kBits);
-        while (m_used[at] && m_keys[at] != colour)
+        while (m_entries[at].slot >= 0 && m_entries[at].colour != colour)
             at = (at + 1) & (kSize - 1);
-        if (!m_used[at]) {
-            if (m_count == kMaxColours)
+        Entry& entry = m_entries[at];
+        if (entry.slot < 0) {
+            if (m_count == kMaxColours || m_renumbered)
                 return std::nullopt;
-            m_used[at] = true;
-            m_keys[at] = colour;
-            m_slots[at] = std::uint8_t(m_count);
+            entry = {colour, std::int16_t(m_count)};
             m_colours[m_count++] = colour;
         }
-        return m_slots[at];
+        return std::uint8_t(entry.slot);
     }
 
     std::span<const std::uint32_t> colours() const { return std::span(m_colours).first(m_count); }
 
+    // Every colour's slot from now on is `to` of the slot it had; no colour
+    // is added after.
+    void renumber(std::span<const std::uint8_t, kMaxColours> to)
+    {
+        for (Entry& entry : m_entries) {
+            if (entry.slot >= 0)
+                entry.slot = to[std::size_t(entry.slot)];
+        }
+        m_renumbered = true;
+    }
+
 private:
     static constexpr int kBits = 9;
     static constexpr std::size_t kSize = std::size_t(1) << kBits;
-    std::array<std::uint32_t, kSize> m_keys{};
-    std::array<std::uint8_t, kSize> m_slots{};
-    std::array<bool, kSize> m_used{};
+    // A colour and its slot side by side, one load a lookup; no slot when
+    // the entry is free.
+    struct Entry {
+        std::uint32_t colour = 0;
+        std::int16_t slot = -1;
+    };
+    std::array<Entry, kSize> m_entries{};
     std::array<std::uint32_t, kMaxColours> m_colours{};
     std::size_t m_count = 0;
+    bool m_renumbered = false;
 };
 
 // Pixels to the slots of their colours in a ColourTable, the last colour
@@ -907,15 +922,16 @@ bool encodeSmallestPng(const ArgbRows& rows, PngChannels channels, const ByteSin
         job.height = rows.height;
         job.channels = channels;
         std::optional<ColourPalette> palette;
+        std::optional<ColourIndexer> written;
         if (fits) {
             palette.emplace(table, channels);
             palette->describe(job);
+            // The table gives each colour's place in the palette from now
+            // on, and a colour the first pass did not see fails its row.
+            table.renumber(palette->renumbered);
+            written.emplace(table, channels);
             job.row = [&](int y, std::uint8_t* row) {
-                if (!rows.fill(y, pixels.data()))
-                    return false;
-                indexer.index(pixels.data(), width, row);
-                palette->renumber(row, width);
-                return true;
+                return rows.fill(y, pixels.data()) && written->index(pixels.data(), width, row);
             };
         } else {
             job.row = [&, rgba = channels == PngChannels::Rgba](int y, std::uint8_t* row) {

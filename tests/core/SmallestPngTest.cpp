@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -228,8 +229,16 @@ TEST(SmallestPng, RowsThatCannotBeMadeOrBytesThatCannotBeWrittenFail)
         EXPECT_FALSE(encodeSmallestPng(source.rows(), PngChannels::Rgb, appendingTo(bytes), error)) << failAt;
         EXPECT_FALSE(error.empty()) << failAt;
     }
-    CountedRows source{picture};
+    // Rows that are not the same the second time: never wrong pixels.
+    int asked = 0;
+    const ArgbRows changing{4, 4, [&asked](int, std::uint32_t* row) {
+                                std::fill_n(row, 4, 0xFF000000u | std::uint32_t(asked++ < 4 ? 1 : 2));
+                                return true;
+                            }};
+    std::vector<std::uint8_t> bytes;
     std::string error;
+    EXPECT_FALSE(encodeSmallestPng(changing, PngChannels::Rgb, appendingTo(bytes), error));
+    CountedRows source{picture};
     const ByteSink full = [](std::span<const std::uint8_t>) { return false; };
     EXPECT_FALSE(encodeSmallestPng(source.rows(), PngChannels::Rgb, full, error));
     EXPECT_FALSE(encodeSmallestPng(ArgbRows{}, PngChannels::Rgb, full, error));
