@@ -122,7 +122,8 @@ bool writeStoryboardOf(const CFlcPlayer& player, const QString& path, const Expo
     }
     std::string problem;
     std::optional<kinetra::WriteFailure> refused;
-    const auto storyboard = kinetra::makeStoryboard(player, *header, choice.chosen(), problem);
+    // Drawn from the frame block as it is written, never held whole.
+    const auto storyboard = kinetra::storyboardFramesOf(player, *header, choice.chosen(), problem);
     if (storyboard
         && kinetra::writeStoryboardSet(QFile::encodeName(path).toStdString(), *storyboard, choice.kind(), problem,
                                        refused))

@@ -17,12 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Renders `file` as the request shows it and encodes it one frame at a time
-// into `bytes`; false after the problem in the program's form,
-// "'path'\nmessage", on `problems`, where the player puts its own message for
-// a file it cannot read.
-bool renderAndEncode(const std::string& file, const std::string& out, const ExportRequest& request,
-                const ExportEncoder& encode, std::vector<std::uint8_t>& bytes, std::ostream& problems)
+// Renders `file` as the request shows it and encodes it one frame (or row)
+// at a time straight into `out`'s place in `batch`; false after the problem
+// on `problems` in the program's form, "'path'\nmessage", where the player
+// puts its own message for a file it cannot read, or after the sentence of
+// a write that failed.
+bool exportInto(FileBatch& batch, const std::string& file, const std::string& out, const ExportRequest& request,
+                const ExportEncoder& encode, std::ostream& problems)
 {
     MemorySettingsStore settings;
     seedPictureSettings(settings, request.picture);
@@ -48,9 +49,14 @@ bool renderAndEncode(const std::string& file, const std::string& out, const Expo
     if (frames.frameCount() == 0)
         return refuse(file, "Cannot create the pictures.");
     std::string problem;
-    if (!encode(frames, bytes, problem))
-        return refuse(out, problem);
-    return true;
+    std::error_code written;
+    if (batch.add(out, [&](const ByteSink& sink) { return encode(frames, sink, problem); }, written))
+        return true;
+    if (written) {
+        problems << cannotWriteMessage(out, written) << '\n';
+        return false;
+    }
+    return refuse(out, problem);
 }
 
 } // namespace
@@ -103,16 +109,10 @@ int runExportBatch(const CommandContext& context, const ExportRequest& request, 
         const std::string& file = request.files[index];
         const std::string& out = outputs[index];
         std::ostringstream problems;
-        std::vector<std::uint8_t> bytes;
-        if (std::find(writtenBefore.begin(), writtenBefore.end(), out) != writtenBefore.end()) {
+        if (std::find(writtenBefore.begin(), writtenBefore.end(), out) != writtenBefore.end())
             problems << '\'' << file << "'\nAn earlier file was written to '" << out << "'; it is not overwritten.\n";
-        } else if (renderAndEncode(file, out, request, encode, bytes, problems)) {
-            std::error_code written;
-            if (!batch.add(out, bytes, written))
-                problems << cannotWriteMessage(out, written) << '\n';
-            else
-                return writtenReport(file, out);
-        }
+        else if (exportInto(batch, file, out, request, encode, problems))
+            return writtenReport(file, out);
         return FileReport{.succeeded = false, .text = problems.str()};
     };
     const bool allDone = runFilesInParallel(outputs, request.workers, exportFile, context.out, context.err);

@@ -7,6 +7,7 @@
 #include "cli/ParallelFiles.h"
 #include "cli/PlayerOptions.h"
 #include "imaging/AnimationExport.h"
+#include "io/ByteSink.h"
 
 #include <array>
 #include <cstdint>
@@ -44,10 +45,10 @@ struct ExportRequest {
 // returns the text for the usage error.
 [[nodiscard]] OptionProblem readExportRequest(const ParsedArguments& args, ExportRequest& request);
 
-// The bytes of one file's output made from its frames, which are composed
-// each time they are asked for; false after the reason in `problem`.
-using ExportEncoder =
-    std::function<bool(ExportFrameSource& frames, std::vector<std::uint8_t>& bytes, std::string& problem)>;
+// One file's output made from its frames, which are composed each time
+// they are asked for, into `sink`, which writes it to its file as it comes;
+// false after the reason in `problem`, or when the sink refuses.
+using ExportEncoder = std::function<bool(ExportFrameSource& frames, const ByteSink& sink, std::string& problem)>;
 
 // Renders every file of the request, encodes it and writes the bytes to
 // DIR/<name without extension>`extension` or to --out, request.workers files

@@ -19,9 +19,10 @@ int runGif(const CommandContext& context)
     if (const auto problem = readExportRequest(context.args, request))
         return context.usageError(*problem);
     return runExportBatch(context, request, ".gif",
-                          [](ExportFrameSource& frames, std::vector<std::uint8_t>& bytes, std::string& problem) {
+                          [](ExportFrameSource& frames, const ByteSink& sink, std::string& problem) {
+                              std::vector<std::uint8_t> bytes;
                               if (EncodeAnimatedGif(frames, bytes, problem))
-                                  return true;
+                                  return sink(bytes);
                               problem = "Cannot encode the GIF: " + problem;
                               return false;
                           });

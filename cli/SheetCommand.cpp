@@ -14,20 +14,26 @@ namespace {
 constexpr std::array kSheetOptions =
     joinOptions(std::array{OptionSpec{.name = "--crop", .takesValue = false}}, kExportOptions);
 
-bool encodeSheet(ExportFrameSource& frames, bool crop, std::vector<std::uint8_t>& bytes, std::string& problem)
+// The sheet is written a row at a time as it is made, never held whole: its
+// rows are made twice, once for the colours that choose how it is stored.
+bool encodeSheet(ExportFrameSource& frames, bool crop, const ByteSink& sink, std::string& problem)
 {
     const std::optional<ExportRect> cell = SheetCell(frames, crop);
-    const ExportPicture sheet = cell ? BuildSpriteSheet(frames, *cell) : ExportPicture{};
-    if (sheet.width < 1 || sheet.height < 1) {
+    const ArgbRows rows = cell ? SpriteSheetRows(frames, *cell) : ArgbRows{};
+    if (rows.width < 1 || rows.height < 1) {
         problem = "Cannot create the sprite sheet.";
         return false;
     }
+    bool made = true;
+    const ArgbRows checked{rows.width, rows.height, [&rows, &made](int y, std::uint32_t* row) {
+                               made = rows.fill(y, row);
+                               return made;
+                           }};
     std::string error;
-    if (!encodeSmallestPng(sheet, PngChannels::Rgba, bytes, error)) {
-        problem = "Cannot encode the PNG: " + error + ".";
-        return false;
-    }
-    return true;
+    if (encodeSmallestPng(checked, PngChannels::Rgba, sink, error))
+        return true;
+    problem = made ? "Cannot encode the PNG: " + error + "." : "Cannot create the sprite sheet.";
+    return false;
 }
 
 int runSheet(const CommandContext& context)
@@ -37,8 +43,8 @@ int runSheet(const CommandContext& context)
         return context.usageError(*problem);
     const bool crop = context.args.has("--crop");
     return runExportBatch(context, request, ".png",
-                          [crop](ExportFrameSource& frames, std::vector<std::uint8_t>& bytes, std::string& problem) {
-                              return encodeSheet(frames, crop, bytes, problem);
+                          [crop](ExportFrameSource& frames, const ByteSink& sink, std::string& problem) {
+                              return encodeSheet(frames, crop, sink, problem);
                           });
 }
 

@@ -37,7 +37,8 @@ int runStoryboard(const CommandContext& context)
     CliAnimation animation;
     if (!animation.open(args.positional[0], context.err))
         return kExitFailure;
-    const auto storyboard = makeStoryboard(animation.animation(), animation.fileHeader(), border, problem);
+    // Drawn from the frame block as it is written, never held whole.
+    const auto storyboard = storyboardFramesOf(animation.animation(), animation.fileHeader(), border, problem);
     if (!storyboard)
         return context.failure('\'' + args.positional[0] + "'\n" + problem);
     std::optional<WriteFailure> refused;

@@ -371,31 +371,29 @@ std::optional<PictureData> decodeBmp(std::span<const std::uint8_t> bytes, std::s
     }
 }
 
-bool encodeIndexedBmp(const IndexImage& image, const Palette& palette, std::vector<std::uint8_t>& out,
-                      std::string& problem)
+bool encodeIndexedBmp(const IndexRows& rows, const Palette& palette, const ByteSink& sink, std::string& problem)
 {
     constexpr std::uint32_t kTableBytes = 256 * 4;
     constexpr std::uint32_t kPixelOffset = kFileHeaderSize + kInfoHeaderSize + kTableBytes;
-    const std::uint64_t rowBytes = (std::uint64_t(image.width) + 3) / 4 * 4;
-    const std::uint64_t fileSize = kPixelOffset + rowBytes * std::uint64_t(image.height);
-    if (image.width < 1 || image.height < 1 || fileSize > std::numeric_limits<std::uint32_t>::max()) {
+    const std::uint64_t rowBytes = (std::uint64_t(std::max(rows.width, 0)) + 3) / 4 * 4;
+    const std::uint64_t fileSize = kPixelOffset + rowBytes * std::uint64_t(std::max(rows.height, 0));
+    if (rows.width < 1 || rows.height < 1 || fileSize > std::numeric_limits<std::uint32_t>::max()) {
         problem = "Cannot encode the BMP: a BMP picture has pixels and is smaller than 4 GiB.";
         return false;
     }
-    out.clear();
-    out.reserve(std::size_t(fileSize));
+    std::vector<std::uint8_t> out;
     out.push_back('B');
     out.push_back('M');
     put32(out, std::uint32_t(fileSize));
     put32(out, 0);
     put32(out, kPixelOffset);
     put32(out, kInfoHeaderSize);
-    put32(out, std::uint32_t(image.width));
-    put32(out, std::uint32_t(image.height)); // positive: bottom-up, as every reader takes it
+    put32(out, std::uint32_t(rows.width));
+    put32(out, std::uint32_t(rows.height)); // positive: bottom-up, as every reader takes it
     put16(out, 1);
     put16(out, 8);
     put32(out, kRgb);
-    put32(out, std::uint32_t(rowBytes * std::uint64_t(image.height)));
+    put32(out, std::uint32_t(rowBytes * std::uint64_t(rows.height)));
     put32(out, 2835); // 72 dots per inch, as paint programs write it
     put32(out, 2835);
     put32(out, 256);
@@ -403,12 +401,25 @@ bool encodeIndexedBmp(const IndexImage& image, const Palette& palette, std::vect
     for (const PaletteEntry& entry : palette) {
         out.insert(out.end(), {entry.blue, entry.green, entry.red, 0});
     }
-    for (int y = image.height - 1; y >= 0; --y) {
-        const auto first = image.pixels.begin() + std::ptrdiff_t(std::size_t(y) * std::size_t(image.width));
-        out.insert(out.end(), first, first + image.width);
-        out.resize(out.size() + std::size_t(rowBytes) - std::size_t(image.width), 0);
+    bool written = sink(out);
+    out.assign(std::size_t(rowBytes), 0); // the padding stays zero
+    for (int y = rows.height - 1; y >= 0 && written; --y) {
+        rows.fill(y, out.data());
+        written = sink(out);
     }
-    return true;
+    if (!written)
+        problem = "Cannot encode the BMP: the bytes cannot be written.";
+    return written;
+}
+
+bool encodeIndexedBmp(const IndexImage& image, const Palette& palette, std::vector<std::uint8_t>& out,
+                      std::string& problem)
+{
+    out.clear();
+    if (encodeIndexedBmp(rowsOf(image), palette, appendingTo(out), problem))
+        return true;
+    out.clear();
+    return false;
 }
 
 } // namespace kinetra

@@ -71,5 +71,8 @@ std::optional<PictureData> decodeBmp(std::span<const std::uint8_t> bytes, std::s
 // without pixels or one too large for the format.
 bool encodeIndexedBmp(const IndexImage& image, const Palette& palette, std::vector<std::uint8_t>& out,
                       std::string& problem);
+// The same with each row made as it is written into `sink`, bottom row
+// first; false too when the sink refuses.
+bool encodeIndexedBmp(const IndexRows& rows, const Palette& palette, const ByteSink& sink, std::string& problem);
 
 } // namespace kinetra

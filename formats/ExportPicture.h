@@ -37,6 +37,11 @@ public:
     // How the frames make rows, as ExportAnimation::framesPerRow.
     virtual int framesPerRow() const = 0;
     virtual bool frame(int index, ExportPicture& picture) = 0;
+    // Row y of frame `index` into `row` as frame() would make it: a picture
+    // of the frame's width and one row, or of no rows for a y outside the
+    // frame. Made alone, so that a sheet written row by row never holds a
+    // frame; making the frame's last row counts as making the frame.
+    virtual bool frameRow(int index, int y, ExportPicture& row) = 0;
 };
 
 // The frames of an animation already in memory.
@@ -48,6 +53,19 @@ public:
     bool frame(int index, ExportPicture& picture) override
     {
         picture = m_animation.frames[std::size_t(index)];
+        return true;
+    }
+    bool frameRow(int index, int y, ExportPicture& row) override
+    {
+        const ExportPicture& frame = m_animation.frames[std::size_t(index)];
+        // A frame whose pixels do not fill it has none to give.
+        const bool inside = y >= 0 && y < frame.height
+                            && frame.pixels.size() >= std::size_t(frame.width) * std::size_t(frame.height);
+        row.width = frame.width;
+        row.height = inside ? 1 : 0;
+        row.delayMs = frame.delayMs;
+        const auto first = frame.pixels.begin() + (inside ? std::ptrdiff_t(y) * frame.width : 0);
+        row.pixels.assign(first, first + (inside ? frame.width : 0));
         return true;
     }
 

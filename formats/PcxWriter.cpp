@@ -2,6 +2,8 @@
 
 #include "formats/PcxFormat.h"
 
+#include <algorithm>
+
 namespace kinetra {
 
 namespace {
@@ -38,36 +40,53 @@ void encodePcxPlane(const std::uint8_t* line, int width, int bytesPerLine, std::
     }
 }
 
-std::vector<std::uint8_t> encodePcx(const IndexImage& image, const Palette& palette)
+bool encodePcx(const IndexRows& rows, const Palette& palette, const ByteSink& sink)
 {
-    if (image.width < 1 || image.height < 1 || image.width > kMaxSide || image.height > kMaxSide
-        || image.pixels.size() != std::size_t(image.width) * std::size_t(image.height))
-        return {};
+    if (rows.width < 1 || rows.height < 1 || rows.width > kMaxSide || rows.height > kMaxSide)
+        return false;
     // Lines of an even length, as the format asks.
-    const int bytesPerLine = image.width + (image.width % 2);
+    const int bytesPerLine = rows.width + (rows.width % 2);
 
     std::vector<std::uint8_t> out(128, 0);
     out[0] = pcx::kManufacturer;
     out[1] = kVersion;
     out[2] = pcx::kRunLengthEncoding;
     out[3] = 8; // bits per pixel and plane
-    put16(out, 8, unsigned(image.width - 1));
-    put16(out, 10, unsigned(image.height - 1));
+    put16(out, 8, unsigned(rows.width - 1));
+    put16(out, 10, unsigned(rows.height - 1));
     put16(out, 12, kDotsPerInch);
     put16(out, 14, kDotsPerInch);
     out[65] = 1; // planes
     put16(out, 66, unsigned(bytesPerLine));
     put16(out, 68, 1); // a colour palette
+    if (!sink(out))
+        return false;
 
-    for (int y = 0; y < image.height; ++y)
-        encodePcxPlane(image.pixels.data() + std::size_t(y) * std::size_t(image.width), image.width, bytesPerLine, out);
+    std::vector<std::uint8_t> line(std::size_t(rows.width));
+    for (int y = 0; y < rows.height; ++y) {
+        rows.fill(y, line.data());
+        out.clear();
+        encodePcxPlane(line.data(), rows.width, bytesPerLine, out);
+        if (!sink(out))
+            return false;
+    }
 
-    out.push_back(pcx::kPaletteMarker);
+    out.assign(1, pcx::kPaletteMarker);
     for (const PaletteEntry& entry : palette) {
         out.push_back(entry.red);
         out.push_back(entry.green);
         out.push_back(entry.blue);
     }
+    return sink(out);
+}
+
+std::vector<std::uint8_t> encodePcx(const IndexImage& image, const Palette& palette)
+{
+    if (image.pixels.size() != std::size_t(std::max(image.width, 0)) * std::size_t(std::max(image.height, 0)))
+        return {};
+    std::vector<std::uint8_t> out;
+    if (!encodePcx(rowsOf(image), palette, appendingTo(out)))
+        return {};
     return out;
 }
 

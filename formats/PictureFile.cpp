@@ -176,25 +176,47 @@ std::vector<std::uint32_t> argbPixels(const PictureData& picture)
     return pixels;
 }
 
-bool encodeIndexedPicture(PictureFormat format, const IndexImage& image, const Palette& palette,
-                          std::span<const PngText> texts, std::vector<std::uint8_t>& out, std::string& problem)
+bool encodeIndexedPicture(PictureFormat format, const IndexRows& rows, const Palette& palette,
+                          std::span<const PngText> texts, const ByteSink& sink, std::string& problem)
 {
     switch (format) {
     case PictureFormat::Png: {
+        std::string error;
+        if (encodeIndexedPng(rows, palette, texts, sink, error))
+            return true;
+        problem = "Cannot encode the PNG: " + error + ".";
+        return false;
+    }
+    case PictureFormat::Pcx:
+        if (encodePcx(rows, palette, sink))
+            return true;
+        problem = "Cannot encode the PCX: a PCX picture is at most 65535 pixels wide and high.";
+        return false;
+    case PictureFormat::Bmp:
+        return encodeIndexedBmp(rows, palette, sink, problem);
+    }
+    return false;
+}
+
+bool encodeIndexedPicture(PictureFormat format, const IndexImage& image, const Palette& palette,
+                          std::span<const PngText> texts, std::vector<std::uint8_t>& out, std::string& problem)
+{
+    out.clear();
+    if (image.pixels.size() < std::size_t(std::max(image.width, 0)) * std::size_t(std::max(image.height, 0))) {
+        problem = "Cannot encode the picture: the pixels do not fill it.";
+        return false;
+    }
+    if (format == PictureFormat::Png) {
+        // Held whole, a palette PNG without text is compressed by libdeflate.
         std::string error;
         if (encodeIndexedPng(image, palette, texts, out, error))
             return true;
         problem = "Cannot encode the PNG: " + error + ".";
         return false;
     }
-    case PictureFormat::Pcx:
-        out = encodePcx(image, palette);
-        if (out.empty())
-            problem = "Cannot encode the PCX: a PCX picture is at most 65535 pixels wide and high.";
-        return !out.empty();
-    case PictureFormat::Bmp:
-        return encodeIndexedBmp(image, palette, out, problem);
-    }
+    if (encodeIndexedPicture(format, rowsOf(image), palette, texts, appendingTo(out), problem))
+        return true;
+    out.clear();
     return false;
 }
 

@@ -63,5 +63,9 @@ std::vector<std::uint32_t> argbPixels(const PictureData& picture);
 // sentence in `problem`, when the format cannot hold the picture.
 bool encodeIndexedPicture(PictureFormat format, const IndexImage& image, const Palette& palette,
                           std::span<const PngText> texts, std::vector<std::uint8_t>& out, std::string& problem);
+// The same with each row made as it is written into `sink`, so that the
+// picture is never held whole.
+bool encodeIndexedPicture(PictureFormat format, const IndexRows& rows, const Palette& palette,
+                          std::span<const PngText> texts, const ByteSink& sink, std::string& problem);
 
 } // namespace kinetra

@@ -11,6 +11,7 @@
 #include <array>
 #include <csetjmp>
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <new>
@@ -43,9 +44,11 @@ struct ReadSession {
 
 struct WriteSession {
     std::string error;
-    std::vector<std::uint8_t>& out;
+    const ByteSink& sink;
     std::vector<std::uint8_t> row;
     std::vector<png_text> texts;
+    // The job's rows could not be made.
+    bool rowsFailed = false;
 };
 
 void onError(png_structp png, png_const_charp message)
@@ -73,14 +76,8 @@ void readBytes(png_structp png, png_bytep out, std::size_t length)
 void writeBytes(png_structp png, png_bytep data, std::size_t length)
 {
     auto* session = static_cast<WriteSession*>(png_get_io_ptr(png));
-    bool stored = true;
-    try {
-        session->out.insert(session->out.end(), data, data + length);
-    } catch (const std::bad_alloc&) {
-        stored = false;
-    }
-    if (!stored)
-        png_error(png, "out of memory");
+    if (!session->sink(std::span<const std::uint8_t>(data, length)))
+        png_error(png, "the bytes cannot be written");
 }
 
 void flushBytes(png_structp) {}
@@ -315,28 +312,48 @@ struct WriteStructs {
     ~WriteStructs() { png_destroy_write_struct(&png, info ? &info : nullptr); }
 };
 
+// Row after row of 0xAARRGGBB pixels as PNG's RGB or RGBA samples.
+void argbToSamples(const std::uint32_t* in, std::size_t width, bool rgba, std::uint8_t* out)
+{
+    for (std::size_t x = 0; x < width; ++x) {
+        const std::uint32_t pixel = in[x];
+        *out++ = std::uint8_t(pixel >> 16);
+        *out++ = std::uint8_t(pixel >> 8);
+        *out++ = std::uint8_t(pixel);
+        if (rgba)
+            *out++ = std::uint8_t(pixel >> 24);
+    }
+}
+
+// Makes row y as libpng takes it (one index a byte, or RGB or RGBA
+// samples) into `row`; false when it cannot.
+using EncodeRow = std::function<bool(int y, std::uint8_t* row)>;
+
 // What is encoded: indices with their colours and texts, or 32-bit pixels.
 struct EncodeJob {
     int width = 0;
     int height = 0;
-    const std::uint8_t* indices = nullptr; // width × height, row after row
+    bool indexed = false;
+    // A palette picture held whole: width × height, row after row. Without
+    // it, `row` makes each row.
+    const std::uint8_t* indices = nullptr;
+    EncodeRow row;
     std::span<const PaletteEntry> colours; // the palette, 1 to 256 entries
     std::span<const std::uint8_t> alphas; // of the first palette entries; the rest are opaque
     int depth = 8; // bits per index: fewer pack entries below 2, 4 or 16
-    const ExportPicture* picture = nullptr;
     PngChannels channels = PngChannels::Rgba;
 };
 
-void encodeRows(png_structp png, png_infop info, const EncodeJob& job, WriteSession& session)
+bool encodeRows(png_structp png, png_infop info, const EncodeJob& job, WriteSession& session)
 {
     // A sheet of one long row of frames may be wider than libpng's default
     // limit; PNG's own is what counts.
     png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     const bool rgba = job.channels == PngChannels::Rgba;
-    const int colourType = job.indices ? PNG_COLOR_TYPE_PALETTE : rgba ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
-    png_set_IHDR(png, info, png_uint_32(job.width), png_uint_32(job.height), job.indices ? job.depth : 8, colourType,
+    const int colourType = job.indexed ? PNG_COLOR_TYPE_PALETTE : rgba ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
+    png_set_IHDR(png, info, png_uint_32(job.width), png_uint_32(job.height), job.indexed ? job.depth : 8, colourType,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (job.indices) {
+    if (job.indexed) {
         png_color colours[256];
         for (std::size_t i = 0; i < job.colours.size(); ++i)
             colours[i] = png_color{job.colours[i].red, job.colours[i].green, job.colours[i].blue};
@@ -347,28 +364,22 @@ void encodeRows(png_structp png, png_infop info, const EncodeJob& job, WriteSess
     if (!session.texts.empty())
         png_set_text(png, info, session.texts.data(), int(session.texts.size()));
     png_write_info(png, info);
-    if (job.indices && job.depth < 8)
+    if (job.indexed && job.depth < 8)
         png_set_packing(png); // rows still come one index a byte
 
-    const std::size_t width = std::size_t(job.width);
     for (int y = 0; y < job.height; ++y) {
         if (job.indices) {
-            png_write_row(png, job.indices + std::size_t(y) * width);
+            png_write_row(png, job.indices + std::size_t(y) * std::size_t(job.width));
             continue;
         }
-        const std::uint32_t* in = job.picture->pixels.data() + std::size_t(y) * width;
-        std::uint8_t* out = session.row.data();
-        for (std::size_t x = 0; x < width; ++x) {
-            const std::uint32_t pixel = in[x];
-            *out++ = std::uint8_t(pixel >> 16);
-            *out++ = std::uint8_t(pixel >> 8);
-            *out++ = std::uint8_t(pixel);
-            if (rgba)
-                *out++ = std::uint8_t(pixel >> 24);
+        if (!job.row(y, session.row.data())) {
+            session.rowsFailed = true;
+            return false;
         }
         png_write_row(png, session.row.data());
     }
     png_write_end(png, nullptr);
+    return true;
 }
 
 // The only place libpng may jump back to while writing.
@@ -376,8 +387,7 @@ bool runEncode(png_structp png, png_infop info, const EncodeJob& job, WriteSessi
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    encodeRows(png, info, job, session);
-    return true;
+    return encodeRows(png, info, job, session);
 }
 
 void appendWord(std::vector<std::uint8_t>& out, std::uint32_t word)
@@ -462,18 +472,16 @@ bool encodePaletteQuickly(const EncodeJob& job, std::vector<std::uint8_t>& out, 
     return true;
 }
 
-bool encode(const EncodeJob& job, std::span<const PngText> texts, std::vector<std::uint8_t>& out, std::string& error)
+// Through libpng into `sink`, zlib compressing the rows as they come.
+bool encodeStreamed(const EncodeJob& job, std::span<const PngText> texts, const ByteSink& sink, std::string& error)
 {
-    out.clear();
     if (job.width < 1 || job.height < 1) {
         error = "the picture is empty";
         return false;
     }
     try {
-        if (job.indices && texts.empty())
-            return encodePaletteQuickly(job, out, error);
-        WriteSession session{{}, out, {}, {}};
-        if (job.picture)
+        WriteSession session{{}, sink, {}, {}};
+        if (!job.indices)
             session.row.resize(std::size_t(job.width) * 4);
         for (const PngText& text : texts) {
             png_text chunk{};
@@ -494,16 +502,40 @@ bool encode(const EncodeJob& job, std::span<const PngText> texts, std::vector<st
         }
         png_set_write_fn(structs.png, &session, writeBytes, flushBytes);
         if (!runEncode(structs.png, structs.info, job, session)) {
-            error = session.error.empty() ? "libpng failed" : session.error;
-            out.clear();
+            error = session.rowsFailed ? "the picture's rows cannot be made"
+                    : session.error.empty() ? "libpng failed"
+                                            : session.error;
             return false;
         }
         return true;
     } catch (const std::bad_alloc&) {
         error = "out of memory";
+        return false;
+    }
+}
+
+// Into memory: a palette picture held whole without text by libdeflate,
+// anything else through libpng.
+bool encode(const EncodeJob& job, std::span<const PngText> texts, std::vector<std::uint8_t>& out, std::string& error)
+{
+    out.clear();
+    if (job.width < 1 || job.height < 1) {
+        error = "the picture is empty";
+        return false;
+    }
+    try {
+        if (job.indices && texts.empty())
+            return encodePaletteQuickly(job, out, error);
+    } catch (const std::bad_alloc&) {
+        error = "out of memory";
         out.clear();
         return false;
     }
+    if (!encodeStreamed(job, texts, appendingTo(out), error)) {
+        out.clear();
+        return false;
+    }
+    return true;
 }
 
 // The fewest bits a pixel of a palette of `count` entries needs.
@@ -519,33 +551,133 @@ public:
     static constexpr std::size_t kMaxColours = 256;
 
     // The colour's slot, a new one when it is not yet in; nothing when it
-    // would be colour 257.
+    // would be colour 257, or is new to a table renumbered.
     std::optional<std::uint8_t> slotOf(std::uint32_t colour)
     {
         std::size_t at = (colour * 0x9E3779B1u) >> (32 - kBits);
-        while (m_used[at] && m_keys[at] != colour)
+        while (m_entries[at].slot >= 0 && m_entries[at].colour != colour)
             at = (at + 1) & (kSize - 1);
-        if (!m_used[at]) {
-            if (m_count == kMaxColours)
+        Entry& entry = m_entries[at];
+        if (entry.slot < 0) {
+            if (m_count == kMaxColours || m_renumbered)
                 return std::nullopt;
-            m_used[at] = true;
-            m_keys[at] = colour;
-            m_slots[at] = std::uint8_t(m_count);
+            entry = {colour, std::int16_t(m_count)};
             m_colours[m_count++] = colour;
         }
-        return m_slots[at];
+        return std::uint8_t(entry.slot);
     }
 
     std::span<const std::uint32_t> colours() const { return std::span(m_colours).first(m_count); }
 
+    // Every colour's slot from now on is `to` of the slot it had; no colour
+    // is added after.
+    void renumber(std::span<const std::uint8_t, kMaxColours> to)
+    {
+        for (Entry& entry : m_entries) {
+            if (entry.slot >= 0)
+                entry.slot = to[std::size_t(entry.slot)];
+        }
+        m_renumbered = true;
+    }
+
 private:
     static constexpr int kBits = 9;
     static constexpr std::size_t kSize = std::size_t(1) << kBits;
-    std::array<std::uint32_t, kSize> m_keys{};
-    std::array<std::uint8_t, kSize> m_slots{};
-    std::array<bool, kSize> m_used{};
+    // A colour and its slot side by side, one load a lookup; no slot when
+    // the entry is free.
+    struct Entry {
+        std::uint32_t colour = 0;
+        std::int16_t slot = -1;
+    };
+    std::array<Entry, kSize> m_entries{};
     std::array<std::uint32_t, kMaxColours> m_colours{};
     std::size_t m_count = 0;
+    bool m_renumbered = false;
+};
+
+// Pixels to the slots of their colours in a ColourTable, the last colour
+// remembered: pictures run in long spans of one colour.
+class ColourIndexer {
+public:
+    ColourIndexer(ColourTable& table, PngChannels channels)
+        : m_table(table), m_kept(channels == PngChannels::Rgba ? 0xFFFFFFFFu : 0x00FFFFFFu)
+    {
+    }
+
+    // Each pixel's slot into `slots`, or only the colours into the table
+    // when `slots` is null; false when a colour would be the 257th.
+    bool index(const std::uint32_t* pixels, std::size_t count, std::uint8_t* slots)
+    {
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint32_t colour = pixels[i] & m_kept;
+            if (colour != m_last || !m_any) {
+                const auto slot = m_table.slotOf(colour);
+                if (!slot)
+                    return false;
+                m_last = colour;
+                m_lastSlot = *slot;
+                m_any = true;
+            }
+            if (slots)
+                slots[i] = m_lastSlot;
+        }
+        return true;
+    }
+
+private:
+    ColourTable& m_table;
+    std::uint32_t m_kept;
+    std::uint32_t m_last = 0;
+    std::uint8_t m_lastSlot = 0;
+    bool m_any = false;
+};
+
+// The palette of a picture's colours as it is written: the colours that are
+// not opaque first, so that tRNS stops at the last of them; within each
+// kind by value, so the same colours always give the same file.
+struct ColourPalette {
+    std::array<std::uint8_t, ColourTable::kMaxColours> renumbered{}; // a table slot's place
+    std::array<PaletteEntry, ColourTable::kMaxColours> colours{};
+    std::array<std::uint8_t, ColourTable::kMaxColours> alphas{};
+    std::size_t count = 0;
+    std::size_t translucent = 0;
+
+    ColourPalette(const ColourTable& table, PngChannels channels)
+    {
+        const auto found = table.colours();
+        count = found.size();
+        const bool withAlpha = channels == PngChannels::Rgba;
+        const auto opaque = [withAlpha](std::uint32_t colour) { return !withAlpha || colour >> 24 == 0xFF; };
+        std::array<std::uint8_t, ColourTable::kMaxColours> order{};
+        for (std::size_t i = 0; i < count; ++i)
+            order[i] = std::uint8_t(i);
+        std::sort(order.begin(), order.begin() + std::ptrdiff_t(count), [&](std::uint8_t a, std::uint8_t b) {
+            return std::pair(opaque(found[a]), found[a]) < std::pair(opaque(found[b]), found[b]);
+        });
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint32_t colour = found[order[i]];
+            renumbered[order[i]] = std::uint8_t(i);
+            colours[i] = PaletteEntry::fromRgb(std::uint8_t(colour >> 16), std::uint8_t(colour >> 8), std::uint8_t(colour));
+            alphas[i] = std::uint8_t(colour >> 24);
+            if (!opaque(colour))
+                translucent = i + 1;
+        }
+    }
+
+    void renumber(std::uint8_t* slots, std::size_t length) const
+    {
+        for (std::size_t i = 0; i < length; ++i)
+            slots[i] = renumbered[slots[i]];
+    }
+
+    // The job's palette, its transparency and the depth they need.
+    void describe(EncodeJob& job) const
+    {
+        job.indexed = true;
+        job.colours = std::span(colours).first(count);
+        job.alphas = std::span(alphas).first(translucent);
+        job.depth = depthFor(count);
+    }
 };
 
 // Encodes `picture` as a palette PNG when it holds at most 256 colours (as
@@ -554,56 +686,19 @@ bool encodeAsPalette(const ExportPicture& picture, PngChannels channels, std::ve
                      std::string& error)
 {
     const std::size_t count = std::size_t(picture.width) * std::size_t(picture.height);
-    const std::uint32_t kept = channels == PngChannels::Rgba ? 0xFFFFFFFFu : 0x00FFFFFFu;
     ColourTable table;
+    ColourIndexer indexer(table, channels);
     std::vector<std::uint8_t> indices(count);
-    std::uint32_t last = ~picture.pixels[0] & kept;
-    std::uint8_t lastSlot = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t colour = picture.pixels[i] & kept;
-        if (colour != last) {
-            const auto slot = table.slotOf(colour);
-            if (!slot)
-                return false;
-            last = colour;
-            lastSlot = *slot;
-        }
-        indices[i] = lastSlot;
-    }
-    // The colours that are not opaque first, so that tRNS stops at the last
-    // of them; within each kind by value, so the same colours always give
-    // the same file.
-    const auto colours = table.colours();
-    const bool withAlpha = channels == PngChannels::Rgba;
-    const auto opaque = [withAlpha](std::uint32_t colour) { return !withAlpha || colour >> 24 == 0xFF; };
-    std::array<std::uint8_t, ColourTable::kMaxColours> order{};
-    for (std::size_t i = 0; i < colours.size(); ++i)
-        order[i] = std::uint8_t(i);
-    std::sort(order.begin(), order.begin() + std::ptrdiff_t(colours.size()), [&](std::uint8_t a, std::uint8_t b) {
-        return std::pair(opaque(colours[a]), colours[a]) < std::pair(opaque(colours[b]), colours[b]);
-    });
-    std::array<std::uint8_t, ColourTable::kMaxColours> renumbered{};
-    std::array<PaletteEntry, ColourTable::kMaxColours> palette{};
-    std::array<std::uint8_t, ColourTable::kMaxColours> alphas{};
-    std::size_t translucent = 0;
-    for (std::size_t i = 0; i < colours.size(); ++i) {
-        const std::uint32_t colour = colours[order[i]];
-        renumbered[order[i]] = std::uint8_t(i);
-        palette[i] = PaletteEntry::fromRgb(std::uint8_t(colour >> 16), std::uint8_t(colour >> 8), std::uint8_t(colour));
-        alphas[i] = std::uint8_t(colour >> 24);
-        if (!opaque(colour))
-            translucent = i + 1;
-    }
-    for (std::uint8_t& index : indices)
-        index = renumbered[index];
+    if (!indexer.index(picture.pixels.data(), count, indices.data()))
+        return false;
+    const ColourPalette palette(table, channels);
+    palette.renumber(indices.data(), count);
 
     EncodeJob job;
     job.width = picture.width;
     job.height = picture.height;
     job.indices = indices.data();
-    job.colours = std::span(palette).first(colours.size());
-    job.alphas = std::span(alphas).first(translucent);
-    job.depth = depthFor(colours.size());
+    palette.describe(job);
     return encode(job, {}, out, error);
 }
 
@@ -700,8 +795,12 @@ bool encodeArgbPng(const ExportPicture& picture, PngChannels channels, std::vect
     EncodeJob job;
     job.width = picture.width;
     job.height = picture.height;
-    job.picture = &picture;
     job.channels = channels;
+    const auto width = std::size_t(std::max(picture.width, 0));
+    job.row = [&picture, width, rgba = channels == PngChannels::Rgba](int y, std::uint8_t* row) {
+        argbToSamples(picture.pixels.data() + std::size_t(y) * width, width, rgba, row);
+        return true;
+    };
     return encode(job, {}, out, error);
 }
 
@@ -715,9 +814,25 @@ bool encodeIndexedPng(const IndexImage& image, const Palette& palette, std::span
     EncodeJob job;
     job.width = image.width;
     job.height = image.height;
+    job.indexed = true;
     job.indices = image.pixels.data();
     job.colours = palette;
     return encode(job, texts, out, error);
+}
+
+bool encodeIndexedPng(const IndexRows& rows, const Palette& palette, std::span<const PngText> texts,
+                      const ByteSink& sink, std::string& error)
+{
+    EncodeJob job;
+    job.width = rows.width;
+    job.height = rows.height;
+    job.indexed = true;
+    job.row = [&rows](int y, std::uint8_t* row) {
+        rows.fill(y, row);
+        return true;
+    };
+    job.colours = palette;
+    return encodeStreamed(job, texts, sink, error);
 }
 
 bool encodeUsedColoursPng(std::span<const std::uint8_t> indices, int width, int height, const Palette& palette,
@@ -758,6 +873,7 @@ bool encodeUsedColoursPng(std::span<const std::uint8_t> indices, int width, int 
     EncodeJob job;
     job.width = width;
     job.height = height;
+    job.indexed = true;
     job.indices = indices.data();
     job.colours = std::span(colours).first(std::max<std::size_t>(count, 1));
     job.depth = depthFor(count);
@@ -778,6 +894,58 @@ bool encodeSmallestPng(const ExportPicture& picture, PngChannels channels, std::
         // The palette form needs a byte a pixel more; the other may still fit.
     }
     return encodeArgbPng(picture, channels, out, error);
+}
+
+bool encodeSmallestPng(const ArgbRows& rows, PngChannels channels, const ByteSink& sink, std::string& error)
+{
+    if (rows.width < 1 || rows.height < 1) {
+        error = "the picture is empty";
+        return false;
+    }
+    try {
+        const auto width = std::size_t(rows.width);
+        std::vector<std::uint32_t> pixels(width);
+        // First every colour, up to the 257th.
+        ColourTable table;
+        ColourIndexer indexer(table, channels);
+        bool fits = true;
+        for (int y = 0; y < rows.height && fits; ++y) {
+            if (!rows.fill(y, pixels.data())) {
+                error = "the picture's rows cannot be made";
+                return false;
+            }
+            fits = indexer.index(pixels.data(), width, nullptr);
+        }
+        // Then the rows again, written.
+        EncodeJob job;
+        job.width = rows.width;
+        job.height = rows.height;
+        job.channels = channels;
+        std::optional<ColourPalette> palette;
+        std::optional<ColourIndexer> written;
+        if (fits) {
+            palette.emplace(table, channels);
+            palette->describe(job);
+            // The table gives each colour's place in the palette from now
+            // on, and a colour the first pass did not see fails its row.
+            table.renumber(palette->renumbered);
+            written.emplace(table, channels);
+            job.row = [&](int y, std::uint8_t* row) {
+                return rows.fill(y, pixels.data()) && written->index(pixels.data(), width, row);
+            };
+        } else {
+            job.row = [&, rgba = channels == PngChannels::Rgba](int y, std::uint8_t* row) {
+                if (!rows.fill(y, pixels.data()))
+                    return false;
+                argbToSamples(pixels.data(), width, rgba, row);
+                return true;
+            };
+        }
+        return encodeStreamed(job, {}, sink, error);
+    } catch (const std::bad_alloc&) {
+        error = "out of memory";
+        return false;
+    }
 }
 
 bool writeArgbPng(const std::string& path, const ExportPicture& picture, PngChannels channels, std::string& error)

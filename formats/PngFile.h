@@ -1,13 +1,16 @@
 #pragma once
 
 // PNG pictures through libpng: the export pictures and storyboard sheets
-// written (palette pictures without text compressed by libdeflate),
+// written (palette pictures held whole and without text compressed by
+// libdeflate, pictures made a row at a time by zlib as they are written),
 // storyboard sheets (and whatever a paint program made of them) read back.
 
 #include "flc/CFlcAnimation.h"
 #include "flc/IndexImage.h"
 #include "flc/Palette.h"
 #include "formats/ExportPicture.h"
+#include "formats/PictureRows.h"
+#include "io/ByteSink.h"
 
 #include <cstdint>
 #include <functional>
@@ -98,6 +101,10 @@ bool encodeArgbPng(const ExportPicture& picture, PngChannels channels, std::vect
 // An 8-bit palette PNG of all 256 entries of `palette`, with `texts`.
 bool encodeIndexedPng(const IndexImage& image, const Palette& palette, std::span<const PngText> texts,
                       std::vector<std::uint8_t>& out, std::string& error);
+// The same with each row made as it is written into `sink`, never the
+// whole picture held.
+bool encodeIndexedPng(const IndexRows& rows, const Palette& palette, std::span<const PngText> texts,
+                      const ByteSink& sink, std::string& error);
 
 // An 8-bit picture as a palette PNG whose palette holds only the entries
 // `indices` (width × height, row after row) use, in palette order, at the
@@ -112,6 +119,12 @@ bool encodeUsedColoursPng(std::span<const std::uint8_t> indices, int width, int 
 // same pixels, in far fewer bytes but for the smallest pictures.
 bool encodeSmallestPng(const ExportPicture& picture, PngChannels channels, std::vector<std::uint8_t>& out,
                        std::string& error);
+// The same of a picture made a row at a time, written into `sink`: its rows
+// are asked for twice, for its colours and then to be written, and only
+// one is held. It decodes to the same pixels, in the same colour type and
+// depth; the bytes differ, compressed by zlib where the whole picture's
+// palette form is compressed by libdeflate.
+bool encodeSmallestPng(const ArgbRows& rows, PngChannels channels, const ByteSink& sink, std::string& error);
 
 // Encodes and writes in one step, nothing left behind on failure; false with
 // a sentence saying why in `error` (cannotWriteMessage when writing failed).

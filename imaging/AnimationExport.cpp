@@ -118,11 +118,50 @@ bool PlayerFrames::frame(int index, ExportPicture& picture)
         return false;
     }
     picture.delayMs = m_delayMs;
+    return madeFrame(index);
+}
+
+bool PlayerFrames::madeFrame(int index)
+{
     if (m_progress && !m_progress(index + 1, m_total)) {
         m_cancelled = true;
         return false;
     }
     return true;
+}
+
+bool PlayerFrames::frameRow(int index, int y, ExportPicture& row)
+{
+    if (index < 0 || index >= m_total || m_cancelled)
+        return false;
+    const int width = m_scratch.width;
+    row.width = width;
+    row.height = y >= 0 && y < m_scratch.height ? 1 : 0;
+    row.delayMs = m_delayMs;
+    try {
+        row.pixels.resize(std::size_t(width) * std::size_t(row.height));
+        if (row.height == 0)
+            return true;
+        PictureInputs inputs = m_player.PictureOf(m_player.rangeStart + index);
+        std::uint32_t* pixels = row.pixels.data();
+        if (!m_options.transparent) {
+            m_rows.composeRow(inputs, y, pixels, width);
+            std::transform(pixels, pixels + width, pixels,
+                           [](std::uint32_t pixel) { return (pixel & kColorMask) | kAlphaMask; });
+            return y + 1 < m_scratch.height || madeFrame(index);
+        }
+        m_overWhite.pixels.resize(std::size_t(width));
+        inputs.tile = nullptr;
+        inputs.fillColor = kBlack;
+        m_rows.composeRow(inputs, y, pixels, width);
+        inputs.fillColor = kWhite;
+        m_rowsOverWhite.composeRow(inputs, y, m_overWhite.pixels.data(), width);
+        for (int x = 0; x < width; ++x)
+            pixels[x] = unblend(pixels[x], m_overWhite.pixels[std::size_t(x)]);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return y + 1 < m_scratch.height || madeFrame(index);
 }
 
 ExportResult RenderAnimation(const CFlcPlayerCore& player, const ExportOptions& options, const ExportProgress& progress,
@@ -198,45 +237,58 @@ ExportRect UnionBoundingBox(const ExportAnimation& animation)
     return UnionBoundingBox(frames).value_or(ExportRect{});
 }
 
-ExportPicture BuildSpriteSheet(ExportFrameSource& frames, const ExportRect& cell)
+ArgbRows SpriteSheetRows(ExportFrameSource& frames, const ExportRect& cell)
 {
-    ExportPicture sheet;
     const std::size_t count = std::size_t(std::max(frames.frameCount(), 0));
     if (count == 0 || cell.width <= 0 || cell.height <= 0)
-        return sheet;
+        return {};
     const std::size_t perRow = frames.framesPerRow() > 0 ? std::min(std::size_t(frames.framesPerRow()), count) : count;
     const std::size_t rows = (count + perRow - 1) / perRow;
     const std::size_t width = perRow * std::size_t(cell.width);
     const std::size_t height = rows * std::size_t(cell.height);
     // A picture's sides are ints; beyond that no image can hold the sheet.
     if (width > std::size_t(INT32_MAX) || height > std::size_t(INT32_MAX))
+        return {};
+    // The frame's row, kept from row to row (the rows are copied, and must
+    // share it).
+    auto line = std::make_shared<ExportPicture>();
+    const auto fill = [&frames, cell, count, perRow, width, line](int y, std::uint32_t* row) {
+        std::fill(row, row + width, 0u);
+        const std::size_t first = std::size_t(y / cell.height) * perRow;
+        const int frameY = cell.y + y % cell.height;
+        for (std::size_t k = first; k < std::min(first + perRow, count); ++k) {
+            if (!frames.frameRow(int(k), frameY, *line))
+                return false;
+            if (line->height < 1 || line->pixels.size() < std::size_t(std::max(line->width, 0)))
+                continue;
+            // The part of the cell that lies on the frame; the rest stays clear.
+            const int x0 = std::max(cell.x, 0);
+            const int x1 = int(std::min<std::int64_t>(std::int64_t(cell.x) + cell.width, line->width));
+            if (x0 < x1)
+                std::copy(line->pixels.begin() + x0, line->pixels.begin() + x1,
+                          row + (k - first) * std::size_t(cell.width) + std::size_t(x0 - cell.x));
+        }
+        return true;
+    };
+    return {int(width), int(height), fill};
+}
+
+ExportPicture BuildSpriteSheet(ExportFrameSource& frames, const ExportRect& cell)
+{
+    const ArgbRows rows = SpriteSheetRows(frames, cell);
+    ExportPicture sheet;
+    if (rows.width < 1 || rows.height < 1)
         return sheet;
-    ExportPicture frame;
     try {
-        sheet.pixels.assign(width * height, 0);
+        sheet.pixels.resize(std::size_t(rows.width) * std::size_t(rows.height));
     } catch (const std::bad_alloc&) {
         return {};
     }
-    sheet.width = int(width);
-    sheet.height = int(height);
-
-    for (std::size_t k = 0; k < count; ++k) {
-        if (!frames.frame(int(k), frame))
+    sheet.width = rows.width;
+    sheet.height = rows.height;
+    for (int y = 0; y < rows.height; ++y) {
+        if (!rows.fill(y, sheet.pixels.data() + std::size_t(y) * std::size_t(rows.width)))
             return {};
-        if (frame.pixels.size() < std::size_t(std::max(frame.width, 0)) * std::size_t(std::max(frame.height, 0)))
-            continue;
-        const std::size_t cellLeft = (k % perRow) * std::size_t(cell.width);
-        const std::size_t cellTop = (k / perRow) * std::size_t(cell.height);
-        // The part of the cell that lies on the frame; the rest stays clear.
-        const int x0 = std::max(cell.x, 0);
-        const int y0 = std::max(cell.y, 0);
-        const int x1 = int(std::min<std::int64_t>(std::int64_t(cell.x) + cell.width, frame.width));
-        const int y1 = int(std::min<std::int64_t>(std::int64_t(cell.y) + cell.height, frame.height));
-        for (int y = y0; y < y1 && x0 < x1; ++y) {
-            const std::uint32_t* from = frame.pixels.data() + std::size_t(y) * std::size_t(frame.width) + std::size_t(x0);
-            const std::size_t to = (cellTop + std::size_t(y - cell.y)) * width + cellLeft + std::size_t(x0 - cell.x);
-            std::copy(from, from + (x1 - x0), sheet.pixels.begin() + std::ptrdiff_t(to));
-        }
     }
     return sheet;
 }

@@ -6,6 +6,7 @@
 // civilization tint and palette, so an export shows what the picture shows.
 
 #include "formats/ExportPicture.h"
+#include "formats/PictureRows.h"
 #include "imaging/CFlcPlayerCore.h"
 
 #include <cstdint>
@@ -39,9 +40,13 @@ public:
     int frameCount() const override { return m_total; }
     int framesPerRow() const override { return m_framesPerRow; }
     bool frame(int index, ExportPicture& picture) override;
+    bool frameRow(int index, int y, ExportPicture& row) override;
     bool cancelled() const { return m_cancelled; }
 
 private:
+    // Tells the progress that frame `index` is made; false when cancelled.
+    bool madeFrame(int index);
+
     const CFlcPlayerCore& m_player;
     ExportOptions m_options;
     ExportProgress m_progress;
@@ -50,6 +55,9 @@ private:
     std::uint32_t m_delayMs = 0;
     PlatformSurface m_scratch;
     ExportPicture m_overWhite;
+    // Rows over the background (or over black), and over white.
+    PictureRowComposer m_rows;
+    PictureRowComposer m_rowsOverWhite;
     bool m_cancelled = false;
 };
 
@@ -86,5 +94,11 @@ std::optional<ExportRect> SheetCell(ExportFrameSource& frames, bool crop);
 // frame cannot be made.
 ExportPicture BuildSpriteSheet(const ExportAnimation& animation, const ExportRect& cell);
 ExportPicture BuildSpriteSheet(ExportFrameSource& frames, const ExportRect& cell);
+
+// The same sheet a row at a time, each made of the rows of the frames it
+// crosses (frameRow), so that only a row of the sheet and one of a frame
+// are held; no rows when there is nothing to show. `frames` must outlive
+// the rows, which fail when a frame's row cannot be made.
+ArgbRows SpriteSheetRows(ExportFrameSource& frames, const ExportRect& cell);
 
 } // namespace kinetra

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 
 #ifdef __SSE2__
@@ -163,6 +164,55 @@ inline std::uint32_t backgroundAt(const PictureInputs& inputs, int y, int x)
     return 0xFF000000u | inputs.fillColor;
 }
 
+// Row y of the picture `inputs` make, `width` pixels, into `row`; `frame`
+// is the frame to draw (null for none) and `rules` its indices' rules.
+// `overFill` is what each index gives over the fill colour, made when first
+// needed.
+inline void composeRow(const PictureInputs& inputs, const FlcFrame* frame, const IndexRules& rules,
+                       std::optional<PixelTable>& overFill, int y, std::uint32_t* row, int width)
+{
+    // The frame's columns firstColumn..lastColumn-1 lie on the picture, at
+    // the picture's columns left..right-1.
+    const int firstColumn = frame ? std::max(0, -inputs.left) : 0;
+    const int lastColumn = frame ? std::min<int>(frame->width, width - inputs.left) : 0;
+    const int left = inputs.left + firstColumn;
+    const int right = inputs.left + lastColumn;
+    const int frameRow = y - inputs.top;
+    if (!frame || frameRow < 0 || frameRow >= frame->height || firstColumn >= lastColumn) {
+        drawBackground(inputs, y, row, 0, width);
+        return;
+    }
+    // The frame reads the background where it lies instead of drawing it
+    // there first.
+    drawBackground(inputs, y, row, 0, left);
+    drawBackground(inputs, y, row, right, width);
+    const std::uint8_t* from =
+        frame->indices + std::size_t(frameRow) * std::size_t(frame->width) + std::size_t(firstColumn);
+    std::uint32_t* __restrict to = row + left;
+    if (inputs.tile && y < inputs.tile->height && right <= inputs.tile->width) {
+        const std::uint32_t* __restrict under =
+            inputs.tile->pixels.get() + std::size_t(y) * std::size_t(inputs.tile->pitch / 4) + left;
+        applyRow(rules, from, under, to, right - left);
+    } else if (!inputs.tile || y >= inputs.tile->height) {
+        // Over one colour every index always gives the same pixel.
+        if (!overFill) {
+            overFill.emplace();
+            for (int v = 0; v < 256; ++v)
+                (*overFill)[std::size_t(v)] = rules.apply(std::uint8_t(v), 0xFF000000u | inputs.fillColor);
+        }
+        for (int x = 0; x < right - left; ++x)
+            to[x] = (*overFill)[from[x]];
+    } else {
+        for (int x = 0; x < right - left; ++x)
+            row[left + x] = rules.apply(from[x], backgroundAt(inputs, y, left + x));
+    }
+}
+
+const FlcFrame* drawnFrame(const PictureInputs& inputs)
+{
+    return inputs.frame && inputs.frame->indices && inputs.palette ? inputs.frame : nullptr;
+}
+
 } // namespace
 
 void ComposePicture(const PictureInputs& inputs, PlatformSurface& out)
@@ -170,50 +220,51 @@ void ComposePicture(const PictureInputs& inputs, PlatformSurface& out)
     if (!out.pixels || out.width <= 0 || out.height <= 0)
         return;
     const std::size_t wordsPerRow = std::size_t(out.pitch) / 4;
-    const FlcFrame* frame = inputs.frame && inputs.frame->indices && inputs.palette ? inputs.frame : nullptr;
+    const FlcFrame* frame = drawnFrame(inputs);
     IndexRules rules;
     if (frame)
         rules = indexRules(inputs);
-
-    // The frame's columns firstColumn..lastColumn-1 lie on the picture, at
-    // the picture's columns left..right-1.
-    const int firstColumn = frame ? std::max(0, -inputs.left) : 0;
-    const int lastColumn = frame ? std::min<int>(frame->width, out.width - inputs.left) : 0;
-    const int left = inputs.left + firstColumn;
-    const int right = inputs.left + lastColumn;
     std::optional<PixelTable> overFill;
-    for (int y = 0; y < out.height; ++y) {
-        std::uint32_t* row = out.pixels.get() + std::size_t(y) * wordsPerRow;
-        const int frameRow = y - inputs.top;
-        if (!frame || frameRow < 0 || frameRow >= frame->height || firstColumn >= lastColumn) {
-            drawBackground(inputs, y, row, 0, out.width);
-            continue;
+    for (int y = 0; y < out.height; ++y)
+        composeRow(inputs, frame, rules, overFill, y, out.pixels.get() + std::size_t(y) * wordsPerRow, out.width);
+}
+
+// The rules last made, and what they were made of.
+struct PictureRowComposer::Rules {
+    bool made = false;
+    Palette palette{};
+    ColorKey colorKey;
+    bool blend = false;
+    IndexRules rules;
+    std::uint32_t fillColor = 0;
+    std::optional<PixelTable> overFill;
+};
+
+PictureRowComposer::PictureRowComposer() : m_rules(std::make_unique<Rules>()) {}
+
+PictureRowComposer::~PictureRowComposer() = default;
+
+void PictureRowComposer::composeRow(const PictureInputs& inputs, int y, std::uint32_t* row, int width)
+{
+    const FlcFrame* frame = drawnFrame(inputs);
+    Rules& kept = *m_rules;
+    if (frame) {
+        const bool same = kept.made && kept.blend == inputs.blend && kept.colorKey == inputs.colorKey
+                          && std::memcmp(kept.palette.data(), inputs.palette->data(), sizeof(Palette)) == 0;
+        if (!same) {
+            kept.rules = indexRules(inputs);
+            kept.palette = *inputs.palette;
+            kept.colorKey = inputs.colorKey;
+            kept.blend = inputs.blend;
+            kept.made = true;
+            kept.overFill.reset();
         }
-        // The frame reads the background where it lies instead of drawing
-        // it there first.
-        drawBackground(inputs, y, row, 0, left);
-        drawBackground(inputs, y, row, right, out.width);
-        const std::uint8_t* from =
-            frame->indices + std::size_t(frameRow) * std::size_t(frame->width) + std::size_t(firstColumn);
-        std::uint32_t* __restrict to = row + left;
-        if (inputs.tile && y < inputs.tile->height && right <= inputs.tile->width) {
-            const std::uint32_t* __restrict under =
-                inputs.tile->pixels.get() + std::size_t(y) * std::size_t(inputs.tile->pitch / 4) + left;
-            applyRow(rules, from, under, to, right - left);
-        } else if (!inputs.tile || y >= inputs.tile->height) {
-            // Over one colour every index always gives the same pixel.
-            if (!overFill) {
-                overFill.emplace();
-                for (int v = 0; v < 256; ++v)
-                    (*overFill)[std::size_t(v)] = rules.apply(std::uint8_t(v), 0xFF000000u | inputs.fillColor);
-            }
-            for (int x = 0; x < right - left; ++x)
-                to[x] = (*overFill)[from[x]];
-        } else {
-            for (int x = 0; x < right - left; ++x)
-                row[left + x] = rules.apply(from[x], backgroundAt(inputs, y, left + x));
+        if (kept.fillColor != inputs.fillColor) {
+            kept.fillColor = inputs.fillColor;
+            kept.overFill.reset();
         }
     }
+    kinetra::composeRow(inputs, frame, kept.rules, kept.overFill, y, row, width);
 }
 
 } // namespace kinetra

@@ -9,6 +9,7 @@
 #include "imaging/DrawDevice.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace kinetra {
 
@@ -36,5 +37,25 @@ struct PictureInputs {
 // Draws the picture into `out`; the parts of the frame outside it are left
 // out.
 void ComposePicture(const PictureInputs& inputs, PlatformSurface& out);
+
+// Pictures drawn a row at a time, each row as ComposePicture draws it: what
+// each index of a frame does is worked out once and kept for every row of
+// every picture drawn in the same colours, so that rows of many frames
+// taken in turn (a sheet written row by row) cost no more than the frames
+// drawn whole.
+class PictureRowComposer {
+public:
+    PictureRowComposer();
+    ~PictureRowComposer();
+    PictureRowComposer(const PictureRowComposer&) = delete;
+    PictureRowComposer& operator=(const PictureRowComposer&) = delete;
+
+    // Row y of the picture `inputs` make, `width` pixels wide, into `row`.
+    void composeRow(const PictureInputs& inputs, int y, std::uint32_t* row, int width);
+
+private:
+    struct Rules;
+    std::unique_ptr<Rules> m_rules;
+};
 
 } // namespace kinetra

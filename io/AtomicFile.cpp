@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <cerrno>
 #include <cstdio>
+#include <new>
 #include <random>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -86,6 +88,73 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes)
     return true;
 }
 
+// What a ContentWriter makes, written to `fd` in pieces of a buffer's size
+// rather than a system call for every few bytes an encoder hands on.
+class FileSink {
+public:
+    explicit FileSink(int fd) : m_fd(fd) {}
+
+    bool put(std::span<const std::uint8_t> bytes)
+    {
+        if (m_failed)
+            return false;
+        if (m_buffer.size() + bytes.size() > kBufferSize && !flush())
+            return false;
+        if (bytes.size() >= kBufferSize)
+            return keep(writeAll(m_fd, bytes));
+        try {
+            if (m_buffer.capacity() < kBufferSize)
+                m_buffer.reserve(kBufferSize);
+        } catch (const std::bad_alloc&) {
+            // Unbuffered, then: slower, but the file is still written.
+            return keep(writeAll(m_fd, bytes));
+        }
+        m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
+        return true;
+    }
+
+    bool flush()
+    {
+        if (m_failed)
+            return false;
+        const bool written = keep(writeAll(m_fd, m_buffer));
+        m_buffer.clear();
+        return written;
+    }
+
+    // The system's reason, once a write has failed.
+    const std::error_code& error() const { return m_error; }
+
+private:
+    static constexpr std::size_t kBufferSize = 256 * 1024;
+
+    bool keep(bool written)
+    {
+        if (!written) {
+            m_failed = true;
+            m_error = {errno, std::generic_category()};
+        }
+        return written;
+    }
+
+    int m_fd;
+    std::vector<std::uint8_t> m_buffer;
+    bool m_failed = false;
+    std::error_code m_error;
+};
+
+// Runs `write` into `fd`; false with the system's reason in `error` when a
+// write failed, with `error` empty when the writer gave up on its own.
+bool writeContent(int fd, const ContentWriter& write, std::error_code& error)
+{
+    FileSink sink(fd);
+    const bool made = write([&sink](std::span<const std::uint8_t> bytes) { return sink.put(bytes); });
+    if (made && sink.flush())
+        return true;
+    error = sink.error();
+    return false;
+}
+
 bool syncFile(int fd)
 {
     int result = 0;
@@ -132,7 +201,7 @@ bool closeChecked(int fd)
 // The last resort for a writable file in a folder that takes no new file:
 // the whole new content is put in the system's temporary folder first, so
 // nothing is lost should the write over the file fail.
-bool writeRescueCopy(std::span<const std::uint8_t> bytes, std::string& rescue, std::error_code& error)
+bool writeRescueCopy(const ContentWriter& write, std::string& rescue, std::error_code& error)
 {
     rescue = std::filesystem::temp_directory_path(error).string();
     if (error)
@@ -143,9 +212,11 @@ bool writeRescueCopy(std::span<const std::uint8_t> bytes, std::string& rescue, s
         error = systemError();
         return false;
     }
-    bool kept = writeAll(copy, bytes) && syncFile(copy);
-    if (!kept)
+    bool kept = writeContent(copy, write, error);
+    if (kept && !syncFile(copy)) {
         error = systemError();
+        kept = false;
+    }
     if (!closeChecked(copy) && kept) {
         error = systemError();
         kept = false;
@@ -155,20 +226,44 @@ bool writeRescueCopy(std::span<const std::uint8_t> bytes, std::string& rescue, s
     return kept;
 }
 
-// Then the content is written over the file itself.
-bool overwriteInPlace(const std::string& filePath, std::span<const std::uint8_t> bytes, std::error_code& error)
+// Copies the whole of `from` onto the end of `to`.
+bool copyContent(int from, int to)
 {
+    std::vector<std::uint8_t> buffer(256 * 1024);
+    for (;;) {
+        const ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got == 0;
+        if (!writeAll(to, std::span(buffer).first(std::size_t(got))))
+            return false;
+    }
+}
+
+// Then the rescue copy is written over the file itself.
+bool overwriteInPlace(const std::string& filePath, const std::string& rescue, std::error_code& error)
+{
+    int copy = -1;
+    do {
+        copy = ::open(rescue.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (copy < 0 && errno == EINTR);
+    if (copy < 0) {
+        error = systemError();
+        return false;
+    }
     int fd = -1;
     do {
         fd = ::open(filePath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
-    bool done = fd >= 0 && writeAll(fd, bytes) && syncFile(fd);
+    bool done = fd >= 0 && copyContent(copy, fd) && syncFile(fd);
     if (!done)
         error = systemError();
     if (fd >= 0 && !closeChecked(fd) && done) {
         error = systemError();
         done = false;
     }
+    ::close(copy);
     return done;
 }
 
@@ -186,6 +281,12 @@ bool writeFileAtomically(const std::string& destination, std::span<const std::ui
     return staged.stage(destination, bytes, error) && staged.commit(error);
 }
 
+bool writeFileAtomically(const std::string& destination, const ContentWriter& write, std::error_code& error)
+{
+    StagedFile staged;
+    return staged.stage(destination, write, error) && staged.commit(error);
+}
+
 StagedFile::~StagedFile()
 {
     discard();
@@ -196,11 +297,15 @@ void StagedFile::discard()
     if (!m_stagedPath.empty())
         ::unlink(m_stagedPath.c_str());
     m_stagedPath.clear();
-    m_inPlaceBytes.clear();
 }
 
 bool StagedFile::stage(const std::string& destination, std::span<const std::uint8_t> bytes, std::error_code& error,
                        Sync sync)
+{
+    return stage(destination, [bytes](const ByteSink& sink) { return sink(bytes); }, error, sync);
+}
+
+bool StagedFile::stage(const std::string& destination, const ContentWriter& write, std::error_code& error, Sync sync)
 {
     discard();
     error.clear();
@@ -244,11 +349,10 @@ bool StagedFile::stage(const std::string& destination, std::span<const std::uint
     const int fd = createTemporary(target, replacing ? keptMode : 0666, temporaryPath);
     if (fd < 0) {
         if (replacing && (errno == EACCES || errno == EPERM)) {
-            m_inPlace = writeRescueCopy(bytes, temporaryPath, error);
+            m_inPlace = writeRescueCopy(write, temporaryPath, error);
             if (m_inPlace) {
                 m_filePath = filePath;
                 m_stagedPath = temporaryPath;
-                m_inPlaceBytes.assign(bytes.begin(), bytes.end());
             }
             return m_inPlace;
         }
@@ -266,10 +370,14 @@ bool StagedFile::stage(const std::string& destination, std::span<const std::uint
             // Neither could be kept: the file becomes the writer's.
         }
     }
-    bool done = (!replacing || ::fchmod(fd, keptMode) == 0) && writeAll(fd, bytes)
-                && (sync == Sync::Later || syncFile(fd));
+    bool done = !replacing || ::fchmod(fd, keptMode) == 0;
     if (!done)
         error = systemError();
+    done = done && writeContent(fd, write, error);
+    if (done && sync == Sync::Now && !syncFile(fd)) {
+        error = systemError();
+        done = false;
+    }
     if (!closeChecked(fd) && done) {
         error = systemError();
         done = false;
@@ -292,7 +400,7 @@ bool StagedFile::commit(std::error_code& error)
         return false;
     }
     if (m_inPlace) {
-        if (!overwriteInPlace(m_filePath, m_inPlaceBytes, error)) {
+        if (!overwriteInPlace(m_filePath, m_stagedPath, error)) {
             // The rescue copy stays: it is the only whole new content.
             m_stagedPath.clear();
             return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/ByteSink.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -26,6 +28,8 @@ namespace kinetra {
 // `error`.
 bool writeFileAtomically(const std::string& filePath, std::span<const std::uint8_t> bytes, std::error_code& error);
 bool writeFileAtomically(const std::string& filePath, std::span<const std::uint8_t> bytes);
+// The same with the content made as it is written, never held whole.
+bool writeFileAtomically(const std::string& filePath, const ContentWriter& write, std::error_code& error);
 
 // writeFileAtomically in two steps, for files that must change together (a
 // picture and its note): `stage` does everything but the last step, so that
@@ -48,6 +52,11 @@ public:
     // written; nothing is left behind then.
     bool stage(const std::string& filePath, std::span<const std::uint8_t> bytes, std::error_code& error,
                Sync sync = Sync::Now);
+    // The same with the content made by `write` as it goes into the file.
+    // When `write` gives up for a reason of its own, the sink having taken
+    // everything, `error` is left empty: the reason is the writer's to tell.
+    bool stage(const std::string& filePath, const ContentWriter& write, std::error_code& error,
+               Sync sync = Sync::Now);
     // False, with the reason, when the last step fails; the destination is
     // then as it was, except in writeFileAtomically's last case.
     bool commit(std::error_code& error);
@@ -61,10 +70,9 @@ private:
     std::string m_filePath; // the destination, its links followed
     // The new content beside the destination, renamed over it on commit; or,
     // for a file in a folder that takes no new file, the rescue copy in the
-    // system's temporary folder, and the bytes to write over the file.
+    // system's temporary folder, copied over the file on commit.
     std::string m_stagedPath;
     bool m_inPlace = false;
-    std::vector<std::uint8_t> m_inPlaceBytes;
 };
 
 } // namespace kinetra

@@ -104,8 +104,13 @@ FileBatch::~FileBatch()
 
 bool FileBatch::add(const std::string& filePath, std::span<const std::uint8_t> bytes, std::error_code& error)
 {
+    return add(filePath, [bytes](const ByteSink& sink) { return sink(bytes); }, error);
+}
+
+bool FileBatch::add(const std::string& filePath, const ContentWriter& write, std::error_code& error)
+{
     auto staged = std::make_unique<StagedFile>();
-    if (!staged->stage(filePath, bytes, error, StagedFile::Sync::Later))
+    if (!staged->stage(filePath, write, error, StagedFile::Sync::Later))
         return false;
     const std::lock_guard lock(m_mutex);
     m_staged.push_back(std::move(staged));

@@ -31,6 +31,9 @@ public:
     // several threads at once. False, with the system's reason in `error`,
     // when the file cannot be written; nothing of it is left then.
     bool add(const std::string& filePath, std::span<const std::uint8_t> bytes, std::error_code& error);
+    // The same with the content made by `write` as it goes into the file
+    // (StagedFile::stage): `error` is empty when the writer gave up.
+    bool add(const std::string& filePath, const ContentWriter& write, std::error_code& error);
 
     // Puts every file added in place, in the order added. On a failure the
     // files put in place before it stay, whole, and the rest are removed,

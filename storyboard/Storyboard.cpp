@@ -154,30 +154,48 @@ bool storyboardSheetFits(const StoryboardLayout& layout, std::string& problem)
 IndexImage drawStoryboard(const std::vector<IndexImage>& frames, const StoryboardLayout& layout)
 {
     return drawStoryboard(
-        [&](int i) -> const std::uint8_t* {
+        [&](int i, int y) -> const std::uint8_t* {
             const bool fits = std::size_t(i) < frames.size() && frames[std::size_t(i)].width == layout.frameWidth
                               && frames[std::size_t(i)].height == layout.frameHeight;
-            return fits ? frames[std::size_t(i)].pixels.data() : nullptr;
+            return fits ? frames[std::size_t(i)].pixels.data() + std::size_t(y) * std::size_t(layout.frameWidth)
+                        : nullptr;
         },
         layout);
 }
 
-IndexImage drawStoryboard(const StoryboardFramePixels& pixelsOf, const StoryboardLayout& layout)
+IndexImage drawStoryboard(const StoryboardFrameRows& rowOf, const StoryboardLayout& layout)
 {
     IndexImage sheet(layout.sheetWidth(), layout.sheetHeight());
-    if (layout.border)
-        std::fill(sheet.pixels.begin(), sheet.pixels.end(), std::uint8_t(*layout.border));
-    const auto rowBytes = std::size_t(layout.frameWidth);
-    for (int i = 0; i < layout.frameCount(); ++i) {
-        const std::uint8_t* pixels = pixelsOf(i);
-        if (!pixels)
-            continue;
-        const int left = layout.frameLeft(i);
-        const int top = layout.frameTop(i);
-        for (int y = 0; y < layout.frameHeight; ++y)
-            std::memcpy(sheet.row(top + y) + left, pixels + std::size_t(y) * rowBytes, rowBytes);
-    }
+    for (int y = 0; y < sheet.height; ++y)
+        drawStoryboardRow(rowOf, layout, y, sheet.row(y));
     return sheet;
+}
+
+void drawStoryboardRow(const StoryboardFrameRows& rowOf, const StoryboardLayout& layout, int y, std::uint8_t* row)
+{
+    std::fill(row, row + layout.sheetWidth(), std::uint8_t(layout.border.value_or(0)));
+    // With a border each cell row starts below a grid line of its own.
+    const int line = layout.border ? 1 : 0;
+    const int pitch = layout.frameHeight + line;
+    const int cellRow = y / pitch;
+    const int frameRow = y % pitch - line;
+    const int columns = layout.cellColumns();
+    if (frameRow < 0 || columns < 1 || cellRow >= layout.directions * layout.rowsPerDirection())
+        return;
+    const int direction = cellRow / layout.rowsPerDirection();
+    const int firstInRow = cellRow % layout.rowsPerDirection() * columns;
+    const int inRow = std::min(columns, layout.framesPerDirection - firstInRow);
+    for (int column = 0; column < inRow; ++column) {
+        const std::uint8_t* pixels = rowOf(direction * layout.framesPerDirection + firstInRow + column, frameRow);
+        if (pixels)
+            std::memcpy(row + layout.cellLeft(column), pixels, std::size_t(layout.frameWidth));
+    }
+}
+
+IndexRows storyboardRows(const StoryboardFrameRows& rowOf, const StoryboardLayout& layout)
+{
+    return {layout.sheetWidth(), layout.sheetHeight(),
+            [rowOf, layout](int y, std::uint8_t* row) { drawStoryboardRow(rowOf, layout, y, row); }};
 }
 
 std::optional<StoryboardLayout> resolveStoryboardLayout(const StoryboardFacts& facts, int sheetWidth,

@@ -10,6 +10,7 @@
 #include "flc/FlcHeader.h"
 #include "flc/IndexImage.h"
 #include "flc/Palette.h"
+#include "formats/PictureRows.h"
 
 #include <algorithm>
 #include <array>
@@ -121,10 +122,14 @@ bool storyboardSheetFits(const StoryboardLayout& layout, std::string& problem);
 // last frame in the border index (else 0). The frames are
 // `layout.frameCount()` images of the layout's frame size.
 IndexImage drawStoryboard(const std::vector<IndexImage>& frames, const StoryboardLayout& layout);
-// The same from wherever the frames lie: `pixelsOf(i)` is frame i's pixels,
-// row after row, or null for a cell left empty.
-using StoryboardFramePixels = std::function<const std::uint8_t*(int frame)>;
-IndexImage drawStoryboard(const StoryboardFramePixels& pixelsOf, const StoryboardLayout& layout);
+// The same from wherever the frames lie: `rowOf(i, y)` is row y of frame i
+// (the layout's frame width in indices), or null for a cell left empty.
+using StoryboardFrameRows = std::function<const std::uint8_t*(int frame, int y)>;
+IndexImage drawStoryboard(const StoryboardFrameRows& rowOf, const StoryboardLayout& layout);
+// Row y of that sheet into `row` (the sheet's width): a sheet drawn a row at
+// a time as it is written, never held whole.
+void drawStoryboardRow(const StoryboardFrameRows& rowOf, const StoryboardLayout& layout, int y, std::uint8_t* row);
+IndexRows storyboardRows(const StoryboardFrameRows& rowOf, const StoryboardLayout& layout);
 
 // The cells across a row of a plain file's sheet of frames `frameWidth`
 // wide: all `frames` when they fit kMaxStoryboardRowWidth, else as many as

@@ -21,8 +21,8 @@ std::vector<IndexImage> animationFrames(const CFlcAnimation& animation)
     return frames;
 }
 
-std::optional<Storyboard> makeStoryboard(const CFlcAnimation& animation, const FlcHeader& fileHeader,
-                                         std::optional<int> border, std::string& problem)
+std::optional<StoryboardFrames> storyboardFramesOf(const CFlcAnimation& animation, const FlcHeader& fileHeader,
+                                                   std::optional<int> border, std::string& problem)
 {
     const auto layout = storyboardLayoutOf(fileHeader, animation.frames.size(), border, problem);
     // What is written must read back.
@@ -30,19 +30,39 @@ std::optional<Storyboard> makeStoryboard(const CFlcAnimation& animation, const F
     if (!layout || !storyboardSheetFits(*layout, problem)
         || !fits(std::uint64_t(layout->sheetWidth()), std::uint64_t(layout->sheetHeight()), problem))
         return std::nullopt;
-    Storyboard storyboard;
-    storyboard.layout = *layout;
-    storyboard.palette = animation.filePalette;
-    // Straight from the frame block: a copy of every frame first would
-    // double what the frames cost.
     const auto& frames = animation.frames;
-    storyboard.sheet = drawStoryboard(
-        [&](int i) -> const std::uint8_t* {
-            const FlcFrame& frame = frames[std::size_t(i)];
-            return frame.width == layout->frameWidth && frame.height == layout->frameHeight ? frame.indices : nullptr;
-        },
-        *layout);
-    return storyboard;
+    const auto rowOf = [&frames, width = layout->frameWidth, height = layout->frameHeight](int i,
+                                                                                          int y) -> const std::uint8_t* {
+        const FlcFrame& frame = frames[std::size_t(i)];
+        if (frame.width != width || frame.height != height)
+            return nullptr;
+        return frame.indices + std::size_t(y) * std::size_t(width);
+    };
+    return StoryboardFrames{*layout, animation.filePalette, rowOf};
+}
+
+StoryboardFrames storyboardFramesOf(const Storyboard& storyboard)
+{
+    const StoryboardLayout& layout = storyboard.layout;
+    const IndexImage& sheet = storyboard.sheet;
+    const bool whole = sheet.width == layout.sheetWidth() && sheet.height == layout.sheetHeight()
+                       && sheet.pixels.size() == std::size_t(sheet.width) * std::size_t(sheet.height);
+    const auto rowOf = [&sheet, &layout, whole](int i, int y) -> const std::uint8_t* {
+        if (!whole)
+            return nullptr;
+        return sheet.pixels.data() + std::size_t(layout.frameTop(i) + y) * std::size_t(sheet.width)
+               + std::size_t(layout.frameLeft(i));
+    };
+    return {layout, storyboard.palette, rowOf};
+}
+
+std::optional<Storyboard> makeStoryboard(const CFlcAnimation& animation, const FlcHeader& fileHeader,
+                                         std::optional<int> border, std::string& problem)
+{
+    const auto frames = storyboardFramesOf(animation, fileHeader, border, problem);
+    if (!frames)
+        return std::nullopt;
+    return Storyboard{drawStoryboard(frames->rowOf, frames->layout), frames->palette, frames->layout};
 }
 
 std::optional<IndexImage> storyboardIndices(const StoryboardPicture& picture, const std::optional<Palette>& palette,

@@ -32,6 +32,24 @@ struct Storyboard {
 std::optional<Storyboard> makeStoryboard(const CFlcAnimation& animation, const FlcHeader& fileHeader,
                                          std::optional<int> border, std::string& problem);
 
+// What a storyboard's pictures are drawn from as they are written: the
+// layout, the file palette and the frames' rows wherever they lie.
+struct StoryboardFrames {
+    StoryboardLayout layout;
+    Palette palette{};
+    StoryboardFrameRows rowOf;
+};
+
+// An animation's storyboard without its sheet: the pictures are drawn
+// straight from the frame block as they are written, so the animation must
+// outlive what this returns. Refused as makeStoryboard refuses.
+std::optional<StoryboardFrames> storyboardFramesOf(const CFlcAnimation& animation, const FlcHeader& fileHeader,
+                                                   std::optional<int> border, std::string& problem);
+
+// A drawn storyboard's frames, read from its sheet, which must outlive
+// them; a sheet of another size than its layout's has none.
+StoryboardFrames storyboardFramesOf(const Storyboard& storyboard);
+
 // A storyboard picture as read from its file.
 struct StoryboardPicture {
     int width = 0;

@@ -79,6 +79,12 @@ StoryboardPicture storyboardPictureOf(PictureData&& data, bool hasNote)
 bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, std::string& problem,
                          std::optional<WriteFailure>& refused)
 {
+    return writeStoryboardFile(path, storyboardFramesOf(storyboard), problem, refused);
+}
+
+bool writeStoryboardFile(const std::string& path, const StoryboardFrames& frames, std::string& problem,
+                         std::optional<WriteFailure>& refused)
+{
     refused.reset();
     const auto format = storyboardFormatOf(path);
     if (!format) {
@@ -87,16 +93,17 @@ bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, 
     }
     const std::string notePath = storyboardNotePath(path);
     StoryboardNote sheetNote;
-    sheetNote.facts = storyboard.layout.facts();
-    sheetNote.palette = storyboard.palette;
+    sheetNote.facts = frames.layout.facts();
+    sheetNote.palette = frames.palette;
     const std::string note = writeStoryboardNote(sheetNote);
     // The palette made distinct, so that every pixel names its entry by
     // colour through whatever program edits the picture.
     const std::array texts{PngText{std::string(kStoryboardTextKey), note}};
-    std::vector<std::uint8_t> picture;
-    if (!encodeIndexedPicture(*format, storyboard.sheet, withDistinctColours(storyboard.palette), texts, picture,
-                              problem))
-        return false;
+    const Palette colours = withDistinctColours(frames.palette);
+    const IndexRows rows = storyboardRows(frames.rowOf, frames.layout);
+    const ContentWriter picture = [&](const ByteSink& sink) {
+        return encodeIndexedPicture(*format, rows, colours, texts, sink, problem);
+    };
     const auto refuse = [&](const std::string& file, const std::error_code& error) {
         refused = WriteFailure{file, error};
         problem = cannotWriteMessage(*refused);
@@ -112,7 +119,7 @@ bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, 
     StagedFile stagedNote;
     std::error_code error;
     if (!stagedPicture.stage(path, picture, error))
-        return refuse(path, error);
+        return error ? refuse(path, error) : false;
     if (!stagedNote.stage(notePath, std::span(reinterpret_cast<const std::uint8_t*>(note.data()), note.size()), error))
         return refuse(notePath, error);
     if (!stagedPicture.commit(error))

@@ -33,6 +33,9 @@ inline std::optional<StoryboardFormat> storyboardFormatOf(const std::string& pat
 // words the sentence itself.
 bool writeStoryboardFile(const std::string& path, const Storyboard& storyboard, std::string& problem,
                          std::optional<WriteFailure>& refused);
+// The same drawn a row at a time from the frames as it is written.
+bool writeStoryboardFile(const std::string& path, const StoryboardFrames& frames, std::string& problem,
+                         std::optional<WriteFailure>& refused);
 
 // Reads a storyboard picture and the note found with it: the sidecar, else
 // the PNG text chunk; where both are there and differ, the sidecar is taken

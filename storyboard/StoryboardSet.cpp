@@ -153,23 +153,33 @@ std::vector<std::string> storyboardPictureNames(const std::string& path, Storybo
 bool writeStoryboardSet(const std::string& path, const Storyboard& storyboard, StoryboardLayoutKind kind,
                         std::string& problem, std::optional<WriteFailure>& refused)
 {
+    const StoryboardLayout& layout = storyboard.layout;
+    if (storyboard.sheet.width != layout.sheetWidth() || storyboard.sheet.height != layout.sheetHeight()) {
+        refused.reset();
+        problem = "The sheet is " + sizeText(storyboard.sheet.width, storyboard.sheet.height) + " pixels, not the "
+                  + sizeText(layout.sheetWidth(), layout.sheetHeight()) + " of its grid.";
+        return false;
+    }
+    return writeStoryboardSet(path, storyboardFramesOf(storyboard), kind, problem, refused);
+}
+
+bool writeStoryboardSet(const std::string& path, const StoryboardFrames& frames, StoryboardLayoutKind kind,
+                        std::string& problem, std::optional<WriteFailure>& refused)
+{
     if (kind == StoryboardLayoutKind::Sheet)
-        return writeStoryboardFile(path, storyboard, problem, refused);
+        return writeStoryboardFile(path, frames, problem, refused);
     refused.reset();
     const auto format = pictureFormatOf(path);
     if (!format) {
         problem = "A storyboard is written as .png, .pcx or .bmp pictures.";
         return false;
     }
-    const StoryboardLayout& layout = storyboard.layout;
-    const auto frames = cutStoryboard(storyboard.sheet, layout, problem);
-    if (!frames)
-        return false;
+    const StoryboardLayout& layout = frames.layout;
 
     StoryboardNote note;
     note.facts = layout.facts();
     note.facts.columns.reset(); // only a sheet wraps
-    note.palette = storyboard.palette;
+    note.palette = frames.palette;
     note.layoutKind = kind;
     note.pictures = storyboardPictureNames(path, kind, layout);
     // JSON text holds UTF-8 names only; a note that cannot name the
@@ -183,8 +193,8 @@ bool writeStoryboardSet(const std::string& path, const Storyboard& storyboard, S
 
     const fs::path folder = fs::path(path).parent_path();
     const StoryboardLayout pictureLayout = pictureLayoutOf(layout, kind);
-    const auto framesPerPicture = std::size_t(pictureLayout.framesPerDirection);
-    const Palette colours = withDistinctColours(storyboard.palette);
+    const int framesPerPicture = pictureLayout.framesPerDirection;
+    const Palette colours = withDistinctColours(frames.palette);
     const auto refuse = [&](const std::string& file, const std::error_code& error) {
         refused = WriteFailure{file, error};
         problem = cannotWriteMessage(*refused);
@@ -196,15 +206,15 @@ bool writeStoryboardSet(const std::string& path, const Storyboard& storyboard, S
     std::vector<std::string> paths;
     std::error_code error;
     for (std::size_t i = 0; i < note.pictures.size(); ++i) {
-        const auto first = frames->begin() + std::ptrdiff_t(i * framesPerPicture);
-        const IndexImage picture =
-            drawStoryboard(std::vector<IndexImage>(first, first + std::ptrdiff_t(framesPerPicture)), pictureLayout);
-        std::vector<std::uint8_t> bytes;
-        if (!encodeIndexedPicture(*format, picture, colours, {}, bytes, problem))
-            return false;
+        const int first = int(i) * framesPerPicture;
+        const IndexRows rows = storyboardRows(
+            [&frames, first](int frame, int y) { return frames.rowOf(first + frame, y); }, pictureLayout);
         paths.push_back((folder / note.pictures[i]).string());
-        if (!staged.emplace_back().stage(paths.back(), bytes, error))
-            return refuse(paths.back(), error);
+        const auto picture = [&](const ByteSink& sink) {
+            return encodeIndexedPicture(*format, rows, colours, {}, sink, problem);
+        };
+        if (!staged.emplace_back().stage(paths.back(), picture, error))
+            return error ? refuse(paths.back(), error) : false;
     }
     paths.push_back(storyboardNotePath(path));
     const auto noteBytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());

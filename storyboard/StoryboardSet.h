@@ -31,6 +31,10 @@ std::vector<std::string> storyboardPictureNames(const std::string& path, Storybo
 // file the system would not write is in `refused` too.
 bool writeStoryboardSet(const std::string& path, const Storyboard& storyboard, StoryboardLayoutKind kind,
                         std::string& problem, std::optional<WriteFailure>& refused);
+// The same with every picture drawn a row at a time from the frames as it
+// is written.
+bool writeStoryboardSet(const std::string& path, const StoryboardFrames& frames, StoryboardLayoutKind kind,
+                        std::string& problem, std::optional<WriteFailure>& refused);
 
 // Builds the unit a note of filmstrips or cels names (NAME.kinetra.json),
 // as buildFromStoryboard builds a sheet: `overrides` over the note's

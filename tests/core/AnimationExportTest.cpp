@@ -367,3 +367,79 @@ TEST(ExportSheet, EmptyAnimationAndUniformFrames)
 }
 
 } // namespace
+
+TEST_F(ExportTest, RowsMadeFrameAfterFrameAreTheRowsOfTheWholeFrames)
+{
+    struct Case {
+        const std::string* file;
+        int direction;
+        bool transparent;
+        int background; // 0 for a colour
+    };
+    for (const Case& c : {Case{&kUnitSample, 0, false, kBackgroundSea}, Case{&kUnitSample, 2, true, kBackgroundLand},
+                          Case{&kUnitSample, 0, false, 0}, Case{&kPlainSample, 0, false, 0},
+                          Case{&kPlainSample, 0, true, 0}}) {
+        loadSample(*c.file);
+        player.SetDirection(c.direction);
+        if (c.background != 0)
+            ASSERT_TRUE(player.SetImageBackground(c.background));
+        else
+            player.SetCustomBackground(colorRef(200, 10, 40));
+        const ExportAnimation whole = render(c.transparent);
+        PlayerFrames frames(player, ExportOptions{.transparent = c.transparent});
+        // Row by row across every frame, as a sheet of one row asks for them.
+        ExportPicture row;
+        const int height = whole.frames.front().height;
+        for (int y = -1; y <= height; ++y) {
+            for (int k = 0; k < frames.frameCount(); ++k) {
+                const ExportPicture& frame = whole.frames[std::size_t(k)];
+                ASSERT_TRUE(frames.frameRow(k, y, row));
+                EXPECT_EQ(row.width, frame.width);
+                if (y < 0 || y == height) {
+                    EXPECT_EQ(row.height, 0);
+                    continue;
+                }
+                const auto first = frame.pixels.begin() + std::ptrdiff_t(y) * frame.width;
+                ASSERT_EQ(row.height, 1);
+                ASSERT_TRUE(std::equal(row.pixels.begin(), row.pixels.end(), first, first + frame.width))
+                    << *c.file << " direction " << c.direction << " frame " << k << " row " << y;
+            }
+        }
+    }
+}
+
+TEST(PictureRows, RowsOfPicturesInTurnAreThoseComposedWhole)
+{
+    // Two frames drawn with palettes, keys and blending that differ, in
+    // turn, so that what the composer keeps from one is never used wrongly
+    // for the other.
+    constexpr int kSide = 9;
+    std::vector<std::uint8_t> indices(kSide * kSide);
+    for (std::size_t i = 0; i < indices.size(); ++i)
+        indices[i] = std::uint8_t(i * 29 % 256);
+    const FlcFrame frame{kSide - 2, kSide - 1, indices.data(), -1};
+    Palette warm{};
+    Palette cold{};
+    for (int v = 0; v < 256; ++v) {
+        warm[std::size_t(v)] = PaletteEntry::fromRgb(std::uint8_t(v), 40, std::uint8_t(255 - v));
+        cold[std::size_t(v)] = PaletteEntry::fromRgb(10, std::uint8_t(v), std::uint8_t(v / 2));
+    }
+    PictureInputs a{nullptr, 0x203040, &frame, 1, 2, &warm, ColorKey::single(warm[0].rgb()), true};
+    PictureInputs b{nullptr, 0x000000, &frame, -2, 0, &cold, ColorKey::single(cold[29].rgb()), false};
+    PictureInputs c = a;
+    c.fillColor = 0xFFFFFF;
+    const PictureInputs inputs[] = {a, b, a, c, PictureInputs{nullptr, 0x123456, nullptr, 0, 0, nullptr, {}, false}};
+    PictureRowComposer composer;
+    std::vector<std::uint32_t> row(kSide);
+    for (int y = 0; y < kSide; ++y) {
+        for (const PictureInputs& picture : inputs) {
+            PlatformSurface whole;
+            whole.width = whole.height = kSide;
+            whole.pitch = kSide * 4;
+            whole.pixels = std::make_unique<std::uint32_t[]>(kSide * kSide);
+            ComposePicture(picture, whole);
+            composer.composeRow(picture, y, row.data(), kSide);
+            EXPECT_TRUE(std::equal(row.begin(), row.end(), whole.pixels.get() + y * kSide)) << "row " << y;
+        }
+    }
+}

@@ -285,3 +285,44 @@ TEST(AtomicFile, AStagedFileInAFolderThatTakesNoNewFileIsWrittenOnlyOnCommit)
     EXPECT_EQ(readFile(file), replacement);
     EXPECT_EQ(namesIn(inner), (std::vector<std::string>{"anim.flc"}));
 }
+
+TEST(AtomicFile, ContentMadeAsItIsWrittenArrivesWholeInPiecesOfAnySize)
+{
+    TempFolder folder;
+    const auto file = folder / "sheet.png";
+    // Small pieces gathered, pieces larger than any buffer, an empty one.
+    const std::vector<std::size_t> sizes{1, 7, 0, 300000, 5, 65536, 1000000, 3};
+    Bytes expected;
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        const Bytes piece = pattern(sizes[i], int(i));
+        expected.insert(expected.end(), piece.begin(), piece.end());
+    }
+    std::error_code error;
+    const ContentWriter write = [&sizes](const ByteSink& sink) {
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            if (!sink(pattern(sizes[i], int(i))))
+                return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(writeFileAtomically(file.string(), write, error)) << error.message();
+    EXPECT_EQ(readFile(file), expected);
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"sheet.png"}));
+}
+
+TEST(AtomicFile, AWriterThatGivesUpLeavesTheFileAsItWasWithNoSystemReason)
+{
+    TempFolder folder;
+    const auto file = folder / "sheet.png";
+    const Bytes old = pattern(40, 3);
+    writeFile(file, old);
+    for (const std::size_t before : {std::size_t(0), std::size_t(10), std::size_t(500000)}) {
+        std::error_code error = std::make_error_code(std::errc::io_error);
+        StagedFile staged;
+        EXPECT_FALSE(staged.stage(file.string(), [before](const ByteSink& sink) { return sink(pattern(before, 1)) && false; },
+                                  error));
+        EXPECT_FALSE(error) << before;
+        EXPECT_EQ(readFile(file), old);
+        EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"sheet.png"})) << before;
+    }
+}

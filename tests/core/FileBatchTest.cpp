@@ -139,3 +139,24 @@ TEST(FileBatch, FilesInSeveralFoldersAreEachPutInTheirOwn)
     EXPECT_EQ(namesIn(folder / "one"), std::vector<std::string>{"x"});
     EXPECT_EQ(namesIn(folder / "two"), std::vector<std::string>{"x"});
 }
+
+TEST(FileBatch, ContentMadeAsItIsWrittenIsAddedOnlyWhenTheWriterFinishes)
+{
+    TempFolder folder;
+    FileBatch batch;
+    std::error_code error;
+    const auto inTwo = [](const ByteSink& sink) {
+        const Bytes content = contentOf(4);
+        const auto half = content.size() / 2;
+        return sink(std::span(content).first(half)) && sink(std::span(content).subspan(half));
+    };
+    EXPECT_TRUE(batch.add((folder / "made").string(), inTwo, error)) << error.message();
+    EXPECT_FALSE(batch.add((folder / "given up").string(), [](const ByteSink& sink) { return sink(contentOf(5)) && false; },
+                           error));
+    EXPECT_FALSE(error);
+    EXPECT_EQ(batch.size(), 1u);
+    WriteFailure failure;
+    ASSERT_TRUE(batch.commit(failure)) << failure.path;
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"made"}));
+    EXPECT_EQ(readFile(folder / "made"), contentOf(4));
+}

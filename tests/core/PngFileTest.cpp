@@ -9,7 +9,9 @@
 #include <csetjmp>
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -133,6 +135,36 @@ TEST(PngFile, IndexedSheetKeepsIndicesPaletteAndText)
     ASSERT_NE(read.text("Kinetra-Storyboard"), nullptr);
     EXPECT_EQ(*read.text("Kinetra-Storyboard"), R"({"directions":8})");
     EXPECT_EQ(read.text("Missing"), nullptr);
+}
+
+TEST(PngFile, IndexedRowsMadeAsTheyAreWrittenGiveTheSameFile)
+{
+    const Palette palette = rampedPalette();
+    const std::array texts{PngText{"Kinetra-Storyboard", R"({"columns":6})"}};
+    for (const auto& [width, height] : {std::pair(1, 1), std::pair(7, 3), std::pair(3000, 2), std::pair(5, 400)}) {
+        IndexImage sheet(width, height);
+        for (std::size_t i = 0; i < sheet.pixels.size(); ++i)
+            sheet.pixels[i] = std::uint8_t(i * 37 / 5);
+        for (const std::size_t textCount : {std::size_t(0), texts.size()}) {
+            const std::span<const PngText> chosen(texts.data(), textCount);
+            Bytes whole;
+            Bytes streamed;
+            std::string error;
+            ASSERT_TRUE(kinetra::encodeIndexedPng(sheet, palette, chosen, whole, error)) << error;
+            ASSERT_TRUE(kinetra::encodeIndexedPng(kinetra::rowsOf(sheet), palette, chosen, kinetra::appendingTo(streamed),
+                                                  error))
+                << error;
+            const PngPicture read = decodeOrFail(streamed);
+            EXPECT_EQ(read.indices.pixels, sheet.pixels) << width << "x" << height;
+            EXPECT_EQ(read.palette, palette);
+            EXPECT_EQ(read.texts.size(), textCount);
+            // With text both go through libpng, byte for byte; without, the
+            // whole picture is compressed by libdeflate instead.
+            if (textCount > 0) {
+                EXPECT_EQ(streamed, whole) << width << "x" << height;
+            }
+        }
+    }
 }
 
 struct ArgbCase {

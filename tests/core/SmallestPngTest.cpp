@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -141,4 +142,104 @@ TEST(SmallestPng, AFrameKeepsJustTheEntriesItUses)
         EXPECT_EQ(depth, test.depth) << test.used.size();
         EXPECT_EQ(paletteEntries(bytes), test.used.size());
     }
+}
+
+namespace {
+
+// The picture's rows as a row source, counting the rows asked for and
+// failing from row `failAt` on, if given.
+struct CountedRows {
+    const ExportPicture& picture;
+    int asked = 0;
+    int failAt = -1;
+
+    ArgbRows rows()
+    {
+        return {picture.width, picture.height, [this](int y, std::uint32_t* row) {
+                    ++asked;
+                    if (failAt >= 0 && asked > failAt)
+                        return false;
+                    const auto width = std::size_t(picture.width);
+                    std::copy_n(picture.pixels.begin() + std::ptrdiff_t(std::size_t(y) * width), width, row);
+                    return true;
+                }};
+    }
+};
+
+ExportPicture sizedPicture(int width, int height, int count, bool translucent)
+{
+    ExportPicture picture = pictureOf(count, translucent);
+    ExportPicture sized{width, height, {}, 0};
+    for (int i = 0; i < width * height; ++i)
+        sized.pixels.push_back(picture.pixels[std::size_t(i) % picture.pixels.size()]);
+    return sized;
+}
+
+} // namespace
+
+TEST(SmallestPng, RowsMadeOneAtATimeGiveThePicturesColourTypeAndPixels)
+{
+    struct Case {
+        int width;
+        int height;
+        int colours;
+        bool translucent;
+        PngChannels channels;
+    };
+    const Case cases[] = {
+        {1, 1, 1, false, PngChannels::Rgb},     {37, 23, 2, false, PngChannels::Rgb},
+        {9, 40, 3, true, PngChannels::Rgba},    {37, 23, 16, true, PngChannels::Rgba},
+        {500, 3, 17, false, PngChannels::Rgb},  {37, 23, 256, true, PngChannels::Rgba},
+        {64, 64, 257, true, PngChannels::Rgba}, {37, 23, 257, false, PngChannels::Rgb},
+        {37, 23, 256, true, PngChannels::Rgb},
+    };
+    for (const Case& test : cases) {
+        const ExportPicture picture = sizedPicture(test.width, test.height, test.colours, test.translucent);
+        std::vector<std::uint8_t> whole;
+        std::vector<std::uint8_t> streamed;
+        std::string error;
+        ASSERT_TRUE(encodeSmallestPng(picture, test.channels, whole, error)) << error;
+        CountedRows source{picture};
+        ASSERT_TRUE(encodeSmallestPng(source.rows(), test.channels, appendingTo(streamed), error)) << error;
+        int wholeType = -1;
+        int wholeDepth = -1;
+        int streamedType = -2;
+        int streamedDepth = -2;
+        const std::string name = std::to_string(test.width) + "x" + std::to_string(test.height) + ", "
+                                 + std::to_string(test.colours) + " colours";
+        EXPECT_EQ(readAsArgb(streamed, streamedType, streamedDepth), readAsArgb(whole, wholeType, wholeDepth)) << name;
+        EXPECT_EQ(streamedType, wholeType) << name;
+        EXPECT_EQ(streamedDepth, wholeDepth) << name;
+        EXPECT_EQ(paletteEntries(streamed), paletteEntries(whole)) << name;
+        // Every row twice, once for the colours and once written, but for a
+        // picture found to have too many colours before its last row.
+        if (wholeType == PNG_COLOR_TYPE_PALETTE) {
+            EXPECT_EQ(source.asked, 2 * test.height) << name;
+        }
+    }
+}
+
+TEST(SmallestPng, RowsThatCannotBeMadeOrBytesThatCannotBeWrittenFail)
+{
+    const ExportPicture picture = sizedPicture(20, 10, 5, false);
+    for (const int failAt : {0, 4, 10, 14}) {
+        CountedRows source{picture, 0, failAt};
+        std::vector<std::uint8_t> bytes;
+        std::string error;
+        EXPECT_FALSE(encodeSmallestPng(source.rows(), PngChannels::Rgb, appendingTo(bytes), error)) << failAt;
+        EXPECT_FALSE(error.empty()) << failAt;
+    }
+    // Rows that are not the same the second time: never wrong pixels.
+    int asked = 0;
+    const ArgbRows changing{4, 4, [&asked](int, std::uint32_t* row) {
+                                std::fill_n(row, 4, 0xFF000000u | std::uint32_t(asked++ < 4 ? 1 : 2));
+                                return true;
+                            }};
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    EXPECT_FALSE(encodeSmallestPng(changing, PngChannels::Rgb, appendingTo(bytes), error));
+    CountedRows source{picture};
+    const ByteSink full = [](std::span<const std::uint8_t>) { return false; };
+    EXPECT_FALSE(encodeSmallestPng(source.rows(), PngChannels::Rgb, full, error));
+    EXPECT_FALSE(encodeSmallestPng(ArgbRows{}, PngChannels::Rgb, full, error));
 }

@@ -81,6 +81,44 @@ TEST(StoryboardSet, EveryLayoutFormatAndGridBuildsTheSameFile)
     }
 }
 
+// Drawn a row at a time straight from the frame block, every picture is
+// the one the drawn sheet gives, byte for byte.
+TEST(StoryboardSet, PicturesDrawnFromTheFramesAreThoseOfTheDrawnSheet)
+{
+    const struct {
+        const char* name;
+        Bytes file;
+    } units[] = {{"unit", sample("unit.flc")}, {"plain", sample("plain.flc")}, {"crowded", test::crowdedUnit()}};
+    for (const auto& unit : units) {
+        CFlcAnimation animation;
+        ASSERT_EQ(animation.LoadFromMemory(unit.file, true), kOk);
+        for (const std::optional<int> border : {std::optional<int>(), std::optional<int>(9)}) {
+            std::string problem;
+            const auto frames = storyboardFramesOf(animation, animation.header, border, problem);
+            const auto storyboard = makeStoryboard(animation, animation.header, border, problem);
+            ASSERT_TRUE(frames && storyboard) << problem;
+            for (const StoryboardLayoutKind kind : kLayouts) {
+                for (const char* extension : {".png", ".pcx", ".bmp"}) {
+                    SCOPED_TRACE(std::string(unit.name) + extension + " " + std::string(storyboardLayoutName(kind))
+                                 + (border ? " with a grid" : ""));
+                    const TempFolder streamed;
+                    const TempFolder drawn;
+                    const std::string name = std::string(unit.name) + extension;
+                    std::optional<WriteFailure> refused;
+                    ASSERT_TRUE(writeStoryboardSet((streamed / name).string(), *frames, kind, problem, refused))
+                        << problem;
+                    ASSERT_TRUE(writeStoryboardSet((drawn / name).string(), *storyboard, kind, problem, refused))
+                        << problem;
+                    const auto names = namesIn(streamed);
+                    ASSERT_EQ(names, namesIn(drawn));
+                    for (const std::string& file : names)
+                        EXPECT_EQ(test::readFile(streamed / file), test::readFile(drawn / file)) << file;
+                }
+            }
+        }
+    }
+}
+
 TEST(StoryboardSet, PicturesAreNamedByDirectionAndFrame)
 {
     const Storyboard unit = storyboardOf(sample("unit.flc"), std::nullopt);
