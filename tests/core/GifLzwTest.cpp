@@ -3,16 +3,15 @@
 // wider just as the last one is written, the dictionary starting over at
 // 4095 codes, one- to eight-bit tables, rows narrower than their stride.
 
+#include "GifBytes.h"
 #include "TestSupport.h"
 
 #include "formats/GifLzw.h"
 #include "io/WholeFile.h"
 
-#include <gif_lib.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <random>
 
 using namespace kinetra;
@@ -47,26 +46,12 @@ Bytes gifAround(const Bytes& pixels, std::size_t stride, int width, int height, 
     return gif;
 }
 
-struct ByteSource {
-    const Bytes* bytes;
-    std::size_t at;
-};
-
-int readBytes(GifFileType* gif, GifByteType* into, int length)
-{
-    auto* source = static_cast<ByteSource*>(gif->UserData);
-    const std::size_t count = std::min(std::size_t(length), source->bytes->size() - source->at);
-    std::memcpy(into, source->bytes->data() + source->at, count);
-    source->at += count;
-    return int(count);
-}
-
 // The indices giflib reads; empty after a failure when it cannot.
 Bytes giflibIndices(const Bytes& gif)
 {
-    ByteSource source{&gif, 0};
+    GifBytes source{&gif, 0};
     int error = 0;
-    GifFileType* file = DGifOpen(&source, readBytes, &error);
+    GifFileType* file = DGifOpen(&source, readGifBytes, &error);
     if (!file) {
         ADD_FAILURE() << "DGifOpen: " << GifErrorString(error);
         return {};

@@ -1,3 +1,4 @@
+#include "GifBytes.h"
 #include "PlayerCoreFixture.h"
 
 #include "imaging/AnimationExport.h"
@@ -34,20 +35,6 @@ struct DecodedGif {
     std::vector<GifImageDesc> boxes;
 };
 
-struct ByteSource {
-    const std::vector<std::uint8_t>* bytes = nullptr;
-    std::size_t position = 0;
-};
-
-int readBytes(GifFileType* gif, GifByteType* into, int length)
-{
-    auto* source = static_cast<ByteSource*>(gif->UserData);
-    const std::size_t count = std::min(std::size_t(length), source->bytes->size() - source->position);
-    std::memcpy(into, source->bytes->data() + source->position, count);
-    source->position += count;
-    return int(count);
-}
-
 bool isLoopForever(const SavedImage& image)
 {
     for (int i = 0; i + 1 < image.ExtensionBlockCount; ++i) {
@@ -65,9 +52,9 @@ bool isLoopForever(const SavedImage& image)
 DecodedGif decode(const std::vector<std::uint8_t>& bytes)
 {
     DecodedGif decoded;
-    ByteSource source{&bytes, 0};
+    GifBytes source{&bytes, 0};
     int error = 0;
-    GifFileType* gif = DGifOpen(&source, readBytes, &error);
+    GifFileType* gif = DGifOpen(&source, readGifBytes, &error);
     if (!gif) {
         ADD_FAILURE() << "DGifOpen: " << GifErrorString(error);
         return decoded;
