@@ -170,23 +170,4 @@ TEST_P(GifLzwTest, GiflibAndImageMagickReadTheIndices)
 INSTANTIATE_TEST_SUITE_P(Edges, GifLzwTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<LzwCase>& param) { return param.param.name; });
 
-// The data's own frame: the code size, sub-blocks of at most 255 bytes
-// whose lengths add up, the empty block last.
-TEST(GifLzw, DataComesInSubBlocksAfterTheCodeSize)
-{
-    for (const int bits : {1, 2, 8}) {
-        SCOPED_TRACE(bits);
-        const Bytes pixels = randomIndices(5000, bits);
-        Bytes data{0xAA}; // what was there before stays
-        AppendGifImageData({pixels.data(), 100, 100, 50}, bits, data);
-        ASSERT_GE(data.size(), 4u);
-        EXPECT_EQ(data[0], 0xAA);
-        EXPECT_EQ(data[1], std::max(bits, 2));
-        std::size_t at = 2;
-        while (at < data.size() && data[at] != 0)
-            at += 1 + data[at];
-        EXPECT_EQ(at, data.size() - 1);
-    }
-}
-
 } // namespace

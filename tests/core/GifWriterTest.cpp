@@ -490,29 +490,6 @@ const IndexedCase kIndexedCases[] = {
 INSTANTIATE_TEST_SUITE_P(Colourings, GifIndexedTest, ::testing::ValuesIn(kIndexedCases),
                          [](const ::testing::TestParamInfo<IndexedCase>& param) { return param.param.name; });
 
-// The player's frames read as indices give the file its pictures give.
-TEST_F(GifExportTest, PlayerFramesReadAsIndicesGiveTheFileOfTheirPictures)
-{
-    const struct {
-        const char* name;
-        bool plain;
-        bool transparent;
-    } cases[] = {{"covering unit", false, false}, {"covering unit, transparent", false, true}, {"plain", true, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_EQ(c.plain ? player.LoadFile(KINETRA_SAMPLES_DIR "/plain.flc") : loadGame(canvasCoveringGame()), kOk);
-        const ExportOptions options{.transparent = c.transparent};
-        PlayerFrames frames(player, options);
-        ASSERT_TRUE(frames.indexed());
-        std::vector<std::uint8_t> bytes;
-        std::string error;
-        ASSERT_TRUE(EncodeAnimatedGif(frames, bytes, error)) << error;
-        ExportAnimation animation;
-        ASSERT_EQ(RenderAnimation(player, options, {}, animation), ExportResult::Ok);
-        EXPECT_EQ(bytes, encodeOrFail(animation));
-    }
-}
-
 TEST(GifPalette, FewColoursAreKeptExactlyAndTheCutIsDeterministic)
 {
     std::vector<ColorCount> histogram{{0x000000, 5}, {0xFF0000, 1}, {0x00FF00, 9}, {0x0000FF, 2}};

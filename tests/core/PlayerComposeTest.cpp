@@ -105,12 +105,16 @@ TEST(PictureCompose, ATileOfOneColourDrawsWhatThatColourDraws)
         {"white", 0xFFFFFF, true},      {"clamping", 0xFA0AFA, true},   {"grey, no blending", 0x646464, false},
         {"the key's colour", 0xFF00FF, true},
     };
+    const auto surface = [] {
+        PlatformSurface made;
+        made.width = made.height = 20;
+        made.pitch = 20 * 4;
+        made.pixels = std::make_unique<std::uint32_t[]>(20 * 20);
+        return made;
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        PlatformSurface tile;
-        tile.width = tile.height = 20;
-        tile.pitch = 20 * 4;
-        tile.pixels = std::make_unique<std::uint32_t[]>(20 * 20);
+        PlatformSurface tile = surface();
         std::fill_n(tile.pixels.get(), 20 * 20, 0xFF000000u | c.colour);
         PictureInputs inputs;
         inputs.frame = &frame;
@@ -120,14 +124,8 @@ TEST(PictureCompose, ATileOfOneColourDrawsWhatThatColourDraws)
         inputs.colorKey = ColorKey::single(palette[255].rgb());
         inputs.blend = c.blend;
         inputs.fillColor = c.colour;
-        PlatformSurface overTile;
-        overTile.width = overTile.height = 20;
-        overTile.pitch = 20 * 4;
-        overTile.pixels = std::make_unique<std::uint32_t[]>(20 * 20);
-        PlatformSurface overColour;
-        overColour.width = overColour.height = 20;
-        overColour.pitch = 20 * 4;
-        overColour.pixels = std::make_unique<std::uint32_t[]>(20 * 20);
+        PlatformSurface overTile = surface();
+        PlatformSurface overColour = surface();
         ComposePicture(inputs, overColour);
         inputs.tile = &tile;
         ComposePicture(inputs, overTile);
