@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -26,6 +27,17 @@ struct ExportAnimation {
     int framesPerRow = 0;
 };
 
+// A picture as 8-bit indices and the pixel each stands for: pixel i is
+// colors[indices[i]]. The indices are the source's own, unchanged until its
+// next call.
+struct IndexedPicture {
+    int width = 0;
+    int height = 0;
+    const std::uint8_t* indices = nullptr;
+    std::array<std::uint32_t, 256> colors{};
+    std::uint32_t delayMs = 0;
+};
+
 // The frames of an animation made one at a time, as often as asked, so that
 // an export holds one frame rather than all of them. `frame` makes frame
 // `index` (0 to frameCount() - 1) into `picture`, reusing its memory; false
@@ -42,6 +54,15 @@ public:
     // frame. Made alone, so that a sheet written row by row never holds a
     // frame; making the frame's last row counts as making the frame.
     virtual bool frameRow(int index, int y, ExportPicture& row) = 0;
+    // When every frame is also an IndexedPicture of the same pixels,
+    // indexedFrame gives it that way, sparing an encoder the 32-bit picture.
+    virtual bool indexed() const { return false; }
+    virtual bool indexedFrame(int index, IndexedPicture& picture)
+    {
+        (void)index;
+        (void)picture;
+        return false;
+    }
 };
 
 // The frames of an animation already in memory.

@@ -1,10 +1,12 @@
 #include "formats/GifWriter.h"
 
 #include "formats/ColorQuantizer.h"
-
-#include <gif_lib.h>
+#include "formats/GifLzw.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <string>
@@ -21,24 +23,6 @@ constexpr std::uint32_t kMaxDelay = 0xFFFF;
 bool isTransparent(std::uint32_t pixel)
 {
     return (pixel >> 24) < 128;
-}
-
-// giflib's writer hands every byte to this; the vector is `UserData`.
-int appendBytes(GifFileType* gif, const GifByteType* bytes, int length)
-{
-    auto* out = static_cast<std::vector<std::uint8_t>*>(gif->UserData);
-    try {
-        out->insert(out->end(), bytes, bytes + length);
-    } catch (const std::bad_alloc&) {
-        return 0; // giflib reports a failed write
-    }
-    return length;
-}
-
-std::string gifError(const char* step, int code)
-{
-    const char* reason = GifErrorString(code);
-    return std::string(step) + ": " + (reason ? reason : "unknown giflib error");
 }
 
 // Colour to number, open addressing: the histogram sees every pixel of every
@@ -137,12 +121,44 @@ void countColors(const ExportPicture& frame, ColorSlots& counts)
         counts.at(run) += runLength;
 }
 
+// Counts the colours of an 8-bit picture's opaque pixels: each index once,
+// then each used index's colour by how often it occurs.
+void countColors(const IndexedPicture& frame, bool& transparency, ColorSlots& counts)
+{
+    // Four tables, so that neighbouring equal indices do not wait on each
+    // other's counts.
+    std::array<std::array<std::uint32_t, 256>, 4> partial{};
+    const std::size_t size = std::size_t(frame.width) * std::size_t(frame.height);
+    const std::uint8_t* pixels = frame.indices;
+    std::size_t i = 0;
+    for (; i + 4 <= size; i += 4) {
+        ++partial[0][pixels[i]];
+        ++partial[1][pixels[i + 1]];
+        ++partial[2][pixels[i + 2]];
+        ++partial[3][pixels[i + 3]];
+    }
+    for (; i < size; ++i)
+        ++partial[0][pixels[i]];
+    for (std::size_t v = 0; v < 256; ++v) {
+        const std::uint64_t count =
+            std::uint64_t(partial[0][v]) + partial[1][v] + partial[2][v] + partial[3][v];
+        if (count == 0)
+            continue;
+        if (isTransparent(frame.colors[v]))
+            transparency = true;
+        else
+            counts.at(frame.colors[v] & kColorMask) += count;
+    }
+}
+
 // The shared colour table and the way every pixel finds its entry. Its
 // transparent index, when it has one, also marks a pixel a frame leaves as
 // the last one showed it: there is one when a frame has transparent pixels,
 // or when the colours leave an entry free.
 class ColorTable {
 public:
+    static constexpr int kNone = -1;
+
     ColorTable(const ColorSlots& counts, bool transparency) : m_transparency(transparency)
     {
         const std::vector<ColorCount> histogram = counts.sorted();
@@ -182,20 +198,37 @@ public:
         }
     }
 
-    // giflib wants a power of two entries; the rest are black.
-    ColorMapObject* makeMap() const
+    // The same for an 8-bit picture: one look-up an index, not a pixel.
+    void index(const IndexedPicture& frame, std::vector<std::uint8_t>& indices) const
     {
-        const int used = int(m_colors.size()) + (m_transparentIndex != NO_TRANSPARENT_COLOR ? 1 : 0);
-        int size = 2;
-        while (size < used)
-            size *= 2;
-        std::vector<GifColorType> entries(std::size_t(size), GifColorType{0, 0, 0});
+        std::array<std::uint8_t, 256> entries{};
+        for (std::size_t v = 0; v < 256; ++v)
+            entries[v] = indexOf(frame.colors[v]);
+        indices.resize(std::size_t(frame.width) * std::size_t(frame.height));
+        std::transform(frame.indices, frame.indices + indices.size(), indices.begin(),
+                       [&entries](std::uint8_t v) { return entries[v]; });
+    }
+
+    // The table takes a power of two entries (2 to 256), as 2^bits(); the
+    // rest are black.
+    int bits() const
+    {
+        const int used = int(m_colors.size()) + (m_transparentIndex != kNone ? 1 : 0);
+        int bits = 1;
+        while ((1 << bits) < used)
+            ++bits;
+        return bits;
+    }
+
+    void append(std::vector<std::uint8_t>& out) const
+    {
+        const std::size_t start = out.size();
+        out.resize(start + 3 * (std::size_t(1) << bits()), 0);
         for (std::size_t i = 0; i < m_colors.size(); ++i) {
-            entries[i].Red = GifByteType((m_colors[i] >> 16) & 0xFF);
-            entries[i].Green = GifByteType((m_colors[i] >> 8) & 0xFF);
-            entries[i].Blue = GifByteType(m_colors[i] & 0xFF);
+            out[start + 3 * i] = std::uint8_t(m_colors[i] >> 16);
+            out[start + 3 * i + 1] = std::uint8_t(m_colors[i] >> 8);
+            out[start + 3 * i + 2] = std::uint8_t(m_colors[i]);
         }
-        return GifMakeMapObject(size, entries.data());
     }
 
 private:
@@ -214,56 +247,68 @@ private:
     std::vector<std::uint32_t> m_colors;
     ColorSlots m_exact;
     std::unique_ptr<NearestColorMap> m_nearest;
-    int m_transparentIndex = NO_TRANSPARENT_COLOR;
+    int m_transparentIndex = kNone;
 };
 
-struct ColorMapDeleter {
-    void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
-};
+// The GIF89a blocks this writer uses, byte for byte.
+namespace block {
 
-// Closes the file on every path; giflib frees it even when closing fails.
-class GifEncoder {
-public:
-    explicit GifEncoder(GifFileType* gif) : m_gif(gif) {}
-    ~GifEncoder()
-    {
-        if (m_gif) {
-            int ignored = 0;
-            EGifCloseFile(m_gif, &ignored);
-        }
-    }
-    GifEncoder(const GifEncoder&) = delete;
-    GifEncoder& operator=(const GifEncoder&) = delete;
+constexpr std::uint8_t kExtension = 0x21;
+constexpr std::uint8_t kGraphicControl = 0xF9;
+constexpr std::uint8_t kApplication = 0xFF;
+constexpr std::uint8_t kImage = 0x2C;
+constexpr std::uint8_t kTrailer = 0x3B;
+// Disposal methods of the graphic control block.
+constexpr int kLeaveInPlace = 1;
+constexpr int kRestoreBackground = 2;
 
-    GifFileType* get() const { return m_gif; }
-    // Writes the trailer; false with the reason when that fails.
-    bool close(std::string& error)
-    {
-        int code = 0;
-        const int result = EGifCloseFile(m_gif, &code);
-        m_gif = nullptr;
-        if (result == GIF_ERROR) {
-            error = gifError("finishing the file", code);
-            return false;
-        }
-        return true;
-    }
-
-private:
-    GifFileType* m_gif;
-};
-
-// The application extension that makes browsers loop forever.
-bool putLoopForever(GifFileType* gif)
+void putU16(std::vector<std::uint8_t>& out, int value)
 {
-    static const GifByteType kNetscape[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
-    // Sub-block 1, then the loop count (0 = forever), little-endian.
-    static const GifByteType kLoopCount[] = {1, 0, 0};
-    return EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) != GIF_ERROR
-        && EGifPutExtensionBlock(gif, sizeof(kNetscape), kNetscape) != GIF_ERROR
-        && EGifPutExtensionBlock(gif, sizeof(kLoopCount), kLoopCount) != GIF_ERROR
-        && EGifPutExtensionTrailer(gif) != GIF_ERROR;
+    out.push_back(std::uint8_t(value & 0xFF));
+    out.push_back(std::uint8_t((value >> 8) & 0xFF));
 }
+
+// The signature, the screen with its colour table (the colour resolution
+// said to be the table's own bits, no background colour, square pixels) and
+// the application extension that makes browsers loop forever.
+void putHead(std::vector<std::uint8_t>& out, int width, int height, const ColorTable& table)
+{
+    static const std::uint8_t kSignature[] = {'G', 'I', 'F', '8', '9', 'a'};
+    out.insert(out.end(), std::begin(kSignature), std::end(kSignature));
+    putU16(out, width);
+    putU16(out, height);
+    const int bits = table.bits();
+    out.push_back(std::uint8_t(0x80 | (bits - 1) << 4 | (bits - 1)));
+    out.push_back(0);
+    out.push_back(0);
+    table.append(out);
+    // NETSCAPE2.0, then sub-block 1: the loop count (0 = forever), little-endian.
+    static const std::uint8_t kLoopForever[] = {kExtension, kApplication, 11,  'N', 'E', 'T', 'S', 'C', 'A', 'P',
+                                                'E',        '2',          '.', '0', 3,   1,   0,   0,   0};
+    out.insert(out.end(), std::begin(kLoopForever), std::end(kLoopForever));
+}
+
+void putControl(std::vector<std::uint8_t>& out, int disposal, int delayCentiseconds, int transparentIndex)
+{
+    const bool transparent = transparentIndex != ColorTable::kNone;
+    out.insert(out.end(), {kExtension, kGraphicControl, 4, std::uint8_t(disposal << 2 | (transparent ? 1 : 0))});
+    putU16(out, delayCentiseconds);
+    out.push_back(transparent ? std::uint8_t(transparentIndex) : 0xFF); // unread without the flag
+    out.push_back(0);
+}
+
+// An image descriptor without a colour table of its own, not interlaced.
+void putImage(std::vector<std::uint8_t>& out, const PixelBox& box)
+{
+    out.push_back(kImage);
+    putU16(out, box.left);
+    putU16(out, box.top);
+    putU16(out, box.right - box.left);
+    putU16(out, box.bottom - box.top);
+    out.push_back(0);
+}
+
+} // namespace block
 
 int delayCentiseconds(std::uint32_t milliseconds)
 {
@@ -294,6 +339,57 @@ Box boxWhere(int width, int height, Differs differs)
     return box;
 }
 
+// The first column at or after `from` where rows `a` and `b` differ, or
+// `width`; eight columns at a time, as most columns do not differ.
+int firstDifference(const std::uint8_t* a, const std::uint8_t* b, int from, int width)
+{
+    int x = from;
+    for (; x + 8 <= width; x += 8) {
+        std::uint64_t left = 0;
+        std::uint64_t right = 0;
+        std::memcpy(&left, a + x, sizeof left);
+        std::memcpy(&right, b + x, sizeof right);
+        if (left != right)
+            break;
+    }
+    while (x < width && a[x] == b[x])
+        ++x;
+    return x;
+}
+
+// The last column before `end` where rows `a` and `b` differ, knowing that
+// one does.
+int lastDifference(const std::uint8_t* a, const std::uint8_t* b, int end)
+{
+    int x = end;
+    for (; x >= 8; x -= 8) {
+        std::uint64_t left = 0;
+        std::uint64_t right = 0;
+        std::memcpy(&left, a + x - 8, sizeof left);
+        std::memcpy(&right, b + x - 8, sizeof right);
+        if (left != right)
+            break;
+    }
+    while (a[x - 1] == b[x - 1])
+        --x;
+    return x - 1;
+}
+
+// The box of the pixels where `a` and `b` differ.
+Box changedBox(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b, int width, int height)
+{
+    Box box;
+    for (int y = 0; y < height; ++y) {
+        const std::size_t row = std::size_t(y) * std::size_t(width);
+        const int first = firstDifference(a.data() + row, b.data() + row, 0, width);
+        if (first == width)
+            continue;
+        box.add(first, y);
+        box.add(lastDifference(a.data() + row, b.data() + row, width), y);
+    }
+    return box;
+}
+
 // One frame to write: the box it covers, what the screen shows before it and
 // what it must show after.
 struct FrameWrite {
@@ -301,14 +397,14 @@ struct FrameWrite {
     const std::vector<std::uint8_t>* shown = nullptr; // null for the first frame
     const std::vector<std::uint8_t>* wanted = nullptr;
     int width = 0;
-    int keep = NO_TRANSPARENT_COLOR; // the index that leaves a pixel as shown
+    int keep = ColorTable::kNone; // the index that leaves a pixel as shown
 };
 
 // Whether writing the unchanged pixels as `keep` gives the encoder fewer runs
 // of one index than writing them as they are; runs are what LZW feeds on.
 bool keepingIsSmaller(const FrameWrite& write)
 {
-    if (!write.shown || write.keep == NO_TRANSPARENT_COLOR)
+    if (!write.shown || write.keep == ColorTable::kNone)
         return false;
     const auto keep = std::uint8_t(write.keep);
     std::size_t plainRuns = 0;
@@ -330,44 +426,31 @@ bool keepingIsSmaller(const FrameWrite& write)
     return keptRuns < plainRuns;
 }
 
-bool putFrame(GifFileType* gif, const FrameWrite& write, const ColorTable& table, int disposal, std::uint32_t delayMs,
-              std::vector<GifPixelType>& line, std::string& error)
+// The frame's control block, descriptor and pixels; `kept` is scratch
+// memory for the box with its unchanged pixels as `keep`.
+void putFrame(std::vector<std::uint8_t>& out, const FrameWrite& write, const ColorTable& table, int disposal,
+              std::uint32_t delayMs, std::vector<std::uint8_t>& kept)
 {
-    GraphicsControlBlock control{};
-    control.DisposalMode = disposal;
-    control.UserInputFlag = false;
-    control.DelayTime = delayCentiseconds(delayMs);
-    control.TransparentColor = table.transparentIndex();
-    GifByteType extension[4] = {};
-    const auto length = int(EGifGCBToExtension(&control, extension));
-    if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, length, extension) == GIF_ERROR) {
-        error = gifError("writing a frame's delay", gif->Error);
-        return false;
-    }
+    block::putControl(out, disposal, delayCentiseconds(delayMs), table.transparentIndex());
+    block::putImage(out, write.box);
     const Box& box = write.box;
     const int width = box.right - box.left;
-    if (EGifPutImageDesc(gif, box.left, box.top, width, box.bottom - box.top, false, nullptr) == GIF_ERROR) {
-        error = gifError("writing a frame", gif->Error);
-        return false;
-    }
-    const bool keeping = keepingIsSmaller(write);
-    for (int y = box.top; y < box.bottom; ++y) {
-        const std::size_t row = std::size_t(y) * std::size_t(write.width) + std::size_t(box.left);
-        const std::uint8_t* wanted = write.wanted->data() + row;
-        std::copy(wanted, wanted + width, line.begin());
-        if (keeping) {
+    const int height = box.bottom - box.top;
+    const std::size_t first = std::size_t(box.top) * std::size_t(write.width) + std::size_t(box.left);
+    GifIndexRows rows{write.wanted->data() + first, std::size_t(write.width), width, height};
+    if (keepingIsSmaller(write)) {
+        kept.resize(std::size_t(width) * std::size_t(height));
+        for (int y = 0; y < height; ++y) {
+            const std::size_t row = first + std::size_t(y) * std::size_t(write.width);
+            const std::uint8_t* wanted = write.wanted->data() + row;
             const std::uint8_t* shown = write.shown->data() + row;
-            for (int x = 0; x < width; ++x) {
-                if (wanted[x] == shown[x])
-                    line[std::size_t(x)] = GifPixelType(write.keep);
-            }
+            std::uint8_t* to = kept.data() + std::size_t(y) * std::size_t(width);
+            for (int x = 0; x < width; ++x)
+                to[x] = wanted[x] == shown[x] ? std::uint8_t(write.keep) : wanted[x];
         }
-        if (EGifPutLine(gif, line.data(), width) == GIF_ERROR) {
-            error = gifError("writing a frame's pixels", gif->Error);
-            return false;
-        }
+        rows = {kept.data(), std::size_t(width), width, height};
     }
-    return true;
+    AppendGifImageData(rows, table.bits(), out);
 }
 
 // What the first pass over the frames learns.
@@ -378,47 +461,87 @@ struct Survey {
     ColorSlots colors;
 };
 
-bool fitsFirst(const ExportPicture& frame, const Survey& survey, std::string& error)
-{
-    if (frame.width != survey.width || frame.height != survey.height
-        || frame.pixels.size() != std::size_t(survey.width) * std::size_t(survey.height)) {
-        error = "the frames differ in size";
-        return false;
-    }
-    return true;
-}
+// The source's frames, as 8-bit pictures when it has them, else as
+// pictures, each checked against the first frame's size.
+class FrameReader {
+public:
+    explicit FrameReader(ExportFrameSource& frames) : m_frames(frames), m_indexed(frames.indexed()) {}
 
-bool survey(ExportFrameSource& frames, ExportPicture& picture, Survey& out, std::string& error)
-{
-    for (int k = 0; k < frames.frameCount(); ++k) {
-        if (!frames.frame(k, picture)) {
-            error = "cannot make frame " + std::to_string(k + 1);
+    // Frame k's size (the first's is the GIF's), transparency and colours.
+    bool survey(int k, Survey& out, std::string& error)
+    {
+        if (!read(k, error))
             return false;
-        }
         if (k == 0) {
-            out.width = picture.width;
-            out.height = picture.height;
+            out.width = m_indexed ? m_indexedPicture.width : m_picture.width;
+            out.height = m_indexed ? m_indexedPicture.height : m_picture.height;
             // A GIF's sides are 16-bit.
             if (out.width < 1 || out.height < 1 || out.width > 0xFFFF || out.height > 0xFFFF) {
                 error = "the picture size cannot be stored in a GIF";
                 return false;
             }
         }
-        if (!fitsFirst(picture, out, error))
+        if (!fits(out, error))
             return false;
-        out.transparency = out.transparency || std::any_of(picture.pixels.begin(), picture.pixels.end(), isTransparent);
-        countColors(picture, out.colors);
+        if (m_indexed) {
+            countColors(m_indexedPicture, out.transparency, out.colors);
+        } else {
+            out.transparency = out.transparency || std::any_of(m_picture.pixels.begin(), m_picture.pixels.end(), isTransparent);
+            countColors(m_picture, out.colors);
+        }
+        return true;
     }
-    return true;
-}
+
+    // Frame k as entries of `table`, with its delay.
+    bool indices(int k, const ColorTable& table, const Survey& survey, std::vector<std::uint8_t>& out,
+                 std::uint32_t& delayMs, std::string& error)
+    {
+        if (!read(k, error) || !fits(survey, error))
+            return false;
+        if (m_indexed) {
+            table.index(m_indexedPicture, out);
+            delayMs = m_indexedPicture.delayMs;
+        } else {
+            table.index(m_picture, out);
+            delayMs = m_picture.delayMs;
+        }
+        return true;
+    }
+
+private:
+    bool read(int k, std::string& error)
+    {
+        if (m_indexed ? m_frames.indexedFrame(k, m_indexedPicture) : m_frames.frame(k, m_picture))
+            return true;
+        error = "cannot make frame " + std::to_string(k + 1);
+        return false;
+    }
+
+    bool fits(const Survey& survey, std::string& error) const
+    {
+        const bool same = m_indexed ? m_indexedPicture.width == survey.width && m_indexedPicture.height == survey.height
+                                          && m_indexedPicture.indices
+                                    : m_picture.width == survey.width && m_picture.height == survey.height
+                                          && m_picture.pixels.size()
+                                                 == std::size_t(survey.width) * std::size_t(survey.height);
+        if (!same)
+            error = "the frames differ in size";
+        return same;
+    }
+
+    ExportFrameSource& m_frames;
+    bool m_indexed;
+    ExportPicture m_picture;
+    IndexedPicture m_indexedPicture;
+};
 
 // Each frame covers only the box where it differs from what the screen shows;
 // a frame after which pixels turn transparent has its box cleared when it is
 // done (disposal to the background, which shows nothing), so it must cover
 // those pixels too. Decoded with disposal, the frames give the pictures the
 // source made, exactly.
-bool putFrames(GifFileType* gif, ExportFrameSource& frames, const ColorTable& table, const Survey& survey,
-               ExportPicture& picture, std::string& error)
+bool putFrames(std::vector<std::uint8_t>& out, FrameReader& reader, int count, const ColorTable& table,
+               const Survey& survey, std::string& error)
 {
     const int width = survey.width;
     const int height = survey.height;
@@ -426,26 +549,14 @@ bool putFrames(GifFileType* gif, ExportFrameSource& frames, const ColorTable& ta
     std::vector<std::uint8_t> shown;
     std::vector<std::uint8_t> current;
     std::vector<std::uint8_t> next;
-    std::vector<GifPixelType> line(static_cast<std::size_t>(width));
+    std::vector<std::uint8_t> kept;
     std::uint32_t currentDelay = 0;
     std::uint32_t nextDelay = 0;
-    const auto make = [&](int k, std::vector<std::uint8_t>& indices, std::uint32_t& delayMs) {
-        if (!frames.frame(k, picture)) {
-            error = "cannot make frame " + std::to_string(k + 1);
-            return false;
-        }
-        if (!fitsFirst(picture, survey, error))
-            return false;
-        table.index(picture, indices);
-        delayMs = picture.delayMs;
-        return true;
-    };
-    if (!make(0, current, currentDelay))
+    if (!reader.indices(0, table, survey, current, currentDelay, error))
         return false;
-    const int count = frames.frameCount();
     for (int k = 0; k < count; ++k) {
         const bool hasNext = k + 1 < count;
-        if (hasNext && !make(k + 1, next, nextDelay))
+        if (hasNext && !reader.indices(k + 1, table, survey, next, nextDelay, error))
             return false;
         FrameWrite write;
         write.width = width;
@@ -455,25 +566,24 @@ bool putFrames(GifFileType* gif, ExportFrameSource& frames, const ColorTable& ta
             write.box = {0, 0, width, height};
         } else {
             write.shown = &shown;
-            write.box = boxWhere(width, height, [&](std::size_t i) { return current[i] != shown[i]; });
+            write.box = changedBox(current, shown, width, height);
         }
-        int disposal = DISPOSE_DO_NOT;
+        int disposal = block::kLeaveInPlace;
         if (hasNext && table.transparency()) {
             const Box vanishing = boxWhere(width, height, [&](std::size_t i) {
                 return current[i] != transparent && next[i] == transparent;
             });
             if (!vanishing.empty()) {
-                disposal = DISPOSE_BACKGROUND;
+                disposal = block::kRestoreBackground;
                 write.box.add(vanishing);
             }
         }
         // A frame like the last still takes its time: one pixel, left as it is.
         if (write.box.empty())
             write.box = {0, 0, 1, 1};
-        if (!putFrame(gif, write, table, disposal, currentDelay, line, error))
-            return false;
+        putFrame(out, write, table, disposal, currentDelay, kept);
         shown.swap(current);
-        if (disposal == DISPOSE_BACKGROUND) {
+        if (disposal == block::kRestoreBackground) {
             for (int y = write.box.top; y < write.box.bottom; ++y) {
                 const auto row = shown.begin() + std::ptrdiff_t(y) * width;
                 std::fill(row + write.box.left, row + write.box.right, transparent);
@@ -487,43 +597,25 @@ bool putFrames(GifFileType* gif, ExportFrameSource& frames, const ColorTable& ta
 
 bool encode(ExportFrameSource& frames, std::vector<std::uint8_t>& bytes, std::string& error)
 {
-    if (frames.frameCount() <= 0) {
+    const int count = frames.frameCount();
+    if (count <= 0) {
         error = "there are no frames";
         return false;
     }
-    ExportPicture picture;
+    FrameReader reader(frames);
     Survey surveyed;
-    if (!survey(frames, picture, surveyed, error))
-        return false;
-
+    for (int k = 0; k < count; ++k) {
+        if (!reader.survey(k, surveyed, error))
+            return false;
+    }
     const ColorTable table(surveyed.colors, surveyed.transparency);
     surveyed.colors = {};
-    const std::unique_ptr<ColorMapObject, ColorMapDeleter> map(table.makeMap());
-    if (!map) {
-        error = "out of memory";
-        return false;
-    }
 
-    int code = 0;
-    GifEncoder encoder(EGifOpen(&bytes, appendBytes, &code));
-    GifFileType* gif = encoder.get();
-    if (!gif) {
-        error = gifError("starting the file", code);
+    block::putHead(bytes, surveyed.width, surveyed.height, table);
+    if (!putFrames(bytes, reader, count, table, surveyed, error))
         return false;
-    }
-    // Delays, transparency and looping need the 89a format.
-    EGifSetGifVersion(gif, true);
-    if (EGifPutScreenDesc(gif, surveyed.width, surveyed.height, map->BitsPerPixel, 0, map.get()) == GIF_ERROR) {
-        error = gifError("writing the screen", gif->Error);
-        return false;
-    }
-    if (!putLoopForever(gif)) {
-        error = gifError("writing the loop count", gif->Error);
-        return false;
-    }
-    if (!putFrames(gif, frames, table, surveyed, picture, error))
-        return false;
-    return encoder.close(error);
+    bytes.push_back(block::kTrailer);
+    return true;
 }
 
 } // namespace
@@ -543,10 +635,6 @@ bool EncodeAnimatedGif(ExportFrameSource& frames, std::vector<std::uint8_t>& out
     out = std::move(bytes);
     return true;
 }
-
-} // namespace kinetra
-
-namespace kinetra {
 
 bool EncodeAnimatedGif(const ExportAnimation& animation, std::vector<std::uint8_t>& out, std::string& error)
 {

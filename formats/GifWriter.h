@@ -16,11 +16,13 @@ namespace kinetra {
 // Pixels with alpha below 128 are transparent. Each frame after the first
 // covers only the box where it changes the picture, its unchanged pixels
 // transparent when that leaves fewer runs to compress; decoded with disposal
-// the frames give exactly the source's pictures. Encoded through giflib.
-// False (with a reason in `error`) when encoding fails.
+// the frames give exactly the source's pictures. False (with a reason in
+// `error`) when encoding fails.
 //
 // Each frame is made twice, once for the colours and once to write it; what
-// is held at a time is one frame's pixels and three frames' indices.
+// is held at a time is one frame's pixels and three frames' indices. A
+// source whose frames are indexed (ExportFrameSource::indexed) is read as
+// such: its colours are counted and looked up once an index, not a pixel.
 bool EncodeAnimatedGif(ExportFrameSource& frames, std::vector<std::uint8_t>& out, std::string& error);
 bool EncodeAnimatedGif(const ExportAnimation& animation, std::vector<std::uint8_t>& out, std::string& error);
 

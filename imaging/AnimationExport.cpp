@@ -1,6 +1,7 @@
 #include "imaging/AnimationExport.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <new>
 #include <optional>
@@ -66,6 +67,30 @@ void composeWithoutBackground(PictureInputs inputs, PlatformSurface& scratch, Ex
         picture.pixels[i] = unblend(picture.pixels[i], overWhite.pixels[i]);
 }
 
+// Every index once, in a row: composed like a frame, it gives each index's
+// pixel.
+const FlcFrame& everyIndex()
+{
+    static const std::array<std::uint8_t, 256> indices = [] {
+        std::array<std::uint8_t, 256> made{};
+        for (std::size_t v = 0; v < made.size(); ++v)
+            made[v] = std::uint8_t(v);
+        return made;
+    }();
+    static const FlcFrame frame{std::int16_t(indices.size()), 1, indices.data()};
+    return frame;
+}
+
+// Whether each pixel of frame `frame`'s picture depends on its index alone:
+// no tile under it (composing without the background draws none) and the
+// frame covering the picture.
+bool picturesAreIndexed(const CFlcPlayerCore& player, int frame, int width, int height, bool transparent)
+{
+    const PictureInputs inputs = player.PictureOf(frame);
+    return (transparent || !inputs.tile) && inputs.frame && inputs.frame->indices && inputs.palette
+        && inputs.left == 0 && inputs.top == 0 && inputs.frame->width == width && inputs.frame->height == height;
+}
+
 } // namespace
 
 ExportPicture ComposeWithoutBackground(PictureInputs inputs, PlatformSurface& scratch)
@@ -96,29 +121,23 @@ PlayerFrames::PlayerFrames(const CFlcPlayerCore& player, const ExportOptions& op
     m_scratch.width = width;
     m_scratch.height = height;
     m_scratch.pitch = width * 4;
+    m_indexed = true;
+    for (int k = player.rangeStart; k < player.rangeEnd && m_indexed; ++k)
+        m_indexed = picturesAreIndexed(player, k, width, height, options.transparent);
 }
 
-bool PlayerFrames::frame(int index, ExportPicture& picture)
+void PlayerFrames::compose(const PictureInputs& inputs, PlatformSurface& scratch, ExportPicture& picture)
 {
-    if (index < 0 || index >= m_total || m_cancelled)
-        return false;
-    try {
-        if (!m_scratch.pixels)
-            m_scratch.pixels = std::make_unique<std::uint32_t[]>(std::size_t(m_scratch.width) * std::size_t(m_scratch.height));
-        const PictureInputs inputs = m_player.PictureOf(m_player.rangeStart + index);
-        if (m_options.transparent) {
-            composeWithoutBackground(inputs, m_scratch, picture, m_overWhite);
-        } else {
-            picture.width = m_scratch.width;
-            picture.height = m_scratch.height;
-            ComposePicture(inputs, m_scratch);
-            readPicture(m_scratch, picture);
-        }
-    } catch (const std::bad_alloc&) {
-        return false;
+    if (!scratch.pixels)
+        scratch.pixels = std::make_unique<std::uint32_t[]>(std::size_t(scratch.width) * std::size_t(scratch.height));
+    if (m_options.transparent) {
+        composeWithoutBackground(inputs, scratch, picture, m_overWhite);
+    } else {
+        picture.width = scratch.width;
+        picture.height = scratch.height;
+        ComposePicture(inputs, scratch);
+        readPicture(scratch, picture);
     }
-    picture.delayMs = m_delayMs;
-    return madeFrame(index);
 }
 
 bool PlayerFrames::madeFrame(int index)
@@ -128,6 +147,41 @@ bool PlayerFrames::madeFrame(int index)
         return false;
     }
     return true;
+}
+
+bool PlayerFrames::frame(int index, ExportPicture& picture)
+{
+    if (index < 0 || index >= m_total || m_cancelled)
+        return false;
+    try {
+        compose(m_player.PictureOf(m_player.rangeStart + index), m_scratch, picture);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    picture.delayMs = m_delayMs;
+    return madeFrame(index);
+}
+
+bool PlayerFrames::indexedFrame(int index, IndexedPicture& picture)
+{
+    if (!m_indexed || index < 0 || index >= m_total || m_cancelled)
+        return false;
+    PictureInputs inputs = m_player.PictureOf(m_player.rangeStart + index);
+    picture.width = inputs.frame->width;
+    picture.height = inputs.frame->height;
+    picture.indices = inputs.frame->indices;
+    inputs.frame = &everyIndex();
+    m_indexScratch.width = inputs.frame->width;
+    m_indexScratch.height = 1;
+    m_indexScratch.pitch = m_indexScratch.width * 4;
+    try {
+        compose(inputs, m_indexScratch, m_indexPixels);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    std::copy(m_indexPixels.pixels.begin(), m_indexPixels.pixels.end(), picture.colors.begin());
+    picture.delayMs = m_delayMs;
+    return madeFrame(index);
 }
 
 bool PlayerFrames::frameRow(int index, int y, ExportPicture& row)

@@ -41,10 +41,17 @@ public:
     int framesPerRow() const override { return m_framesPerRow; }
     bool frame(int index, ExportPicture& picture) override;
     bool frameRow(int index, int y, ExportPicture& row) override;
+    // Indexed when no tile lies under the frames and each covers the whole
+    // picture: then every index of a frame always gives the same pixel,
+    // which composing the 256 indices in a row finds.
+    bool indexed() const override { return m_indexed; }
+    bool indexedFrame(int index, IndexedPicture& picture) override;
     bool cancelled() const { return m_cancelled; }
 
 private:
-    // Tells the progress that frame `index` is made; false when cancelled.
+    // The picture `inputs` draw into `scratch`, as `picture`.
+    void compose(const PictureInputs& inputs, PlatformSurface& scratch, ExportPicture& picture);
+    // Reports frame `index` made; false when cancelled.
     bool madeFrame(int index);
 
     const CFlcPlayerCore& m_player;
@@ -53,11 +60,14 @@ private:
     int m_total = 0;
     int m_framesPerRow = 0;
     std::uint32_t m_delayMs = 0;
+    bool m_indexed = false;
     PlatformSurface m_scratch;
     ExportPicture m_overWhite;
     // Rows over the background (or over black), and over white.
     PictureRowComposer m_rows;
     PictureRowComposer m_rowsOverWhite;
+    PlatformSurface m_indexScratch; // one row of 256 pixels
+    ExportPicture m_indexPixels;
     bool m_cancelled = false;
 };
 

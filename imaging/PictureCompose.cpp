@@ -46,28 +46,30 @@ const BlendTable& blendTable()
 // the key lets the background show instead; `blends` for a shadow or light
 // pixel, whose channels then come from the blend table applied to the
 // background. Kept as arrays by index so that the inner loop's loads all
-// start from the index.
+// start from the index. Made for every picture, so fillIndexRules writes
+// every entry of a table left uninitialised.
 struct IndexRules {
-    std::array<std::uint32_t, 256> pixel{};
-    std::array<std::uint32_t, 256> keyed{};
+    std::array<std::uint32_t, 256> keyed;
     // The pixel where the key does not let the background show, else 0:
     // drawn = (under & keyed) | own, without a branch.
-    std::array<std::uint32_t, 256> own{};
+    std::array<std::uint32_t, 256> own;
     // The blend table's row of a shadow or light index when blending, else
     // null: one load says both whether and how the pixel blends.
-    std::array<const std::uint8_t*, 256> move{};
-    // The same rules as one 16-byte load an index, for four pixels at a
-    // time: own, keyed, what a light adds to each channel (its alpha byte
-    // all ones when the index blends at all) and what a shadow takes away.
-    // Blending is a saturating add or subtract of one amount a channel, so
-    // it is the blend table's value without its loads.
-    struct alignas(16) Packed {
+    std::array<const std::uint8_t*, 256> move;
+    // The same rules as one 8-byte load an index, for four pixels at a
+    // time. `own` alone says whether the key lets the background show, as
+    // own pixels are opaque. Blending is a saturating add (light) or
+    // subtract (shadow) of one amount a channel, so it is the blend table's
+    // value without its loads: `amount` holds it in each channel, its alpha
+    // byte kLightAmount or kShadowAmount, 0 with the channels where the
+    // index does not blend.
+    struct alignas(8) Packed {
         std::uint32_t own;
-        std::uint32_t keyed;
-        std::uint32_t add;
-        std::uint32_t take;
+        std::uint32_t amount;
     };
-    std::array<Packed, 256> packed{};
+    static constexpr std::uint32_t kLightAmount = 0xFF000000u; // all ones: the sign says "add"
+    static constexpr std::uint32_t kShadowAmount = 0x01000000u;
+    std::array<Packed, 256> packed;
 
     // A shadow or light pixel blends with the background under it unless
     // that is black: a black background leaves the frame's own colour (or
@@ -93,30 +95,29 @@ void applyRow(const IndexRules& rules, const std::uint8_t* from, const std::uint
     const __m128i colour = _mm_set1_epi32(int(kColorMask));
     const __m128i alpha = _mm_set1_epi32(int(~kColorMask));
     const __m128i zero = _mm_setzero_si128();
+    const auto rulesOf = [&rules](std::uint8_t v) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&rules.packed[v]));
+    };
     for (; x + 4 <= count; x += 4) {
         // Four indices' rules, turned from one per register to one field
         // of all four per register.
-        const __m128i r0 = _mm_load_si128(reinterpret_cast<const __m128i*>(&rules.packed[from[x]]));
-        const __m128i r1 = _mm_load_si128(reinterpret_cast<const __m128i*>(&rules.packed[from[x + 1]]));
-        const __m128i r2 = _mm_load_si128(reinterpret_cast<const __m128i*>(&rules.packed[from[x + 2]]));
-        const __m128i r3 = _mm_load_si128(reinterpret_cast<const __m128i*>(&rules.packed[from[x + 3]]));
-        const __m128i lo01 = _mm_unpacklo_epi32(r0, r1); // own0 own1 keyed0 keyed1
-        const __m128i lo23 = _mm_unpacklo_epi32(r2, r3);
-        const __m128i hi01 = _mm_unpackhi_epi32(r0, r1); // add0 add1 take0 take1
-        const __m128i hi23 = _mm_unpackhi_epi32(r2, r3);
-        const __m128i own = _mm_unpacklo_epi64(lo01, lo23);
-        const __m128i keyed = _mm_unpackhi_epi64(lo01, lo23);
-        const __m128i add = _mm_unpacklo_epi64(hi01, hi23);
-        const __m128i take = _mm_unpackhi_epi64(hi01, hi23);
+        const __m128 r01 = _mm_castsi128_ps(_mm_unpacklo_epi64(rulesOf(from[x]), rulesOf(from[x + 1])));
+        const __m128 r23 = _mm_castsi128_ps(_mm_unpacklo_epi64(rulesOf(from[x + 2]), rulesOf(from[x + 3])));
+        const __m128i own = _mm_castps_si128(_mm_shuffle_ps(r01, r23, _MM_SHUFFLE(2, 0, 2, 0)));
+        const __m128i amount = _mm_castps_si128(_mm_shuffle_ps(r01, r23, _MM_SHUFFLE(3, 1, 3, 1)));
 
         const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(under + x));
+        const __m128i keyed = _mm_cmpeq_epi32(own, zero);
         const __m128i drawn = _mm_or_si128(_mm_and_si128(below, keyed), own);
-        const __m128i moved = _mm_subs_epu8(_mm_adds_epu8(below, add), take);
-        const __m128i blended = _mm_or_si128(_mm_andnot_si128(colour, drawn), _mm_and_si128(colour, moved));
-        // Blends where the index does and the background is not black.
-        const __m128i blendingIndex = _mm_cmpeq_epi32(_mm_and_si128(add, alpha), alpha);
-        const __m128i blends = _mm_andnot_si128(_mm_cmpeq_epi32(_mm_and_si128(below, colour), zero), blendingIndex);
-        const __m128i out = _mm_or_si128(_mm_and_si128(blends, blended), _mm_andnot_si128(blends, drawn));
+        const __m128i light = _mm_srai_epi32(amount, 31);
+        const __m128i moved =
+            _mm_subs_epu8(_mm_adds_epu8(below, _mm_and_si128(amount, light)), _mm_andnot_si128(light, amount));
+        // Blends where the index does and the background is not black; there
+        // the channels are the moved ones, the alpha the drawn one.
+        const __m128i keeps = _mm_or_si128(_mm_cmpeq_epi32(_mm_and_si128(amount, alpha), zero),
+                                           _mm_cmpeq_epi32(_mm_and_si128(below, colour), zero));
+        const __m128i movedChannels = _mm_andnot_si128(keeps, colour);
+        const __m128i out = _mm_or_si128(_mm_andnot_si128(movedChannels, drawn), _mm_and_si128(movedChannels, moved));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x), out);
     }
 #endif
@@ -124,21 +125,22 @@ void applyRow(const IndexRules& rules, const std::uint8_t* from, const std::uint
         to[x] = rules.apply(from[x], under[x]);
 }
 
-IndexRules indexRules(const PictureInputs& inputs)
+void fillIndexRules(const PictureInputs& inputs, IndexRules& rules)
 {
-    IndexRules rules;
-    rules.pixel = pixelTableOf(*inputs.palette);
+    const PixelTable pixel = pixelTableOf(*inputs.palette);
     const BlendTable& channels = blendTable();
     for (std::size_t v = 0; v < 256; ++v) {
-        rules.keyed[v] = inputs.colorKey.matches(rules.pixel[v]) ? ~0u : 0u;
-        rules.own[v] = rules.pixel[v] & ~rules.keyed[v];
+        rules.keyed[v] = inputs.colorKey.matches(pixel[v]) ? ~0u : 0u;
+        rules.own[v] = pixel[v] & ~rules.keyed[v];
         const bool blends = inputs.blend && v >= kFirstLight && v <= kLastShadow;
         rules.move[v] = blends ? channels[v - kFirstLight].data() : nullptr;
-        const std::uint32_t add = blends && v < kFirstShadow ? std::uint32_t(kLightStep) * std::uint32_t(v - kFirstLight) : 0;
-        const std::uint32_t take = blends && v >= kFirstShadow ? std::uint32_t(kShadowStep) * std::uint32_t(255 - v) : 0;
-        rules.packed[v] = {rules.own[v], rules.keyed[v], (blends ? ~kColorMask : 0u) | add * 0x010101u, take * 0x010101u};
+        std::uint32_t amount = 0;
+        if (blends && v < kFirstShadow)
+            amount = IndexRules::kLightAmount | std::uint32_t(kLightStep) * std::uint32_t(v - kFirstLight) * 0x010101u;
+        else if (blends)
+            amount = IndexRules::kShadowAmount | std::uint32_t(kShadowStep) * std::uint32_t(255 - v) * 0x010101u;
+        rules.packed[v] = {rules.own[v], amount};
     }
-    return rules;
 }
 
 // Columns from..to-1 of row y of the background.
@@ -223,7 +225,7 @@ void ComposePicture(const PictureInputs& inputs, PlatformSurface& out)
     const FlcFrame* frame = drawnFrame(inputs);
     IndexRules rules;
     if (frame)
-        rules = indexRules(inputs);
+        fillIndexRules(inputs, rules);
     std::optional<PixelTable> overFill;
     for (int y = 0; y < out.height; ++y)
         composeRow(inputs, frame, rules, overFill, y, out.pixels.get() + std::size_t(y) * wordsPerRow, out.width);
@@ -252,7 +254,7 @@ void PictureRowComposer::composeRow(const PictureInputs& inputs, int y, std::uin
         const bool same = kept.made && kept.blend == inputs.blend && kept.colorKey == inputs.colorKey
                           && std::memcmp(kept.palette.data(), inputs.palette->data(), sizeof(Palette)) == 0;
         if (!same) {
-            kept.rules = indexRules(inputs);
+            fillIndexRules(inputs, kept.rules);
             kept.palette = *inputs.palette;
             kept.colorKey = inputs.colorKey;
             kept.blend = inputs.blend;

@@ -248,6 +248,63 @@ TEST_F(ExportTest, TransparentSampleOverAnyBackgroundGivesTheSamePictures)
     EXPECT_EQ(overSea.frames[0].pixels.front(), 0u);
 }
 
+// Frames are indexed where each pixel's index alone tells its pixel: then
+// every frame's picture is its indices through its colours.
+TEST_F(ExportTest, IndexedFramesAreTheirPicturesWhereTheBackgroundIsOneColour)
+{
+    enum class Ground { Face, Custom, Sea };
+    const struct {
+        const char* name;
+        bool covering; // the 240 × 240 unit, else the plain sample
+        Ground ground;
+        bool blend;
+        bool transparent;
+        bool indexed;
+    } cases[] = {
+        {"unit over the face colour", true, Ground::Face, true, false, true},
+        {"unit over a colour, no blending", true, Ground::Custom, false, false, true},
+        {"unit over the sea", true, Ground::Sea, true, false, false},
+        {"unit without the sea", true, Ground::Sea, true, true, true},
+        {"plain file", false, Ground::Face, true, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.covering) {
+            ASSERT_EQ(loadGame(canvasCoveringGame()), kOk);
+        } else {
+            loadSample(kPlainSample);
+        }
+        if (c.ground == Ground::Custom)
+            player.SetCustomBackground(colorRef(30, 60, 90));
+        if (c.ground == Ground::Sea) {
+            ASSERT_TRUE(player.SetImageBackground(kBackgroundSea));
+        }
+        player.SetAlphaBlend(c.blend);
+        PlayerFrames frames(player, ExportOptions{.transparent = c.transparent});
+        ASSERT_EQ(frames.indexed(), c.indexed);
+        IndexedPicture indexed;
+        if (!c.indexed) {
+            EXPECT_FALSE(frames.indexedFrame(0, indexed));
+            continue;
+        }
+        ExportPicture picture;
+        for (int k = 0; k < frames.frameCount(); ++k) {
+            ASSERT_TRUE(frames.frame(k, picture));
+            ASSERT_TRUE(frames.indexedFrame(k, indexed));
+            ASSERT_EQ(indexed.width, picture.width);
+            ASSERT_EQ(indexed.height, picture.height);
+            EXPECT_EQ(indexed.delayMs, picture.delayMs);
+            std::vector<std::uint32_t> through(picture.pixels.size());
+            std::transform(indexed.indices, indexed.indices + through.size(), through.begin(),
+                           [&indexed](std::uint8_t v) { return indexed.colors[v]; });
+            EXPECT_TRUE(through == picture.pixels) << "frame " << k;
+        }
+    }
+    // A unit smaller than the canvas leaves pixels that are no frame's.
+    loadSample(kUnitSample);
+    EXPECT_FALSE(PlayerFrames(player, {}).indexed());
+}
+
 
 TEST_F(ExportTest, BoundingBoxIsTheUnionOfWhatTheFramesDraw)
 {

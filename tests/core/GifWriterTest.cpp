@@ -1,3 +1,4 @@
+#include "GifBytes.h"
 #include "PlayerCoreFixture.h"
 
 #include "imaging/AnimationExport.h"
@@ -7,6 +8,7 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <set>
 
@@ -33,20 +35,6 @@ struct DecodedGif {
     std::vector<GifImageDesc> boxes;
 };
 
-struct ByteSource {
-    const std::vector<std::uint8_t>* bytes = nullptr;
-    std::size_t position = 0;
-};
-
-int readBytes(GifFileType* gif, GifByteType* into, int length)
-{
-    auto* source = static_cast<ByteSource*>(gif->UserData);
-    const std::size_t count = std::min(std::size_t(length), source->bytes->size() - source->position);
-    std::memcpy(into, source->bytes->data() + source->position, count);
-    source->position += count;
-    return int(count);
-}
-
 bool isLoopForever(const SavedImage& image)
 {
     for (int i = 0; i + 1 < image.ExtensionBlockCount; ++i) {
@@ -64,9 +52,9 @@ bool isLoopForever(const SavedImage& image)
 DecodedGif decode(const std::vector<std::uint8_t>& bytes)
 {
     DecodedGif decoded;
-    ByteSource source{&bytes, 0};
+    GifBytes source{&bytes, 0};
     int error = 0;
-    GifFileType* gif = DGifOpen(&source, readBytes, &error);
+    GifFileType* gif = DGifOpen(&source, readGifBytes, &error);
     if (!gif) {
         ADD_FAILURE() << "DGifOpen: " << GifErrorString(error);
         return decoded;
@@ -385,6 +373,122 @@ TEST(GifWriter, AFrameLikeTheLastKeepsItsDelay)
         EXPECT_EQ(gif.boxes[k].Width * gif.boxes[k].Height, 1) << k;
     }
 }
+
+// Frames given as indices with each index's pixel, counting how often they
+// are asked for as pictures instead.
+class IndexedFrames final : public ExportFrameSource {
+public:
+    struct Frame {
+        std::vector<std::uint8_t> indices;
+        std::array<std::uint32_t, 256> colors;
+    };
+    IndexedFrames(int width, int height, std::vector<Frame> frames)
+        : m_width(width), m_height(height), m_frames(std::move(frames))
+    {
+    }
+
+    int frameCount() const override { return int(m_frames.size()); }
+    int framesPerRow() const override { return 0; }
+    bool frame(int index, ExportPicture& picture) override
+    {
+        ++picturesAsked;
+        picture = pictures().frames[std::size_t(index)];
+        return true;
+    }
+    bool indexed() const override { return true; }
+    bool indexedFrame(int index, IndexedPicture& picture) override
+    {
+        const Frame& frame = m_frames[std::size_t(index)];
+        picture = {m_width, m_height, frame.indices.data(), frame.colors, std::uint32_t(30 + 10 * index)};
+        return true;
+    }
+
+    ExportAnimation pictures() const
+    {
+        ExportAnimation animation;
+        for (std::size_t k = 0; k < m_frames.size(); ++k) {
+            ExportPicture picture{m_width, m_height, {}, std::uint32_t(30 + 10 * k)};
+            for (const std::uint8_t index : m_frames[k].indices)
+                picture.pixels.push_back(m_frames[k].colors[index]);
+            animation.frames.push_back(std::move(picture));
+        }
+        return animation;
+    }
+
+    int picturesAsked = 0;
+
+private:
+    int m_width;
+    int m_height;
+    std::vector<Frame> m_frames;
+};
+
+enum class Colours { ChangingPalette, SharedColours, TransparentEntries, MoreThan256, FewUsed };
+
+// Four 19 × 13 frames of indices that walk, with the colours of `kind`.
+IndexedFrames indexedFrames(Colours kind)
+{
+    constexpr int kWidth = 19;
+    constexpr int kHeight = 13;
+    std::vector<IndexedFrames::Frame> frames;
+    for (std::uint32_t k = 0; k < 4; ++k) {
+        IndexedFrames::Frame frame{};
+        for (std::uint32_t i = 0; i < kWidth * kHeight; ++i) {
+            const std::uint32_t walking = (i % kWidth + k) % kWidth < 5 ? 200 + i % 7 : (i * 37) % 256;
+            frame.indices.push_back(std::uint8_t(kind == Colours::FewUsed ? walking % 9 : walking));
+        }
+        for (std::uint32_t v = 0; v < 256; ++v) {
+            std::uint32_t rgb = v * 0x010203u;
+            if (kind == Colours::ChangingPalette)
+                rgb = ((v + 16 * k) % 256) * 0x030201u;
+            else if (kind == Colours::SharedColours)
+                rgb = (v / 4) * 0x040404u;
+            else if (kind == Colours::MoreThan256)
+                rgb = v * 0x010000u + k * 0x000101u;
+            std::uint32_t alpha = kOpaque;
+            // 127 is transparent and 128 opaque.
+            if (kind == Colours::TransparentEntries && v % 5 == 0)
+                alpha = (v % 2 == 0 ? 0x7Fu : 0x80u) << 24;
+            frame.colors[v] = alpha | (rgb & 0x00FFFFFFu);
+        }
+        frames.push_back(std::move(frame));
+    }
+    return IndexedFrames(kWidth, kHeight, std::move(frames));
+}
+
+struct IndexedCase {
+    const char* name;
+    Colours colours;
+};
+
+class GifIndexedTest : public ::testing::TestWithParam<IndexedCase> {};
+
+// The 8-bit route gives the very file the pictures give, without making one.
+TEST_P(GifIndexedTest, IndexedFramesGiveTheFileOfTheirPictures)
+{
+    IndexedFrames frames = indexedFrames(GetParam().colours);
+    const ExportAnimation pictures = frames.pictures();
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(EncodeAnimatedGif(frames, bytes, error)) << error;
+    EXPECT_EQ(frames.picturesAsked, 0);
+    EXPECT_EQ(bytes, encodeOrFail(pictures));
+    const DecodedGif gif = decode(bytes);
+    ASSERT_EQ(gif.frames.size(), pictures.frames.size());
+    for (std::size_t k = 0; k < gif.frames.size(); ++k)
+        EXPECT_TRUE(gif.frames[k] == wholeFramePicture(pictures.frames[k], gif)) << "frame " << k;
+}
+
+const IndexedCase kIndexedCases[] = {
+    {"PaletteChangesBetweenFrames", Colours::ChangingPalette},
+    {"IndicesSharingColours", Colours::SharedColours},
+    {"TransparentEntries", Colours::TransparentEntries},
+    {"MoreThan256ColoursInAll", Colours::MoreThan256},
+    {"UnusedEntriesLeftOut", Colours::FewUsed},
+};
+
+INSTANTIATE_TEST_SUITE_P(Colourings, GifIndexedTest, ::testing::ValuesIn(kIndexedCases),
+                         [](const ::testing::TestParamInfo<IndexedCase>& param) { return param.param.name; });
 
 TEST(GifPalette, FewColoursAreKeptExactlyAndTheCutIsDeterministic)
 {

@@ -82,6 +82,57 @@ TEST_F(ComposeTest, EveryTickBlendsAfreshOverTheBackgroundOfThatTick)
     EXPECT_EQ(pixel(0, 0), colorOf(100));
 }
 
+// Over a tile the frame is drawn four pixels at a time, over one colour
+// through a table made one pixel at a time: a tile of one colour must give
+// what that colour gives, for every index, key and blending.
+TEST(PictureCompose, ATileOfOneColourDrawsWhatThatColourDraws)
+{
+    Palette palette = distinctPalette();
+    palette[7] = palette[255]; // a second index in the key's colour
+    palette[250] = palette[255]; // a shadow index in it too
+    // 16 × 17: every index, rows of a length that leaves three pixels for
+    // the one-at-a-time end.
+    std::vector<std::uint8_t> indices;
+    for (int i = 0; i < 17 * 16; ++i)
+        indices.push_back(std::uint8_t(i * 37 % 256));
+    const FlcFrame frame{17, 16, indices.data()};
+    const struct {
+        const char* name;
+        std::uint32_t colour;
+        bool blend;
+    } cases[] = {
+        {"black", 0x000000, true},      {"near black", 0x000001, true}, {"grey", 0x646464, true},
+        {"white", 0xFFFFFF, true},      {"clamping", 0xFA0AFA, true},   {"grey, no blending", 0x646464, false},
+        {"the key's colour", 0xFF00FF, true},
+    };
+    const auto surface = [] {
+        PlatformSurface made;
+        made.width = made.height = 20;
+        made.pitch = 20 * 4;
+        made.pixels = std::make_unique<std::uint32_t[]>(20 * 20);
+        return made;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlatformSurface tile = surface();
+        std::fill_n(tile.pixels.get(), 20 * 20, 0xFF000000u | c.colour);
+        PictureInputs inputs;
+        inputs.frame = &frame;
+        inputs.left = 2;
+        inputs.top = 1;
+        inputs.palette = &palette;
+        inputs.colorKey = ColorKey::single(palette[255].rgb());
+        inputs.blend = c.blend;
+        inputs.fillColor = c.colour;
+        PlatformSurface overTile = surface();
+        PlatformSurface overColour = surface();
+        ComposePicture(inputs, overColour);
+        inputs.tile = &tile;
+        ComposePicture(inputs, overTile);
+        EXPECT_TRUE(std::equal(overTile.pixels.get(), overTile.pixels.get() + 400, overColour.pixels.get()));
+    }
+}
+
 TEST_F(ComposeTest, BlendingOffDrawsEveryIndexInItsColourOverTheDefaultColour)
 {
     loadSampler();

@@ -198,6 +198,19 @@ inline encoder::GameAnimation cornerFrames()
     return game;
 }
 
+// 2 directions of 2 frames covering the whole 240 × 240 canvas with every
+// index: shadow, light, the transparent 255 and ordinary colours.
+inline encoder::GameAnimation canvasCoveringGame()
+{
+    encoder::GameAnimation game = numberedGame(2, 2, 60, 240, 240);
+    for (std::size_t k = 0; k < game.images.size(); ++k) {
+        std::vector<std::uint8_t>& pixels = game.images[k].pixels;
+        for (std::size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = std::uint8_t((i / 240 / 8 * 16 + i % 240 / 15 + k * 3) & 0xFF);
+    }
+    return game;
+}
+
 // A player made and initialised the way the window does it, with its
 // built-in files going to a folder of the test's own.
 class PlayerCoreTest : public ::testing::Test {
