@@ -395,6 +395,8 @@ public:
         picture = pictures().frames[std::size_t(index)];
         return true;
     }
+    // The GIF writer never asks for rows.
+    bool frameRow(int, int, ExportPicture&) override { return false; }
     bool indexed() const override { return true; }
     bool indexedFrame(int index, IndexedPicture& picture) override
     {
