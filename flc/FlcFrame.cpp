@@ -11,10 +11,10 @@ namespace {
 
 // Below this a block comes from the heap; above it straight from the system.
 constexpr std::size_t kMappedBlockSize = 1024 * 1024;
-// From this size on a block asks for huge pages: on a cold machine a load
-// of 640 x 480 x 300 took 30 ms of CPU with them, 50 ms in ordinary pages,
-// and a few megabytes of slack are nothing beside such a block.
-constexpr std::size_t kHugePageBlockSize = 64 * 1024 * 1024;
+// Blocks stay in ordinary pages. Asking for huge pages once paid on a
+// machine just started (30 ms of CPU against 50 for a load of 640 x 480 x
+// 300), but where memory has been in use a while the kernel compacts it to
+// find each huge page while the decoder waits: 900 ms against 90.
 
 // The pages are made present as the decoder first writes them, not all
 // ahead: a block is sized for the frames the file's chunks could make, and
@@ -25,10 +25,6 @@ std::uint8_t* mapBlock(std::size_t size)
     void* memory = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED)
         return nullptr;
-#ifdef MADV_HUGEPAGE
-    if (size >= kHugePageBlockSize)
-        madvise(memory, size, MADV_HUGEPAGE); // a refusal only means ordinary pages
-#endif
     return static_cast<std::uint8_t*>(memory);
 }
 
