@@ -109,10 +109,15 @@ std::optional<SourceBuild> buildSource(const std::string& path, const SourceOpti
     case SourceKind::PictureSet:
         return sourceBuildOf(buildFromStoryboardSet(path, options.facts, options.palette, problem), path);
     case SourceKind::Formation: {
+        // The combiner names the files it read: no second read of the
+        // formation for them.
         FormationBuild combined = combineFormation(path, {}, problem);
-        auto build = sourceBuildOf(std::move(combined.unit), path);
-        if (build)
-            build->sources = std::move(combined.files);
+        if (!combined.unit)
+            return std::nullopt;
+        SourceBuild build;
+        build.file = std::move(combined.unit->file);
+        build.approximated = combined.unit->approximated;
+        build.sources = std::move(combined.files);
         return build;
     }
     }
@@ -141,9 +146,9 @@ bool sheetLacksPalette(const StoryboardPicture& picture)
 std::string builtAnimationPath(const std::string& sourcePath)
 {
     const fs::path source(sourcePath);
+    const std::string whole = source.filename().string();
     std::string name = source.stem().string();
     for (const NamedKind& named : kNamedKinds) {
-        const std::string whole = source.filename().string();
         if (whole.size() > named.ending.size() && whole.ends_with(named.ending))
             name = whole.substr(0, whole.size() - named.ending.size());
     }
